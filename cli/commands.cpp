@@ -1,0 +1,162 @@
+#include "commands.h"
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#include "options.h"
+#include "output_file.h"
+#include "render/text.h"
+#include "tallux/tallux.h"
+#include "tallux/version.h"
+#include "trace.h"
+
+namespace tallux::cli {
+
+namespace {
+
+void printHelp(std::ostream& out)
+{
+    out << "Usage: tallux COMMAND [options]\n"
+           "\n"
+           "Draws linear barcodes with the Tallux drawing component.\n"
+           "\n"
+           "Commands:\n"
+           "  draw METHOD [options]   draw one symbol (METHOD as listed by 'tallux list')\n"
+           "  list                    list the fifteen drawing methods\n"
+           "  --help, -h              show this help\n"
+           "  --version               show the version\n"
+           "\n"
+           "Options of draw (each has a default; --name=value works too):\n"
+        << drawOptionsHelp()
+        << "\n"
+           "The trace target writes one JSON object per call the target receives, then\n"
+           "a summary line {\"result\":N,\"code\":...} or {\"raised\":N,\"code\":...} that\n"
+           "also goes to standard output for every other target.\n"
+           "\n"
+           "Exit status: 0 drawn; 1 the method returned an error number; 2 it raised a\n"
+           "run-time error; 64 usage error; 74 the output could not be written.\n";
+}
+
+void printList(std::ostream& out)
+{
+    for (const MethodInfo& m : drawingMethods) {
+        std::string name(m.name);
+        name.resize(13, ' ');
+        std::string alias(m.alias);
+        alias.resize(10, ' ');
+        std::string member(m.member);
+        member.resize(11, ' ');
+        out << name << alias << member << std::to_string(m.type) << (m.type < 10 ? "   " : "  ")
+            << m.title << "  (e.g. " << toUtf8(m.sample) << ")\n";
+    }
+}
+
+// A drawing target and the bytes it makes of what was drawn.
+class Output {
+public:
+    virtual ~Output() = default;
+    virtual Target& target() = 0;
+    virtual std::string bytes() = 0;
+};
+
+class TraceOutput : public Output {
+public:
+    explicit TraceOutput(const DrawRequest& r)
+    {
+        recorder_.charWidth = r.charWidth;
+        recorder_.charHeight = r.charHeight;
+    }
+    Target& target() override { return recorder_; }
+    std::string bytes() override
+    {
+        std::string text;
+        for (const Call& call : recorder_.calls) text += traceLine(call) + "\n";
+        return text;
+    }
+
+private:
+    RecordingTarget recorder_;
+};
+
+std::unique_ptr<Output> makeOutput(const DrawRequest& r)
+{
+    switch (r.target) {
+    case TargetKind::Trace: return std::make_unique<TraceOutput>(r);
+    default: throw UsageError("this build has no image targets; use --target trace");
+    }
+}
+
+int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
+{
+    DrawRequest request = parseDraw(words);
+    const std::unique_ptr<Output> output = makeOutput(request);
+    request.params.pObject = &output->target();
+
+    Tallux control;
+    std::optional<Integer> result;
+    std::optional<std::int32_t> raised;
+    try {
+        result = control.draw(request.method.type, request.params);
+    } catch (const RuntimeError& e) {
+        raised = e.number();
+        err << "tallux: " << request.method.name << " raised error " << e.number() << ": "
+            << e.what() << "\n";
+    }
+    if (result && *result != 0)
+        err << "tallux: " << request.method.name << " returned " << result->value() << " ("
+            << standardMessage(result->value()) << ")\n";
+
+    const bool drawn = result && *result == 0;
+    const std::string bytes = output->bytes();
+    if (request.output == "-") {
+        // Standard output shows the trace whatever happened; images only when drawn.
+        if (drawn || request.target == TargetKind::Trace) out << bytes;
+    } else if (drawn) {
+        writeFileAtomically(request.output, bytes);
+    } else {
+        err << "tallux: nothing written to '" << request.output << "'\n";
+    }
+    out << summaryLine(result, raised, request.params.pCode) << "\n";
+    return raised ? exitRaised : drawn ? exitDrawn : exitResult;
+}
+
+} // namespace
+
+int run(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
+{
+    try {
+        if (words.empty()) throw UsageError("a command is needed (try 'tallux --help')");
+        const std::string_view command = words[0];
+        if (command == "--help" || command == "-h" || command == "help") {
+            printHelp(out);
+            return exitDrawn;
+        }
+        if (command == "--version") {
+            out << "tallux " << version::text << "\n";
+            return exitDrawn;
+        }
+        if (command == "list") {
+            printList(out);
+            return exitDrawn;
+        }
+        if (command == "draw") {
+            const auto rest = words.subspan(1);
+            if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
+                printHelp(out);
+                return exitDrawn;
+            }
+            return draw(rest, out, err);
+        }
+        throw UsageError("unknown command '" + std::string(command) + "' (try 'tallux --help')");
+    } catch (const UsageError& e) {
+        err << "tallux: " << e.what() << "\n";
+        return exitUsage;
+    } catch (const OutputError& e) {
+        err << "tallux: " << e.what() << "\n";
+        return exitOutput;
+    }
+}
+
+} // namespace tallux::cli

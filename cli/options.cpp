@@ -1,0 +1,185 @@
+#include "options.h"
+
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "render/text.h"
+
+namespace tallux::cli {
+
+namespace {
+
+[[noreturn]] void usage(const std::string& message) { throw UsageError(message); }
+
+template <class T>
+bool parseWhole(std::string_view text, T& value, int base = 10)
+{
+    const char* end = text.data() + text.size();
+    const auto [p, ec] = std::from_chars(text.data(), end, value, base);
+    return ec == std::errc() && p == end && !text.empty();
+}
+
+Single parseSingle(std::string_view option, std::string_view text)
+{
+    double v = 0;
+    const char* begin = text.data() + (text.starts_with('+') ? 1 : 0);
+    const char* end = text.data() + text.size();
+    const auto [p, ec] = std::from_chars(begin, end, v);
+    if (ec != std::errc() || p != end || !std::isfinite(v) ||
+        std::abs(v) > std::numeric_limits<Single>::max())
+        usage("'" + std::string(option) + "' needs a Single number, not '" + std::string(text) + "'");
+    return static_cast<Single>(v);
+}
+
+double parsePositive(std::string_view option, std::string_view text)
+{
+    const double v = parseSingle(option, text);
+    if (!(v >= 0)) usage("'" + std::string(option) + "' needs a number of zero or more");
+    return v;
+}
+
+Integer parseInteger(std::string_view option, std::string_view text)
+{
+    int v = 0;
+    if (!parseWhole(text, v) || v < Integer::min || v > Integer::max)
+        usage("'" + std::string(option) + "' needs an Integer from -32768 to 32767, not '" +
+              std::string(text) + "'");
+    return v;
+}
+
+Boolean parseBoolean(std::string_view option, std::string_view text)
+{
+    if (text == "true") return true;
+    if (text == "false") return false;
+    return Boolean(parseInteger(option, text));
+}
+
+// A colour or other Long: decimal, or 0x followed by up to eight hex digits
+// (taken as the 32-bit pattern, so 0xFFFFFFFF is -1).
+Long parseLong(std::string_view option, std::string_view text)
+{
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        std::uint32_t bits = 0;
+        if (parseWhole(text.substr(2), bits, 16)) return static_cast<Long>(bits);
+    } else {
+        Long v = 0;
+        if (parseWhole(text, v)) return v;
+    }
+    usage("'" + std::string(option) + "' needs a Long (decimal or 0x hex), not '" +
+          std::string(text) + "'");
+}
+
+TargetKind parseTarget(std::string_view text)
+{
+    if (text == "trace") return TargetKind::Trace;
+    if (text == "png") return TargetKind::Png;
+    if (text == "svg") return TargetKind::Svg;
+    if (text == "pdf") return TargetKind::Pdf;
+    if (text == "ps") return TargetKind::Ps;
+    usage("unknown target '" + std::string(text) + "' (trace, png, svg, pdf or ps)");
+}
+
+struct Option {
+    std::string_view name;
+    std::string_view valueName;
+    std::string_view help;
+    std::function<void(DrawRequest&, std::string_view option, std::string_view value)> set;
+};
+
+const std::vector<Option>& options()
+{
+    static const std::vector<Option> table = {
+        {"--x", "F", "pX: left edge of the symbol (Single)",
+         [](DrawRequest& r, auto o, auto v) { r.params.pX = parseSingle(o, v); }},
+        {"--y", "F", "pY: top edge of the bars (Single)",
+         [](DrawRequest& r, auto o, auto v) { r.params.pY = parseSingle(o, v); }},
+        {"--code", "TEXT", "pCode: the data (default: a sample for the method)",
+         [](DrawRequest& r, auto, auto v) { r.params.pCode = fromUtf8(v); }},
+        {"--width", "N", "pWidth: module width; also sets the font size to N \\ 2",
+         [](DrawRequest& r, auto o, auto v) { r.params.pWidth = parseInteger(o, v); }},
+        {"--height", "N", "pHeight: bar height",
+         [](DrawRequest& r, auto o, auto v) { r.params.pHeight = parseInteger(o, v); }},
+        {"--text", "N", "pText: human-readable line (1 prints for every method)",
+         [](DrawRequest& r, auto o, auto v) { r.params.pText = parseInteger(o, v); }},
+        {"--bold", "B", "pBold: -1, 0, 1, true or false",
+         [](DrawRequest& r, auto o, auto v) { r.params.pBold = parseBoolean(o, v); }},
+        {"--font", "NAME", "pFont: font name of the text",
+         [](DrawRequest& r, auto, auto v) { r.params.pFont = fromUtf8(v); }},
+        {"--fore-color", "C", "pForeColor: text colour, decimal or 0x hex (low byte red)",
+         [](DrawRequest& r, auto o, auto v) { r.params.pForeColor = parseLong(o, v); }},
+        {"--line-color", "C", "pLineColor: bar colour",
+         [](DrawRequest& r, auto o, auto v) { r.params.pLineColor = parseLong(o, v); }},
+        {"--ratio", "TEXT", "pRatio: wide:narrow extras, e.g. 3:1",
+         [](DrawRequest& r, auto, auto v) { r.params.pRatio = fromUtf8(v); }},
+        {"--chk", "B", "pChk: add the optional check character",
+         [](DrawRequest& r, auto o, auto v) { r.params.pChk = parseBoolean(o, v); }},
+        {"--target", "KIND", "trace, png, svg, pdf or ps (default trace)",
+         [](DrawRequest& r, auto, auto v) { r.target = parseTarget(v); }},
+        {"--output", "FILE", "where the drawing goes; - or absent: standard output (trace)",
+         [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
+        {"-o", "FILE", "same as --output",
+         [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
+        {"--char-width", "F", "trace target: TextWidth per character (default 7)",
+         [](DrawRequest& r, auto o, auto v) { r.charWidth = parsePositive(o, v); }},
+        {"--char-height", "F", "trace target: TextHeight (default 12)",
+         [](DrawRequest& r, auto o, auto v) { r.charHeight = parsePositive(o, v); }},
+    };
+    return table;
+}
+
+const Option* findOption(std::string_view name)
+{
+    for (const Option& o : options())
+        if (o.name == name) return &o;
+    return nullptr;
+}
+
+} // namespace
+
+DrawRequest parseDraw(std::span<const std::string_view> words)
+{
+    if (words.empty()) usage("draw needs a METHOD (see 'tallux list')");
+    const auto method = findMethod(words[0]);
+    if (!method) usage("unknown method '" + std::string(words[0]) + "' (see 'tallux list')");
+
+    DrawRequest request{.method = *method};
+    request.params.pCode = String(method->sample);
+    request.params.pX = 150;
+    request.params.pY = 150;
+    request.params.pWidth = 15;
+    request.params.pHeight = 900;
+
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        std::string_view word = words[i];
+        std::string_view value;
+        bool inlineValue = false;
+        if (const auto eq = word.find('='); word.starts_with("--") && eq != std::string_view::npos) {
+            value = word.substr(eq + 1);
+            word = word.substr(0, eq);
+            inlineValue = true;
+        }
+        const Option* option = findOption(word);
+        if (option == nullptr) usage("unknown option '" + std::string(word) + "'");
+        if (!inlineValue) {
+            if (i + 1 >= words.size()) usage("'" + std::string(word) + "' needs a value");
+            value = words[++i];
+        }
+        option->set(request, word, value);
+    }
+    return request;
+}
+
+std::string drawOptionsHelp()
+{
+    std::string text;
+    for (const Option& o : options()) {
+        std::string head = "  " + std::string(o.name) + " " + std::string(o.valueName);
+        head.resize(std::max<std::size_t>(head.size() + 2, 22), ' ');
+        text += head + std::string(o.help) + "\n";
+    }
+    return text;
+}
+
+} // namespace tallux::cli

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+#include "tallux/symbologies.h"
+
+namespace tallux {
+
+// The symbologies, as the enumeration declares them for callers. Nothing in
+// the component maps a member to a method: a caller chooses the method itself.
+enum tBarcodeType : std::int32_t {
+    Codabar = 0,
+    Code_11 = 1,
+    Code_128 = 2,
+    Code_25 = 3,
+    Code_39 = 4,
+    Code_39F = 5,
+    Code_93 = 6,
+    EAN_13 = 7,
+    EAN_8 = 8,
+    ISBN = 9,
+    Code_MSI = 10,
+    PostNet = 11,
+    UPC_A = 12,
+    UPC_A_Plus = 13,
+    UPC_E = 14,
+};
+
+using DrawFunction = Integer (*)(const DrawArgs&);
+
+// One row per drawing method: the one description that the control, the
+// command's method names, its listing, the type library and the tests share.
+struct MethodInfo {
+    std::string_view name;   // the method's name, e.g. "BarEAN13"
+    std::string_view member; // the tBarcodeType member, e.g. "EAN_13"
+    tBarcodeType type;
+    std::int32_t dispid; // its dispatch id in the interface
+    DrawFunction draw;
+    std::string_view alias; // a friendlier name for the command line
+    std::string_view title;  // what it draws, in words
+    std::u16string_view sample; // a code that draws a complete symbol
+};
+
+// Indexed by tBarcodeType value.
+inline constexpr std::array<MethodInfo, 15> drawingMethods{{
+    {"BarCODABAR", "Codabar", Codabar, 0x60030006, draw::BarCODABAR, "codabar", "Codabar", u"40156"},
+    {"BarCODE11", "Code_11", Code_11, 0x60030007, draw::BarCODE11, "code11", "Code 11", u"123-45"},
+    {"BarCODE128", "Code_128", Code_128, 0x60030010, draw::BarCODE128, "code128", "Code 128", u"BCode128"},
+    {"BarCODE25", "Code_25", Code_25, 0x60030008, draw::BarCODE25, "i25",
+     "Interleaved 2 of 5", u"1234567890"},
+    {"BarCODE39", "Code_39", Code_39, 0x60030009, draw::BarCODE39, "code39", "Code 39", u"CODE39"},
+    {"BarCODE39F", "Code_39F", Code_39F, 0x6003000a, draw::BarCODE39F, "code39f",
+     "Code 39 full ASCII", u"Code 39f"},
+    {"BarCODE93", "Code_93", Code_93, 0x6003000e, draw::BarCODE93, "code93", "Code 93", u"TEST93"},
+    {"BarEAN13", "EAN_13", EAN_13, 0x6003000f, draw::BarEAN13, "ean13", "EAN-13", u"400638133393"},
+    {"BarEAN8", "EAN_8", EAN_8, 0x60030011, draw::BarEAN8, "ean8", "EAN-8", u"9638507"},
+    {"BarISBN", "ISBN", ISBN, 0x6003000b, draw::BarISBN, "isbn", "ISBN (EAN-13 Bookland)", u"030640615"},
+    {"BarMSI", "Code_MSI", Code_MSI, 0x6003000c, draw::BarMSI, "msi", "MSI", u"1234567"},
+    {"BarPOSTNET", "PostNet", PostNet, 0x6003000d, draw::BarPOSTNET, "postnet", "POSTNET", u"12345"},
+    {"BarUPCA", "UPC_A", UPC_A, 0x60030012, draw::BarUPCA, "upca", "UPC-A", u"03600029145"},
+    {"BarUPCAPlus", "UPC_A_Plus", UPC_A_Plus, 0x60030005, draw::BarUPCAPlus, "upcaplus",
+     "UPC-A Plus (flat layout)", u"03600029145"},
+    {"BarUPCE", "UPC_E", UPC_E, 0x60030013, draw::BarUPCE, "upce", "UPC-E", u"123456"},
+}};
+
+static_assert([] {
+    for (std::size_t i = 0; i < drawingMethods.size(); ++i)
+        if (drawingMethods[i].type != static_cast<tBarcodeType>(i)) return false;
+    return true;
+}());
+
+// The method with this name or alias (names compare case-insensitively).
+std::optional<MethodInfo> findMethod(std::string_view nameOrAlias) noexcept;
+
+} // namespace tallux

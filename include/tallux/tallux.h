@@ -1,0 +1,88 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "tallux/methods.h"
+
+namespace tallux {
+
+// Extents of the control, in the host's size units for controls (twips).
+struct Extent {
+    Long width = 0;
+    Long height = 0;
+    friend bool operator==(const Extent&, const Extent&) = default;
+};
+
+// The host's site for one control: its extent and the property-changed
+// notification. Failures are raised as RuntimeError and reach the caller.
+class ControlSite {
+public:
+    virtual ~ControlSite() = default;
+    virtual Extent extent() const = 0;
+    virtual void setExtent(Extent extent) = 0;
+    virtual void propertyChanged(std::string_view name) = 0;
+};
+
+// Shows the about box modally and returns when the user has closed it. The
+// about-box module installs one; without it ShowAboutBox raises an error.
+using AboutBoxPresenter = std::function<void()>;
+void setAboutBoxPresenter(AboutBoxPresenter presenter);
+
+// Raised by ShowAboutBox when no about box can be shown in this process.
+inline constexpr std::int32_t aboutBoxUnavailable = 429;
+
+// The control. Invisible at run time; at design time it shows its icon and
+// keeps itself 400 by 400 twips. Apart from SupBarType it keeps no state
+// between calls: each drawing method works only on its own parameters.
+class Tallux {
+public:
+    static constexpr Extent designSize{400, 400};
+
+    // The control's only property. Any value that fits 16 bits is stored; it
+    // is not consulted by any drawing method.
+    tBarcodeType SupBarType() const noexcept { return static_cast<tBarcodeType>(supBarType_.value()); }
+    void SupBarType(std::int32_t value);
+
+    void ShowAboutBox();
+
+    // The host's site; may be null (a control created in code).
+    void setSite(ControlSite* site) noexcept { site_ = site; }
+    // The resize handler, run by the host whenever the control's extent changes.
+    void UserControl_Resize();
+
+    // The icon image on the control's surface.
+    struct Image {
+        Long Width = 0;
+        Long Height = 0;
+    };
+    Image imgIcon;
+
+    // The fifteen drawing methods, every parameter by reference.
+    // clang-format off
+    Integer BarUPCAPlus(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarCODABAR(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarCODE11(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarCODE25(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarCODE39(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarCODE39F(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarISBN(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarMSI(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarPOSTNET(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarCODE93(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarEAN13(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarCODE128(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarEAN8(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarUPCA(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    Integer BarUPCE(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
+    // clang-format on
+
+    // Any drawing method by its enumeration value, on a set of variables.
+    Integer draw(tBarcodeType type, DrawParams& params);
+
+private:
+    Integer supBarType_ = 0;
+    ControlSite* site_ = nullptr;
+};
+
+} // namespace tallux

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <string_view>
+
+#include "render/ratio.h"
+#include "tallux/draw_args.h"
+
+namespace tallux {
+
+// The error exit: the number of a trapped error as the method's result.
+// A number that does not fit 16 bits cannot be stored and raises Overflow.
+Integer errorResult(const RuntimeError& error);
+
+// Runs the drawing part of a method with the error trap armed: every
+// run-time error from here on ends it and becomes its result; nothing drawn
+// before is undone.
+template <class Draw>
+Integer trapped(Draw&& draw)
+{
+    try {
+        draw();
+        return 0;
+    } catch (const RuntimeError& error) {
+        return errorResult(error);
+    }
+}
+
+// Single arithmetic that raises Overflow (6) instead of reaching infinity.
+Single checkedSingle(double value);
+
+// The working state of one drawing call: the caller's parameters, the target
+// and the running x. Every bar and space is one filled box through Line, and
+// every text piece one Print; nothing is cached between calls.
+class Drawing {
+public:
+    explicit Drawing(const DrawArgs& args) noexcept : a(args) {}
+
+    const DrawArgs& a;
+    Integer x; // the running x: left edge of the next element
+
+    // FontName, ForeColor, FontBold, FontSize (pWidth \ 2), in this order,
+    // whether or not text follows. Without a target: 91.
+    void setUp();
+
+    // The bottom of a full bar, pY + pHeight, and the top of the text row
+    // below the bars, pY + pHeight + pHeight \ 20.
+    Single bottom() const;
+    Single textRow() const;
+
+    // One element of the given width from the running x, which then moves
+    // right past it: a bar in pLineColor or a white space.
+    void paint(bool bar, Integer width, Single bottom) { paint(bar, width, a.pY, bottom); }
+    void paint(bool bar, Integer width, Single top, Single bottom)
+    {
+        target().Line(filledBox, x, top, x + width - 1, bottom, bar ? a.pLineColor : white);
+        x += width;
+    }
+
+    // Module pattern: one module of pWidth per character, "0" a space and
+    // any other character a bar.
+    void paintModules(std::string_view pattern, Single bottom)
+    {
+        for (char c : pattern) paint(c != '0', a.pWidth, bottom);
+    }
+
+    // Wide/narrow pattern: one element per character, "1" wide and "0"
+    // narrow, bars and spaces alternating from a bar.
+    void paintElements(std::string_view pattern, const Ratio& ratio, Single bottom)
+    {
+        bool bar = true;
+        for (char c : pattern) {
+            paint(bar, c == '0' ? ratio.narrowWidth(a.pWidth) : ratio.wideWidth(a.pWidth), bottom);
+            bar = !bar;
+        }
+    }
+
+    // CurrentX, CurrentY, then Print.
+    void printAt(Number left, Single top, const String& text);
+    Number textWidth(const String& text) { return target().TextWidth(text); }
+    Number textHeight(const String& text) { return target().TextHeight(text); }
+
+    // Left edge of a text line of the given width centred under the bars,
+    // (running x - width + 10 + pX) / 2, typed as the arithmetic gives it.
+    Number centredX(Number width) const;
+    // The text line of the non-EAN symbologies: at the literal 10 when the
+    // text is wider than the running x, centred otherwise.
+    Number textLineX(Number width) const
+    {
+        return width.value() > x.value() ? Number(Integer(10)) : centredX(width);
+    }
+
+    Target& target() const { return *a.pObject; }
+};
+
+} // namespace tallux

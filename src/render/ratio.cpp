@@ -1,0 +1,16 @@
+#include "render/ratio.h"
+
+#include "render/text.h"
+
+namespace tallux {
+
+Ratio Ratio::read(std::u16string_view pRatio)
+{
+    const int p = InStr(pRatio, u':');
+    const String before = Left(pRatio, p - 1); // no colon asks for -1 characters: 5
+    const Integer wide = CInt(Val(before) * 7);
+    const Integer narrow = CInt(Val(Mid(pRatio, p + 1)));
+    return {wide, narrow};
+}
+
+} // namespace tallux

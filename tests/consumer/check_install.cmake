@@ -1,0 +1,25 @@
+# Installs the project into a scratch prefix, then builds and runs a consumer
+# that finds it with find_package and with pkg-config's flags.
+file(REMOVE_RECURSE ${WORK_DIR})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${WORK_DIR}/prefix
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(rc)
+    message(FATAL_ERROR "install failed")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/build
+                        -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix RESULT_VARIABLE rc)
+if(rc)
+    message(FATAL_ERROR "configuring the consumer failed")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/build RESULT_VARIABLE rc)
+if(rc)
+    message(FATAL_ERROR "building the consumer failed")
+endif()
+execute_process(COMMAND ${WORK_DIR}/build/consumer RESULT_VARIABLE rc)
+if(rc)
+    message(FATAL_ERROR "the consumer failed")
+endif()
+file(GLOB_RECURSE pc ${WORK_DIR}/prefix/*/tallux.pc)
+if(NOT pc)
+    message(FATAL_ERROR "no tallux.pc installed")
+endif()
