@@ -16,8 +16,7 @@ namespace tallux::cli {
 
 namespace {
 
-void printHelp(std::ostream& out)
-{
+void printHelp(std::ostream& out) {
     out << "Usage: tallux COMMAND [options]\n"
            "\n"
            "Draws linear barcodes with the Tallux drawing component.\n"
@@ -39,8 +38,7 @@ void printHelp(std::ostream& out)
            "run-time error; 64 usage error; 74 the output could not be written.\n";
 }
 
-void printList(std::ostream& out)
-{
+void printList(std::ostream& out) {
     for (const MethodInfo& m : drawingMethods) {
         std::string name(m.name);
         name.resize(13, ' ');
@@ -63,16 +61,15 @@ public:
 
 class TraceOutput : public Output {
 public:
-    explicit TraceOutput(const DrawRequest& r)
-    {
+    explicit TraceOutput(const DrawRequest& r) {
         recorder_.charWidth = r.charWidth;
         recorder_.charHeight = r.charHeight;
     }
     Target& target() override { return recorder_; }
-    std::string bytes() override
-    {
+    std::string bytes() override {
         std::string text;
-        for (const Call& call : recorder_.calls) text += traceLine(call) + "\n";
+        for (const Call& call : recorder_.calls)
+            text += traceLine(call) + "\n";
         return text;
     }
 
@@ -80,16 +77,16 @@ private:
     RecordingTarget recorder_;
 };
 
-std::unique_ptr<Output> makeOutput(const DrawRequest& r)
-{
+std::unique_ptr<Output> makeOutput(const DrawRequest& r) {
     switch (r.target) {
-    case TargetKind::Trace: return std::make_unique<TraceOutput>(r);
-    default: throw UsageError("this build has no image targets; use --target trace");
+    case TargetKind::Trace:
+        return std::make_unique<TraceOutput>(r);
+    default:
+        throw UsageError("this build has no image targets; use --target trace");
     }
 }
 
-int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
-{
+int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err) {
     DrawRequest request = parseDraw(words);
     const std::unique_ptr<Output> output = makeOutput(request);
     request.params.pObject = &output->target();
@@ -124,8 +121,7 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
 
 } // namespace
 
-int run(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
-{
+int run(std::span<const std::string_view> words, std::ostream& out, std::ostream& err) {
     try {
         if (words.empty()) throw UsageError("a command is needed (try 'tallux --help')");
         const std::string_view command = words[0];

@@ -4,8 +4,7 @@
 
 #include "commands.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::vector<std::string_view> words(argv + 1, argv + argc);
     const int status = tallux::cli::run(words, std::cout, std::cerr);
     std::cout.flush();

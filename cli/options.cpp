@@ -11,37 +11,36 @@ namespace tallux::cli {
 
 namespace {
 
-[[noreturn]] void usage(const std::string& message) { throw UsageError(message); }
+[[noreturn]] void usage(const std::string& message) {
+    throw UsageError(message);
+}
 
 template <class T>
-bool parseWhole(std::string_view text, T& value, int base = 10)
-{
+bool parseWhole(std::string_view text, T& value, int base = 10) {
     const char* end = text.data() + text.size();
     const auto [p, ec] = std::from_chars(text.data(), end, value, base);
     return ec == std::errc() && p == end && !text.empty();
 }
 
-Single parseSingle(std::string_view option, std::string_view text)
-{
+Single parseSingle(std::string_view option, std::string_view text) {
     double v = 0;
     const char* begin = text.data() + (text.starts_with('+') ? 1 : 0);
     const char* end = text.data() + text.size();
     const auto [p, ec] = std::from_chars(begin, end, v);
     if (ec != std::errc() || p != end || !std::isfinite(v) ||
         std::abs(v) > std::numeric_limits<Single>::max())
-        usage("'" + std::string(option) + "' needs a Single number, not '" + std::string(text) + "'");
+        usage("'" + std::string(option) + "' needs a Single number, not '" + std::string(text) +
+              "'");
     return static_cast<Single>(v);
 }
 
-double parsePositive(std::string_view option, std::string_view text)
-{
+double parsePositive(std::string_view option, std::string_view text) {
     const double v = parseSingle(option, text);
     if (!(v >= 0)) usage("'" + std::string(option) + "' needs a number of zero or more");
     return v;
 }
 
-Integer parseInteger(std::string_view option, std::string_view text)
-{
+Integer parseInteger(std::string_view option, std::string_view text) {
     int v = 0;
     if (!parseWhole(text, v) || v < Integer::min || v > Integer::max)
         usage("'" + std::string(option) + "' needs an Integer from -32768 to 32767, not '" +
@@ -49,8 +48,7 @@ Integer parseInteger(std::string_view option, std::string_view text)
     return v;
 }
 
-Boolean parseBoolean(std::string_view option, std::string_view text)
-{
+Boolean parseBoolean(std::string_view option, std::string_view text) {
     if (text == "true") return true;
     if (text == "false") return false;
     return Boolean(parseInteger(option, text));
@@ -58,8 +56,7 @@ Boolean parseBoolean(std::string_view option, std::string_view text)
 
 // A colour or other Long: decimal, or 0x followed by up to eight hex digits
 // (taken as the 32-bit pattern, so 0xFFFFFFFF is -1).
-Long parseLong(std::string_view option, std::string_view text)
-{
+Long parseLong(std::string_view option, std::string_view text) {
     if (text.starts_with("0x") || text.starts_with("0X")) {
         std::uint32_t bits = 0;
         if (parseWhole(text.substr(2), bits, 16)) return static_cast<Long>(bits);
@@ -71,8 +68,7 @@ Long parseLong(std::string_view option, std::string_view text)
           std::string(text) + "'");
 }
 
-TargetKind parseTarget(std::string_view text)
-{
+TargetKind parseTarget(std::string_view text) {
     if (text == "trace") return TargetKind::Trace;
     if (text == "png") return TargetKind::Png;
     if (text == "svg") return TargetKind::Svg;
@@ -88,8 +84,7 @@ struct Option {
     std::function<void(DrawRequest&, std::string_view option, std::string_view value)> set;
 };
 
-const std::vector<Option>& options()
-{
+const std::vector<Option>& options() {
     static const std::vector<Option> table = {
         {"--x", "F", "pX: left edge of the symbol (Single)",
          [](DrawRequest& r, auto o, auto v) { r.params.pX = parseSingle(o, v); }},
@@ -129,8 +124,7 @@ const std::vector<Option>& options()
     return table;
 }
 
-const Option* findOption(std::string_view name)
-{
+const Option* findOption(std::string_view name) {
     for (const Option& o : options())
         if (o.name == name) return &o;
     return nullptr;
@@ -138,8 +132,7 @@ const Option* findOption(std::string_view name)
 
 } // namespace
 
-DrawRequest parseDraw(std::span<const std::string_view> words)
-{
+DrawRequest parseDraw(std::span<const std::string_view> words) {
     if (words.empty()) usage("draw needs a METHOD (see 'tallux list')");
     const auto method = findMethod(words[0]);
     if (!method) usage("unknown method '" + std::string(words[0]) + "' (see 'tallux list')");
@@ -155,7 +148,8 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
         std::string_view word = words[i];
         std::string_view value;
         bool inlineValue = false;
-        if (const auto eq = word.find('='); word.starts_with("--") && eq != std::string_view::npos) {
+        if (const auto eq = word.find('=');
+            word.starts_with("--") && eq != std::string_view::npos) {
             value = word.substr(eq + 1);
             word = word.substr(0, eq);
             inlineValue = true;
@@ -171,8 +165,7 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
     return request;
 }
 
-std::string drawOptionsHelp()
-{
+std::string drawOptionsHelp() {
     std::string text;
     for (const Option& o : options()) {
         std::string head = "  " + std::string(o.name) + " " + std::string(o.valueName);

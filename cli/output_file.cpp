@@ -10,8 +10,7 @@
 
 namespace tallux::cli {
 
-void writeFileAtomically(const std::string& path, std::string_view bytes)
-{
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) throw OutputError("cannot write '" + path + "': " + std::strerror(errno));

@@ -31,7 +31,8 @@ public:
     explicit RuntimeError(std::int32_t number)
         : RuntimeError(number, std::string(standardMessage(number))) {}
     RuntimeError(std::int32_t number, const std::string& description)
-        : std::runtime_error(description), number_(number) {}
+        : std::runtime_error(description)
+        , number_(number) {}
 
     std::int32_t number() const noexcept { return number_; }
 

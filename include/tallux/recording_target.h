@@ -11,8 +11,9 @@ namespace tallux {
 // One call that a target received, with its typed values.
 struct Call {
     Member member{};
-    String text{};  // FontName, Print, TextWidth, TextHeight
-    Number value{}; // ForeColor, FontBold, FontSize, CurrentX, CurrentY; what TextWidth/Height returned
+    String text{};   // FontName, Print, TextWidth, TextHeight
+    Number value{};  // ForeColor, FontBold, FontSize, CurrentX, CurrentY; what TextWidth/Height
+                     // returned
     Integer flags{}; // Line
     Integer x1{};
     Integer x2{};
@@ -36,8 +37,7 @@ public:
     double charHeight = 12;
 
     void lack(Member member) { lacking_[index(member)] = true; }
-    void failOn(Member member, int nth, std::int32_t errorNumber)
-    {
+    void failOn(Member member, int nth, std::int32_t errorNumber) {
         failAt_[index(member)] = nth;
         failWith_[index(member)] = errorNumber;
     }

@@ -24,16 +24,23 @@ public:
     static constexpr int max = 32767;
 
     constexpr Integer() noexcept = default;
-    constexpr Integer(std::integral auto value) : value_(narrow(value)) {}
+    constexpr Integer(std::integral auto value)
+        : value_(narrow(value)) {}
     // Floats become Integers only through the rounding function CInt.
     Integer(std::floating_point auto) = delete;
 
     constexpr std::int16_t value() const noexcept { return value_; }
     constexpr explicit operator int() const noexcept { return value_; }
 
-    friend constexpr Integer operator+(Integer a, Integer b) { return Integer(int{a.value_} + b.value_); }
-    friend constexpr Integer operator-(Integer a, Integer b) { return Integer(int{a.value_} - b.value_); }
-    friend constexpr Integer operator*(Integer a, Integer b) { return Integer(int{a.value_} * b.value_); }
+    friend constexpr Integer operator+(Integer a, Integer b) {
+        return Integer(int{a.value_} + b.value_);
+    }
+    friend constexpr Integer operator-(Integer a, Integer b) {
+        return Integer(int{a.value_} - b.value_);
+    }
+    friend constexpr Integer operator*(Integer a, Integer b) {
+        return Integer(int{a.value_} * b.value_);
+    }
     constexpr Integer operator-() const { return Integer(-int{value_}); }
     Integer& operator+=(Integer b) { return *this = *this + b; }
     Integer& operator-=(Integer b) { return *this = *this - b; }
@@ -42,8 +49,7 @@ public:
     friend constexpr auto operator<=>(Integer, Integer) = default;
 
 private:
-    static constexpr std::int16_t narrow(std::integral auto value)
-    {
+    static constexpr std::int16_t narrow(std::integral auto value) {
         if (std::cmp_less(value, min) || std::cmp_greater(value, max))
             throw RuntimeError(err::Overflow);
         return static_cast<std::int16_t>(value);
@@ -66,8 +72,10 @@ Integer CInt(double value);
 class Boolean {
 public:
     constexpr Boolean() noexcept = default;
-    constexpr Boolean(bool value) noexcept : value_(value ? -1 : 0) {}
-    constexpr explicit Boolean(Integer value) noexcept : value_(value.value()) {}
+    constexpr Boolean(bool value) noexcept
+        : value_(value ? -1 : 0) {}
+    constexpr explicit Boolean(Integer value) noexcept
+        : value_(value.value()) {}
 
     constexpr std::int16_t value() const noexcept { return value_; }
     constexpr explicit operator bool() const noexcept { return value_ != 0; }
@@ -84,13 +92,26 @@ private:
 // gives a Single for Integer and Single operands, else a Double.
 class Number {
 public:
-    enum class Type : std::uint8_t { Int16, Int32, Float32, Float64 }; // Integer, Long, Single, Double
+    enum class Type : std::uint8_t {
+        Int16,
+        Int32,
+        Float32,
+        Float64
+    }; // Integer, Long, Single, Double
 
     constexpr Number() noexcept = default;
-    constexpr Number(Integer v) noexcept : value_(v.value()), type_(Type::Int16) {}
-    constexpr Number(Long v) noexcept : value_(v), type_(Type::Int32) {}
-    constexpr Number(Single v) noexcept : value_(v), type_(Type::Float32) {}
-    constexpr Number(Double v) noexcept : value_(v), type_(Type::Float64) {}
+    constexpr Number(Integer v) noexcept
+        : value_(v.value())
+        , type_(Type::Int16) {}
+    constexpr Number(Long v) noexcept
+        : value_(v)
+        , type_(Type::Int32) {}
+    constexpr Number(Single v) noexcept
+        : value_(v)
+        , type_(Type::Float32) {}
+    constexpr Number(Double v) noexcept
+        : value_(v)
+        , type_(Type::Float64) {}
 
     constexpr Type type() const noexcept { return type_; }
     constexpr double value() const noexcept { return value_; }
@@ -98,8 +119,7 @@ public:
     friend Number operator+(Number a, Number b);
     friend Number operator-(Number a, Number b);
     friend Number operator/(Number a, Number b);
-    friend constexpr bool operator==(Number a, Number b) noexcept
-    {
+    friend constexpr bool operator==(Number a, Number b) noexcept {
         return a.type_ == b.type_ && a.value_ == b.value_;
     }
 

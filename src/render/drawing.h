@@ -15,8 +15,7 @@ Integer errorResult(const RuntimeError& error);
 // run-time error from here on ends it and becomes its result; nothing drawn
 // before is undone.
 template <class Draw>
-Integer trapped(Draw&& draw)
-{
+Integer trapped(Draw&& draw) {
     try {
         draw();
         return 0;
@@ -33,7 +32,8 @@ Single checkedSingle(double value);
 // every text piece one Print; nothing is cached between calls.
 class Drawing {
 public:
-    explicit Drawing(const DrawArgs& args) noexcept : a(args) {}
+    explicit Drawing(const DrawArgs& args) noexcept
+        : a(args) {}
 
     const DrawArgs& a;
     Integer x; // the running x: left edge of the next element
@@ -50,23 +50,21 @@ public:
     // One element of the given width from the running x, which then moves
     // right past it: a bar in pLineColor or a white space.
     void paint(bool bar, Integer width, Single bottom) { paint(bar, width, a.pY, bottom); }
-    void paint(bool bar, Integer width, Single top, Single bottom)
-    {
+    void paint(bool bar, Integer width, Single top, Single bottom) {
         target().Line(filledBox, x, top, x + width - 1, bottom, bar ? a.pLineColor : white);
         x += width;
     }
 
     // Module pattern: one module of pWidth per character, "0" a space and
     // any other character a bar.
-    void paintModules(std::string_view pattern, Single bottom)
-    {
-        for (char c : pattern) paint(c != '0', a.pWidth, bottom);
+    void paintModules(std::string_view pattern, Single bottom) {
+        for (char c : pattern)
+            paint(c != '0', a.pWidth, bottom);
     }
 
     // Wide/narrow pattern: one element per character, "1" wide and "0"
     // narrow, bars and spaces alternating from a bar.
-    void paintElements(std::string_view pattern, const Ratio& ratio, Single bottom)
-    {
+    void paintElements(std::string_view pattern, const Ratio& ratio, Single bottom) {
         bool bar = true;
         for (char c : pattern) {
             paint(bar, c == '0' ? ratio.narrowWidth(a.pWidth) : ratio.wideWidth(a.pWidth), bottom);
@@ -84,8 +82,7 @@ public:
     Number centredX(Number width) const;
     // The text line of the non-EAN symbologies: at the literal 10 when the
     // text is wider than the running x, centred otherwise.
-    Number textLineX(Number width) const
-    {
+    Number textLineX(Number width) const {
         return width.value() > x.value() ? Number(Integer(10)) : centredX(width);
     }
 

@@ -9,30 +9,35 @@ namespace tallux {
 
 namespace {
 
-constexpr bool ignoredByVal(char16_t c) noexcept { return c == u' ' || c == u'\t' || c == u'\n'; }
+constexpr bool ignoredByVal(char16_t c) noexcept {
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
 
 // Digits of a &H or &O number, read until the first character that is not one.
-double radixValue(std::u16string_view s, std::size_t i, int radix)
-{
+double radixValue(std::u16string_view s, std::size_t i, int radix) {
     double value = 0;
     for (; i < s.size(); ++i) {
         const char16_t c = s[i];
         int d = -1;
-        if (c >= u'0' && c <= u'9') d = c - u'0';
-        else if (c >= u'a' && c <= u'f') d = c - u'a' + 10;
-        else if (c >= u'A' && c <= u'F') d = c - u'A' + 10;
+        if (c >= u'0' && c <= u'9')
+            d = c - u'0';
+        else if (c >= u'a' && c <= u'f')
+            d = c - u'a' + 10;
+        else if (c >= u'A' && c <= u'F')
+            d = c - u'A' + 10;
         if (d < 0 || d >= radix) break;
         value = value * radix + d;
     }
     return value;
 }
 
-bool isDigit(char16_t c) noexcept { return c >= u'0' && c <= u'9'; }
+bool isDigit(char16_t c) noexcept {
+    return c >= u'0' && c <= u'9';
+}
 
 } // namespace
 
-double Val(std::u16string_view text)
-{
+double Val(std::u16string_view text) {
     std::u16string s;
     s.reserve(text.size());
     for (char16_t c : text)
@@ -49,7 +54,8 @@ double Val(std::u16string_view text)
     std::size_t i = 0;
     if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) number += static_cast<char>(s[i++]);
     bool mantissa = false;
-    for (; i < s.size() && isDigit(s[i]); ++i, mantissa = true) number += static_cast<char>(s[i]);
+    for (; i < s.size() && isDigit(s[i]); ++i, mantissa = true)
+        number += static_cast<char>(s[i]);
     if (i < s.size() && s[i] == u'.') {
         number += '.';
         for (++i; i < s.size() && isDigit(s[i]); ++i, mantissa = true)
@@ -61,7 +67,8 @@ double Val(std::u16string_view text)
         std::string exponent = "e";
         if (j < s.size() && (s[j] == u'+' || s[j] == u'-')) exponent += static_cast<char>(s[j++]);
         const std::size_t firstDigit = j;
-        for (; j < s.size() && isDigit(s[j]); ++j) exponent += static_cast<char>(s[j]);
+        for (; j < s.size() && isDigit(s[j]); ++j)
+            exponent += static_cast<char>(s[j]);
         if (j > firstDigit) number += exponent;
     }
 
@@ -78,29 +85,28 @@ double Val(std::u16string_view text)
     return value;
 }
 
-String decimalText(double value)
-{
+String decimalText(double value) {
     // 15 significant digits, exponent form from 10^15 on and below 10^-4,
     // exactly as %G writes them; "0.5" is written ".5".
     std::array<char, 32> buf{};
     std::snprintf(buf.data(), buf.size(), "%.15G", value);
     std::string s = buf.data();
     if (s == "-0") s = "0";
-    if (s.starts_with("0.")) s.erase(0, 1);
-    else if (s.starts_with("-0.")) s.erase(1, 1);
+    if (s.starts_with("0."))
+        s.erase(0, 1);
+    else if (s.starts_with("-0."))
+        s.erase(1, 1);
     return String(s.begin(), s.end());
 }
 
-String trimBlanks(std::u16string_view text)
-{
+String trimBlanks(std::u16string_view text) {
     const auto first = text.find_first_not_of(u' ');
     if (first == std::u16string_view::npos) return {};
     const auto last = text.find_last_not_of(u' ');
     return String(text.substr(first, last - first + 1));
 }
 
-int ansiCode(char16_t c) noexcept
-{
+int ansiCode(char16_t c) noexcept {
     // Windows-1252 positions 0x80..0x9F; 0 where the code page has no character.
     static constexpr std::array<char16_t, 32> high = {
         0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -112,49 +118,47 @@ int ansiCode(char16_t c) noexcept
     return '?';
 }
 
-int Asc(std::u16string_view text)
-{
+int Asc(std::u16string_view text) {
     if (text.empty()) throw RuntimeError(err::InvalidCall);
     return ansiCode(text.front());
 }
 
-String Left(std::u16string_view text, int length)
-{
+String Left(std::u16string_view text, int length) {
     if (length < 0) throw RuntimeError(err::InvalidCall);
     return String(text.substr(0, static_cast<std::size_t>(length)));
 }
 
-String Mid(std::u16string_view text, int start)
-{
+String Mid(std::u16string_view text, int start) {
     if (start < 1) throw RuntimeError(err::InvalidCall);
     const auto from = static_cast<std::size_t>(start - 1);
     return from >= text.size() ? String() : String(text.substr(from));
 }
 
-String Mid(std::u16string_view text, int start, int length)
-{
+String Mid(std::u16string_view text, int start, int length) {
     if (length < 0) throw RuntimeError(err::InvalidCall);
     return Left(Mid(text, start), length);
 }
 
-int InStr(std::u16string_view text, char16_t what) noexcept
-{
+int InStr(std::u16string_view text, char16_t what) noexcept {
     const auto p = text.find(what);
     return p == std::u16string_view::npos ? 0 : static_cast<int>(p) + 1;
 }
 
-String fromUtf8(std::string_view utf8)
-{
+String fromUtf8(std::string_view utf8) {
     String out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         const auto b = static_cast<unsigned char>(utf8[i]);
         char32_t cp = 0xFFFD;
         std::size_t n = 1;
-        if (b < 0x80) cp = b;
-        else if ((b >> 5) == 0x6) n = 2, cp = b & 0x1Fu;
-        else if ((b >> 4) == 0xE) n = 3, cp = b & 0x0Fu;
-        else if ((b >> 3) == 0x1E) n = 4, cp = b & 0x07u;
+        if (b < 0x80)
+            cp = b;
+        else if ((b >> 5) == 0x6)
+            n = 2, cp = b & 0x1Fu;
+        else if ((b >> 4) == 0xE)
+            n = 3, cp = b & 0x0Fu;
+        else if ((b >> 3) == 0x1E)
+            n = 4, cp = b & 0x07u;
         if (n > 1) {
             bool ok = i + n <= utf8.size();
             for (std::size_t k = 1; ok && k < n; ++k) {
@@ -176,8 +180,7 @@ String fromUtf8(std::string_view utf8)
     return out;
 }
 
-std::string toUtf8(std::u16string_view text)
-{
+std::string toUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -6,8 +6,7 @@ namespace tallux::draw {
 
 // Code 39: "*", the data (and the modulo-43 check character), "*", nine
 // elements a character with a narrow white gap after each.
-Integer BarCODE39(const DrawArgs& a)
-{
+Integer BarCODE39(const DrawArgs& a) {
     const Ratio ratio = Ratio::read(a.pRatio);
     ratio.checkProducts(a.pWidth);
 
@@ -28,8 +27,10 @@ Integer BarCODE39(const DrawArgs& a)
         for (std::size_t i = 0; i < drawn.size(); ++i) {
             d.paintElements(code39::pattern(drawn[i]), ratio, bottom);
             // The gap is painted between characters; x moves past it after the last too.
-            if (i + 1 < drawn.size()) d.paint(false, ratio.narrowWidth(a.pWidth), bottom);
-            else d.x += ratio.narrowWidth(a.pWidth);
+            if (i + 1 < drawn.size())
+                d.paint(false, ratio.narrowWidth(a.pWidth), bottom);
+            else
+                d.x += ratio.narrowWidth(a.pWidth);
         }
 
         if (a.pText == 1) {

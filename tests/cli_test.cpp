@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "commands.h"
+
+namespace tallux::cli {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome tallux(std::vector<std::string_view> words) {
+    std::ostringstream out, err;
+    const int status = run(words, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST(Cli, TraceWritesEveryCallThenTheSummary) {
+    const Outcome r = tallux({"draw", "BarCODE39", "--code", "A", "--x", "10.5", "--y", "10",
+                              "--width=2", "--height", "100", "--text", "1", "--bold", "-1",
+                              "--fore-color", "0xFF", "--font", "Arial"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = linesOf(r.out);
+    ASSERT_EQ(lines.size(), 4u + 29 + 4 + 1);
+    EXPECT_EQ(lines[0], R"({"call":"FontName","value":"Arial"})");
+    EXPECT_EQ(lines[1], R"({"call":"ForeColor","value":255})");
+    EXPECT_EQ(lines[2], R"({"call":"FontBold","value":-1})");
+    EXPECT_EQ(lines[3], R"({"call":"FontSize","value":1})");
+    EXPECT_EQ(lines[4], R"({"call":"Line","flags":38,"x1":10,"y1":10,"x2":12,"y2":110,"color":0})");
+    EXPECT_EQ(lines[33], R"({"call":"TextWidth","text":"A","value":7})");
+    EXPECT_EQ(lines[34], R"({"call":"CurrentX","value":146.75,"type":"Single"})");
+    EXPECT_EQ(lines[35], R"({"call":"CurrentY","value":115,"type":"Single"})");
+    EXPECT_EQ(lines[36], R"({"call":"Print","text":"A"})");
+    EXPECT_EQ(lines[37], R"({"result":0,"code":"A"})");
+    EXPECT_TRUE(r.err.empty());
+}
+
+TEST(Cli, ValuesMayBeginWithAMinus) {
+    const Outcome r = tallux({"draw", "code39", "--code", "-$:/.+", "--x", "-5.5", "--text", "-1",
+                              "--chk", "1", "--char-width", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(linesOf(r.out).back(), R"({"result":0,"code":"-$:/.+-"})");
+}
+
+TEST(Cli, ExitStatusFollowsTheOutcome) {
+    struct Case {
+        std::vector<std::string_view> words;
+        int status;
+        std::string lastLine;
+    };
+    const Case cases[] = {
+        /*0*/ {{"draw", "BarCODE39", "--code", "\xC3\x88"}, 1, R"({"result":9,"code":"\u00c8"})"},
+        /*1*/ {{"draw", "BarCODE39", "--ratio", ""}, 2, R"({"raised":5,"code":"CODE39"})"},
+        /*2*/
+        {{"draw", "BarCODE39", "--ratio", "3:1", "--chk", "true"},
+         0,
+         R"({"result":0,"code":"CODE39W"})"},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Outcome r = tallux(cases[i].words);
+        EXPECT_EQ(r.status, cases[i].status) << "case " << i;
+        EXPECT_EQ(linesOf(r.out).back(), cases[i].lastLine) << "case " << i;
+    }
+}
+
+TEST(Cli, UsageErrorsExit64WithOneLine) {
+    const std::vector<std::vector<std::string_view>> cases = {
+        /*0*/ {},
+        /*1*/ {"paint"},
+        /*2*/ {"draw"},
+        /*3*/ {"draw", "BarQR"},
+        /*4*/ {"draw", "BarCODE39", "--colour", "1"},
+        /*5*/ {"draw", "BarCODE39", "--width", "32768"},
+        /*6*/ {"draw", "BarCODE39", "--width", "2.5"},
+        /*7*/ {"draw", "BarCODE39", "--x", "1e39"},
+        /*8*/ {"draw", "BarCODE39", "--x", "abc"},
+        /*9*/ {"draw", "BarCODE39", "--bold", "yes"},
+        /*10*/ {"draw", "BarCODE39", "--fore-color", "0x1FFFFFFFF"},
+        /*11*/ {"draw", "BarCODE39", "--code"},
+        /*12*/ {"draw", "BarCODE39", "--target", "gif"},
+        /*13*/ {"draw", "BarCODE39", "--char-width", "-1"},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Outcome r = tallux(cases[i]);
+        EXPECT_EQ(r.status, 64) << "case " << i;
+        EXPECT_TRUE(r.out.empty()) << "case " << i;
+        EXPECT_EQ(linesOf(r.err).size(), 1u) << "case " << i << ": " << r.err;
+    }
+}
+
+TEST(Cli, HelpVersionAndList) {
+    EXPECT_NE(tallux({"--help"}).out.find("draw METHOD"), std::string::npos);
+    EXPECT_NE(tallux({"draw", "--help"}).out.find("--line-color"), std::string::npos);
+    EXPECT_EQ(tallux({"--version"}).out, "tallux 1.0.0\n");
+    const auto list = linesOf(tallux({"list"}).out);
+    ASSERT_EQ(list.size(), 15u);
+    EXPECT_EQ(list[0].substr(0, 10), "BarCODABAR");
+    EXPECT_EQ(list[14].substr(0, 7), "BarUPCE");
+}
+
+TEST(Cli, OutputFileIsWrittenOnlyWhenDrawn) {
+    const auto dir =
+        std::filesystem::temp_directory_path() /
+        ("tallux-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / "trace.jsonl").string();
+
+    ASSERT_EQ(tallux({"draw", "BarCODE39", "--code", "A", "-o", file}).status, 0);
+    std::ifstream in(file);
+    std::stringstream good;
+    good << in.rdbuf();
+    EXPECT_EQ(linesOf(good.str()).size(), 4u + 29 + 4); // set-up, bars, text
+
+    // A failed call leaves the good file as it was, and no temporary beside it.
+    const Outcome failed = tallux({"draw", "BarCODE39", "--code", "\xC3\x88", "--output", file});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("nothing written"), std::string::npos);
+    std::ifstream again(file);
+    std::stringstream now;
+    now << again.rdbuf();
+    EXPECT_EQ(now.str(), good.str());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+
+    const Outcome unwritable =
+        tallux({"draw", "BarCODE39", "-o", (dir / "no" / "such.jsonl").string()});
+    EXPECT_EQ(unwritable.status, 74);
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace
+} // namespace tallux::cli
