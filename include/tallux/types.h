@@ -16,6 +16,15 @@ using Single = float;
 using Double = double;
 using String = std::u16string; // lengths and positions count UTF-16 units
 
+namespace detail {
+// The 16-bit value of a whole number; Overflow (6) outside -32768..32767.
+constexpr std::int16_t narrowToInteger(std::integral auto value) {
+    if (std::cmp_less(value, -32768) || std::cmp_greater(value, 32767))
+        throw RuntimeError(err::Overflow);
+    return static_cast<std::int16_t>(value);
+}
+} // namespace detail
+
 // 16-bit signed integer. Every arithmetic result outside -32768..32767 raises
 // Overflow (6), so checked arithmetic needs no care at the call site.
 class Integer {
@@ -25,7 +34,7 @@ public:
 
     constexpr Integer() noexcept = default;
     constexpr Integer(std::integral auto value)
-        : value_(narrow(value)) {}
+        : value_(detail::narrowToInteger(value)) {}
     // Floats become Integers only through the rounding function CInt.
     Integer(std::floating_point auto) = delete;
 
@@ -49,12 +58,6 @@ public:
     friend constexpr auto operator<=>(Integer, Integer) = default;
 
 private:
-    static constexpr std::int16_t narrow(std::integral auto value) {
-        if (std::cmp_less(value, min) || std::cmp_greater(value, max))
-            throw RuntimeError(err::Overflow);
-        return static_cast<std::int16_t>(value);
-    }
-
     std::int16_t value_ = 0;
 };
 
