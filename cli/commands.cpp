@@ -145,7 +145,7 @@ int run(std::span<const std::string_view> words, std::ostream& out, std::ostream
             }
             return draw(rest, out, err);
         }
-        throw UsageError("unknown command '" + std::string(command) + "' (try 'tallux --help')");
+        throw UsageError("unknown command " + quoted(command) + " (try 'tallux --help')");
     } catch (const UsageError& e) {
         err << "tallux: " << e.what() << "\n";
         return exitUsage;

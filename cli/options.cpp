@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <limits>
 
@@ -29,22 +30,20 @@ Single parseSingle(std::string_view option, std::string_view text) {
     const auto [p, ec] = std::from_chars(begin, end, v);
     if (ec != std::errc() || p != end || !std::isfinite(v) ||
         std::abs(v) > std::numeric_limits<Single>::max())
-        usage("'" + std::string(option) + "' needs a Single number, not '" + std::string(text) +
-              "'");
+        usage(quoted(option) + " needs a Single number, not " + quoted(text));
     return static_cast<Single>(v);
 }
 
 double parsePositive(std::string_view option, std::string_view text) {
     const double v = parseSingle(option, text);
-    if (!(v >= 0)) usage("'" + std::string(option) + "' needs a number of zero or more");
+    if (!(v >= 0)) usage(quoted(option) + " needs a number of zero or more");
     return v;
 }
 
 Integer parseInteger(std::string_view option, std::string_view text) {
     int v = 0;
     if (!parseWhole(text, v) || v < Integer::min || v > Integer::max)
-        usage("'" + std::string(option) + "' needs an Integer from -32768 to 32767, not '" +
-              std::string(text) + "'");
+        usage(quoted(option) + " needs an Integer from -32768 to 32767, not " + quoted(text));
     return v;
 }
 
@@ -64,8 +63,7 @@ Long parseLong(std::string_view option, std::string_view text) {
         Long v = 0;
         if (parseWhole(text, v)) return v;
     }
-    usage("'" + std::string(option) + "' needs a Long (decimal or 0x hex), not '" +
-          std::string(text) + "'");
+    usage(quoted(option) + " needs a Long (decimal or 0x hex), not " + quoted(text));
 }
 
 TargetKind parseTarget(std::string_view text) {
@@ -74,7 +72,7 @@ TargetKind parseTarget(std::string_view text) {
     if (text == "svg") return TargetKind::Svg;
     if (text == "pdf") return TargetKind::Pdf;
     if (text == "ps") return TargetKind::Ps;
-    usage("unknown target '" + std::string(text) + "' (trace, png, svg, pdf or ps)");
+    usage("unknown target " + quoted(text) + " (trace, png, svg, pdf or ps)");
 }
 
 struct Option {
@@ -132,10 +130,25 @@ const Option* findOption(std::string_view name) {
 
 } // namespace
 
+std::string quoted(std::string_view word) {
+    std::string out = "'";
+    for (char c : word) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x",
+                          static_cast<unsigned>(static_cast<unsigned char>(c)));
+            out += buf;
+        } else {
+            out += c;
+        }
+    }
+    return out + "'";
+}
+
 DrawRequest parseDraw(std::span<const std::string_view> words) {
     if (words.empty()) usage("draw needs a METHOD (see 'tallux list')");
     const auto method = findMethod(words[0]);
-    if (!method) usage("unknown method '" + std::string(words[0]) + "' (see 'tallux list')");
+    if (!method) usage("unknown method " + quoted(words[0]) + " (see 'tallux list')");
 
     DrawRequest request{.method = *method};
     request.params.pCode = String(method->sample);
@@ -155,9 +168,9 @@ DrawRequest parseDraw(std::span<const std::string_view> words) {
             inlineValue = true;
         }
         const Option* option = findOption(word);
-        if (option == nullptr) usage("unknown option '" + std::string(word) + "'");
+        if (option == nullptr) usage("unknown option " + quoted(word));
         if (!inlineValue) {
-            if (i + 1 >= words.size()) usage("'" + std::string(word) + "' needs a value");
+            if (i + 1 >= words.size()) usage(quoted(word) + " needs a value");
             value = words[++i];
         }
         option->set(request, word, value);

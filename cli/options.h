@@ -26,6 +26,10 @@ struct DrawRequest {
     double charHeight = 12;   // trace target: TextHeight
 };
 
+// A word as a usage message shows it: in quotes, with control characters
+// escaped so the message stays on one line.
+std::string quoted(std::string_view word);
+
 // Parses the words after `draw`: METHOD, then options as `--name value` or
 // `--name=value`. A value is taken as given even when it begins with "-".
 DrawRequest parseDraw(std::span<const std::string_view> words);

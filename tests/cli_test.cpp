@@ -92,6 +92,8 @@ TEST(Cli, UsageErrorsExit64WithOneLine) {
         /*11*/ {"draw", "BarCODE39", "--code"},
         /*12*/ {"draw", "BarCODE39", "--target", "gif"},
         /*13*/ {"draw", "BarCODE39", "--char-width", "-1"},
+        /*14*/ {"draw", "BarCODE39", "--x", "1\n2"}, // the message stays on one line
+        /*15*/ {"\n"},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Outcome r = tallux(cases[i]);
