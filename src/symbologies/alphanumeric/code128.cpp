@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "render/drawing.h"
@@ -50,6 +51,8 @@ private:
     std::int64_t position_ = 0;
 };
 
+static_assert(code128::startB == code128::startA + 1 && code128::startC == code128::startA + 2);
+
 } // namespace
 
 // Code 128 in one code set, named by the first character of pCode, which is
@@ -68,20 +71,11 @@ Integer BarCODE128(const DrawArgs& a)
         const char16_t set = a.pCode.front();
         a.pCode = Mid(a.pCode, 2);
 
-        int start = 0;
-        switch (set) {
-        case u'A':
-            start = code128::startA;
-            break;
-        case u'B':
-            start = code128::startB;
-            break;
-        case u'C':
-            start = code128::startC;
-            break;
-        default:
-            throw RuntimeError(err::InvalidCall); // no code set: no symbol at all
-        }
+        // The start characters of sets A, B and C are 103, 104 and 105. Any
+        // other letter names no code set, and nothing is drawn.
+        const std::size_t setIndex = std::u16string_view(u"ABC").find(set);
+        if (setIndex == std::u16string_view::npos) throw RuntimeError(err::InvalidCall);
+        const Integer start = code128::startA + Integer(setIndex);
 
         // Set C reads digit pairs; an odd count is evened by a leading "0",
         // which the caller's variable holds until the pairs are drawn.
