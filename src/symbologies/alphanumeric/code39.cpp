@@ -1,4 +1,5 @@
 #include "render/drawing.h"
+#include "symbologies/alphanumeric/code39_paint.h"
 #include "symbologies/alphanumeric/code39_table.h"
 #include "tallux/symbologies.h"
 
@@ -25,7 +26,7 @@ Integer BarCODE39(const DrawArgs& a) {
 
         const Single bottom = d.bottom();
         for (std::size_t i = 0; i < drawn.size(); ++i) {
-            d.paintElements(code39::pattern(drawn[i]), ratio, bottom);
+            code39::paintCharacter(d, drawn[i], ratio, bottom);
             // The gap is painted between characters; x moves past it after the last too.
             if (i + 1 < drawn.size())
                 d.paint(false, ratio.narrowWidth(a.pWidth), bottom);
