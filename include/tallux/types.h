@@ -133,4 +133,7 @@ private:
 
 std::string_view typeName(Number::Type type) noexcept;
 
+// The rounding function for a typed number, as for any other float.
+inline Integer CInt(Number n) { return CInt(n.value()); }
+
 } // namespace tallux

@@ -16,7 +16,7 @@ void drawEan13Symbol(Drawing& d, const Rows& rows, std::u16string_view digits, N
         // The symbol starts right after the printed leading digit.
         const String leading(1, digits[0]);
         d.printAt(leadingX, rows.text, leading);
-        d.x = rounded(Number(d.x) + d.textWidth(leading));
+        d.x = CInt(Number(d.x) + d.textWidth(leading));
     }
     drawGuard(d, rows, startGuard);
 

@@ -36,11 +36,6 @@ inline std::string_view byDigit(const DigitTable& table, char16_t c) {
     return table[static_cast<std::size_t>(digitValue(c).value())];
 }
 
-// A float that the target returned, rounded to the running x.
-inline Integer rounded(Number n) {
-    return CInt(n.value());
-}
-
 // The vertical layout of a symbol: data bars end at the short bottom, guard
 // bars reach pHeight \ 6 further down, and the digits have their top on the
 // text row, pHeight \ 20 below the data bars.

@@ -40,7 +40,7 @@ Integer BarISBN(const DrawArgs& a) {
         if (a.pText != 0) {
             d.target().FontName(a.pFont);
             d.printAt(Number(d.x), a.pY, topLine(a.pCode, bookCheck));
-            offset = ean::rounded(d.textHeight(u"I") + Number(Integer(4)));
+            offset = CInt(d.textHeight(u"I") + Number(Integer(4)));
             d.target().FontName(a.pFont);
         }
 

@@ -32,7 +32,7 @@ Integer BarUPCA(const DrawArgs& a) {
             // The number-system digit at the unrounded pX, 10 units before the start guard.
             const String first(1, digits[0]);
             d.printAt(Number(a.pX), rows.text, first);
-            d.x = ean::rounded(Number(d.x) + d.textWidth(first) + Number(Integer(10)));
+            d.x = CInt(Number(d.x) + d.textWidth(first) + Number(Integer(10)));
         }
         ean::drawGuard(d, rows, ean::startGuard);
 

@@ -20,7 +20,7 @@ Integer BarUPCAPlus(const DrawArgs& a) {
         if (text) {
             // The number-system digit at the rounded pX, the start guard right after it.
             ean::printDigit(d, rows, digits[0]);
-            d.x = ean::rounded(Number(d.x) + d.textWidth(String(1, digits[0])));
+            d.x = CInt(Number(d.x) + d.textWidth(String(1, digits[0])));
         }
         ean::drawModules(d, rows, ean::startGuard, rows.shortBottom);
 

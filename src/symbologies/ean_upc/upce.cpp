@@ -49,7 +49,7 @@ Integer BarUPCE(const DrawArgs& a) {
         if (text) {
             // The number-system digit at the unrounded pX, the start guard right after it.
             d.printAt(Number(a.pX), rows.text, u"0");
-            d.x = ean::rounded(Number(d.x) + d.textWidth(u"0"));
+            d.x = CInt(Number(d.x) + d.textWidth(u"0"));
         }
         ean::drawGuard(d, rows, ean::startGuard);
 
