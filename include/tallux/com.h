@@ -180,6 +180,7 @@ public:
         return reinterpret_cast<void**>(&p_);
     }
     T* get() const noexcept { return p_; }
+    T& operator*() const noexcept { return *p_; }
     T* operator->() const noexcept { return p_; }
     explicit operator bool() const noexcept { return p_ != nullptr; }
     friend bool operator==(const ComPtr& a, const ComPtr& b) noexcept { return a.p_ == b.p_; }

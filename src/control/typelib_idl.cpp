@@ -29,7 +29,7 @@ std::string typeName(VarType vt, std::string_view userType) {
     case VT_I4:
         return "long";
     case VT_R4:
-        return "single";
+        return "float";
     case VT_R8:
         return "double";
     case VT_BSTR:
