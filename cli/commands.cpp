@@ -8,6 +8,7 @@
 #include "options.h"
 #include "output_file.h"
 #include "render/text.h"
+#include "server_commands.h"
 #include "tallux/tallux.h"
 #include "tallux/version.h"
 #include "trace.h"
@@ -24,6 +25,9 @@ void printHelp(std::ostream& out) {
            "Commands:\n"
            "  draw METHOD [options]   draw one symbol (METHOD as listed by 'tallux list')\n"
            "  list                    list the fifteen drawing methods\n"
+           "  typelib                 print the type library as IDL\n"
+           "  register [LIBRARY]      enter the control in the per-user registry\n"
+           "  unregister [LIBRARY]    remove the control from the per-user registry\n"
            "  --help, -h              show this help\n"
            "  --version               show the version\n"
            "\n"
@@ -34,8 +38,14 @@ void printHelp(std::ostream& out) {
            "a summary line {\"result\":N,\"code\":...} or {\"raised\":N,\"code\":...} that\n"
            "also goes to standard output for every other target.\n"
            "\n"
+           "register and unregister load LIBRARY (default libtallux.so.1, searched as the\n"
+           "dynamic loader searches) and call its entry points. The registry is the file\n"
+           "$TALLUX_REGISTRY, else $XDG_DATA_HOME/tallux/registry, else\n"
+           "~/.local/share/tallux/registry.\n"
+           "\n"
            "Exit status: 0 drawn; 1 the method returned an error number; 2 it raised a\n"
-           "run-time error; 64 usage error; 74 the output could not be written.\n";
+           "run-time error; 64 usage error; 69 the library cannot be loaded; 74 the output\n"
+           "or the registry could not be written.\n";
 }
 
 void printList(std::ostream& out) {
@@ -137,6 +147,9 @@ int run(std::span<const std::string_view> words, std::ostream& out, std::ostream
             printList(out);
             return exitDrawn;
         }
+        if (command == "typelib") return typelibCommand(words.subspan(1), out);
+        if (command == "register" || command == "unregister")
+            return registerCommand(command == "register", words.subspan(1), out, err);
         if (command == "draw") {
             const auto rest = words.subspan(1);
             if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {

@@ -1,0 +1,66 @@
+#include "server_commands.h"
+
+#include <ostream>
+
+#include "commands.h"
+#include "options.h"
+#include "tallux/loader.h"
+#include "tallux/typelib.h"
+#include "tallux/version.h"
+
+namespace tallux::cli {
+
+namespace {
+
+// The installed library, found as the dynamic loader finds libraries.
+std::string defaultLibrary() {
+    return "libtallux.so." + std::to_string(version::major);
+}
+
+} // namespace
+
+int typelibCommand(std::span<const std::string_view> words, std::ostream& out) {
+    if (!words.empty()) throw UsageError("typelib takes no arguments");
+    out << typelib::idlText();
+    return exitDrawn;
+}
+
+int registerCommand(bool enter, std::span<const std::string_view> words, std::ostream& out,
+                    std::ostream& err) {
+    const char* command = enter ? "register" : "unregister";
+    if (words.size() > 1) throw UsageError(std::string(command) + " takes at most one LIBRARY");
+    const std::string path = words.empty() ? defaultLibrary() : std::string(words[0]);
+
+    std::string registryFile;
+    try {
+        registryFile = registry::defaultFile().string();
+    } catch (const registry::RegistryError& e) {
+        err << "tallux: " << e.what() << "\n";
+        return exitOutput;
+    }
+
+    std::unique_ptr<loader::ServerLibrary> library;
+    try {
+        library = std::make_unique<loader::ServerLibrary>(path);
+    } catch (const loader::LoadError& e) {
+        err << "tallux: " << e.what() << "\n";
+        return exitUnavailable;
+    }
+    const com::HRESULT hr = enter ? library->registerServer() : library->unregisterServer();
+    if (com::FAILED(hr)) {
+        err << "tallux: " << command << " failed (" << com::statusText(hr) << ")";
+        // The entry point reports only a status; the registry says why.
+        try {
+            registry::Registry(registryFile).read();
+        } catch (const registry::RegistryError& e) {
+            err << ": " << e.what();
+        }
+        err << "\n";
+        return exitOutput;
+    }
+    out << (enter ? "registered " : "unregistered ") << path << (enter ? " in " : " from ")
+        << registryFile << "\n";
+    return exitDrawn;
+}
+
+} // namespace tallux::cli

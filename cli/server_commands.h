@@ -1,0 +1,17 @@
+#pragma once
+
+#include <iosfwd>
+#include <span>
+#include <string_view>
+
+namespace tallux::cli {
+
+// `tallux typelib`: the type library as IDL-like text.
+int typelibCommand(std::span<const std::string_view> words, std::ostream& out);
+
+// `tallux register [LIBRARY]` and `tallux unregister [LIBRARY]`: load the
+// server library and call its DllRegisterServer or DllUnregisterServer.
+int registerCommand(bool enter, std::span<const std::string_view> words, std::ostream& out,
+                    std::ostream& err);
+
+} // namespace tallux::cli

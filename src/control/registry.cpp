@@ -1,0 +1,259 @@
+#include "tallux/registry.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tallux::registry {
+
+namespace {
+
+constexpr std::string_view header = "tallux-registry 1";
+
+char lower(char c) noexcept {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
+std::string failure(const std::string& what, const std::filesystem::path& file) {
+    return what + " '" + file.string() + "': " + std::strerror(errno);
+}
+
+std::string escape(std::string_view value) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string s;
+    for (char c : value) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\\')
+            s += "\\\\";
+        else if (c == '\t')
+            s += "\\t";
+        else if (c == '\n')
+            s += "\\n";
+        else if (c == '\r')
+            s += "\\r";
+        else if (u < 0x20 || u == 0x7F)
+            s += {'\\', 'x', hex[u >> 4], hex[u & 15]};
+        else
+            s += c;
+    }
+    return s;
+}
+
+std::optional<std::string> unescape(std::string_view text) {
+    std::string s;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        if (u < 0x20 || u == 0x7F) return std::nullopt;
+        if (text[i] != '\\') {
+            s += text[i];
+            continue;
+        }
+        if (++i == text.size()) return std::nullopt;
+        switch (text[i]) {
+        case '\\':
+            s += '\\';
+            break;
+        case 't':
+            s += '\t';
+            break;
+        case 'n':
+            s += '\n';
+            break;
+        case 'r':
+            s += '\r';
+            break;
+        case 'x': {
+            if (i + 2 >= text.size()) return std::nullopt;
+            unsigned value = 0;
+            for (int k = 0; k < 2; ++k) {
+                const char c = text[++i];
+                const int d = c >= '0' && c <= '9'   ? c - '0'
+                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                     : -1;
+                if (d < 0) return std::nullopt;
+                value = value * 16 + static_cast<unsigned>(d);
+            }
+            s += static_cast<char>(value);
+            break;
+        }
+        default:
+            return std::nullopt;
+        }
+    }
+    return s;
+}
+
+// Writes the whole file or nothing: a temporary file beside it, synced, then
+// renamed over it.
+void replaceFile(const std::filesystem::path& file, const std::string& bytes) {
+    std::string temp = file.string() + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) throw RegistryError(failure("cannot write", file));
+    const auto fail = [&](const char* what) {
+        const std::string message = failure(what, file);
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw RegistryError(message);
+    };
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail("cannot write");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) fail("cannot write");
+    if (::close(fd) != 0) {
+        const std::string message = failure("cannot write", file);
+        ::unlink(temp.c_str());
+        throw RegistryError(message);
+    }
+    if (::rename(temp.c_str(), file.c_str()) != 0) {
+        const std::string message = failure("cannot replace", file);
+        ::unlink(temp.c_str());
+        throw RegistryError(message);
+    }
+}
+
+// An exclusive lock on "<file>.lock", held while it lives.
+class FileLock {
+public:
+    explicit FileLock(const std::filesystem::path& file) {
+        const std::string path = file.string() + ".lock";
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0) throw RegistryError(failure("cannot lock", file));
+        while (::flock(fd_, LOCK_EX) != 0)
+            if (errno != EINTR) {
+                const std::string message = failure("cannot lock", file);
+                ::close(fd_);
+                throw RegistryError(message);
+            }
+    }
+    ~FileLock() { ::close(fd_); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace
+
+bool KeyLess::operator()(std::string_view a, std::string_view b) const noexcept {
+    return std::ranges::lexicographical_compare(a, b, {}, lower, lower);
+}
+
+std::filesystem::path defaultFile() {
+    const auto set = [](const char* name) -> const char* {
+        const char* v = std::getenv(name);
+        return v != nullptr && *v != '\0' ? v : nullptr;
+    };
+    if (const char* file = set("TALLUX_REGISTRY")) return file;
+    if (const char* data = set("XDG_DATA_HOME"))
+        return std::filesystem::path(data) / "tallux" / "registry";
+    if (const char* home = set("HOME"))
+        return std::filesystem::path(home) / ".local" / "share" / "tallux" / "registry";
+    throw RegistryError("no place for the registry: set TALLUX_REGISTRY, XDG_DATA_HOME or HOME");
+}
+
+bool validKey(std::string_view key) noexcept {
+    if (key.empty() || key.front() == '\\' || key.back() == '\\' ||
+        key.find("\\\\") != std::string_view::npos)
+        return false;
+    return std::ranges::none_of(key, [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+std::string format(const Entries& entries) {
+    std::string text(header);
+    text += '\n';
+    for (const auto& [key, value] : entries)
+        text += key + '\t' + escape(value) + '\n';
+    return text;
+}
+
+Entries parse(std::string_view text, const std::string& fileName) {
+    const auto corrupt = [&](std::size_t line, const std::string& why) {
+        return RegistryError("registry file '" + fileName + "' is corrupt at line " +
+                             std::to_string(line) + ": " + why);
+    };
+    Entries entries;
+    std::size_t lineNumber = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        if (++lineNumber == 1) {
+            if (line != header)
+                throw corrupt(1, "it does not begin with \"" + std::string(header) + "\"");
+            continue;
+        }
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos)
+            throw corrupt(lineNumber, "no tab between key and value");
+        const std::string_view key = line.substr(0, tab);
+        if (!validKey(key)) throw corrupt(lineNumber, "not a valid key");
+        const auto value = unescape(line.substr(tab + 1));
+        if (!value) throw corrupt(lineNumber, "a value with a bad escape or a control character");
+        if (!entries.emplace(key, *value).second)
+            throw corrupt(lineNumber, "a key that came before");
+    }
+    if (lineNumber == 0) throw corrupt(1, "the file is empty");
+    return entries;
+}
+
+Entries Registry::read() const {
+    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return {};
+        throw RegistryError(failure("cannot read", file_));
+    }
+    std::string text;
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const std::string message = failure("cannot read", file_);
+            ::close(fd);
+            throw RegistryError(message);
+        }
+        text.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return parse(text, file_.string());
+}
+
+std::optional<std::string> Registry::value(std::string_view key) const {
+    const Entries entries = read();
+    const auto it = entries.find(key);
+    if (it == entries.end()) return std::nullopt;
+    return it->second;
+}
+
+void Registry::update(const std::function<void(Entries&)>& change) const {
+    std::error_code ec;
+    if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
+    if (ec)
+        throw RegistryError("cannot create '" + file_.parent_path().string() +
+                            "': " + ec.message());
+    const FileLock lock(file_);
+    const Entries before = read();
+    Entries after = before;
+    change(after);
+    for (const auto& entry : after)
+        if (!validKey(entry.first)) throw RegistryError("not a valid registry key: " + entry.first);
+    if (after != before) replaceFile(file_, format(after));
+}
+
+} // namespace tallux::registry

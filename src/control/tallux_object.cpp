@@ -1,0 +1,132 @@
+#include <array>
+
+#include "control/object.h"
+#include "control/server.h"
+#include "tallux/automation.h"
+#include "tallux/tallux.h"
+
+namespace tallux {
+
+using namespace com;
+using typelib::FuncDesc;
+
+namespace {
+
+// One instance of the control behind its dispatch interface. Arguments are
+// coerced to the declared types of the member; by-reference arguments that
+// the member changed are written back into the caller's variants.
+class TalluxObject final : public Object<IDispatch> {
+public:
+    TalluxObject() { server::objectCreated(); }
+
+    HRESULT QueryInterface(const GUID& iid, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == typelib::IID__Tallux)
+            return offer(object);
+        return E_NOINTERFACE;
+    }
+
+    HRESULT GetIDsOfNames(std::u16string_view name, DISPID* id) override {
+        if (id == nullptr) return E_POINTER;
+        const auto found = typelib::findId(name);
+        *id = found.value_or(DISPID_UNKNOWN);
+        return found ? S_OK : DISP_E_UNKNOWNNAME;
+    }
+
+    HRESULT Invoke(DISPID id, std::uint16_t flags, DispParams& params, Variant* result,
+                   ExcepInfo* excep, std::uint32_t* argErr) override {
+        const FuncDesc* f = typelib::findFunction(id, flags);
+        if (f == nullptr) return DISP_E_MEMBERNOTFOUND;
+        if (params.args.size() != f->params.size()) return DISP_E_BADPARAMCOUNT;
+
+        std::array<Variant, 13> typed;
+        for (std::uint32_t i = 0; i < f->params.size(); ++i)
+            if (const HRESULT hr = changeType(typed[i], params.args[i], f->params[i].vt);
+                FAILED(hr)) {
+                if (argErr != nullptr) *argErr = i;
+                return hr;
+            }
+
+        return guarded([&] {
+            try {
+                Variant answer = call(*f, typed, params.args);
+                if (result != nullptr) *result = std::move(answer);
+                return S_OK;
+            } catch (const RuntimeError& e) {
+                fillExcepInfo(excep, e.number(), e.what(), u"TALLUXLIB.Tallux");
+                return DISP_E_EXCEPTION;
+            }
+        });
+    }
+
+private:
+    ~TalluxObject() override { server::objectDestroyed(); }
+
+    Variant call(const FuncDesc& f, std::span<Variant> typed, std::span<Variant> args) {
+        if (f.method != nullptr) return draw(*f.method, typed, args);
+        if (f.memid == DISPID_ABOUTBOX) {
+            control_.ShowAboutBox();
+            return Variant();
+        }
+        if (f.invkind == typelib::InvokeKind::PropertyPut) {
+            control_.SupBarType(*typed[0].get<Long>());
+            return Variant();
+        }
+        return Variant(static_cast<Long>(control_.SupBarType()));
+    }
+
+    Variant draw(const MethodInfo& method, std::span<Variant> typed, std::span<Variant> args) {
+        const ComPtr<IDispatch> object = *typed[0].get<ComPtr<IDispatch>>();
+        std::optional<LateBoundTarget> target;
+        if (object) target.emplace(*object.get());
+
+        DrawParams p;
+        p.pObject = target ? &*target : nullptr;
+        p.pX = *typed[1].get<Single>();
+        p.pY = *typed[2].get<Single>();
+        p.pCode = *typed[3].get<String>();
+        p.pWidth = *typed[4].get<Integer>();
+        p.pHeight = *typed[5].get<Integer>();
+        p.pText = *typed[6].get<Integer>();
+        p.pBold = *typed[7].get<Boolean>();
+        p.pFont = *typed[8].get<String>();
+        p.pForeColor = *typed[9].get<Long>();
+        p.pLineColor = *typed[10].get<Long>();
+        p.pRatio = *typed[11].get<String>();
+        p.pChk = *typed[12].get<Boolean>();
+
+        // What the method changed reaches the caller also when it raised, as
+        // it does for a caller that binds early.
+        Integer drawn;
+        try {
+            drawn = control_.draw(method.type, p);
+        } catch (const RuntimeError&) {
+            writeBack(p, typed, args);
+            throw;
+        }
+        writeBack(p, typed, args);
+        return Variant(drawn);
+    }
+
+    // Stores each by-reference argument that the method changed, in its
+    // declared type; the caller's other variants keep their own type.
+    static void writeBack(const DrawParams& p, std::span<const Variant> typed,
+                          std::span<Variant> args) {
+        const Variant after[] = {typed[0],     p.pX,     p.pY,    p.pCode, p.pWidth,
+                                 p.pHeight,    p.pText,  p.pBold, p.pFont, p.pForeColor,
+                                 p.pLineColor, p.pRatio, p.pChk};
+        for (std::size_t i = 1; i < std::size(after); ++i)
+            if (args[i].isByRef() && !(after[i] == typed[i])) args[i].deref() = after[i];
+    }
+
+    Tallux control_;
+};
+
+} // namespace
+
+ComPtr<IDispatch> makeTalluxObject() {
+    return ComPtr<IDispatch>::adopt(new TalluxObject);
+}
+
+} // namespace tallux
