@@ -12,6 +12,7 @@ std::string_view standardMessage(std::int32_t number) noexcept
     case err::TypeMismatch: return "Type mismatch";
     case err::ObjectNotSet: return "Object variable or With block variable not set";
     case err::InvalidUseOfNull: return "Invalid use of Null";
+    case err::InvalidPropertyValue: return "Invalid property value";
     case err::NotSupported: return "Object doesn't support this property or method";
     default: return "Application-defined or object-defined error";
     }
