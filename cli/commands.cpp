@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "options.h"
+#include "output.h"
 #include "output_file.h"
 #include "render/text.h"
 #include "tallux/tallux.h"
@@ -16,8 +17,7 @@ namespace tallux::cli {
 
 namespace {
 
-void printHelp(std::ostream& out)
-{
+void printHelp(std::ostream& out) {
     out << "Usage: tallux COMMAND [options]\n"
            "\n"
            "Draws linear barcodes with the Tallux drawing component.\n"
@@ -35,12 +35,18 @@ void printHelp(std::ostream& out)
            "a summary line {\"result\":N,\"code\":...} or {\"raised\":N,\"code\":...} that\n"
            "also goes to standard output for every other target.\n"
            "\n"
+           "The png, svg, pdf and ps targets draw on a white page sized to the symbol and\n"
+           "its text plus a quiet zone of ten modules a side, in scale units (--units) of\n"
+           "twips by default: pWidth 15 gives 1/96-inch modules and 7-point text. PNG\n"
+           "pixels: --dpi, by default a whole number per unit, so that equal widths stay\n"
+           "equal; the PNG records its resolution. A file is written only when the\n"
+           "method returned 0; otherwise nothing is written and an old file stays.\n"
+           "\n"
            "Exit status: 0 drawn; 1 the method returned an error number; 2 it raised a\n"
            "run-time error; 64 usage error; 74 the output could not be written.\n";
 }
 
-void printList(std::ostream& out)
-{
+void printList(std::ostream& out) {
     for (const MethodInfo& m : drawingMethods) {
         std::string name(m.name);
         name.resize(13, ' ');
@@ -53,26 +59,17 @@ void printList(std::ostream& out)
     }
 }
 
-// A drawing target and the bytes it makes of what was drawn.
-class Output {
-public:
-    virtual ~Output() = default;
-    virtual Target& target() = 0;
-    virtual std::string bytes() = 0;
-};
-
 class TraceOutput : public Output {
 public:
-    explicit TraceOutput(const DrawRequest& r)
-    {
+    explicit TraceOutput(const DrawRequest& r) {
         recorder_.charWidth = r.charWidth;
         recorder_.charHeight = r.charHeight;
     }
     Target& target() override { return recorder_; }
-    std::string bytes() override
-    {
+    std::string bytes() override {
         std::string text;
-        for (const Call& call : recorder_.calls) text += traceLine(call) + "\n";
+        for (const Call& call : recorder_.calls)
+            text += traceLine(call) + "\n";
         return text;
     }
 
@@ -80,16 +77,21 @@ private:
     RecordingTarget recorder_;
 };
 
-std::unique_ptr<Output> makeOutput(const DrawRequest& r)
-{
+std::unique_ptr<Output> makeOutput(const DrawRequest& r) {
     switch (r.target) {
-    case TargetKind::Trace: return std::make_unique<TraceOutput>(r);
-    default: throw UsageError("this build has no image targets; use --target trace");
+    case TargetKind::Trace:
+        return std::make_unique<TraceOutput>(r);
+#ifdef TALLUX_HAVE_CAIRO
+    default:
+        return makeImageOutput(r);
+#else
+    default:
+        throw UsageError("this build has no image targets; use --target trace");
+#endif
     }
 }
 
-int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
-{
+int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err) {
     DrawRequest request = parseDraw(words);
     const std::unique_ptr<Output> output = makeOutput(request);
     request.params.pObject = &output->target();
@@ -109,12 +111,11 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
             << standardMessage(result->value()) << ")\n";
 
     const bool drawn = result && *result == 0;
-    const std::string bytes = output->bytes();
     if (request.output == "-") {
         // Standard output shows the trace whatever happened; images only when drawn.
-        if (drawn || request.target == TargetKind::Trace) out << bytes;
+        if (drawn || request.target == TargetKind::Trace) out << output->bytes();
     } else if (drawn) {
-        writeFileAtomically(request.output, bytes);
+        writeFileAtomically(request.output, output->bytes());
     } else {
         err << "tallux: nothing written to '" << request.output << "'\n";
     }
@@ -124,8 +125,7 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
 
 } // namespace
 
-int run(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
-{
+int run(std::span<const std::string_view> words, std::ostream& out, std::ostream& err) {
     try {
         if (words.empty()) throw UsageError("a command is needed (try 'tallux --help')");
         const std::string_view command = words[0];

@@ -11,37 +11,36 @@ namespace tallux::cli {
 
 namespace {
 
-[[noreturn]] void usage(const std::string& message) { throw UsageError(message); }
+[[noreturn]] void usage(const std::string& message) {
+    throw UsageError(message);
+}
 
 template <class T>
-bool parseWhole(std::string_view text, T& value, int base = 10)
-{
+bool parseWhole(std::string_view text, T& value, int base = 10) {
     const char* end = text.data() + text.size();
     const auto [p, ec] = std::from_chars(text.data(), end, value, base);
     return ec == std::errc() && p == end && !text.empty();
 }
 
-Single parseSingle(std::string_view option, std::string_view text)
-{
+Single parseSingle(std::string_view option, std::string_view text) {
     double v = 0;
     const char* begin = text.data() + (text.starts_with('+') ? 1 : 0);
     const char* end = text.data() + text.size();
     const auto [p, ec] = std::from_chars(begin, end, v);
     if (ec != std::errc() || p != end || !std::isfinite(v) ||
         std::abs(v) > std::numeric_limits<Single>::max())
-        usage("'" + std::string(option) + "' needs a Single number, not '" + std::string(text) + "'");
+        usage("'" + std::string(option) + "' needs a Single number, not '" + std::string(text) +
+              "'");
     return static_cast<Single>(v);
 }
 
-double parsePositive(std::string_view option, std::string_view text)
-{
+double parsePositive(std::string_view option, std::string_view text) {
     const double v = parseSingle(option, text);
     if (!(v >= 0)) usage("'" + std::string(option) + "' needs a number of zero or more");
     return v;
 }
 
-Integer parseInteger(std::string_view option, std::string_view text)
-{
+Integer parseInteger(std::string_view option, std::string_view text) {
     int v = 0;
     if (!parseWhole(text, v) || v < Integer::min || v > Integer::max)
         usage("'" + std::string(option) + "' needs an Integer from -32768 to 32767, not '" +
@@ -49,8 +48,7 @@ Integer parseInteger(std::string_view option, std::string_view text)
     return v;
 }
 
-Boolean parseBoolean(std::string_view option, std::string_view text)
-{
+Boolean parseBoolean(std::string_view option, std::string_view text) {
     if (text == "true") return true;
     if (text == "false") return false;
     return Boolean(parseInteger(option, text));
@@ -58,8 +56,7 @@ Boolean parseBoolean(std::string_view option, std::string_view text)
 
 // A colour or other Long: decimal, or 0x followed by up to eight hex digits
 // (taken as the 32-bit pattern, so 0xFFFFFFFF is -1).
-Long parseLong(std::string_view option, std::string_view text)
-{
+Long parseLong(std::string_view option, std::string_view text) {
     if (text.starts_with("0x") || text.starts_with("0X")) {
         std::uint32_t bits = 0;
         if (parseWhole(text.substr(2), bits, 16)) return static_cast<Long>(bits);
@@ -71,14 +68,44 @@ Long parseLong(std::string_view option, std::string_view text)
           std::string(text) + "'");
 }
 
-TargetKind parseTarget(std::string_view text)
-{
+TargetKind parseTarget(std::string_view text) {
     if (text == "trace") return TargetKind::Trace;
     if (text == "png") return TargetKind::Png;
     if (text == "svg") return TargetKind::Svg;
     if (text == "pdf") return TargetKind::Pdf;
     if (text == "ps") return TargetKind::Ps;
     usage("unknown target '" + std::string(text) + "' (trace, png, svg, pdf or ps)");
+}
+
+ScaleUnits parseUnits(std::string_view text) {
+    if (text == "twips") return ScaleUnits::Twips;
+    if (text == "pt") return ScaleUnits::Points;
+    if (text == "px") return ScaleUnits::Pixels;
+    if (text == "mm") return ScaleUnits::Millimetres;
+    usage("unknown units '" + std::string(text) + "' (twips, pt, px or mm)");
+}
+
+// Dots per inch, from 1 to 9600.
+double parseDpi(std::string_view option, std::string_view text) {
+    const double v = parseSingle(option, text);
+    if (!(v >= 1 && v <= 9600))
+        usage("'" + std::string(option) + "' needs a resolution from 1 to 9600");
+    return v;
+}
+
+// WIDTHxHEIGHT in scale units, each more than zero.
+void parseSize(DrawRequest& r, std::string_view option, std::string_view text) {
+    const auto x = text.find('x');
+    if (x != std::string_view::npos) {
+        const double w = parsePositive(option, text.substr(0, x));
+        const double h = parsePositive(option, text.substr(x + 1));
+        if (w > 0 && h > 0) {
+            r.page.width = w;
+            r.page.height = h;
+            return;
+        }
+    }
+    usage("'" + std::string(option) + "' needs WIDTHxHEIGHT in scale units, e.g. 4000x1500");
 }
 
 struct Option {
@@ -88,8 +115,7 @@ struct Option {
     std::function<void(DrawRequest&, std::string_view option, std::string_view value)> set;
 };
 
-const std::vector<Option>& options()
-{
+const std::vector<Option>& options() {
     static const std::vector<Option> table = {
         {"--x", "F", "pX: left edge of the symbol (Single)",
          [](DrawRequest& r, auto o, auto v) { r.params.pX = parseSingle(o, v); }},
@@ -117,10 +143,18 @@ const std::vector<Option>& options()
          [](DrawRequest& r, auto o, auto v) { r.params.pChk = parseBoolean(o, v); }},
         {"--target", "KIND", "trace, png, svg, pdf or ps (default trace)",
          [](DrawRequest& r, auto, auto v) { r.target = parseTarget(v); }},
-        {"--output", "FILE", "where the drawing goes; - or absent: standard output (trace)",
+        {"--output", "FILE", "where the drawing goes; - or absent: standard output",
          [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
         {"-o", "FILE", "same as --output",
          [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
+        {"--units", "U", "image targets: scale units, twips, pt, px or mm (default twips)",
+         [](DrawRequest& r, auto, auto v) { r.page.scale.units = parseUnits(v); }},
+        {"--dpi", "N", "image targets: resolution (default: whole pixels per unit, 1440 for twips)",
+         [](DrawRequest& r, auto o, auto v) { r.page.scale.dpi = parseDpi(o, v); }},
+        {"--size", "WxH", "image targets: page size in scale units (default: fits the drawing)",
+         [](DrawRequest& r, auto o, auto v) { parseSize(r, o, v); }},
+        {"--margin", "F", "image targets: quiet zone around the drawing (default ten modules)",
+         [](DrawRequest& r, auto o, auto v) { r.page.margin = parsePositive(o, v); }},
         {"--char-width", "F", "trace target: TextWidth per character (default 7)",
          [](DrawRequest& r, auto o, auto v) { r.charWidth = parsePositive(o, v); }},
         {"--char-height", "F", "trace target: TextHeight (default 12)",
@@ -129,8 +163,7 @@ const std::vector<Option>& options()
     return table;
 }
 
-const Option* findOption(std::string_view name)
-{
+const Option* findOption(std::string_view name) {
     for (const Option& o : options())
         if (o.name == name) return &o;
     return nullptr;
@@ -138,8 +171,7 @@ const Option* findOption(std::string_view name)
 
 } // namespace
 
-DrawRequest parseDraw(std::span<const std::string_view> words)
-{
+DrawRequest parseDraw(std::span<const std::string_view> words) {
     if (words.empty()) usage("draw needs a METHOD (see 'tallux list')");
     const auto method = findMethod(words[0]);
     if (!method) usage("unknown method '" + std::string(words[0]) + "' (see 'tallux list')");
@@ -155,7 +187,8 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
         std::string_view word = words[i];
         std::string_view value;
         bool inlineValue = false;
-        if (const auto eq = word.find('='); word.starts_with("--") && eq != std::string_view::npos) {
+        if (const auto eq = word.find('=');
+            word.starts_with("--") && eq != std::string_view::npos) {
             value = word.substr(eq + 1);
             word = word.substr(0, eq);
             inlineValue = true;
@@ -171,8 +204,7 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
     return request;
 }
 
-std::string drawOptionsHelp()
-{
+std::string drawOptionsHelp() {
     std::string text;
     for (const Option& o : options()) {
         std::string head = "  " + std::string(o.name) + " " + std::string(o.valueName);
