@@ -22,7 +22,7 @@ constexpr Scale scale{ScaleUnits::Twips, 288};
 constexpr Integer moduleWidth = 20; // twips; the text is 10 points
 constexpr Integer barHeight = 900;  // twips
 constexpr Single left = 400;
-constexpr Single rowHeight = 1900; // label, bars, text and a gap
+constexpr Single rowHeight = 2000; // label, bars, text and a gap
 
 // A symbol with the method's sample data, its top-left corner at (left, y).
 DrawParams sample(const MethodInfo& m, Target& target, Single y) {
@@ -67,7 +67,7 @@ void drawSheet(Target& t, const std::vector<MethodInfo>& methods) {
     Single y = 300;
     for (const MethodInfo& m : methods) {
         label(t, std::string(m.title) + "  (" + std::string(m.name) + ")", y);
-        DrawParams p = sample(m, t, y + 300);
+        DrawParams p = sample(m, t, y + 400);
         Tallux().draw(m.type, p);
         y += rowHeight;
     }
