@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "options.h"
+#include "output.h"
 #include "output_file.h"
 #include "render/text.h"
 #include "server_commands.h"
@@ -38,6 +39,12 @@ void printHelp(std::ostream& out) {
            "a summary line {\"result\":N,\"code\":...} or {\"raised\":N,\"code\":...} that\n"
            "also goes to standard output for every other target.\n"
            "\n"
+           "The png, svg, pdf and ps targets draw on a white page sized to the symbol and\n"
+           "its text plus a quiet zone of ten modules a side, in scale units (--units) of\n"
+           "twips by default: pWidth 15 gives 1/96-inch modules and 7-point text. PNG\n"
+           "pixels: --dpi, by default a whole number per unit, so that equal widths stay\n"
+           "equal; the PNG records its resolution. A file is written only when the\n"
+           "method returned 0; otherwise nothing is written and an old file stays.\n"
            "register and unregister load LIBRARY (default libtallux.so.1, searched as the\n"
            "dynamic loader searches) and call its entry points. The registry is the file\n"
            "$TALLUX_REGISTRY, else $XDG_DATA_HOME/tallux/registry, else\n"
@@ -61,14 +68,6 @@ void printList(std::ostream& out) {
     }
 }
 
-// A drawing target and the bytes it makes of what was drawn.
-class Output {
-public:
-    virtual ~Output() = default;
-    virtual Target& target() = 0;
-    virtual std::string bytes() = 0;
-};
-
 class TraceOutput : public Output {
 public:
     explicit TraceOutput(const DrawRequest& r) {
@@ -91,8 +90,13 @@ std::unique_ptr<Output> makeOutput(const DrawRequest& r) {
     switch (r.target) {
     case TargetKind::Trace:
         return std::make_unique<TraceOutput>(r);
+#ifdef TALLUX_HAVE_CAIRO
+    default:
+        return makeImageOutput(r);
+#else
     default:
         throw UsageError("this build has no image targets; use --target trace");
+#endif
     }
 }
 
@@ -116,12 +120,11 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
             << standardMessage(result->value()) << ")\n";
 
     const bool drawn = result && *result == 0;
-    const std::string bytes = output->bytes();
     if (request.output == "-") {
         // Standard output shows the trace whatever happened; images only when drawn.
-        if (drawn || request.target == TargetKind::Trace) out << bytes;
+        if (drawn || request.target == TargetKind::Trace) out << output->bytes();
     } else if (drawn) {
-        writeFileAtomically(request.output, bytes);
+        writeFileAtomically(request.output, output->bytes());
     } else {
         err << "tallux: nothing written to '" << request.output << "'\n";
     }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "targets/cairo/leak_suppressions.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string_view> words(argv + 1, argv + argc);

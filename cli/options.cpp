@@ -75,6 +75,37 @@ TargetKind parseTarget(std::string_view text) {
     usage("unknown target " + quoted(text) + " (trace, png, svg, pdf or ps)");
 }
 
+ScaleUnits parseUnits(std::string_view text) {
+    if (text == "twips") return ScaleUnits::Twips;
+    if (text == "pt") return ScaleUnits::Points;
+    if (text == "px") return ScaleUnits::Pixels;
+    if (text == "mm") return ScaleUnits::Millimetres;
+    usage("unknown units " + quoted(text) + " (twips, pt, px or mm)");
+}
+
+// Dots per inch, from 1 to 9600.
+double parseDpi(std::string_view option, std::string_view text) {
+    const double v = parseSingle(option, text);
+    if (!(v >= 1 && v <= 9600))
+        usage(quoted(option) + " needs a resolution from 1 to 9600");
+    return v;
+}
+
+// WIDTHxHEIGHT in scale units, each more than zero.
+void parseSize(DrawRequest& r, std::string_view option, std::string_view text) {
+    const auto x = text.find('x');
+    if (x != std::string_view::npos) {
+        const double w = parsePositive(option, text.substr(0, x));
+        const double h = parsePositive(option, text.substr(x + 1));
+        if (w > 0 && h > 0) {
+            r.page.width = w;
+            r.page.height = h;
+            return;
+        }
+    }
+    usage(quoted(option) + " needs WIDTHxHEIGHT in scale units, e.g. 4000x1500");
+}
+
 struct Option {
     std::string_view name;
     std::string_view valueName;
@@ -110,10 +141,18 @@ const std::vector<Option>& options() {
          [](DrawRequest& r, auto o, auto v) { r.params.pChk = parseBoolean(o, v); }},
         {"--target", "KIND", "trace, png, svg, pdf or ps (default trace)",
          [](DrawRequest& r, auto, auto v) { r.target = parseTarget(v); }},
-        {"--output", "FILE", "where the drawing goes; - or absent: standard output (trace)",
+        {"--output", "FILE", "where the drawing goes; - or absent: standard output",
          [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
         {"-o", "FILE", "same as --output",
          [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
+        {"--units", "U", "image targets: scale units, twips, pt, px or mm (default twips)",
+         [](DrawRequest& r, auto, auto v) { r.page.scale.units = parseUnits(v); }},
+        {"--dpi", "N", "image targets: resolution (default: whole pixels per unit, 1440 for twips)",
+         [](DrawRequest& r, auto o, auto v) { r.page.scale.dpi = parseDpi(o, v); }},
+        {"--size", "WxH", "image targets: page size in scale units (default: fits the drawing)",
+         [](DrawRequest& r, auto o, auto v) { parseSize(r, o, v); }},
+        {"--margin", "F", "image targets: quiet zone around the drawing (default ten modules)",
+         [](DrawRequest& r, auto o, auto v) { r.page.margin = parsePositive(o, v); }},
         {"--char-width", "F", "trace target: TextWidth per character (default 7)",
          [](DrawRequest& r, auto o, auto v) { r.charWidth = parsePositive(o, v); }},
         {"--char-height", "F", "trace target: TextHeight (default 12)",

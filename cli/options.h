@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "tallux/cairo_target.h"
 #include "tallux/methods.h"
 
 namespace tallux::cli {
@@ -24,6 +25,7 @@ struct DrawRequest {
     std::string output = "-"; // "-": standard output
     double charWidth = 7;     // trace target: TextWidth per UTF-16 unit
     double charHeight = 12;   // trace target: TextHeight
+    PageOptions page{};       // image targets: scale units, resolution, size, margin
 };
 
 // A word as a usage message shows it: in quotes, with control characters

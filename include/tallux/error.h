@@ -17,6 +17,7 @@ inline constexpr std::int32_t DivisionByZero = 11;
 inline constexpr std::int32_t TypeMismatch = 13;
 inline constexpr std::int32_t ObjectNotSet = 91;
 inline constexpr std::int32_t InvalidUseOfNull = 94;
+inline constexpr std::int32_t InvalidPropertyValue = 380;
 inline constexpr std::int32_t NotSupported = 438;
 } // namespace err
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "options.h"
+#include "tallux/target.h"
+
+namespace tallux::cli {
+
+// A drawing target and the bytes it makes of what was drawn.
+class Output {
+public:
+    virtual ~Output() = default;
+    virtual Target& target() = 0;
+    virtual std::string bytes() = 0;
+};
+
+// A page in an image format, sized by drawing the request once on a
+// measuring target (with a copy of the caller's variables) before the real
+// drawing. Raises OutputError when the page cannot be made.
+std::unique_ptr<Output> makeImageOutput(const DrawRequest& request);
+
+} // namespace tallux::cli

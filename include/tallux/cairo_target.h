@@ -1,0 +1,130 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "tallux/target.h"
+
+// cairo's context type, so that this header does not need cairo's headers.
+typedef struct _cairo cairo_t;
+
+namespace tallux {
+
+// The scale units of a target, as the original hosts offered them.
+enum class ScaleUnits : std::uint8_t {
+    Twips,       // 1440 per inch
+    Points,      // 72 per inch
+    Pixels,      // one unit is one pixel, whatever the resolution
+    Millimetres, // 25.4 per inch
+};
+
+// Scale units and the raster resolution.
+struct Scale {
+    ScaleUnits units = ScaleUnits::Twips;
+    double dpi = 0; // 0: a whole number of pixels per unit (see resolution())
+
+    double unitsPerInch() const noexcept;
+    // The dots per inch: dpi when set, else 1440 for twips, 360 for points,
+    // 304.8 for millimetres (12 pixels each) and 96 for pixels.
+    double resolution() const noexcept;
+    double pixelsPerUnit() const noexcept { return resolution() / unitsPerInch(); }
+};
+
+// The region that drawn boxes and text cover, in scale units.
+struct DrawnRegion {
+    double left = 0, top = 0, right = 0, bottom = 0;
+    double narrowest = 0; // width of the narrowest box drawn; 0 when none
+    bool empty = true;
+
+    void add(double x0, double y0, double x1, double y1) noexcept;
+};
+
+// A drawing target on any cairo context, whose user space the caller has set
+// to the target's scale units. Boxes fill both corners inclusive; text is set
+// with Pango, a font name the machine lacks falling back through fontconfig.
+// With `crisp`, box edges are rounded to whole device pixels and drawn
+// without anti-aliasing (for raster surfaces); text stays anti-aliased.
+class CairoTarget : public Target {
+public:
+    CairoTarget(cairo_t* cr, double unitsPerInch, bool crisp = false);
+    ~CairoTarget() override;
+    CairoTarget(const CairoTarget&) = delete;
+    CairoTarget& operator=(const CairoTarget&) = delete;
+
+    void FontName(const String& value) override;
+    void ForeColor(Long value) override;
+    void FontBold(Boolean value) override;
+    void FontSize(Integer value) override;
+    void CurrentX(Number value) override;
+    void CurrentY(Single value) override;
+    void Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) override;
+    void Print(const String& s) override;
+    Number TextWidth(const String& s) override;
+    Number TextHeight(const String& s) override;
+
+    // What the target was told and where the print position stands.
+    double currentX() const noexcept;
+    double currentY() const noexcept;
+    const DrawnRegion& drawn() const noexcept;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// A target that draws nowhere and only measures: what a call would cover.
+class MeasuringTarget : public CairoTarget {
+public:
+    explicit MeasuringTarget(const Scale& scale);
+    ~MeasuringTarget() override;
+
+private:
+    MeasuringTarget(cairo_t* cr, const Scale& scale);
+    cairo_t* cr_;
+};
+
+enum class FileFormat : std::uint8_t { Png, Svg, Pdf, Ps };
+
+// How a file page is laid out around what was measured. The page covers the
+// drawing plus a quiet zone of ten narrowest boxes (or `margin` units) on
+// each side, moving the origin right and down where the drawing starts too
+// close to it; `width` and `height` fix the page instead, origin unmoved.
+struct PageOptions {
+    Scale scale{};
+    std::optional<double> width, height;
+    std::optional<double> margin;
+};
+
+// The page cannot be made (too large, or cairo failed).
+struct PageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// A white page in a file format, sized for a measured drawing. Draw on its
+// target, then take the file's bytes.
+class FilePage {
+public:
+    FilePage(FileFormat format, const PageOptions& options, const DrawnRegion& measured);
+    ~FilePage();
+    FilePage(const FilePage&) = delete;
+    FilePage& operator=(const FilePage&) = delete;
+
+    CairoTarget& target();
+    // The page size in pixels (raster) or points (vector).
+    double width() const noexcept;
+    double height() const noexcept;
+    // Ends the drawing and returns the whole file. Raises PageError when
+    // cairo reports a failure.
+    std::string finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Inserts a pHYs chunk after the header of a PNG, recording its resolution.
+std::string withResolution(std::string png, double dpi);
+
+} // namespace tallux
