@@ -86,8 +86,7 @@ ScaleUnits parseUnits(std::string_view text) {
 // Dots per inch, from 1 to 9600.
 double parseDpi(std::string_view option, std::string_view text) {
     const double v = parseSingle(option, text);
-    if (!(v >= 1 && v <= 9600))
-        usage(quoted(option) + " needs a resolution from 1 to 9600");
+    if (!(v >= 1 && v <= 9600)) usage(quoted(option) + " needs a resolution from 1 to 9600");
     return v;
 }
 
@@ -137,7 +136,8 @@ const std::vector<Option>& options() {
          [](DrawRequest& r, auto o, auto v) { r.params.pLineColor = parseLong(o, v); }},
         {"--ratio", "TEXT", "pRatio: wide:narrow extras, e.g. 3:1",
          [](DrawRequest& r, auto, auto v) { r.params.pRatio = fromUtf8(v); }},
-        {"--chk", "B", "pChk: add the optional check character",
+        {"--chk", "B",
+         "pChk: add the optional check character (default 1 for Code 93 and Code 128)",
          [](DrawRequest& r, auto o, auto v) { r.params.pChk = parseBoolean(o, v); }},
         {"--target", "KIND", "trace, png, svg, pdf or ps (default trace)",
          [](DrawRequest& r, auto, auto v) { r.target = parseTarget(v); }},
@@ -195,6 +195,8 @@ DrawRequest parseDraw(std::span<const std::string_view> words) {
     request.params.pY = 150;
     request.params.pWidth = 15;
     request.params.pHeight = 900;
+    // Readers accept Code 93 and Code 128 only with their check characters.
+    request.params.pChk = method->type == Code_93 || method->type == Code_128;
 
     for (std::size_t i = 1; i < words.size(); ++i) {
         std::string_view word = words[i];
