@@ -11,6 +11,9 @@
 #include "tallux/tallux.h"
 #include "tallux/version.h"
 #include "trace.h"
+#ifdef TALLUX_CLI_PRINTER
+#include "printer_output.h"
+#endif
 
 namespace tallux::cli {
 
@@ -57,6 +60,9 @@ public:
     virtual ~Output() = default;
     virtual Target& target() = 0;
     virtual std::string bytes() = 0;
+    // Called once the method has returned or raised: drawn tells whether the
+    // whole symbol is there. Outputs that are not files deliver here.
+    virtual void finish(bool drawn) { (void)drawn; }
 };
 
 class TraceOutput : public Output {
@@ -77,10 +83,33 @@ private:
     RecordingTarget recorder_;
 };
 
+#ifdef TALLUX_CLI_PRINTER
+// A page on a printer: sent when the symbol was drawn, abandoned otherwise.
+class PrinterOutput : public Output {
+public:
+    explicit PrinterOutput(const DrawRequest& r)
+        : job_(r.printer, "tallux " + std::string(r.method.name)) {}
+    Target& target() override { return job_.target(); }
+    std::string bytes() override { return {}; }
+    void finish(bool drawn) override {
+        if (drawn) job_.send();
+    }
+
+private:
+    PrinterJob job_;
+};
+#endif
+
 std::unique_ptr<Output> makeOutput(const DrawRequest& r) {
     switch (r.target) {
     case TargetKind::Trace:
         return std::make_unique<TraceOutput>(r);
+    case TargetKind::Printer:
+#ifdef TALLUX_CLI_PRINTER
+        return std::make_unique<PrinterOutput>(r);
+#else
+        throw UsageError("this build has no printer target (it was built without Qt or CUPS)");
+#endif
     default:
         throw UsageError("this build has no image targets; use --target trace");
     }
@@ -106,6 +135,7 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
             << standardMessage(result->value()) << ")\n";
 
     const bool drawn = result && *result == 0;
+    output->finish(drawn);
     const std::string bytes = output->bytes();
     if (request.output == "-") {
         // Standard output shows the trace whatever happened; images only when drawn.

@@ -14,7 +14,7 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-enum class TargetKind { Trace, Png, Svg, Pdf, Ps };
+enum class TargetKind { Trace, Png, Svg, Pdf, Ps, Printer };
 
 // Everything `tallux draw` was asked to do.
 struct DrawRequest {
@@ -24,6 +24,7 @@ struct DrawRequest {
     std::string output = "-"; // "-": standard output
     double charWidth = 7;     // trace target: TextWidth per UTF-16 unit
     double charHeight = 12;   // trace target: TextHeight
+    std::string printer{};    // printer target: its name; empty: the default printer
 };
 
 // Parses the words after `draw`: METHOD, then options as `--name value` or
