@@ -98,8 +98,8 @@ AboutDialog::AboutDialog(about::ComponentVersion version)
     model_.Height = about::frmAbout::ScaleHeight;
     if (const QScreen* screen = this->screen()) {
         const QRect s = screen->geometry();
-        model_.Form_Load(static_cast<Single>(s.width() * twipsPerInch / logicalDpiX()),
-                         static_cast<Single>(s.height() * twipsPerInch / logicalDpiY()));
+        model_.Form_Load(static_cast<Single>(s.width() * double{twipsPerInch} / logicalDpiX()),
+                         static_cast<Single>(s.height() * double{twipsPerInch} / logicalDpiY()));
         move(s.left() + px(static_cast<Long>(model_.Left)),
              s.top() + px(static_cast<Long>(model_.Top)));
     }
