@@ -13,6 +13,9 @@
 #include "tallux/tallux.h"
 #include "tallux/version.h"
 #include "trace.h"
+#ifdef TALLUX_CLI_PRINTER
+#include "printer_output.h"
+#endif
 
 namespace tallux::cli {
 
@@ -86,10 +89,33 @@ private:
     RecordingTarget recorder_;
 };
 
+#ifdef TALLUX_CLI_PRINTER
+// A page on a printer: sent when the symbol was drawn, abandoned otherwise.
+class PrinterOutput : public Output {
+public:
+    explicit PrinterOutput(const DrawRequest& r)
+        : job_(r.printer, "tallux " + std::string(r.method.name)) {}
+    Target& target() override { return job_.target(); }
+    std::string bytes() override { return {}; }
+    void finish(bool drawn) override {
+        if (drawn) job_.send();
+    }
+
+private:
+    PrinterJob job_;
+};
+#endif
+
 std::unique_ptr<Output> makeOutput(const DrawRequest& r) {
     switch (r.target) {
     case TargetKind::Trace:
         return std::make_unique<TraceOutput>(r);
+    case TargetKind::Printer:
+#ifdef TALLUX_CLI_PRINTER
+        return std::make_unique<PrinterOutput>(r);
+#else
+        throw UsageError("this build has no printer target (it was built without Qt or CUPS)");
+#endif
 #ifdef TALLUX_HAVE_CAIRO
     default:
         return makeImageOutput(r);
@@ -120,6 +146,7 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
             << standardMessage(result->value()) << ")\n";
 
     const bool drawn = result && *result == 0;
+    output->finish(drawn);
     if (request.output == "-") {
         // Standard output shows the trace whatever happened; images only when drawn.
         if (drawn || request.target == TargetKind::Trace) out << output->bytes();

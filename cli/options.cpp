@@ -105,6 +105,16 @@ void parseSize(DrawRequest& r, std::string_view option, std::string_view text) {
     usage(quoted(option) + " needs WIDTHxHEIGHT in scale units, e.g. 4000x1500");
 }
 
+// --target printer, or printer:NAME for a named printer.
+void setTarget(DrawRequest& r, std::string_view text) {
+    if (text == "printer" || text.starts_with("printer:")) {
+        r.target = TargetKind::Printer;
+        r.printer = std::string(text.substr(std::min(text.size(), std::size_t{8})));
+        return;
+    }
+    r.target = parseTarget(text);
+}
+
 struct Option {
     std::string_view name;
     std::string_view valueName;
@@ -139,8 +149,8 @@ const std::vector<Option>& options() {
         {"--chk", "B",
          "pChk: add the optional check character (default 1 for Code 93 and Code 128)",
          [](DrawRequest& r, auto o, auto v) { r.params.pChk = parseBoolean(o, v); }},
-        {"--target", "KIND", "trace, png, svg, pdf or ps (default trace)",
-         [](DrawRequest& r, auto, auto v) { r.target = parseTarget(v); }},
+        {"--target", "KIND", "trace, png, svg, pdf, ps or printer[:NAME] (default trace)",
+         [](DrawRequest& r, auto, auto v) { setTarget(r, v); }},
         {"--output", "FILE", "where the drawing goes; - or absent: standard output",
          [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
         {"-o", "FILE", "same as --output",
@@ -216,6 +226,8 @@ DrawRequest parseDraw(std::span<const std::string_view> words) {
         }
         option->set(request, word, value);
     }
+    if (request.target == TargetKind::Printer && request.output != "-")
+        usage("the printer target writes no file; leave out --output");
     return request;
 }
 

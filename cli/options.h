@@ -15,7 +15,7 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-enum class TargetKind { Trace, Png, Svg, Pdf, Ps };
+enum class TargetKind { Trace, Png, Svg, Pdf, Ps, Printer };
 
 // Everything `tallux draw` was asked to do.
 struct DrawRequest {
@@ -26,6 +26,7 @@ struct DrawRequest {
     double charWidth = 7;     // trace target: TextWidth per UTF-16 unit
     double charHeight = 12;   // trace target: TextHeight
     PageOptions page{};       // image targets: scale units, resolution, size, margin
+    std::string printer{};    // printer target: its name; empty: the default printer
 };
 
 // A word as a usage message shows it: in quotes, with control characters

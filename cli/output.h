@@ -14,6 +14,9 @@ public:
     virtual ~Output() = default;
     virtual Target& target() = 0;
     virtual std::string bytes() = 0;
+    // Called once the method has returned or raised: drawn tells whether the
+    // whole symbol is there. Outputs that are not files deliver here.
+    virtual void finish(bool drawn) { (void)drawn; }
 };
 
 // A page in an image format, sized by drawing the request once on a
