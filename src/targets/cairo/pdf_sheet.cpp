@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <ctime>
 #include <optional>
 #include <string>
 
 #include <cairo-pdf.h>
 #include <cairo.h>
+
+#include "targets/cairo/stable_output.h"
 
 namespace tallux {
 
@@ -17,22 +17,6 @@ namespace {
 cairo_status_t toSink(void* closure, const unsigned char* data, unsigned int length) {
     return (*static_cast<PdfSheet::Sink*>(closure))(data, length) ? CAIRO_STATUS_SUCCESS
                                                                   : CAIRO_STATUS_WRITE_ERROR;
-}
-
-// The creation date from SOURCE_DATE_EPOCH, so that a sheet can be made
-// again byte for byte; nothing (cairo takes the time of day) without it.
-std::optional<std::string> reproducibleDate() {
-    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    if (epoch == nullptr || *epoch == '\0') return std::nullopt;
-    char* end = nullptr;
-    const long long seconds = std::strtoll(epoch, &end, 10);
-    if (*end != '\0' || seconds < 0) return std::nullopt;
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm utc{};
-    if (::gmtime_r(&t, &utc) == nullptr) return std::nullopt;
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
 }
 
 void check(cairo_surface_t* surface, const char* what) {
@@ -78,8 +62,7 @@ PdfSheet::PdfSheet(Sink sink, const SheetLayout& layout, const Scale& scale)
     s.surface =
         cairo_pdf_surface_create_for_stream(toSink, &s.sink, layout.pageWidth, layout.pageHeight);
     check(s.surface, "cannot make the sheet");
-    if (const auto date = reproducibleDate())
-        cairo_pdf_surface_set_metadata(s.surface, CAIRO_PDF_METADATA_CREATE_DATE, date->c_str());
+    setReproducibleDate(s.surface);
     s.cr = cairo_create(s.surface);
     s.caption.emplace(s.cr, 72.0);
     s.drawing.emplace(s.cr, scale.unitsPerInch());
