@@ -65,7 +65,7 @@ struct Option {
 const std::vector<Option>& options() {
     static const std::vector<Option> table = {
         {"--output", "NAME",
-         "one file per line, named from NAME with {n} (line number), {method}, {code}",
+         "a file per line, named by NAME with {n} (line number), {method}, {code}",
          [](BatchRequest& r, auto, auto v) { r.output = std::string(v); }},
         {"-o", "NAME", "same as --output",
          [](BatchRequest& r, auto, auto v) { r.output = std::string(v); }},

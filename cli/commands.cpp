@@ -29,7 +29,7 @@ void printHelp(std::ostream& out) {
            "\n"
            "Commands:\n"
            "  draw METHOD [options]   draw one symbol (METHOD as listed by 'tallux list')\n"
-           "  batch [FILE|-] [options] draw a symbol for every line of FILE or standard input\n"
+           "  batch [FILE] [options]  draw a symbol for each line of FILE or standard input\n"
            "  list                    list the fifteen drawing methods\n"
            "  typelib                 print the type library as IDL\n"
            "  register [LIBRARY]      enter the control in the per-user registry\n"
