@@ -5,6 +5,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "batch.h"
 #include "options.h"
 #include "output.h"
 #include "output_file.h"
@@ -28,6 +29,7 @@ void printHelp(std::ostream& out) {
            "\n"
            "Commands:\n"
            "  draw METHOD [options]   draw one symbol (METHOD as listed by 'tallux list')\n"
+           "  batch [FILE] [options]  draw a symbol for each line of FILE or standard input\n"
            "  list                    list the fifteen drawing methods\n"
            "  typelib                 print the type library as IDL\n"
            "  register [LIBRARY]      enter the control in the per-user registry\n"
@@ -56,6 +58,30 @@ void printHelp(std::ostream& out) {
            "Exit status: 0 drawn; 1 the method returned an error number; 2 it raised a\n"
            "run-time error; 64 usage error; 69 the library cannot be loaded; 74 the output\n"
            "or the registry could not be written.\n";
+}
+
+void printBatchHelp(std::ostream& out) {
+    out << "Usage: tallux batch [FILE|-] [options]\n"
+           "\n"
+           "Reads lines 'METHOD,code[,option=value...]' (CSV: a field may be quoted, \"\"\n"
+           "for a quote) or 'METHOD code' (the rest of the line is the code), from FILE\n"
+           "or standard input; blank lines and lines starting with # are skipped. Options\n"
+           "on a line are those of draw without the dashes (ean13,400638133393,width=20).\n"
+           "\n"
+           "Options:\n"
+        << batchOptionsHelp()
+        << "  Any option of draw (--width, --text, --units, ...) applies to every line.\n"
+           "\n"
+           "Lines are drawn on every core and their outputs kept in line order: the same\n"
+           "input gives the same files whatever --jobs says. Each file is written whole\n"
+           "under a temporary name and then put in place; a bad line writes nothing. A\n"
+           "name template whose {n} does not lead is checked for names that repeat. A\n"
+           "bad line stops the run at that line (the files of the lines before stay),\n"
+           "unless --keep-going; a sheet is written only when the run was not stopped.\n"
+           "A progress bar shows on a terminal; a summary ends the run on standard error.\n"
+           "\n"
+           "Exit status: 0 every line drawn; 1 some line failed; 64 usage error; 74 an\n"
+           "output could not be written or the input could not be read.\n";
 }
 
 void printList(std::ostream& out) {
@@ -106,6 +132,8 @@ private:
 };
 #endif
 
+} // namespace
+
 std::unique_ptr<Output> makeOutput(const DrawRequest& r) {
     switch (r.target) {
     case TargetKind::Trace:
@@ -125,6 +153,8 @@ std::unique_ptr<Output> makeOutput(const DrawRequest& r) {
 #endif
     }
 }
+
+namespace {
 
 int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err) {
     DrawRequest request = parseDraw(words);
@@ -180,6 +210,14 @@ int run(std::span<const std::string_view> words, std::ostream& out, std::ostream
         if (command == "typelib") return typelibCommand(words.subspan(1), out);
         if (command == "register" || command == "unregister")
             return registerCommand(command == "register", words.subspan(1), out, err);
+        if (command == "batch") {
+            const auto rest = words.subspan(1);
+            if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
+                printBatchHelp(out);
+                return exitDrawn;
+            }
+            return batchCommand(rest, err);
+        }
         if (command == "draw") {
             const auto rest = words.subspan(1);
             if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {

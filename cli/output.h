@@ -19,6 +19,10 @@ public:
     virtual void finish(bool drawn) { (void)drawn; }
 };
 
+// The output for a request's target (any but the printer), made fresh for
+// each drawing. Raises UsageError when this build lacks the target.
+std::unique_ptr<Output> makeOutput(const DrawRequest& request);
+
 // A page in an image format, sized by drawing the request once on a
 // measuring target (with a copy of the caller's variables) before the real
 // drawing. Raises OutputError when the page cannot be made.

@@ -7,6 +7,7 @@
 #include <cairo.h>
 
 #include "tallux/cairo_target.h"
+#include "targets/cairo/stable_output.h"
 
 namespace tallux {
 
@@ -152,6 +153,7 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
             break;
         case FileFormat::Pdf:
             p.surface = cairo_pdf_surface_create_for_stream(append, &p.bytes, p.width, p.height);
+            setReproducibleDate(p.surface);
             break;
         default:
             p.surface = cairo_ps_surface_create_for_stream(append, &p.bytes, p.width, p.height);
@@ -199,6 +201,7 @@ std::string FilePage::finish() {
     const cairo_status_t finished = cairo_surface_status(p.surface);
     if (finished != CAIRO_STATUS_SUCCESS)
         throw PageError(std::string("cannot write the page: ") + cairo_status_to_string(finished));
+    if (p.format == FileFormat::Svg) return withStableSvgIds(std::move(p.bytes));
     return std::move(p.bytes);
 }
 

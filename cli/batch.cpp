@@ -1,0 +1,379 @@
+#include "batch.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <iostream>
+#include <memory>
+#include <ostream>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <unordered_set>
+
+#include "batch_input.h"
+#include "batch_line.h"
+#include "batch_name.h"
+#include "batch_pool.h"
+#include "batch_report.h"
+#include "commands.h"
+#include "output.h"
+#include "output_file.h"
+#include "render/text.h"
+#include "tallux/recording_target.h"
+#include "tallux/tallux.h"
+#ifdef TALLUX_HAVE_CAIRO
+#include "batch_sheet.h"
+#include "targets/cairo/pdf_sheet.h"
+#endif
+
+namespace tallux::cli {
+
+namespace {
+
+constexpr std::size_t longestLine = 64 * 1024;
+
+// One symbol line for a worker.
+struct Job {
+    std::size_t line = 0;
+    std::string text;
+    bool tooLong = false;
+};
+
+// What a worker made of a line, handed back in line order.
+struct Outcome {
+    std::size_t line = 0;
+    bool skipped = false;      // the run stopped before this line
+    std::string error;         // why the line was not drawn
+    bool outputFailed = false; // a file could not be written: the run stops
+    std::string method;
+    std::optional<PendingFile> file; // written, not yet in place
+    std::vector<Call> calls;         // the sheet's drawing of the symbol
+#ifdef TALLUX_HAVE_CAIRO
+    DrawnRegion region;
+#endif
+};
+
+// Runs the line's method on the target: an empty text when the symbol was
+// drawn, else what went wrong.
+std::string drawOn(DrawRequest& r, Target& target) {
+    r.params.pObject = &target;
+    const std::string name(r.method.name);
+    try {
+        const Integer result = Tallux().draw(r.method.type, r.params);
+        if (result != 0)
+            return name + " returned " + std::to_string(result.value()) + " (" +
+                   std::string(standardMessage(result.value())) + ")";
+    } catch (const RuntimeError& e) {
+        return name + " raised error " + std::to_string(e.number()) + ": " + e.what();
+    }
+    return {};
+}
+
+#ifdef TALLUX_HAVE_CAIRO
+// The sheet's file, written through a buffer as cairo hands over the pages.
+class SheetFile {
+public:
+    explicit SheetFile(const BatchRequest& r)
+        : file_(*r.sheet)
+        , sheet_(makeSheet(r)) {}
+
+    void place(const Outcome& o) {
+        try {
+            sheet_.place(fromUtf8(o.method), o.region,
+                         [&](Target& target) { replay(o.calls, target); });
+        } catch (const PageError& e) {
+            throw OutputError(failure_.empty() ? e.what() : failure_);
+        }
+    }
+    std::uint64_t pages() const noexcept { return sheet_.pages(); }
+    void commit() {
+        try {
+            sheet_.finish();
+        } catch (const PageError& e) {
+            throw OutputError(failure_.empty() ? e.what() : failure_);
+        }
+        file_.write(buffer_);
+        file_.commit();
+    }
+
+private:
+    PdfSheet makeSheet(const BatchRequest& r) {
+        SheetLayout l;
+        l.pageWidth = r.pageWidth, l.pageHeight = r.pageHeight;
+        l.columns = r.columns, l.rows = r.rows;
+        try {
+            return PdfSheet(
+                [this](const unsigned char* data, std::size_t size) { return keep(data, size); }, l,
+                r.page.scale);
+        } catch (const PageError& e) {
+            throw UsageError(e.what()); // a grid that leaves no room
+        }
+    }
+    bool keep(const unsigned char* data, std::size_t size) {
+        buffer_.append(reinterpret_cast<const char*>(data), size);
+        if (buffer_.size() < 64 * 1024) return true;
+        try {
+            file_.write(buffer_);
+            buffer_.clear();
+            return true;
+        } catch (const OutputError& e) {
+            failure_ = e.what();
+            return false;
+        }
+    }
+
+    PendingFile file_;
+    std::string buffer_, failure_;
+    PdfSheet sheet_;
+};
+#else
+class SheetFile {
+public:
+    explicit SheetFile(const BatchRequest&) {
+        throw UsageError("this build has no PDF sheet (it was built without cairo)");
+    }
+    void place(const Outcome&) {}
+    std::uint64_t pages() const noexcept { return 0; }
+    void commit() {}
+};
+#endif
+
+class Batch {
+public:
+    Batch(const BatchRequest& request, std::ostream& err, bool terminal)
+        : request_(request)
+        , err_(err)
+        , progress_(err, terminal) {
+        if (request.output) names_.emplace(*request.output);
+        if (request.sheet) sheet_ = std::make_unique<SheetFile>(request);
+    }
+
+    int run(int input) {
+        const auto start = std::chrono::steady_clock::now();
+        LineReader reader(input, longestLine);
+        {
+            OrderedPool<Job, Outcome> pool(request_.jobs, 8 * request_.jobs + 8,
+                                           [this](Job& job) { return work(job); });
+            std::string text;
+            try {
+                while (!stopped_ && reader.next(text)) {
+                    if (!reader.tooLong() && !isSymbolLine(text)) continue;
+                    while (pool.full())
+                        take(pool.next());
+                    pool.submit({reader.lineNumber(), std::move(text), reader.tooLong()});
+                    text = {};
+                    while (auto o = pool.tryNext())
+                        take(std::move(*o));
+                    tally_.linesRead = reader.lineNumber();
+                    tally_.seconds = secondsSince(start);
+                    progress_.update(tally_, shareDone(reader));
+                }
+            } catch (const std::system_error& e) {
+                // The lines read so far are finished; a sheet is not written.
+                report(std::string(e.what()));
+                readFailed_ = true;
+                if (status_ == exitDrawn) status_ = exitOutput;
+            }
+            while (pool.inFlight() > 0)
+                take(pool.next());
+        }
+        progress_.clear();
+        tally_.linesRead = stopped_ ? stopLine_ : reader.lineNumber();
+        finishSheet();
+        tally_.seconds = secondsSince(start);
+        err_ << "tallux: " << summaryText(tally_) << "\n";
+        if (status_ != exitDrawn) return status_;
+        return tally_.failed > 0 ? exitResult : exitDrawn;
+    }
+
+private:
+    static double secondsSince(std::chrono::steady_clock::time_point start) {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    static std::optional<double> shareDone(const LineReader& reader) {
+        const auto size = reader.size();
+        if (!size || *size == 0) return std::nullopt;
+        return static_cast<double>(reader.bytesRead()) / static_cast<double>(*size);
+    }
+
+    void report(const std::string& message) {
+        progress_.clear();
+        err_ << "tallux: " << message << "\n";
+    }
+
+    void stop(int status) {
+        stopped_ = true;
+        stopping_ = true;
+        if (status_ == exitDrawn) status_ = status;
+    }
+
+    // On a worker: everything that can run apart from the other lines.
+    Outcome work(Job& job) {
+        Outcome o;
+        o.line = job.line;
+        if (stopping_) {
+            o.skipped = true;
+            return o;
+        }
+        try {
+            if (job.tooLong)
+                throw LineError("the line is longer than " + std::to_string(longestLine) +
+                                " bytes");
+            const std::optional<BatchLine> line = parseBatchLine(job.text);
+            DrawRequest r = lineRequest(*line, request_.drawOptions);
+            o.method = r.method.name;
+            if (request_.sheet) {
+                drawForSheet(r, o);
+            } else if (request_.dryRun) {
+                RecordingTarget recorder;
+                recorder.charWidth = r.charWidth;
+                recorder.charHeight = r.charHeight;
+                o.error = drawOn(r, recorder);
+            } else {
+                r.target = *request_.target;
+                drawToFile(r, names_->expand(job.line, r.method.alias, line->code), o);
+            }
+        } catch (const std::exception& e) {
+            // A line that cannot be read, a page that cannot be made.
+            o.error = e.what();
+        }
+        return o;
+    }
+
+    void drawForSheet([[maybe_unused]] DrawRequest& r, [[maybe_unused]] Outcome& o) {
+#ifdef TALLUX_HAVE_CAIRO
+        if (r.page.scale.units != request_.page.scale.units)
+            throw LineError("the units cannot change within a sheet");
+        MeasuredRecording recording(request_.page.scale);
+        o.error = drawOn(r, recording);
+        o.calls = std::move(recording.calls);
+        o.region = recording.drawn();
+#endif
+    }
+
+    static void drawToFile(DrawRequest& r, const std::string& path, Outcome& o) {
+        const std::unique_ptr<Output> output = makeOutput(r);
+        o.error = drawOn(r, output->target());
+        output->finish(o.error.empty());
+        if (!o.error.empty()) return;
+        const std::string bytes = output->bytes();
+        try {
+            PendingFile file(path);
+            file.write(bytes);
+            file.close(false);
+            o.file = std::move(file);
+        } catch (const OutputError& e) {
+            o.error = e.what();
+            o.outputFailed = true;
+        }
+    }
+
+    // In line order: puts the line's file in place or its symbol on the sheet.
+    void take(Outcome o) {
+        if (stopped_ || o.skipped) return; // a pending file is removed with it
+        stopLine_ = o.line;
+        if (o.error.empty()) {
+            try {
+                keep(o);
+                ++tally_.drawn;
+                return;
+            } catch (const OutputError& e) {
+                o.error = e.what();
+                o.outputFailed = true;
+            } catch (const LineError& e) {
+                o.error = e.what();
+            }
+        }
+        ++tally_.failed;
+        report("line " + std::to_string(o.line) + ": " + o.error);
+        if (o.outputFailed) {
+            stop(exitOutput);
+        } else if (!request_.keepGoing) {
+            report("stopped at line " + std::to_string(o.line) +
+                   " (--keep-going reports bad lines and goes on)");
+            stop(exitResult);
+        }
+    }
+
+    void keep(Outcome& o) {
+        if (sheet_) {
+            sheet_->place(o);
+        } else if (o.file) {
+            if (!names_->uniqueByLine() && !written_.insert(o.file->path()).second)
+                throw LineError("'" + o.file->path() + "' was already written by an earlier line");
+            o.file->commit();
+            ++tally_.files;
+        }
+    }
+
+    void finishSheet() {
+        if (!sheet_) return;
+        const std::string name = quoted(*request_.sheet);
+        if (stopped_ || readFailed_) {
+            report("nothing written to " + name);
+        } else if (tally_.drawn == 0) {
+            report("nothing written to " + name + ": no symbol was drawn");
+        } else {
+            try {
+                sheet_->commit();
+                tally_.files = 1;
+                tally_.pages = sheet_->pages();
+            } catch (const OutputError& e) {
+                report(e.what());
+                stop(exitOutput);
+            }
+        }
+        sheet_.reset(); // an uncommitted sheet leaves no file behind
+    }
+
+    const BatchRequest& request_;
+    std::ostream& err_;
+    ProgressBar progress_;
+    std::optional<NameTemplate> names_;
+    std::unique_ptr<SheetFile> sheet_;
+    std::unordered_set<std::string> written_; // only when names could repeat
+    Tally tally_;
+    bool stopped_ = false;
+    bool readFailed_ = false;
+    std::atomic<bool> stopping_ = false; // read by the workers
+    std::size_t stopLine_ = 0;
+    int status_ = exitDrawn;
+};
+
+} // namespace
+
+int runBatch(const BatchRequest& request, int input, std::ostream& err, bool terminal) {
+    try {
+        Batch batch(request, err, terminal);
+        return batch.run(input);
+    } catch (const OutputError& e) {
+        err << "tallux: " << e.what() << "\n";
+        return exitOutput;
+    }
+}
+
+int batchCommand(std::span<const std::string_view> words, std::ostream& err) {
+    const BatchRequest request = parseBatch(words);
+#ifndef TALLUX_HAVE_CAIRO
+    if (request.sheet || (request.target && *request.target != TargetKind::Trace))
+        throw UsageError("this build has no image targets; use --target trace or --dry-run");
+#endif
+    int fd = STDIN_FILENO;
+    if (request.input != "-") {
+        fd = ::open(request.input.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+            const int e = fd < 0 ? errno : EISDIR;
+            if (fd >= 0) ::close(fd);
+            throw UsageError("cannot read " + quoted(request.input) + ": " + std::strerror(e));
+        }
+    }
+    const bool terminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+    const int status = runBatch(request, fd, err, terminal);
+    if (fd != STDIN_FILENO) ::close(fd);
+    return status;
+}
+
+} // namespace tallux::cli

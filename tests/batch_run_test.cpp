@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "batch_support.h"
+
+namespace tallux::cli::test {
+namespace {
+
+// Good and bad lines: 2 names no method, 4 returns 9 (a character Code 39
+// lacks), 5 raises 5 (a ratio without a colon), 7 has a bad option value.
+const std::string mixedInput = "code39,A\n"
+                               "nosuch,1\n"
+                               "# a comment\n"
+                               "code39,\xC3\x88\n"
+                               "code39,B,ratio=31\n"
+                               "ean13 400638133393\n"
+                               "code39,C,width=x\n"
+                               "code39,D\n";
+
+std::vector<std::string> namesOf(const std::map<std::string, std::string>& files) {
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : files)
+        names.push_back(name);
+    return names;
+}
+
+// Each message appears, in this order.
+void expectInOrder(const std::string& text, const std::vector<std::string>& parts,
+                   std::size_t index) {
+    std::size_t at = 0;
+    for (const std::string& part : parts) {
+        const std::size_t found = text.find(part, at);
+        EXPECT_NE(found, std::string::npos) << "case " << index << ": no " << part << " in\n"
+                                            << text;
+        if (found != std::string::npos) at = found + part.size();
+    }
+}
+
+TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing) {
+    struct Case {
+        std::string input;
+        std::vector<std::string> flags;
+        int status;
+        std::vector<std::string> files;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        /*0*/
+        {mixedInput,
+         {},
+         1,
+         {"1.trace"},
+         {"line 2: unknown method 'nosuch'", "stopped at line 2",
+          "2 lines read, 1 drawn, 1 failed, 1 file written"}},
+        /*1*/
+        {mixedInput,
+         {"--keep-going", "--jobs", "3"},
+         1,
+         {"1.trace", "6.trace", "8.trace"},
+         {"line 2: unknown method 'nosuch'", "line 4: BarCODE39 returned 9",
+          "line 5: BarCODE39 raised error 5", "line 7: '--width' needs an Integer",
+          "8 lines read, 3 drawn, 4 failed, 3 files written"}},
+        /*2*/
+        {"code39,A\n\ncode39 B\r\n",
+         {},
+         0,
+         {"1.trace", "3.trace"},
+         {"3 lines read, 2 drawn, 0 failed, 2 files written"}},
+        /*3*/ {"", {}, 0, {}, {"0 lines read, 0 drawn, 0 failed, 0 files written"}},
+        /*4*/
+        {"code39," + std::string(70000, 'A') + "\ncode39,B\n",
+         {"-k"},
+         1,
+         {"2.trace"},
+         {"line 1: the line is longer than 65536 bytes"}},
+        /*5*/
+        {mixedInput,
+         {"--dry-run", "-k"},
+         1,
+         {},
+         {"line 2:", "line 4:", "line 5:", "line 7:", "3 drawn, 4 failed, 0 files written"}},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        Scratch dir;
+        std::vector<std::string> words = c.flags;
+        if (std::ranges::find(words, "--dry-run") == words.end()) {
+            words.push_back("-o");
+            words.push_back(dir / "{n}.trace");
+        }
+        const BatchRun r = batch(dir, c.input, words);
+        EXPECT_EQ(r.status, c.status) << "case " << i << ": " << r.err;
+        EXPECT_EQ(namesOf(filesIn(dir.path)), c.files) << "case " << i;
+        expectInOrder(r.err, c.messages, i);
+    }
+}
+
+TEST(BatchRun, AFailedLineNeverTouchesAGoodFileAndLeavesNoTemporaryFile) {
+    Scratch dir;
+    writeFile(dir / "2.trace", "old");
+    writeFile(dir / "9.trace", "old");
+    // Line 2 fails; with four workers lines after it are drawn before the
+    // failure is taken up, and must not stay.
+    std::string input = "code39,A\ncode39,\xC3\x88\n";
+    for (int i = 0; i < 40; ++i)
+        input += "code39,Z\n";
+    const BatchRun r = batch(dir, input, {"-o", dir / "{n}.trace", "-j", "4"});
+    EXPECT_EQ(r.status, 1);
+    const auto files = filesIn(dir.path);
+    EXPECT_EQ(namesOf(files), (std::vector<std::string>{"1.trace", "2.trace", "9.trace"}));
+    EXPECT_EQ(files.at("2.trace"), "old");
+    EXPECT_EQ(files.at("9.trace"), "old");
+}
+
+TEST(BatchRun, ANameThatRepeatsIsABadLineNotAnOverwrite) {
+    Scratch dir;
+    const BatchRun r = batch(dir, "code39,A,width=3\ncode39,A,width=5\ncode39,B\n",
+                             {"-o", dir / "{code}.trace", "-k"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(
+        r.err.find("line 2: '" + (dir / "A.trace") + "' was already written by an earlier line"),
+        std::string::npos)
+        << r.err;
+    const auto files = filesIn(dir.path);
+    EXPECT_EQ(namesOf(files), (std::vector<std::string>{"A.trace", "B.trace"}));
+    // The first line's file: narrow bars of width 3 + 1 (ratio 3:1).
+    EXPECT_NE(files.at("A.trace").find(R"("x1":150,"y1":150,"x2":153)"), std::string::npos);
+}
+
+TEST(BatchRun, AFileThatCannotBeWrittenStopsTheRunWith74) {
+    Scratch dir;
+    const BatchRun r =
+        batch(dir, "code39,A\ncode39,B\n", {"-o", dir / "missing/{n}.trace", "--keep-going"});
+    EXPECT_EQ(r.status, exitOutput);
+    EXPECT_NE(r.err.find("line 1: cannot write"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("line 2:"), std::string::npos) << r.err;
+    EXPECT_TRUE(filesIn(dir.path).empty());
+}
+
+TEST(BatchRun, TheFilesDoNotDependOnTheNumberOfWorkers) {
+    std::string input;
+    const char* lines[] = {"ean13,%d00638133393", "code39 A%d B", "code128,\"BX,%d\",chk=1",
+                           "postnet,%d2345,text=0", "upce,12345%d,width=20"};
+    for (int i = 0; i < 60; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, lines[i % 5], i % 10);
+        input += std::string(line) + "\n";
+    }
+    for (const char* kind : {"trace", "svg", "png"}) {
+        Scratch one, four;
+        const std::string name = std::string("{n}-{method}-{code}.") + kind;
+        const BatchRun a = batch(one, input, {"-o", one / name, "-j", "1", "--dpi", "96"});
+        if (a.status == exitUsage) GTEST_SKIP() << "no image targets in this build";
+        const BatchRun b = batch(four, input, {"-o", four / name, "-j", "4", "--dpi", "96"});
+        ASSERT_EQ(a.status, 0) << kind << ": " << a.err;
+        ASSERT_EQ(b.status, 0) << kind << ": " << b.err;
+        const auto filesA = filesIn(one.path), filesB = filesIn(four.path);
+        EXPECT_EQ(filesA.size(), 60u) << kind;
+        EXPECT_TRUE(filesA == filesB) << kind << ": the files differ";
+        EXPECT_EQ(filesA.count(std::string("3-code128-BX_2.") + kind), 1u) << kind;
+    }
+}
+
+TEST(BatchRun, UsageErrorsExit64) {
+    const std::pair<std::vector<std::string_view>, std::string> cases[] = {
+        /*0*/ {{"batch"}, "needs one of --output NAME, --sheet FILE or --dry-run"},
+        /*1*/ {{"batch", "-o", "{n}.png", "--sheet", "s.pdf"}, "needs one of"},
+        /*2*/ {{"batch", "-o", "{n}.jpg"}, "no known extension"},
+        /*3*/ {{"batch", "-o", "{n}.png", "--code", "1"}, "each line gives its code"},
+        /*4*/ {{"batch", "-o", "{n}.png", "--jobs", "0"}, "from 1 to 256"},
+        /*5*/ {{"batch", "--sheet", "s.pdf", "--grid", "3"}, "COLSxROWS"},
+        /*6*/ {{"batch", "--sheet", "s.pdf", "--target", "png"}, "--target goes with --output"},
+        /*7*/ {{"batch", "-o", "{n}.png", "--wdith", "3"}, "unknown option '--wdith'"},
+        /*8*/ {{"batch", "-o", "{n}.png", "-x", "3"}, "unknown option '-x'"},
+        /*9*/ {{"batch", "/no/such/file", "--dry-run"}, "cannot read '/no/such/file'"},
+        /*10*/ {{"batch", "a", "b", "--dry-run"}, "one input"},
+        /*11*/ {{"batch", "-o", "{n}.png", "--target", "printer"}, "unknown target"},
+        /*12*/ {{"batch", "-o", "{n.png"}, "unclosed"},
+        /*13*/ {{"batch", "--dry-run", "--keep-going=1"}, "takes no value"},
+        /*14*/ {{"batch", "--dry-run", "--width", "70000"}, "needs an Integer"},
+        /*15*/ {{"batch", "--sheet", "s.pdf", "--grid", "100x100", "--page", "72x72"}, "too small"},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        std::ostringstream out, err;
+        EXPECT_EQ(run(cases[i].first, out, err), exitUsage) << "case " << i << ": " << err.str();
+        EXPECT_NE(err.str().find(cases[i].second), std::string::npos)
+            << "case " << i << ": " << err.str();
+    }
+}
+
+} // namespace
+} // namespace tallux::cli::test
