@@ -113,15 +113,26 @@ void PixelPage::writeBand(int y0, int y1) {
 }
 
 void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb) {
-    flush();
+    // Boxes kept under the text go in first; the others cover other pixels
+    // and may wait.
+    const int left = x + mask.left, top = y + mask.top;
+    if (std::any_of(pending_.begin(), pending_.end(), [&](const Box& b) {
+            return b.x0 < left + mask.width && left < b.x1 && b.y0 < top + mask.height &&
+                   top < b.y1;
+        }))
+        flush();
     cairo_surface_flush(image_);
     const std::uint32_t sr = (rgb >> 16) & 0xFF, sg = (rgb >> 8) & 0xFF, sb = rgb & 0xFF;
     const bool greySource = sr == sg && sg == sb;
     // Over white, the usual ground of a digit, by coverage at once.
-    std::array<std::uint32_t, 256> overWhite{};
-    for (std::uint32_t a = 0; a < 256; ++a)
-        overWhite[a] = 0xFF000000u | (mul255(sr, a) + 255 - a) << 16 |
-                       (mul255(sg, a) + 255 - a) << 8 | (mul255(sb, a) + 255 - a);
+    if (!overWhiteSet_ || overWhiteOf_ != rgb) {
+        for (std::uint32_t a = 0; a < 256; ++a)
+            overWhite_[a] = 0xFF000000u | (mul255(sr, a) + 255 - a) << 16 |
+                            (mul255(sg, a) + 255 - a) << 8 | (mul255(sb, a) + 255 - a);
+        overWhiteOf_ = rgb;
+        overWhiteSet_ = true;
+    }
+    const std::array<std::uint32_t, 256>& overWhite = overWhite_;
     for (int my = 0; my < mask.height; ++my) {
         const int py = y + mask.top + my;
         if (py < 0 || py >= height_) continue;
@@ -134,7 +145,7 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb) {
             if (a == 0 || px < 0 || px >= width_) continue;
             // The text's colour through its coverage over what lies below.
             const std::uint32_t d = line[px], na = 255 - a;
-            if (d == 0xFFFFFFFFu) {
+            if ((d & 0xFFFFFF) == 0xFFFFFF) {
                 line[px] = overWhite[a];
                 continue;
             }

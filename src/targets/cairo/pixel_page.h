@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -29,8 +30,8 @@ private:
 };
 
 // Drawing straight into the pixels of an RGB24 image surface that nothing
-// else draws on meanwhile. Boxes are kept until text or the end needs them
-// and then written a band of rows at a time: where the rows of a band are
+// else draws on meanwhile. Boxes are kept until text over them or the end
+// needs them, and then written a band of rows at a time: where the rows of a band are
 // alike under its boxes, the boxes are written into its first row and that
 // row is copied down, which makes a symbol of tall bars cost a few rows.
 class PixelPage {
@@ -40,7 +41,9 @@ public:
         , data_(cairo_image_surface_get_data(image))
         , stride_(cairo_image_surface_get_stride(image))
         , width_(cairo_image_surface_get_width(image))
-        , height_(cairo_image_surface_get_height(image)) {}
+        , height_(cairo_image_surface_get_height(image)) {
+        pending_.reserve(128); // a symbol's elements, mostly
+    }
 
     // A box of whole device pixels, [x0, x1) by [y0, y1), in 0x00RRGGBB.
     void box(int x0, int y0, int x1, int y1, std::uint32_t rgb);
@@ -63,6 +66,10 @@ private:
     std::vector<Box> pending_;
     std::vector<int> edges_;
     std::vector<const Box*> covering_;
+    // The text colour over white for each coverage, for the last colour.
+    std::array<std::uint32_t, 256> overWhite_{};
+    std::uint32_t overWhiteOf_ = 0;
+    bool overWhiteSet_ = false;
 };
 
 } // namespace tallux

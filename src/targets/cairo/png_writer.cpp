@@ -71,6 +71,15 @@ constexpr std::array<std::uint8_t, 30> distanceExtra = {0, 0, 0,  0,  1,  1,  2,
 static_assert(lengthBase.size() == lengthExtra.size() &&
               distanceBase.size() == distanceExtra.size());
 
+// The fixed five-bit distance codes, bit-reversed.
+constexpr std::array<std::uint16_t, 30> distanceCodes = [] {
+    std::array<std::uint16_t, 30> t{};
+    for (std::uint16_t d = 0; d < 30; ++d)
+        t[d] = reversed(d, 5);
+    return t;
+}();
+static_assert(distanceCodes[1] == 0x10 && distanceCodes[29] == 0x17);
+
 constexpr std::size_t minMatch = 3, maxMatch = 258, maxDistance = 32768;
 
 // Bits first to last into bytes, least significant bit first, four bytes at
@@ -174,7 +183,7 @@ private:
         if (lengthExtra[l] > 0)
             bits_.put(static_cast<std::uint32_t>(length - lengthBase[l]), lengthExtra[l]);
         const std::size_t d = distanceCode(distance);
-        bits_.put(reversed(static_cast<std::uint16_t>(d), 5), 5);
+        bits_.put(distanceCodes[d], 5);
         if (distanceExtra[d] > 0)
             bits_.put(static_cast<std::uint32_t>(distance - distanceBase[d]), distanceExtra[d]);
     }
@@ -255,19 +264,21 @@ void putChunk(std::string& out, std::string_view type, std::string_view data) {
 // red, green, blue bytes. False when a grey scanline meets a colour.
 bool scanline(const unsigned char* pixels, int width, ColourType colour, unsigned char* out) {
     *out++ = 0;
+    std::uint32_t colourful = 0;
     for (int x = 0; x < width; ++x) {
         std::uint32_t px = 0;
         std::memcpy(&px, pixels + 4 * x, 4);
-        const auto r = static_cast<unsigned char>(px >> 16),
-                   g = static_cast<unsigned char>(px >> 8), b = static_cast<unsigned char>(px);
+        const std::uint32_t r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, b = px & 0xFF;
         if (colour == ColourType::Grey) {
-            if (r != g || g != b) return false;
-            *out++ = b;
+            colourful |= (r ^ g) | (g ^ b);
+            out[x] = static_cast<unsigned char>(b);
         } else {
-            *out++ = r, *out++ = g, *out++ = b;
+            out[3 * x] = static_cast<unsigned char>(r);
+            out[3 * x + 1] = static_cast<unsigned char>(g);
+            out[3 * x + 2] = static_cast<unsigned char>(b);
         }
     }
-    return true;
+    return colourful == 0;
 }
 
 // The zlib stream of every scanline, or nothing when a grey image turns out
