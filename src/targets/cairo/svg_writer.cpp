@@ -124,8 +124,10 @@ std::string svgPathData(const cairo_path_t* path) {
             d += ' ';
             putNumber(d, p[k].point.y);
         };
+        const bool last = i + p->header.length >= path->num_data;
         switch (p->header.type) {
         case CAIRO_PATH_MOVE_TO:
+            if (last) break; // where the text ends: nothing is drawn from there
             d += 'M';
             point(1);
             break;
