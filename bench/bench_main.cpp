@@ -7,11 +7,13 @@
 #include <string>
 
 #include "alloc_counter.h"
+#include "files.h"
 #include "render/text.h"
 #include "tallux/recording_target.h"
 #include "tallux/tallux.h"
 
 using namespace tallux;
+using tallux::bench::reportAllocations;
 
 namespace {
 
@@ -40,11 +42,6 @@ public:
         sum += x1.value() + x2.value() + color;
     }
 };
-
-void reportAllocations(benchmark::State& state, std::size_t before) {
-    state.counters["allocs/call"] = benchmark::Counter(
-        static_cast<double>(heapAllocations() - before) / static_cast<double>(state.iterations()));
-}
 
 template <class TargetType>
 void drawMethod(benchmark::State& state, const MethodInfo& method, int text) {
@@ -141,6 +138,7 @@ int registerAll() {
     benchmark::RegisterBenchmark("zint/EAN13/encode-reused", zintEncodeReused);
     benchmark::RegisterBenchmark("zint/EAN13/create-encode-delete", zintCreateEncodeDelete);
     benchmark::RegisterBenchmark("zint/EAN13/encode-and-buffer", zintEncodeAndBuffer);
+    tallux::bench::registerFileBenchmarks();
     return 0;
 }
 

@@ -12,6 +12,8 @@ typedef struct _cairo cairo_t;
 
 namespace tallux {
 
+class SvgWriter;
+
 // The scale units of a target, as the original hosts offered them.
 enum class ScaleUnits : std::uint8_t {
     Twips,       // 1440 per inch
@@ -68,6 +70,16 @@ public:
     double currentX() const noexcept;
     double currentY() const noexcept;
     const DrawnRegion& drawn() const noexcept;
+
+protected:
+    friend class FilePage;
+    // For a file page or the measuring target, which own their surface and
+    // set its clip once, before this call: the clip is read once, on a
+    // raster page boxes go straight into the pixels, and a page written as
+    // SVG takes every box and text piece as an element of `svg`.
+    void drawForPage(SvgWriter* svg) noexcept;
+    // Puts what a raster page still keeps into its pixels.
+    void flushPage();
 
 private:
     struct State;

@@ -41,16 +41,23 @@ public:
     constexpr std::int16_t value() const noexcept { return value_; }
     constexpr explicit operator int() const noexcept { return value_; }
 
+    // Each operation is one 16-bit instruction and a branch on its overflow flag.
     friend constexpr Integer operator+(Integer a, Integer b) {
-        return Integer(int{a.value_} + b.value_);
+        std::int16_t r = 0;
+        if (__builtin_add_overflow(a.value_, b.value_, &r)) throw RuntimeError(err::Overflow);
+        return r;
     }
     friend constexpr Integer operator-(Integer a, Integer b) {
-        return Integer(int{a.value_} - b.value_);
+        std::int16_t r = 0;
+        if (__builtin_sub_overflow(a.value_, b.value_, &r)) throw RuntimeError(err::Overflow);
+        return r;
     }
     friend constexpr Integer operator*(Integer a, Integer b) {
-        return Integer(int{a.value_} * b.value_);
+        std::int16_t r = 0;
+        if (__builtin_mul_overflow(a.value_, b.value_, &r)) throw RuntimeError(err::Overflow);
+        return r;
     }
-    constexpr Integer operator-() const { return Integer(-int{value_}); }
+    constexpr Integer operator-() const { return Integer() - *this; }
     Integer& operator+=(Integer b) { return *this = *this + b; }
     Integer& operator-=(Integer b) { return *this = *this - b; }
 
@@ -134,6 +141,8 @@ private:
 std::string_view typeName(Number::Type type) noexcept;
 
 // The rounding function for a typed number, as for any other float.
-inline Integer CInt(Number n) { return CInt(n.value()); }
+inline Integer CInt(Number n) {
+    return CInt(n.value());
+}
 
 } // namespace tallux

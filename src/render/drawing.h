@@ -51,23 +51,32 @@ public:
     // right past it: a bar in pLineColor or a white space.
     void paint(bool bar, Integer width, Single bottom) { paint(bar, width, a.pY, bottom); }
     void paint(bool bar, Integer width, Single top, Single bottom) {
-        target().Line(filledBox, x, top, x + width - 1, bottom, bar ? a.pLineColor : white);
-        x += width;
+        x = paintFrom(x, bar, width, top, bottom);
     }
 
     // Module pattern: one module of pWidth per character, "0" a space and
     // any other character a bar.
     void paintModules(std::string_view pattern, Single bottom) {
+        paintModules(pattern, a.pY, bottom);
+    }
+    void paintModules(std::string_view pattern, const Single& top, Single bottom) {
+        // The running x stays in a register from module to module; each
+        // module still leaves it in x, as paint does. The top is read for
+        // every module, as the caller's pY is.
+        Integer left = x;
         for (char c : pattern)
-            paint(c != '0', a.pWidth, bottom);
+            x = left = paintFrom(left, c != '0', a.pWidth, top, bottom);
     }
 
     // Wide/narrow pattern: one element per character, "1" wide and "0"
     // narrow, bars and spaces alternating from a bar.
     void paintElements(std::string_view pattern, const Ratio& ratio, Single bottom) {
+        Integer left = x; // in a register from element to element
         bool bar = true;
         for (char c : pattern) {
-            paint(bar, c == '0' ? ratio.narrowWidth(a.pWidth) : ratio.wideWidth(a.pWidth), bottom);
+            const Integer width =
+                c == '0' ? ratio.narrowWidth(a.pWidth) : ratio.wideWidth(a.pWidth);
+            x = left = paintFrom(left, bar, width, a.pY, bottom);
             bar = !bar;
         }
     }
@@ -87,6 +96,17 @@ public:
     }
 
     Target& target() const { return *a.pObject; }
+
+private:
+    // The element from left, returning the left edge of the next one.
+    Integer paintFrom(Integer left, bool bar, Integer width, Single top, Single bottom) {
+        const Integer next = left + width; // checked before the box is drawn
+        // Both colours at hand, so the choice is a select and not a branch
+        // that the pattern of bars and spaces keeps mispredicting.
+        const Long lineColor = a.pLineColor;
+        target().Line(filledBox, left, top, next - 1, bottom, bar ? lineColor : white);
+        return next;
+    }
 };
 
 } // namespace tallux

@@ -15,6 +15,11 @@ Integer mod(Integer a, Integer b) {
 }
 
 Integer CInt(double value) {
+    // A whole value in range needs no rounding.
+    if (value >= Integer::min && value <= Integer::max) {
+        const auto whole = static_cast<int>(value);
+        if (whole == value) return Integer(whole);
+    }
     // nearbyint honours the default rounding mode: to nearest, halves to even.
     const double r = std::nearbyint(value);
     if (!(r >= Integer::min && r <= Integer::max)) throw RuntimeError(err::Overflow);

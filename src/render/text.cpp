@@ -1,8 +1,10 @@
 #include "render/text.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace tallux {
@@ -38,6 +40,17 @@ bool isDigit(char16_t c) noexcept {
 } // namespace
 
 double Val(std::u16string_view text) {
+    // The everyday cases read without copying: one character, which is its
+    // digit or no number at all, and a short run of decimal digits, exact
+    // below 10^15.
+    if (text.size() == 1) return isDigit(text[0]) ? text[0] - u'0' : 0;
+    if (!text.empty() && text.size() <= 15 && std::ranges::all_of(text, isDigit)) {
+        std::int64_t whole = 0;
+        for (char16_t c : text)
+            whole = whole * 10 + (c - u'0');
+        return static_cast<double>(whole);
+    }
+
     std::u16string s;
     s.reserve(text.size());
     for (char16_t c : text)
@@ -86,6 +99,14 @@ double Val(std::u16string_view text) {
 }
 
 String decimalText(double value) {
+    // Whole values below 10^15 are their plain digits ("-0" is "0").
+    if (std::abs(value) < 1e15 && value == std::trunc(value)) {
+        std::array<char, 20> digits{};
+        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                       static_cast<std::int64_t>(value))
+                             .ptr;
+        return String(digits.data(), end);
+    }
     // 15 significant digits, exponent form from 10^15 on and below 10^-4,
     // exactly as %G writes them; "0.5" is written ".5".
     std::array<char, 32> buf{};

@@ -46,7 +46,7 @@ Integer BarEAN13(const DrawArgs& a) {
 
     return trapped([&] {
         d.setUp();
-        const String digits = a.pCode + ean::checkDigit(a.pCode, 12);
+        const ean::SymbolDigits digits(a.pCode, ean::checkDigit(a.pCode, 12));
         // The leading digit stands at the unrounded pX.
         ean::drawEan13Symbol(d, ean::rows(d), digits, Number(a.pX));
     });

@@ -12,7 +12,7 @@ Integer BarEAN8(const DrawArgs& a) {
 
     return trapped([&] {
         d.setUp();
-        const String digits = a.pCode + ean::checkDigit(a.pCode, 7);
+        const ean::SymbolDigits digits(a.pCode, ean::checkDigit(a.pCode, 7));
         const ean::Rows rows = ean::rows(d);
         const bool text = a.pText != 0;
 

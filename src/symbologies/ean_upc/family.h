@@ -1,8 +1,11 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <string_view>
 
 #include "render/drawing.h"
+#include "render/text.h"
 #include "symbologies/ean_upc/tables.h"
 
 // What the EAN/UPC symbologies share: the normalised code, the check digit,
@@ -14,22 +17,60 @@ namespace tallux::ean {
 void normaliseCode(String& code, int n);
 
 // The value of a character as the tables and the check digit read it:
-// "0".."9" their digit, any other character 0.
-Integer digitValue(std::u16string_view character);
+// "0".."9" their digit, any other character 0 (Val of the character).
 inline Integer digitValue(char16_t c) {
-    return digitValue(std::u16string_view(&c, 1));
+    return c >= u'0' && c <= u'9' ? Integer(c - u'0') : Integer(0);
+}
+inline Integer digitValue(std::u16string_view character) {
+    return character.size() == 1 ? digitValue(character[0]) : CInt(Val(character));
 }
 
 // The strict reading that UPC-E applies: a character that is not a decimal
 // digit, or a missing one, is a type mismatch (13).
 Integer strictDigitValue(std::u16string_view character);
 
-using DigitValue = Integer (*)(std::u16string_view);
-
-// The modulo-10 check digit of n data positions: weight 3 on the rightmost
+// The modulo-10 check digit of n data positions, each read by `value` (a
+// position past the end reads as the empty text): weight 3 on the rightmost
 // and every second one before it, weight 1 on the others; the digit that
 // brings the sum to a multiple of 10.
-char16_t checkDigit(std::u16string_view data, int n, DigitValue value = digitValue);
+template <class DigitValue>
+char16_t checkDigit(std::u16string_view data, int n, DigitValue value) {
+    const auto at = [&](int i) {
+        const auto pos = static_cast<std::size_t>(i);
+        return pos < data.size() ? data.substr(pos, 1) : std::u16string_view();
+    };
+    Integer odd = 0;
+    for (int i = n - 1; i >= 0; i -= 2)
+        odd += value(at(i));
+    Integer sum = Integer(3) * odd;
+    for (int i = n - 2; i >= 0; i -= 2)
+        sum += value(at(i));
+    // The last character of the decimal text of 1000 - sum: its units digit.
+    const int rest = (Integer(1000) - sum).value();
+    return static_cast<char16_t>(u'0' + (rest < 0 ? -rest : rest) % 10);
+}
+inline char16_t checkDigit(std::u16string_view data, int n) {
+    return checkDigit(data, n, [](std::u16string_view c) { return digitValue(c); });
+}
+
+// The digits a symbol reads, the code followed by its check digit, held in
+// place rather than in a heap copy; a symbol reads thirteen at most.
+class SymbolDigits {
+public:
+    static constexpr std::size_t capacity = 13;
+
+    SymbolDigits(std::u16string_view code, char16_t check) noexcept {
+        size_ = std::min(code.size(), capacity);
+        std::copy_n(code.begin(), size_, chars_.begin());
+        if (size_ < capacity) chars_[size_++] = check;
+    }
+    char16_t operator[](std::size_t i) const noexcept { return chars_[i]; }
+    operator std::u16string_view() const noexcept { return {chars_.data(), size_}; }
+
+private:
+    std::array<char16_t, capacity> chars_{};
+    std::size_t size_ = 0;
+};
 
 // The entry of a table for the digit value of c.
 inline std::string_view byDigit(const DigitTable& table, char16_t c) {
@@ -53,7 +94,9 @@ Rows rows(const Drawing& d);
 Rows rowsBelow(const DrawArgs& a, Integer offset);
 
 // Modules from the running x, one pWidth each, down to bottom.
-void drawModules(Drawing& d, const Rows& rows, std::string_view modules, Single bottom);
+inline void drawModules(Drawing& d, const Rows& rows, std::string_view modules, Single bottom) {
+    d.paintModules(modules, rows.top, bottom);
+}
 // The seven modules of c's entry in table.
 inline void drawDigit(Drawing& d, const Rows& rows, const DigitTable& table, char16_t c,
                       Single bottom) {

@@ -45,7 +45,7 @@ Integer BarISBN(const DrawArgs& a) {
         }
 
         a.pCode = u"978" + a.pCode;
-        const String digits = a.pCode + ean::checkDigit(a.pCode, 12);
+        const ean::SymbolDigits digits(a.pCode, ean::checkDigit(a.pCode, 12));
         // Here the leading digit stands at the rounded pX, under the top line's start.
         ean::drawEan13Symbol(d, ean::rowsBelow(a, offset), digits, Number(d.x));
     });

@@ -13,7 +13,7 @@ Integer BarUPCAPlus(const DrawArgs& a) {
 
     return trapped([&] {
         d.setUp();
-        const String digits = a.pCode + ean::checkDigit(a.pCode, 11);
+        const ean::SymbolDigits digits(a.pCode, ean::checkDigit(a.pCode, 11));
         const ean::Rows rows = ean::rows(d);
         const bool text = a.pText != 0;
 

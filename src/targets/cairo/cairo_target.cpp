@@ -2,12 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
 #include "render/text.h"
 #include "targets/cairo/host_color.h"
+#include "targets/cairo/pixel_page.h"
+#include "targets/cairo/svg_writer.h"
+#include "targets/cairo/text_layouts.h"
 
 namespace tallux {
 
@@ -48,8 +54,10 @@ struct CairoTarget::State {
     cairo_t* cr;
     double unitsPerInch;
     bool crisp;
-    PangoLayout* layout = nullptr;
     PangoFontDescription* font = nullptr;
+    // Set for a file page: the pixels of its RGB24 image, or its SVG writer.
+    std::optional<PixelPage> pixels;
+    SvgWriter* svg = nullptr;
     Rgb fore{0, 0, 0};
     double x = 0, y = 0;
     DrawnRegion drawn;
@@ -58,25 +66,12 @@ struct CairoTarget::State {
         : cr(cairo_reference(context))
         , unitsPerInch(upi)
         , crisp(sharp) {
-        layout = pango_cairo_create_layout(cr);
-        // Unhinted metrics and unrounded glyph positions: text measures the
-        // same in every scale and on every surface. Glyphs stay anti-aliased.
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        PangoContext* context_ = pango_layout_get_context(layout);
-        pango_cairo_context_set_font_options(context_, options);
-        pango_context_set_round_glyph_positions(context_, FALSE);
-        pango_layout_context_changed(layout);
-        cairo_font_options_destroy(options);
-
-        font = pango_font_description_from_string("Sans");
+        font = pango_font_description_new();
+        pango_font_description_set_family_static(font, "Sans");
         setPoints(8);
     }
     ~State() {
         pango_font_description_free(font);
-        g_object_unref(layout);
         cairo_destroy(cr);
     }
     State(const State&) = delete;
@@ -85,21 +80,21 @@ struct CairoTarget::State {
     void setPoints(int points) {
         const double size = std::clamp(points, smallestPoints, largestPoints) * unitsPerInch / 72.0;
         pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
+        fontHash.reset();
     }
 
-    // The layout of s in the current font, and its logical box in units.
-    PangoRectangle layOut(const String& s) {
-        const std::string utf8 = toUtf8(s);
-        pango_cairo_update_layout(cr, layout);
-        pango_layout_set_font_description(layout, font);
-        pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
-        PangoRectangle logical{};
-        pango_layout_get_extents(layout, nullptr, &logical);
-        return logical;
+    // s shaped in the current font, with its logical box in Pango units.
+    ShapedText& layOut(const String& s) {
+        if (!fontHash) fontHash = pango_font_description_hash(font);
+        return shapedText(cr, font, *fontHash, toUtf8(s));
     }
+    std::optional<unsigned> fontHash; // of the font as it stands; reset by each change
 
-    // The part of the surface that can show anything, in units.
+    // The part of the surface that can show anything, in units; read once
+    // where the clip is known to stay as it is.
+    std::optional<Box> fixedClip;
     Box visible() {
+        if (fixedClip) return *fixedClip;
         Box b{};
         cairo_clip_extents(cr, &b.x0, &b.y0, &b.x1, &b.y1);
         return b;
@@ -108,26 +103,130 @@ struct CairoTarget::State {
     void fill(Box box, Rgb color) {
         box = intersect(box, visible());
         if (box.empty()) return;
+        if (svg != nullptr) {
+            svg->box(box.x0, box.y0, box.x1, box.y1, color);
+            return;
+        }
+        if (!crisp) {
+            cairo_save(cr);
+            cairo_set_source_rgb(cr, color.red, color.green, color.blue);
+            cairo_rectangle(cr, box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
+            cairo_fill(cr);
+            cairo_restore(cr);
+            return;
+        }
+        // Edges on whole device pixels: equal widths in units give equal
+        // widths in pixels wherever a unit is a whole number of pixels.
+        cairo_user_to_device(cr, &box.x0, &box.y0);
+        cairo_user_to_device(cr, &box.x1, &box.y1);
+        const auto snap = [](double v) { return std::floor(v + 0.5); };
+        const double x0 = snap(std::min(box.x0, box.x1)), x1 = snap(std::max(box.x0, box.x1));
+        const double y0 = snap(std::min(box.y0, box.y1)), y1 = snap(std::max(box.y0, box.y1));
+        if (pixels) {
+            pixels->box(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1),
+                        static_cast<int>(y1), packed(color));
+            return;
+        }
         cairo_save(cr);
         cairo_set_source_rgb(cr, color.red, color.green, color.blue);
-        if (crisp) {
-            // Edges on whole device pixels: equal widths in units give equal
-            // widths in pixels wherever a unit is a whole number of pixels.
-            cairo_user_to_device(cr, &box.x0, &box.y0);
-            cairo_user_to_device(cr, &box.x1, &box.y1);
-            const auto snap = [](double v) { return std::floor(v + 0.5); };
-            const double x0 = snap(std::min(box.x0, box.x1)), x1 = snap(std::max(box.x0, box.x1));
-            const double y0 = snap(std::min(box.y0, box.y1)), y1 = snap(std::max(box.y0, box.y1));
-            cairo_identity_matrix(cr);
-            cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-            cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
-        } else {
-            cairo_rectangle(cr, box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
-        }
+        cairo_identity_matrix(cr);
+        cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+        cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
         cairo_fill(cr);
         cairo_restore(cr);
     }
+
+    static std::uint32_t packed(Rgb c) {
+        const auto byte = [](double v) { return static_cast<std::uint32_t>(std::lround(v * 255)); };
+        return byte(c.red) << 16 | byte(c.green) << 8 | byte(c.blue);
+    }
+
+    // Text on a raster page through its glyph mask for where its origin
+    // falls within a pixel, rendered once; false where the page is turned
+    // or sheared and cairo draws the text itself.
+    bool blendText(ShapedText& text) {
+        cairo_matrix_t m;
+        cairo_get_matrix(cr, &m);
+        if (m.xy != 0 || m.yx != 0) return false;
+        double dx = x, dy = y;
+        cairo_user_to_device(cr, &dx, &dy);
+        if (!(std::abs(dx) < 1e9 && std::abs(dy) < 1e9)) return false;
+        const double px = std::floor(dx), py = std::floor(dy);
+        const GlyphMask& mask = glyphMask(text, m, dx - px, dy - py);
+        pixels->blend(mask, static_cast<int>(px), static_cast<int>(py), packed(fore));
+        return true;
+    }
+
+    const GlyphMask& glyphMask(ShapedText& text, const cairo_matrix_t& m, double fx, double fy) {
+        for (const GlyphMask& k : text.masks)
+            if (k.fractionX == fx && k.fractionY == fy) return k;
+        PangoRectangle ink{};
+        pango_layout_get_extents(text.layout, &ink, nullptr);
+        // The ink in device pixels from the origin's pixel, with a pixel to spare.
+        const double x0 = fx + pango_units_to_double(ink.x) * m.xx;
+        const double x1 = fx + pango_units_to_double(ink.x + ink.width) * m.xx;
+        const double y0 = fy + pango_units_to_double(ink.y) * m.yy;
+        const double y1 = fy + pango_units_to_double(ink.y + ink.height) * m.yy;
+        GlyphMask mask;
+        mask.fractionX = fx, mask.fractionY = fy;
+        mask.left = static_cast<int>(std::floor(std::min(x0, x1))) - 1;
+        mask.top = static_cast<int>(std::floor(std::min(y0, y1))) - 1;
+        mask.width = static_cast<int>(std::ceil(std::max(x0, x1))) + 1 - mask.left;
+        mask.height = static_cast<int>(std::ceil(std::max(y0, y1))) + 1 - mask.top;
+        cairo_surface_t* a8 = cairo_image_surface_create(CAIRO_FORMAT_A8, mask.width, mask.height);
+        cairo_t* c = cairo_create(a8);
+        cairo_translate(c, fx - mask.left, fy - mask.top);
+        cairo_scale(c, m.xx, m.yy);
+        cairo_move_to(c, 0, 0);
+        pango_cairo_show_layout(c, text.layout);
+        cairo_destroy(c);
+        cairo_surface_flush(a8);
+        const unsigned char* data = cairo_image_surface_get_data(a8);
+        const int stride = cairo_image_surface_get_stride(a8);
+        mask.coverage.resize(static_cast<std::size_t>(mask.width) *
+                             static_cast<std::size_t>(mask.height));
+        for (int row = 0; row < mask.height; ++row)
+            std::copy_n(data + static_cast<std::ptrdiff_t>(row) * stride, mask.width,
+                        mask.coverage.begin() + static_cast<std::ptrdiff_t>(row) * mask.width);
+        cairo_surface_destroy(a8);
+        // A handful of positions a text takes; beyond that the oldest goes.
+        if (text.masks.size() >= 16) text.masks.erase(text.masks.begin());
+        text.masks.push_back(std::move(mask));
+        return text.masks.back();
+    }
+
+    // The glyph outlines of a shaped text, kept with it for SVG pages.
+    const std::string& outline(ShapedText& text) {
+        if (!text.outlined) {
+            cairo_save(cr);
+            cairo_new_path(cr);
+            cairo_move_to(cr, 0, 0);
+            pango_cairo_layout_path(cr, text.layout);
+            cairo_path_t* path = cairo_copy_path(cr);
+            text.outline = svgPathData(path);
+            cairo_path_destroy(path);
+            cairo_new_path(cr);
+            cairo_restore(cr);
+            text.outlined = true;
+        }
+        return text.outline;
+    }
 };
+
+void CairoTarget::drawForPage(SvgWriter* svg) noexcept {
+    State& st = *state_;
+    st.fixedClip.reset();
+    st.fixedClip = st.visible();
+    st.svg = svg;
+    cairo_surface_t* surface = cairo_get_target(st.cr);
+    if (svg == nullptr && st.crisp && cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE &&
+        cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24)
+        st.pixels.emplace(surface);
+}
+
+void CairoTarget::flushPage() {
+    if (state_->pixels) state_->pixels->flush();
+}
 
 CairoTarget::CairoTarget(cairo_t* cr, double unitsPerInch, bool crisp)
     : state_(std::make_unique<State>(cr, unitsPerInch, crisp)) {}
@@ -138,6 +237,7 @@ void CairoTarget::FontName(const String& value) {
     // Pango asks fontconfig, which substitutes a similar face for a family
     // that is not installed: a name is never refused.
     pango_font_description_set_family(state_->font, toUtf8(value).c_str());
+    state_->fontHash.reset();
 }
 
 void CairoTarget::ForeColor(Long value) {
@@ -149,6 +249,7 @@ void CairoTarget::ForeColor(Long value) {
 void CairoTarget::FontBold(Boolean value) {
     pango_font_description_set_weight(state_->font,
                                       value ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    state_->fontHash.reset();
 }
 
 void CairoTarget::FontSize(Integer value) {
@@ -188,17 +289,22 @@ void CairoTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single 
 
 void CairoTarget::Print(const String& s) {
     State& st = *state_;
-    const PangoRectangle r = st.layOut(s);
+    ShapedText& text = st.layOut(s);
+    const PangoRectangle& r = text.logical;
     const double left = st.x + pango_units_to_double(r.x), top = st.y + pango_units_to_double(r.y);
     const double width = pango_units_to_double(r.width), height = pango_units_to_double(r.height);
     if (width > 0) st.drawn.add(left, top, left + width, top + height);
 
     const Box where{left, top, left + width, top + height};
-    if (!intersect(where, st.visible()).empty()) {
+    if (st.svg != nullptr) {
+        if (!intersect(where, st.visible()).empty())
+            st.svg->text(st.x, st.y, st.outline(text), st.fore);
+    } else if (!intersect(where, st.visible()).empty() && !(st.pixels && st.blendText(text))) {
+        if (st.pixels) st.pixels->flush();
         cairo_save(st.cr);
         cairo_set_source_rgb(st.cr, st.fore.red, st.fore.green, st.fore.blue);
         cairo_move_to(st.cr, st.x, st.y);
-        pango_cairo_show_layout(st.cr, st.layout);
+        pango_cairo_show_layout(st.cr, text.layout);
         cairo_restore(st.cr);
     }
     // The print position moves to the start of the next line.
@@ -207,13 +313,11 @@ void CairoTarget::Print(const String& s) {
 }
 
 Number CairoTarget::TextWidth(const String& s) {
-    const PangoRectangle r = state_->layOut(s);
-    return static_cast<Single>(pango_units_to_double(r.width));
+    return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.width));
 }
 
 Number CairoTarget::TextHeight(const String& s) {
-    const PangoRectangle r = state_->layOut(s);
-    return static_cast<Single>(pango_units_to_double(r.height));
+    return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.height));
 }
 
 double CairoTarget::currentX() const noexcept {

@@ -3,11 +3,13 @@
 
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
-#include <cairo-svg.h>
 #include <cairo.h>
 
 #include "tallux/cairo_target.h"
 #include "targets/cairo/stable_output.h"
+#include "targets/cairo/pixel_page.h"
+#include "targets/cairo/png_writer.h"
+#include "targets/cairo/svg_writer.h"
 
 namespace tallux {
 
@@ -82,6 +84,7 @@ MeasuringTarget::MeasuringTarget(cairo_t* cr, const Scale& scale)
     cairo_new_path(cr_);
     cairo_rectangle(cr_, 0, 0, 0, 0);
     cairo_clip(cr_);
+    drawForPage(nullptr);
 }
 
 MeasuringTarget::~MeasuringTarget() {
@@ -98,6 +101,8 @@ struct FilePage::Impl {
     std::string bytes;
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
+    std::optional<PixelMemory> pixels; // outlives the surface on it
+    std::optional<SvgWriter> svg;
     std::optional<CairoTarget> target;
     double width = 0, height = 0;
 
@@ -140,17 +145,23 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
                             std::to_string(std::lround(std::min(p.width, 1e9))) + " by " +
                             std::to_string(std::lround(std::min(p.height, 1e9))) +
                             " pixels, too large for an image (use a lower --dpi or --size)");
-        p.surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(p.width),
-                                               static_cast<int>(p.height));
+        const int w = static_cast<int>(p.width), h = static_cast<int>(p.height);
+        const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, w);
+        p.pixels.emplace(static_cast<std::size_t>(stride) * static_cast<std::size_t>(h));
+        p.surface =
+            cairo_image_surface_create_for_data(p.pixels->data(), CAIRO_FORMAT_RGB24, w, h, stride);
     } else {
         p.width = std::max(1.0, x.length * perUnit);
         p.height = std::max(1.0, y.length * perUnit);
         if (!(p.width <= largestPoints && p.height <= largestPoints))
             throw PageError("the page would be larger than 200 inches a side");
         switch (format) {
-        case FileFormat::Svg:
-            p.surface = cairo_svg_surface_create_for_stream(append, &p.bytes, p.width, p.height);
+        case FileFormat::Svg: {
+            // Written element by element; the surface only bounds and measures.
+            const cairo_rectangle_t page{0, 0, p.width, p.height};
+            p.surface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR, &page);
             break;
+        }
         case FileFormat::Pdf:
             p.surface = cairo_pdf_surface_create_for_stream(append, &p.bytes, p.width, p.height);
             setReproducibleDate(p.surface);
@@ -169,6 +180,12 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
     cairo_scale(p.cr, perUnit, perUnit);
     cairo_translate(p.cr, x.origin, y.origin);
     p.target.emplace(p.cr, upi, isRaster(format));
+    if (format == FileFormat::Svg) {
+        cairo_matrix_t unitsToPoints;
+        cairo_get_matrix(p.cr, &unitsToPoints);
+        p.svg.emplace(p.width, p.height, unitsToPoints);
+    }
+    p.target->drawForPage(p.svg ? &*p.svg : nullptr);
 }
 
 FilePage::~FilePage() = default;
@@ -189,6 +206,9 @@ std::string FilePage::finish() {
     if (drawn != CAIRO_STATUS_SUCCESS)
         throw PageError(std::string("drawing failed: ") + cairo_status_to_string(drawn));
     if (isRaster(p.format)) {
+        p.target->flushPage();
+        std::string fast = encodePng(p.surface, p.dpi);
+        if (!fast.empty()) return fast;
         cairo_surface_flush(p.surface);
         std::string png;
         const cairo_status_t written = cairo_surface_write_to_png_stream(p.surface, append, &png);
@@ -197,11 +217,11 @@ std::string FilePage::finish() {
                             cairo_status_to_string(written));
         return withResolution(std::move(png), p.dpi);
     }
+    if (p.svg) return p.svg->finish();
     cairo_surface_finish(p.surface);
     const cairo_status_t finished = cairo_surface_status(p.surface);
     if (finished != CAIRO_STATUS_SUCCESS)
         throw PageError(std::string("cannot write the page: ") + cairo_status_to_string(finished));
-    if (p.format == FileFormat::Svg) return withStableSvgIds(std::move(p.bytes));
     return std::move(p.bytes);
 }
 

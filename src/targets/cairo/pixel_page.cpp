@@ -1,0 +1,168 @@
+#include "targets/cairo/pixel_page.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace tallux {
+
+namespace {
+
+// x * y / 255, rounded as the compositor rounds it.
+constexpr std::uint32_t mul255(std::uint32_t x, std::uint32_t y) {
+    const std::uint32_t t = x * y + 0x80;
+    return (t + (t >> 8)) >> 8;
+}
+static_assert(mul255(255, 255) == 255 && mul255(255, 0) == 0 && mul255(128, 255) == 128);
+
+// The blocks a thread keeps: a few, none larger than a large label.
+constexpr std::size_t keptBlocks = 4;
+constexpr std::size_t largestKept = 16u << 20;
+
+struct FreeBlock {
+    std::unique_ptr<unsigned char[]> block;
+    std::size_t size;
+};
+
+std::vector<FreeBlock>& freeBlocks() {
+    thread_local std::vector<FreeBlock> blocks;
+    return blocks;
+}
+
+} // namespace
+
+PixelMemory::PixelMemory(std::size_t size)
+    : size_(size) {
+    auto& blocks = freeBlocks();
+    const auto fit = std::find_if(blocks.begin(), blocks.end(),
+                                  [&](const FreeBlock& b) { return b.size == size; });
+    if (fit != blocks.end()) {
+        block_ = std::move(fit->block);
+        blocks.erase(fit);
+    } else {
+        block_ = std::make_unique_for_overwrite<unsigned char[]>(size);
+    }
+}
+
+PixelMemory::~PixelMemory() {
+    auto& blocks = freeBlocks();
+    if (size_ > largestKept) return;
+    if (blocks.size() >= keptBlocks) blocks.erase(blocks.begin());
+    blocks.push_back({std::move(block_), size_});
+}
+
+std::uint32_t* PixelPage::row(int y) const {
+    return reinterpret_cast<std::uint32_t*>(data_ + static_cast<std::ptrdiff_t>(y) * stride_);
+}
+
+void PixelPage::box(int x0, int y0, int x1, int y1, std::uint32_t rgb) {
+    x0 = std::max(x0, 0), y0 = std::max(y0, 0);
+    x1 = std::min(x1, width_);
+    y1 = std::min(y1, height_);
+    if (x0 >= x1 || y0 >= y1) return;
+    pending_.push_back({x0, y0, x1, y1, 0xFF000000u | rgb});
+}
+
+void PixelPage::flush() {
+    if (pending_.empty()) return;
+    cairo_surface_flush(image_);
+    // Bands: the rows between two successive top or bottom edges are all
+    // covered by the same boxes.
+    edges_.clear();
+    for (const Box& b : pending_) {
+        edges_.push_back(b.y0);
+        edges_.push_back(b.y1);
+    }
+    std::sort(edges_.begin(), edges_.end());
+    edges_.erase(std::unique(edges_.begin(), edges_.end()), edges_.end());
+    for (std::size_t k = 0; k + 1 < edges_.size(); ++k)
+        writeBand(edges_[k], edges_[k + 1]);
+    const int top = edges_.front(), bottom = edges_.back();
+    cairo_surface_mark_dirty_rectangle(image_, 0, top, width_, bottom - top);
+    pending_.clear();
+}
+
+void PixelPage::writeBand(int y0, int y1) {
+    covering_.clear();
+    int left = 0, right = 0;
+    for (const Box& b : pending_) {
+        if (b.y0 > y0 || b.y1 < y1) continue;
+        left = covering_.empty() ? b.x0 : std::min(left, b.x0);
+        right = covering_.empty() ? b.x1 : std::max(right, b.x1);
+        covering_.push_back(&b);
+    }
+    if (covering_.empty()) return;
+    // The boxes in the order drawn, so that a later one covers an earlier one.
+    const auto writeRow = [&](std::uint32_t* line) {
+        for (const Box* b : covering_)
+            std::fill(line + b->x0, line + b->x1, b->px);
+    };
+    const std::size_t span = static_cast<std::size_t>(right - left) * sizeof(std::uint32_t);
+    std::uint32_t* first = row(y0) + left;
+    bool alike = true;
+    for (int y = y0 + 1; y < y1 && alike; ++y)
+        alike = std::memcmp(row(y) + left, first, span) == 0;
+    if (!alike) {
+        for (int y = y0; y < y1; ++y)
+            writeRow(row(y));
+        return;
+    }
+    writeRow(row(y0));
+    for (int y = y0 + 1; y < y1; ++y)
+        std::memcpy(row(y) + left, first, span);
+}
+
+void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb) {
+    // Boxes kept under the text go in first; the others cover other pixels
+    // and may wait.
+    const int left = x + mask.left, top = y + mask.top;
+    if (std::any_of(pending_.begin(), pending_.end(), [&](const Box& b) {
+            return b.x0 < left + mask.width && left < b.x1 && b.y0 < top + mask.height &&
+                   top < b.y1;
+        }))
+        flush();
+    cairo_surface_flush(image_);
+    const std::uint32_t sr = (rgb >> 16) & 0xFF, sg = (rgb >> 8) & 0xFF, sb = rgb & 0xFF;
+    const bool greySource = sr == sg && sg == sb;
+    // Over white, the usual ground of a digit, by coverage at once.
+    if (!overWhiteSet_ || overWhiteOf_ != rgb) {
+        for (std::uint32_t a = 0; a < 256; ++a)
+            overWhite_[a] = 0xFF000000u | (mul255(sr, a) + 255 - a) << 16 |
+                            (mul255(sg, a) + 255 - a) << 8 | (mul255(sb, a) + 255 - a);
+        overWhiteOf_ = rgb;
+        overWhiteSet_ = true;
+    }
+    const std::array<std::uint32_t, 256>& overWhite = overWhite_;
+    for (int my = 0; my < mask.height; ++my) {
+        const int py = y + mask.top + my;
+        if (py < 0 || py >= height_) continue;
+        std::uint32_t* line = row(py);
+        const std::uint8_t* cover =
+            mask.coverage.data() + static_cast<std::size_t>(my * mask.width);
+        for (int mx = 0; mx < mask.width; ++mx) {
+            const int px = x + mask.left + mx;
+            const std::uint32_t a = cover[mx];
+            if (a == 0 || px < 0 || px >= width_) continue;
+            // The text's colour through its coverage over what lies below.
+            const std::uint32_t d = line[px], na = 255 - a;
+            if ((d & 0xFFFFFF) == 0xFFFFFF) {
+                line[px] = overWhite[a];
+                continue;
+            }
+            const std::uint32_t dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
+            if (greySource && dr == dg && dg == db) {
+                const std::uint32_t v = mul255(sb, a) + mul255(db, na);
+                line[px] = 0xFF000000u | v << 16 | v << 8 | v;
+                continue;
+            }
+            const std::uint32_t r = mul255(sr, a) + mul255(dr, na);
+            const std::uint32_t g = mul255(sg, a) + mul255(dg, na);
+            const std::uint32_t b = mul255(sb, a) + mul255(db, na);
+            line[px] = 0xFF000000u | r << 16 | g << 8 | b;
+        }
+    }
+    cairo_surface_mark_dirty_rectangle(image_, x + mask.left, y + mask.top, mask.width,
+                                       mask.height);
+}
+
+} // namespace tallux

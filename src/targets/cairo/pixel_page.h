@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <cairo.h>
+
+#include "targets/cairo/text_layouts.h"
+
+namespace tallux {
+
+// Memory for the pixels of a raster page, handed back for the next page on
+// the thread: a fresh block of this size would be mapped and zeroed by the
+// system page by page for every page.
+class PixelMemory {
+public:
+    explicit PixelMemory(std::size_t size);
+    ~PixelMemory();
+    PixelMemory(const PixelMemory&) = delete;
+    PixelMemory& operator=(const PixelMemory&) = delete;
+
+    unsigned char* data() const noexcept { return block_.get(); }
+
+private:
+    std::unique_ptr<unsigned char[]> block_;
+    std::size_t size_;
+};
+
+// Drawing straight into the pixels of an RGB24 image surface that nothing
+// else draws on meanwhile. Boxes are kept until text over them or the end
+// needs them, and then written a band of rows at a time: where the rows of a band are
+// alike under its boxes, the boxes are written into its first row and that
+// row is copied down, which makes a symbol of tall bars cost a few rows.
+class PixelPage {
+public:
+    explicit PixelPage(cairo_surface_t* image) noexcept
+        : image_(image)
+        , data_(cairo_image_surface_get_data(image))
+        , stride_(cairo_image_surface_get_stride(image))
+        , width_(cairo_image_surface_get_width(image))
+        , height_(cairo_image_surface_get_height(image)) {
+        pending_.reserve(128); // a symbol's elements, mostly
+    }
+
+    // A box of whole device pixels, [x0, x1) by [y0, y1), in 0x00RRGGBB.
+    void box(int x0, int y0, int x1, int y1, std::uint32_t rgb);
+    // A glyph mask blended over the pixels in `rgb`, its origin's pixel at (x, y).
+    void blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb);
+    // Writes the boxes kept so far.
+    void flush();
+
+private:
+    struct Box {
+        int x0, y0, x1, y1;
+        std::uint32_t px;
+    };
+    std::uint32_t* row(int y) const;
+    void writeBand(int y0, int y1);
+
+    cairo_surface_t* image_;
+    unsigned char* data_;
+    int stride_, width_, height_;
+    std::vector<Box> pending_;
+    std::vector<int> edges_;
+    std::vector<const Box*> covering_;
+    // The text colour over white for each coverage, for the last colour.
+    std::array<std::uint32_t, 256> overWhite_{};
+    std::uint32_t overWhiteOf_ = 0;
+    bool overWhiteSet_ = false;
+};
+
+} // namespace tallux

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+namespace tallux {
+
+// The coverage of a text's glyphs on whole device pixels, for one position
+// of the text's origin within a pixel: `left` and `top` from the pixel that
+// holds the origin.
+struct GlyphMask {
+    double fractionX = 0, fractionY = 0;
+    int left = 0, top = 0, width = 0, height = 0;
+    std::vector<std::uint8_t> coverage; // width * height, row by row
+};
+
+// Shaped text with its logical box in Pango units, and room for what a
+// target derives from it once: its glyph outlines as SVG path data, and its
+// glyph masks on a raster page.
+struct ShapedText {
+    PangoLayout* layout = nullptr;
+    PangoRectangle logical{};
+    std::string outline;
+    bool outlined = false;
+    std::vector<GlyphMask> masks;
+};
+
+// Text shaped once and kept, per thread, for each kind of surface,
+// transformation, font and text: drawing the same digits again needs no
+// font lookup and no shaping. The entry stays owned by the cache and is
+// valid until the next call on the same thread.
+// `fontHash` is pango_font_description_hash of `font`, which the caller
+// keeps from one change of the font to the next.
+ShapedText& shapedText(cairo_t* cr, const PangoFontDescription* font, unsigned fontHash,
+                       std::string_view utf8);
+
+} // namespace tallux
