@@ -148,7 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(calls[3].value.value() == p.pWidth.value() / 2, "%s: %s", name,
                    calls[3].str().c_str());
 
-    // Nothing follows a failed call, and no result but its number.
+    // Nothing follows a failed call.
     for (std::size_t i = 0; i < calls.size(); ++i)
         if (calls[i].failed) FUZZ_CHECK(i + 1 == calls.size(), "%s: call after a failure", name);
 
