@@ -1,4 +1,5 @@
 #include <array>
+#include <cmath>
 
 #include "control/object.h"
 #include "control/server.h"
@@ -110,14 +111,20 @@ private:
     }
 
     // Stores each by-reference argument that the method changed, in its
-    // declared type; the caller's other variants keep their own type.
+    // declared type; the caller's other variants keep their own type. A NaN
+    // that comes back as it went in is unchanged, though it equals nothing.
     static void writeBack(const DrawParams& p, std::span<const Variant> typed,
                           std::span<Variant> args) {
         const Variant after[] = {typed[0],     p.pX,     p.pY,    p.pCode, p.pWidth,
                                  p.pHeight,    p.pText,  p.pBold, p.pFont, p.pForeColor,
                                  p.pLineColor, p.pRatio, p.pChk};
+        const auto unchanged = [](const Variant& a, const Variant& b) {
+            const Single* x = a.get<Single>();
+            const Single* y = b.get<Single>();
+            return a == b || (x && y && std::isnan(*x) && std::isnan(*y));
+        };
         for (std::size_t i = 1; i < std::size(after); ++i)
-            if (args[i].isByRef() && !(after[i] == typed[i])) args[i].deref() = after[i];
+            if (args[i].isByRef() && !unchanged(after[i], typed[i])) args[i].deref() = after[i];
     }
 
     Tallux control_;
