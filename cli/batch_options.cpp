@@ -129,14 +129,10 @@ BatchRequest parseBatch(std::span<const std::string_view> words) {
             inputGiven = true;
             continue;
         }
-        std::string_view value;
-        bool inlineValue = false;
-        if (const auto eq = word.find('=');
-            word.starts_with("--") && eq != std::string_view::npos) {
-            value = word.substr(eq + 1);
-            word = word.substr(0, eq);
-            inlineValue = true;
-        }
+        const auto split = splitOption(word);
+        word = split.name;
+        const bool inlineValue = split.value.has_value();
+        std::string_view value = split.value.value_or(std::string_view());
         const Option* option = findOption(word);
         if (option == nullptr && !word.starts_with("--")) usage("unknown option " + quoted(word));
         const bool takesValue = option == nullptr || !option->valueName.empty();
@@ -165,11 +161,7 @@ BatchRequest parseBatch(std::span<const std::string_view> words) {
 
 std::string batchOptionsHelp() {
     std::string text;
-    for (const Option& o : options()) {
-        std::string head = "  " + std::string(o.name) + " " + std::string(o.valueName);
-        head.resize(std::max<std::size_t>(head.size() + 2, 22), ' ');
-        text += head + std::string(o.help) + "\n";
-    }
+    for (const Option& o : options()) text += optionHelpLine(o.name, o.valueName, o.help);
     return text;
 }
 

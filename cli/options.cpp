@@ -209,18 +209,13 @@ DrawRequest parseDraw(std::span<const std::string_view> words) {
     request.params.pChk = method->type == Code_93 || method->type == Code_128;
 
     for (std::size_t i = 1; i < words.size(); ++i) {
-        std::string_view word = words[i];
-        std::string_view value;
-        bool inlineValue = false;
-        if (const auto eq = word.find('=');
-            word.starts_with("--") && eq != std::string_view::npos) {
-            value = word.substr(eq + 1);
-            word = word.substr(0, eq);
-            inlineValue = true;
-        }
+        const auto [word, inlineValue] = splitOption(words[i]);
         const Option* option = findOption(word);
         if (option == nullptr) usage("unknown option " + quoted(word));
-        if (!inlineValue) {
+        std::string_view value;
+        if (inlineValue) {
+            value = *inlineValue;
+        } else {
             if (i + 1 >= words.size()) usage(quoted(word) + " needs a value");
             value = words[++i];
         }
@@ -231,13 +226,22 @@ DrawRequest parseDraw(std::span<const std::string_view> words) {
     return request;
 }
 
+OptionWord splitOption(std::string_view word) {
+    const auto eq = word.find('=');
+    if (!word.starts_with("--") || eq == std::string_view::npos) return {word, std::nullopt};
+    return {word.substr(0, eq), word.substr(eq + 1)};
+}
+
+std::string optionHelpLine(std::string_view name, std::string_view valueName,
+                           std::string_view help) {
+    std::string head = "  " + std::string(name) + " " + std::string(valueName);
+    head.resize(std::max<std::size_t>(head.size() + 2, 22), ' ');
+    return head + std::string(help) + "\n";
+}
+
 std::string drawOptionsHelp() {
     std::string text;
-    for (const Option& o : options()) {
-        std::string head = "  " + std::string(o.name) + " " + std::string(o.valueName);
-        head.resize(std::max<std::size_t>(head.size() + 2, 22), ' ');
-        text += head + std::string(o.help) + "\n";
-    }
+    for (const Option& o : options()) text += optionHelpLine(o.name, o.valueName, o.help);
     return text;
 }
 

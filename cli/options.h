@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -32,6 +33,18 @@ struct DrawRequest {
 // A word as a usage message shows it: in quotes, with control characters
 // escaped so the message stays on one line.
 std::string quoted(std::string_view word);
+
+// An option word as given: `--name=value` carries its value after the first
+// "="; any other word is a name alone.
+struct OptionWord {
+    std::string_view name;
+    std::optional<std::string_view> value;
+};
+OptionWord splitOption(std::string_view word);
+
+// One line of an option table for --help.
+std::string optionHelpLine(std::string_view name, std::string_view valueName,
+                           std::string_view help);
 
 // Parses the words after `draw`: METHOD, then options as `--name value` or
 // `--name=value`. A value is taken as given even when it begins with "-".
