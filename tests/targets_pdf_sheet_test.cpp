@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <sstream>
 
 #include "render/text.h"
 #include "targets/cairo/pdf_sheet.h"
+#include "targets/cairo/pdf_writer.h"
 #include "targets_support.h"
 
 namespace tallux::test {
@@ -77,6 +79,31 @@ Bounds darkBounds(const Image& img, int fromY) {
                 b.right = std::max(b.right, x + 1), b.bottom = std::max(b.bottom, y + 1);
             }
     return b;
+}
+
+TEST(PdfSheet, NumbersAreWrittenAsPdfReadsThem) {
+    struct Case {
+        double value;
+        int decimals;
+        std::string_view text;
+    };
+    const Case cases[] = {
+        /*0*/ {1500, 3, "1500"},
+        /*1*/ {-20, 3, "-20"},
+        /*2*/ {12.5, 3, "12.5"},
+        /*3*/ {30.498047, 3, "30.498"},
+        /*4*/ {0.041380167, 9, "0.041380167"},
+        /*5*/ {-0.0001, 3, "0"}, // no negative zero
+        /*6*/ {-0.0, 3, "0"},
+        /*7*/ {1e20, 3, "100000000000000000000"}, // never an exponent
+        /*8*/ {std::nan(""), 3, "0"},
+        /*9*/ {0.99999, 3, "1"},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        std::string out = "x";
+        appendNumber(out, cases[i].value, cases[i].decimals);
+        EXPECT_EQ(out, "x" + std::string(cases[i].text)) << "case " << i;
+    }
 }
 
 TEST(PdfSheet, DrawingsAreScaledCentredAndClippedToTheirCell) {

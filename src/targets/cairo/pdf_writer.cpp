@@ -14,6 +14,12 @@ namespace tallux {
 void appendNumber(std::string& out, double value, int decimals) {
     if (!std::isfinite(value)) value = 0;
     char text[64];
+    // Most coordinates are whole units: no need to format a fraction.
+    if (std::abs(value) < 1e15 && value == std::trunc(value)) {
+        const auto whole = static_cast<long long>(value);
+        out.append(text, std::to_chars(text, text + sizeof text, whole).ptr);
+        return;
+    }
     auto [end, ec] =
         std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
     if (ec != std::errc()) {
