@@ -2,54 +2,89 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include <cairo-pdf.h>
-#include <cairo.h>
-
-#include "targets/cairo/stable_output.h"
+#include "targets/cairo/pdf_cell_target.h"
+#include "targets/cairo/pdf_fonts.h"
+#include "targets/cairo/pdf_writer.h"
 
 namespace tallux {
 
 namespace {
 
-cairo_status_t toSink(void* closure, const unsigned char* data, unsigned int length) {
-    return (*static_cast<PdfSheet::Sink*>(closure))(data, length) ? CAIRO_STATUS_SUCCESS
-                                                                  : CAIRO_STATUS_WRITE_ERROR;
+// The creation date as a PDF date: SOURCE_DATE_EPOCH where it is set, so
+// that the same lines make the same file byte for byte; else now.
+std::string creationDate() {
+    auto t = std::time(nullptr);
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (epoch != nullptr && *epoch != '\0') {
+        char* end = nullptr;
+        const long long seconds = std::strtoll(epoch, &end, 10);
+        if (*end == '\0' && seconds >= 0) t = static_cast<std::time_t>(seconds);
+    }
+    std::tm utc{};
+    if (::gmtime_r(&t, &utc) == nullptr) return {};
+    char text[32];
+    std::strftime(text, sizeof text, "D:%Y%m%d%H%M%SZ", &utc);
+    return text;
 }
 
-void check(cairo_surface_t* surface, const char* what) {
-    const cairo_status_t status = cairo_surface_status(surface);
-    if (status != CAIRO_STATUS_SUCCESS)
-        throw PageError(std::string(what) + ": " + cairo_status_to_string(status));
+std::string ref(int number) {
+    return std::to_string(number) + " 0 R";
 }
 
 } // namespace
 
 struct PdfSheet::Impl {
-    Sink sink;
     SheetLayout layout;
-    double pointsPerUnit;
-    cairo_surface_t* surface = nullptr;
-    cairo_t* cr = nullptr;
-    std::optional<CairoTarget> caption, drawing;
+    double pointsPerUnit = 1;
+    PdfWriter pdf;
+    PdfFonts fonts;
+    PdfPageContent content;
+    std::optional<PdfCellTarget> caption, drawing;
+    int catalog = 0, pageTree = 0, resources = 0;
+    std::vector<int> pages; // the page objects written
     double captionHeight = 0;
     double cellWidth = 0, cellHeight = 0;
     std::uint64_t placed = 0;
 
-    ~Impl() {
-        caption.reset();
-        drawing.reset();
-        if (cr) cairo_destroy(cr);
-        if (surface) cairo_surface_destroy(surface);
+    explicit Impl(Sink sink)
+        : pdf(std::move(sink)) {}
+
+    // Writes the page drawn so far and starts the next one.
+    void writePage() {
+        content.endPath();
+        const int stream = pdf.reserve();
+        pdf.stream(stream, "", content.ops);
+        const int page = pdf.reserve();
+        std::string mediaBox;
+        appendNumber(mediaBox, layout.pageWidth);
+        mediaBox += ' ';
+        appendNumber(mediaBox, layout.pageHeight);
+        pdf.object(page, "<< /Type /Page /Parent " + ref(pageTree) + " /MediaBox [0 0 " + mediaBox +
+                             "] /Resources " + ref(resources) + " /Contents " + ref(stream) +
+                             " >>");
+        pages.push_back(page);
+        startPage();
+    }
+
+    // Each page measures from its top-left corner downwards, as cells do.
+    void startPage() {
+        content.ops = "1 0 0 -1 0 ";
+        appendNumber(content.ops, layout.pageHeight);
+        content.ops += " cm\n";
+        content.fill.reset();
+        content.pathOpen = false;
     }
 };
 
 PdfSheet::PdfSheet(Sink sink, const SheetLayout& layout, const Scale& scale)
-    : impl_(std::make_unique<Impl>()) {
+    : impl_(std::make_unique<Impl>(std::move(sink))) {
     Impl& s = *impl_;
-    s.sink = std::move(sink);
     s.layout = layout;
     s.pointsPerUnit = 72.0 / scale.unitsPerInch();
     if (layout.columns < 1 || layout.rows < 1)
@@ -59,15 +94,15 @@ PdfSheet::PdfSheet(Sink sink, const SheetLayout& layout, const Scale& scale)
     if (!(s.cellWidth > 2 * layout.padding && s.cellHeight > 2 * layout.padding))
         throw PageError("the cells of the sheet would be too small to hold anything");
 
-    s.surface =
-        cairo_pdf_surface_create_for_stream(toSink, &s.sink, layout.pageWidth, layout.pageHeight);
-    check(s.surface, "cannot make the sheet");
-    setReproducibleDate(s.surface);
-    s.cr = cairo_create(s.surface);
-    s.caption.emplace(s.cr, 72.0);
-    s.drawing.emplace(s.cr, scale.unitsPerInch());
+    s.catalog = s.pdf.reserve();
+    s.pageTree = s.pdf.reserve();
+    s.resources = s.pdf.reserve();
+    s.startPage();
+    s.caption.emplace(s.content, s.fonts, 72.0);
+    s.drawing.emplace(s.content, s.fonts, scale.unitsPerInch());
 
-    CairoTarget& c = *s.caption;
+    PdfCellTarget& c = *s.caption;
+    c.frame(1, {});
     c.FontName(u"Sans");
     c.ForeColor(0);
     c.FontBold(false);
@@ -83,19 +118,26 @@ void PdfSheet::place(const String& caption, const DrawnRegion& region,
     const SheetLayout& l = s.layout;
     const auto perPage = static_cast<std::uint64_t>(l.columns) * static_cast<std::uint64_t>(l.rows);
     const std::uint64_t index = s.placed % perPage;
-    if (s.placed > 0 && index == 0) {
-        cairo_show_page(s.cr); // the page is full: it goes to the sink now
-        check(s.surface, "cannot write the sheet");
-    }
+    if (s.placed > 0 && index == 0) s.writePage(); // the page is full: it goes to the sink now
     const auto columns = static_cast<std::uint64_t>(l.columns);
     const double x0 = l.margin + static_cast<double>(index % columns) * s.cellWidth;
     const double y0 = l.margin + static_cast<double>(index / columns) * s.cellHeight;
+    const double x1 = x0 + s.cellWidth, y1 = y0 + s.cellHeight;
 
-    cairo_save(s.cr);
-    cairo_rectangle(s.cr, x0, y0, s.cellWidth, s.cellHeight);
-    cairo_clip(s.cr);
+    // Nothing drawn for a cell shows outside it.
+    std::string& ops = s.content.ops;
+    ops += "q ";
+    appendNumber(ops, x0);
+    ops += ' ';
+    appendNumber(ops, y0);
+    ops += ' ';
+    appendNumber(ops, s.cellWidth);
+    ops += ' ';
+    appendNumber(ops, s.cellHeight);
+    ops += " re W n\n";
 
-    CairoTarget& c = *s.caption;
+    PdfCellTarget& c = *s.caption;
+    c.frame(1, {x0, y0, x1, y1});
     c.CurrentX(Double{x0 + l.padding});
     c.CurrentY(static_cast<Single>(y0 + l.padding));
     c.Print(caption);
@@ -108,12 +150,26 @@ void PdfSheet::place(const String& caption, const DrawnRegion& region,
     const double height = (region.bottom - region.top) * s.pointsPerUnit;
     if (!region.empty && width > 0 && height > 0 && areaWidth > 0 && areaHeight > 0) {
         const double fit = std::min({1.0, areaWidth / width, areaHeight / height});
-        cairo_translate(s.cr, areaX + (areaWidth - width * fit) / 2, areaY);
-        cairo_scale(s.cr, s.pointsPerUnit * fit, s.pointsPerUnit * fit);
-        cairo_translate(s.cr, -region.left, -region.top);
+        const double k = s.pointsPerUnit * fit;
+        // Units to points: scaled by k, the region's top-left corner at the
+        // top of the area, centred across it.
+        const double ox = areaX + (areaWidth - width * fit) / 2 - k * region.left;
+        const double oy = areaY - k * region.top;
+        s.content.endPath();
+        appendNumber(ops, k, 9);
+        ops += " 0 0 ";
+        appendNumber(ops, k, 9);
+        ops += ' ';
+        appendNumber(ops, ox, 6);
+        ops += ' ';
+        appendNumber(ops, oy, 6);
+        ops += " cm\n";
+        s.drawing->frame(k, {(x0 - ox) / k, (y0 - oy) / k, (x1 - ox) / k, (y1 - oy) / k});
         draw(*s.drawing);
     }
-    cairo_restore(s.cr);
+    s.content.endPath();
+    ops += "Q\n";
+    s.content.fill.reset();
     ++s.placed;
 }
 
@@ -130,11 +186,19 @@ std::uint64_t PdfSheet::pages() const noexcept {
 
 void PdfSheet::finish() {
     Impl& s = *impl_;
-    const cairo_status_t drawn = cairo_status(s.cr);
-    if (drawn != CAIRO_STATUS_SUCCESS)
-        throw PageError(std::string("drawing the sheet failed: ") + cairo_status_to_string(drawn));
-    cairo_surface_finish(s.surface);
-    check(s.surface, "cannot write the sheet");
+    s.writePage();
+    PdfWriter& pdf = s.pdf;
+    const std::string fonts = s.fonts.write(pdf);
+    pdf.object(s.resources, "<< /Font " + fonts + " >>");
+    std::string kids;
+    for (const int page : s.pages)
+        kids += ref(page) + ' ';
+    pdf.object(s.pageTree, "<< /Type /Pages /Kids [ " + kids + "] /Count " +
+                               std::to_string(s.pages.size()) + " >>");
+    pdf.object(s.catalog, "<< /Type /Catalog /Pages " + ref(s.pageTree) + " >>");
+    const int info = pdf.reserve();
+    pdf.object(info, "<< /Producer (tallux) /CreationDate (" + creationDate() + ") >>");
+    pdf.finish(s.catalog, info);
 }
 
 } // namespace tallux

@@ -1,0 +1,313 @@
+#include "targets/cairo/pdf_cell_target.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include "render/text.h"
+#include "targets/cairo/pdf_fonts.h"
+#include "targets/cairo/pdf_writer.h"
+#include "targets/cairo/text_layouts.h"
+
+namespace tallux {
+
+void PdfPageContent::setFill(Rgb colour) {
+    if (fill && fill->red == colour.red && fill->green == colour.green && fill->blue == colour.blue)
+        return;
+    endPath();
+    appendNumber(ops, colour.red, 4);
+    ops += ' ';
+    appendNumber(ops, colour.green, 4);
+    ops += ' ';
+    appendNumber(ops, colour.blue, 4);
+    ops += " rg\n";
+    fill = colour;
+}
+
+void PdfPageContent::endPath() {
+    if (!pathOpen) return;
+    ops += "f\n";
+    pathOpen = false;
+}
+
+namespace {
+
+// The font sizes the cairo target draws, in points.
+constexpr int smallestPoints = 1;
+constexpr int largestPoints = 2160;
+
+[[noreturn]] void reject(std::int32_t number, const char* what) {
+    throw RuntimeError(number, what);
+}
+
+bool meets(const UnitBox& a, const UnitBox& b) {
+    return std::max(a.x0, b.x0) < std::min(a.x1, b.x1) &&
+           std::max(a.y0, b.y0) < std::min(a.y1, b.y1);
+}
+
+void appendPoint(std::string& out, double x, double y) {
+    appendNumber(out, x);
+    out += ' ';
+    appendNumber(out, y);
+    out += ' ';
+}
+
+// The text of the cluster that glyph `i` of a run belongs to.
+std::u16string_view clusterText(const char* text, const PangoGlyphItem& run, int i,
+                                std::u16string& scratch) {
+    const PangoGlyphString& g = *run.glyphs;
+    const int start = g.log_clusters[i];
+    int end = run.item->length;
+    for (int k = 0; k < g.num_glyphs; ++k)
+        if (g.log_clusters[k] > start) end = std::min(end, g.log_clusters[k]);
+    scratch = fromUtf8(
+        std::string_view(text + run.item->offset + start, static_cast<std::size_t>(end - start)));
+    return scratch;
+}
+
+} // namespace
+
+struct PdfCellTarget::State {
+    PdfPageContent& page;
+    PdfFonts& fonts;
+    double unitsPerInch;
+    // Shapes text as the cairo target does, and gives outlines where needed.
+    cairo_surface_t* surface;
+    cairo_t* cr;
+    PangoFontDescription* font;
+    std::optional<unsigned> fontHash;
+    double size = 0; // of the font, in units
+    bool bold = false;
+    Rgb fore{0, 0, 0};
+    double x = 0, y = 0;
+    UnitBox clip;
+    std::string run;
+    std::u16string cluster;
+
+    State(PdfPageContent& content, PdfFonts& f, double upi)
+        : page(content)
+        , fonts(f)
+        , unitsPerInch(upi)
+        , surface(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr))
+        , cr(cairo_create(surface))
+        , font(pango_font_description_new()) {
+        pango_font_description_set_family_static(font, "Sans");
+        setPoints(8);
+    }
+    ~State() {
+        pango_font_description_free(font);
+        cairo_destroy(cr);
+        cairo_surface_destroy(surface);
+    }
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+
+    void setPoints(int points) {
+        size = std::clamp(points, smallestPoints, largestPoints) * unitsPerInch / 72.0;
+        pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
+        fontHash.reset();
+    }
+
+    ShapedText& layOut(const String& s) {
+        if (!fontHash) fontHash = pango_font_description_hash(font);
+        return shapedText(cr, font, *fontHash, toUtf8(s));
+    }
+
+    // The text's glyphs in embedded fonts, each where Pango put it; false
+    // when a glyph cannot be shown that way.
+    bool showGlyphs(const ShapedText& text) {
+        run = "BT\n";
+        const char* utf8 = pango_layout_get_text(text.layout);
+        PangoLayoutIter* iter = pango_layout_get_iter(text.layout);
+        bool shown = true;
+        do {
+            const PangoLayoutRun* r = pango_layout_iter_get_run_readonly(iter);
+            if (r == nullptr) continue; // the end of a line
+            PdfFont* f = fonts.find(r->item->analysis.font, bold);
+            if (f == nullptr) {
+                shown = false;
+                break;
+            }
+            PangoRectangle logical;
+            pango_layout_iter_get_run_extents(iter, nullptr, &logical);
+            double pen = x + pango_units_to_double(logical.x);
+            const double baseline = y + pango_units_to_double(pango_layout_iter_get_baseline(iter));
+            // The glyphs' own widths move the text position; a number in
+            // the array moves it to where Pango put the next glyph.
+            double at = pen;
+            run += '/' + f->resource() + " 1 Tf ";
+            appendNumber(run, size, 4);
+            run += " 0 0 ";
+            appendNumber(run, -size, 4);
+            run += ' ';
+            appendPoint(run, pen, baseline);
+            run += "Tm\n[<";
+            const PangoGlyphString& g = *r->glyphs;
+            for (int i = 0; i < g.num_glyphs && shown; ++i) {
+                const PangoGlyphInfo& info = g.glyphs[i];
+                const double advance = pango_units_to_double(info.geometry.width);
+                if (info.glyph == PANGO_GLYPH_EMPTY) {
+                    pen += advance;
+                    continue;
+                }
+                if ((info.glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0 || info.glyph > 0xFFFF ||
+                    info.geometry.y_offset != 0) {
+                    shown = false;
+                    break;
+                }
+                const double where = pen + pango_units_to_double(info.geometry.x_offset);
+                const double shift = (at - where) * 1000.0 / size;
+                if (std::abs(shift) >= 0.005) {
+                    run += '>';
+                    appendNumber(run, shift, 2);
+                    run += '<';
+                }
+                static constexpr char hex[] = "0123456789ABCDEF";
+                for (int shiftBits = 12; shiftBits >= 0; shiftBits -= 4)
+                    run += hex[(info.glyph >> shiftBits) & 0xF];
+                const double width = f->use(info.glyph, clusterText(utf8, *r, i, cluster));
+                at = where + width * size / 1000.0;
+                pen += advance;
+            }
+            run += ">] TJ\n";
+        } while (shown && pango_layout_iter_next_run(iter));
+        pango_layout_iter_free(iter);
+        if (!shown) return false;
+        page.ops += run;
+        page.ops += "ET\n";
+        return true;
+    }
+
+    // The text as filled glyph outlines.
+    void showOutlines(const ShapedText& text) {
+        cairo_new_path(cr);
+        cairo_move_to(cr, 0, 0);
+        pango_cairo_layout_path(cr, text.layout);
+        cairo_path_t* path = cairo_copy_path(cr);
+        cairo_new_path(cr);
+        std::string& ops = page.ops;
+        ops += "q 1 0 0 1 ";
+        appendPoint(ops, x, y);
+        ops += "cm\n";
+        for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+            const cairo_path_data_t* d = &path->data[i];
+            switch (d->header.type) {
+            case CAIRO_PATH_MOVE_TO:
+                appendPoint(ops, d[1].point.x, d[1].point.y);
+                ops += "m\n";
+                break;
+            case CAIRO_PATH_LINE_TO:
+                appendPoint(ops, d[1].point.x, d[1].point.y);
+                ops += "l\n";
+                break;
+            case CAIRO_PATH_CURVE_TO:
+                for (int k = 1; k <= 3; ++k)
+                    appendPoint(ops, d[k].point.x, d[k].point.y);
+                ops += "c\n";
+                break;
+            case CAIRO_PATH_CLOSE_PATH:
+                ops += "h\n";
+                break;
+            }
+        }
+        cairo_path_destroy(path);
+        ops += "f\nQ\n";
+    }
+};
+
+PdfCellTarget::PdfCellTarget(PdfPageContent& page, PdfFonts& fonts, double unitsPerInch)
+    : state_(std::make_unique<State>(page, fonts, unitsPerInch)) {}
+
+PdfCellTarget::~PdfCellTarget() = default;
+
+void PdfCellTarget::frame(double pointsPerUnit, const UnitBox& clip) {
+    // Text is shaped in the same transformation as on cairo's page.
+    const cairo_matrix_t m{pointsPerUnit, 0, 0, pointsPerUnit, 0, 0};
+    cairo_set_matrix(state_->cr, &m);
+    state_->clip = clip;
+}
+
+void PdfCellTarget::FontName(const String& value) {
+    pango_font_description_set_family(state_->font, toUtf8(value).c_str());
+    state_->fontHash.reset();
+}
+
+void PdfCellTarget::ForeColor(Long value) {
+    const auto color = hostColor(value);
+    if (!color) reject(err::InvalidPropertyValue, "Invalid property value: not a colour");
+    state_->fore = *color;
+}
+
+void PdfCellTarget::FontBold(Boolean value) {
+    state_->bold = static_cast<bool>(value);
+    pango_font_description_set_weight(state_->font,
+                                      value ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    state_->fontHash.reset();
+}
+
+void PdfCellTarget::FontSize(Integer value) {
+    state_->setPoints(value.value());
+}
+
+void PdfCellTarget::CurrentX(Number value) {
+    if (!std::isfinite(value.value())) reject(err::InvalidPropertyValue, "Invalid property value");
+    state_->x = value.value();
+}
+
+void PdfCellTarget::CurrentY(Single value) {
+    if (!std::isfinite(value)) reject(err::InvalidPropertyValue, "Invalid property value");
+    state_->y = value;
+}
+
+void PdfCellTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) {
+    if (flags != filledBox) reject(err::InvalidCall, "Line draws filled boxes only (flags 38)");
+    const auto rgb = hostColor(color);
+    if (!rgb) reject(err::InvalidCall, "Invalid procedure call or argument: not a colour");
+    if (!std::isfinite(y1) || !std::isfinite(y2))
+        reject(err::InvalidCall, "Invalid procedure call or argument");
+
+    // Both corners inclusive: the box runs from x1 to x2 + 1 units.
+    const double ax = int{x1.value()}, bx = int{x2.value()} + 1.0;
+    const double ay = y1, by = double{y2} + 1.0;
+    const UnitBox& c = state_->clip;
+    const UnitBox box{std::max(std::min(ax, bx), c.x0), std::max(std::min(ay, by), c.y0),
+                      std::min(std::max(ax, bx), c.x1), std::min(std::max(ay, by), c.y1)};
+    if (!(box.x0 < box.x1 && box.y0 < box.y1)) return;
+
+    PdfPageContent& page = state_->page;
+    page.setFill(*rgb);
+    appendPoint(page.ops, box.x0, box.y0);
+    appendPoint(page.ops, box.x1 - box.x0, box.y1 - box.y0);
+    // One fill a box, as viewers snap the edges of a lone rectangle to
+    // whole pixels: bars keep sharp edges at any zoom.
+    page.ops += "re f\n";
+}
+
+void PdfCellTarget::Print(const String& s) {
+    State& st = *state_;
+    const ShapedText& text = st.layOut(s);
+    const PangoRectangle& r = text.logical;
+    const double left = st.x + pango_units_to_double(r.x), top = st.y + pango_units_to_double(r.y);
+    const double width = pango_units_to_double(r.width), height = pango_units_to_double(r.height);
+    if (meets({left, top, left + width, top + height}, st.clip)) {
+        st.page.setFill(st.fore);
+        st.page.endPath();
+        if (!st.showGlyphs(text)) st.showOutlines(text);
+    }
+    // The print position moves to the start of the next line.
+    st.x = 0;
+    st.y += height;
+}
+
+Number PdfCellTarget::TextWidth(const String& s) {
+    return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.width));
+}
+
+Number PdfCellTarget::TextHeight(const String& s) {
+    return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.height));
+}
+
+} // namespace tallux

@@ -1,0 +1,112 @@
+#include "targets/cairo/pdf_writer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include <zlib.h>
+
+#include "tallux/cairo_target.h"
+
+namespace tallux {
+
+void appendNumber(std::string& out, double value, int decimals) {
+    if (!std::isfinite(value)) value = 0;
+    char text[64];
+    // Most coordinates are whole units: no need to format a fraction.
+    if (std::abs(value) < 1e15 && value == std::trunc(value)) {
+        const auto whole = static_cast<long long>(value);
+        out.append(text, std::to_chars(text, text + sizeof text, whole).ptr);
+        return;
+    }
+    auto [end, ec] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    if (ec != std::errc()) {
+        out += '0';
+        return;
+    }
+    const char* point = std::find(text, end, '.');
+    if (point != end) {
+        while (end[-1] == '0')
+            --end;
+        if (end[-1] == '.') --end;
+    }
+    const std::string_view digits(text, static_cast<std::size_t>(end - text));
+    out += digits == "-0" ? "0" : digits;
+}
+
+namespace {
+
+constexpr std::size_t flushAt = 64 * 1024;
+
+} // namespace
+
+PdfWriter::PdfWriter(Sink sink)
+    : sink_(std::move(sink)) {
+    // A comment of bytes above 127 marks the file as binary for transfers.
+    write("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n");
+}
+
+int PdfWriter::reserve() {
+    at_.push_back(0);
+    return static_cast<int>(at_.size());
+}
+
+void PdfWriter::object(int number, std::string_view body) {
+    at_[static_cast<std::size_t>(number) - 1] = written_ + buffer_.size();
+    write(std::to_string(number));
+    write(" 0 obj\n");
+    write(body);
+    write("\nendobj\n");
+}
+
+void PdfWriter::stream(int number, std::string_view dictionary, std::string_view data) {
+    // Deflated at the fastest level: labels repeat so much that it still
+    // shrinks them several times.
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    deflated_.resize(size);
+    if (compress2(reinterpret_cast<Bytef*>(deflated_.data()), &size,
+                  reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()),
+                  Z_BEST_SPEED) != Z_OK)
+        throw PageError("cannot compress the sheet");
+    std::string head = "<< ";
+    head += dictionary;
+    head += " /Filter /FlateDecode /Length " + std::to_string(size) + " >>\nstream\n";
+    at_[static_cast<std::size_t>(number) - 1] = written_ + buffer_.size();
+    write(std::to_string(number));
+    write(" 0 obj\n");
+    write(head);
+    write({deflated_.data(), size});
+    write("\nendstream\nendobj\n");
+}
+
+void PdfWriter::finish(int catalog, int info) {
+    const std::uint64_t xref = written_ + buffer_.size();
+    write("xref\n0 " + std::to_string(at_.size() + 1) + "\n0000000000 65535 f \n");
+    char entry[24];
+    for (const std::uint64_t offset : at_) {
+        std::snprintf(entry, sizeof entry, "%010llu 00000 n \n",
+                      static_cast<unsigned long long>(offset));
+        write(entry);
+    }
+    write("trailer\n<< /Size " + std::to_string(at_.size() + 1) + " /Root " +
+          std::to_string(catalog) + " 0 R /Info " + std::to_string(info) + " 0 R >>\nstartxref\n" +
+          std::to_string(xref) + "\n%%EOF\n");
+    flush();
+}
+
+void PdfWriter::write(std::string_view bytes) {
+    buffer_ += bytes;
+    if (buffer_.size() >= flushAt) flush();
+}
+
+void PdfWriter::flush() {
+    if (buffer_.empty()) return;
+    if (!sink_(reinterpret_cast<const unsigned char*>(buffer_.data()), buffer_.size()))
+        throw PageError("cannot write the sheet");
+    written_ += buffer_.size();
+    buffer_.clear();
+}
+
+} // namespace tallux
