@@ -1,4 +1,5 @@
 #include "targets/cairo/pdf_sheet.h"
+#include "targets/cairo/stable_output.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,13 +20,7 @@ namespace {
 // The creation date as a PDF date: SOURCE_DATE_EPOCH where it is set, so
 // that the same lines make the same file byte for byte; else now.
 std::string creationDate() {
-    auto t = std::time(nullptr);
-    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    if (epoch != nullptr && *epoch != '\0') {
-        char* end = nullptr;
-        const long long seconds = std::strtoll(epoch, &end, 10);
-        if (*end == '\0' && seconds >= 0) t = static_cast<std::time_t>(seconds);
-    }
+    const std::time_t t = sourceDateEpoch().value_or(std::time(nullptr));
     std::tm utc{};
     if (::gmtime_r(&t, &utc) == nullptr) return {};
     char text[32];

@@ -7,15 +7,20 @@
 
 namespace tallux {
 
-void setReproducibleDate(cairo_surface_t* pdf) {
+std::optional<std::time_t> sourceDateEpoch() {
     const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    if (epoch == nullptr || *epoch == '\0') return;
+    if (epoch == nullptr || *epoch == '\0') return std::nullopt;
     char* end = nullptr;
     const long long seconds = std::strtoll(epoch, &end, 10);
-    if (*end != '\0' || seconds < 0) return;
-    const auto t = static_cast<std::time_t>(seconds);
+    if (*end != '\0' || seconds < 0) return std::nullopt;
+    return static_cast<std::time_t>(seconds);
+}
+
+void setReproducibleDate(cairo_surface_t* pdf) {
+    const auto t = sourceDateEpoch();
+    if (!t) return;
     std::tm utc{};
-    if (::gmtime_r(&t, &utc) == nullptr) return;
+    if (::gmtime_r(&*t, &utc) == nullptr) return;
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
     cairo_pdf_surface_set_metadata(pdf, CAIRO_PDF_METADATA_CREATE_DATE, text);

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <ctime>
+#include <optional>
 #include <string>
 
 typedef struct _cairo_surface cairo_surface_t;
 
 namespace tallux {
+
+// The time SOURCE_DATE_EPOCH gives, when it is set to a valid number of
+// seconds, so that a file can be made again byte for byte.
+std::optional<std::time_t> sourceDateEpoch();
 
 // A PDF records its creation date: the time given by SOURCE_DATE_EPOCH when
 // that is set, so that a file can be made again byte for byte.
