@@ -459,6 +459,28 @@ TEST(SvgWriter, WhiteUnderTextIsKept) {
                            "<path fill=\"#ffffff\" d=\"M0 12H10V15H0Z\"/>\n");
 }
 
+TEST(SvgWriter, EachPageHasItsOwnSizeAndTransformation) {
+    struct Page {
+        double width;
+        cairo_matrix_t m;
+        const char* widthText;
+        const char* transform;
+    };
+    const Page pages[] = {
+        /*0*/ {100, {1, 0, 0, 1, 0, 0}, "100pt", "matrix(1 0 0 1 0 0)"},
+        /*1*/ {100, {0.05, 0, 0, 0.05, 2.5, 0}, "100pt", "matrix(0.05 0 0 0.05 2.5 0)"},
+        /*2*/ {121.35, {0.05, 0, 0, 0.05, 2.5, 0}, "121.35pt", "matrix(0.05 0 0 0.05 2.5 0)"},
+    };
+    for (int round = 0; round < 2; ++round) // pages of other sizes one after another
+        for (std::size_t i = 0; i < std::size(pages); ++i) {
+            SvgWriter w(pages[i].width, 50, pages[i].m);
+            const Element svg = XmlReader(w.finish()).document();
+            EXPECT_EQ(svg.at("width"), pages[i].widthText) << "page " << i;
+            EXPECT_EQ(svg.at("height"), "50pt") << "page " << i;
+            EXPECT_EQ(drawing(svg).at("transform"), pages[i].transform) << "page " << i;
+        }
+}
+
 TEST(SvgWriter, NumbersAreShortestRoundTrip) {
     const double values[] = {
         /*0*/ 0,

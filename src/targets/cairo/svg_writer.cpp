@@ -189,10 +189,13 @@ std::string familyList(std::string_view asked, std::string_view chosen) {
 
 } // namespace
 
-SvgWriter::SvgWriter(double width, double height, const cairo_matrix_t& m) {
-    // A symbol with its digits fits; longer ones grow the buffer.
-    out_.resize(8192);
-    char* p = out_.data();
+namespace {
+
+// The start of the file up to the drawing group, for a page size and
+// transformation.
+std::string header(double width, double height, const cairo_matrix_t& m) {
+    std::array<char, 512> buf; // written before it is read
+    char* p = buf.data();
     p = copy(p, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                 "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"");
     p = putNumber(p, width);
@@ -210,7 +213,24 @@ SvgWriter::SvgWriter(double width, double height, const cairo_matrix_t& m) {
         *p++ = ' ';
     }
     p[-1] = ')';
-    wrote(copy(p, "\">\n"));
+    p = copy(p, "\">\n");
+    return {buf.data(), p};
+}
+
+} // namespace
+
+SvgWriter::SvgWriter(double width, double height, const cairo_matrix_t& m) {
+    // Pages of one size follow each other: the last header is kept.
+    struct Kept {
+        std::array<double, 8> key{};
+        std::string text;
+    };
+    thread_local Kept kept;
+    const std::array<double, 8> key{width, height, m.xx, m.yx, m.xy, m.yy, m.x0, m.y0};
+    if (kept.text.empty() || kept.key != key) kept = {key, header(width, height, m)};
+    // A symbol with its digits fits; longer ones grow the buffer.
+    out_.resize(8192);
+    wrote(copy(out_.data(), kept.text));
 }
 
 char* SvgWriter::room(std::size_t n) {
@@ -226,8 +246,12 @@ const SvgWriter::Colour& SvgWriter::colour(Rgb c) {
     const auto same = [&](const Colour& k) {
         return k.set && k.rgb.red == c.red && k.rgb.green == c.green && k.rgb.blue == c.blue;
     };
-    if (same(colours_[0])) return colours_[0];
-    if (same(colours_[1])) return colours_[1];
+    // Bars and spaces alternate: the colour before the last is the likelier.
+    if (same(colours_[older_])) {
+        older_ ^= 1;
+        return colours_[older_ ^ 1];
+    }
+    if (same(colours_[older_ ^ 1])) return colours_[older_ ^ 1];
     Colour& k = colours_[older_];
     older_ ^= 1;
     constexpr char hex[] = "0123456789abcdef";
