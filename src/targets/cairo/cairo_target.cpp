@@ -195,21 +195,74 @@ struct CairoTarget::State {
         return text.masks.back();
     }
 
-    // The glyph outlines of a shaped text, kept with it for SVG pages.
-    const std::string& outline(ShapedText& text) {
-        if (!text.outlined) {
-            cairo_save(cr);
-            cairo_new_path(cr);
-            cairo_move_to(cr, 0, 0);
-            pango_cairo_layout_path(cr, text.layout);
-            cairo_path_t* path = cairo_copy_path(cr);
-            text.outline = svgPathData(path);
-            cairo_path_destroy(path);
-            cairo_new_path(cr);
-            cairo_restore(cr);
-            text.outlined = true;
+    // A shaped text as an SVG element, made once and kept with it: a text
+    // element in the font asked for, or its glyph outlines where the text
+    // holds what a text element cannot show as Pango shaped it.
+    void writeSvg(ShapedText& text) {
+        if (text.svgForm == ShapedText::SvgForm::None) {
+            // What the glyphs and their cell cover: no white box under it is left out.
+            PangoRectangle ink{};
+            pango_layout_get_extents(text.layout, &ink, nullptr);
+            text.ink = united(ink, text.logical);
+            const char* utf8 = pango_layout_get_text(text.layout);
+            if (svgTextCarries(utf8) && pango_layout_get_line_count(text.layout) == 1) {
+                SvgFont f;
+                f.asked = nullToEmpty(pango_font_description_get_family(font));
+                f.size = pango_units_to_double(pango_font_description_get_size(font));
+                f.bold = pango_font_description_get_weight(font) >= PANGO_WEIGHT_BOLD;
+                PangoFontDescription* chosen = chosenFont(text.layout);
+                if (chosen) f.chosen = nullToEmpty(pango_font_description_get_family(chosen));
+                text.svg = svgTextTail(f, pango_units_to_double(text.logical.width), utf8);
+                if (chosen) pango_font_description_free(chosen);
+                text.baseline = pango_units_to_double(pango_layout_get_baseline(text.layout));
+                text.svgForm = ShapedText::SvgForm::Text;
+            } else {
+                text.svg = outline(text.layout);
+                text.svgForm = ShapedText::SvgForm::Outline;
+            }
         }
-        return text.outline;
+        const PangoRectangle& r = text.ink;
+        const SvgBox ink{x + pango_units_to_double(r.x), y + pango_units_to_double(r.y),
+                         x + pango_units_to_double(r.x + r.width),
+                         y + pango_units_to_double(r.y + r.height)};
+        if (text.svgForm == ShapedText::SvgForm::Text)
+            svg->text(x, y + text.baseline, text.svg, fore, ink);
+        else
+            svg->outline(x, y, text.svg, fore, ink);
+    }
+
+    static PangoRectangle united(const PangoRectangle& a, const PangoRectangle& b) {
+        if (a.width <= 0 || a.height <= 0) return b;
+        if (b.width <= 0 || b.height <= 0) return a;
+        const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+        const int x1 = std::max(a.x + a.width, b.x + b.width);
+        const int y1 = std::max(a.y + a.height, b.y + b.height);
+        return {x0, y0, x1 - x0, y1 - y0};
+    }
+
+    static std::string_view nullToEmpty(const char* s) { return s ? s : ""; }
+
+    // The face fontconfig found for the first run of the text.
+    static PangoFontDescription* chosenFont(PangoLayout* layout) {
+        PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
+        if (line == nullptr || line->runs == nullptr) return nullptr;
+        const auto* run = static_cast<const PangoGlyphItem*>(line->runs->data);
+        if (run->item == nullptr || run->item->analysis.font == nullptr) return nullptr;
+        return pango_font_describe(run->item->analysis.font);
+    }
+
+    // The glyph outlines as path data relative to the text's top-left corner.
+    std::string outline(PangoLayout* layout) {
+        cairo_save(cr);
+        cairo_new_path(cr);
+        cairo_move_to(cr, 0, 0);
+        pango_cairo_layout_path(cr, layout);
+        cairo_path_t* path = cairo_copy_path(cr);
+        std::string d = svgPathData(path);
+        cairo_path_destroy(path);
+        cairo_new_path(cr);
+        cairo_restore(cr);
+        return d;
     }
 };
 
@@ -297,8 +350,7 @@ void CairoTarget::Print(const String& s) {
 
     const Box where{left, top, left + width, top + height};
     if (st.svg != nullptr) {
-        if (!intersect(where, st.visible()).empty())
-            st.svg->text(st.x, st.y, st.outline(text), st.fore);
+        if (!intersect(where, st.visible()).empty()) st.writeSvg(text);
     } else if (!intersect(where, st.visible()).empty() && !(st.pixels && st.blendText(text))) {
         if (st.pixels) st.pixels->flush();
         cairo_save(st.cr);

@@ -6,9 +6,9 @@
 #include <cairo.h>
 
 #include "tallux/cairo_target.h"
-#include "targets/cairo/stable_output.h"
 #include "targets/cairo/pixel_page.h"
 #include "targets/cairo/png_writer.h"
+#include "targets/cairo/stable_output.h"
 #include "targets/cairo/svg_writer.h"
 
 namespace tallux {
@@ -175,8 +175,10 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
                         cairo_status_to_string(cairo_surface_status(p.surface)));
 
     p.cr = cairo_create(p.surface);
-    cairo_set_source_rgb(p.cr, 1, 1, 1);
-    cairo_paint(p.cr);
+    if (format != FileFormat::Svg) { // the SVG writer paints its own page
+        cairo_set_source_rgb(p.cr, 1, 1, 1);
+        cairo_paint(p.cr);
+    }
     cairo_scale(p.cr, perUnit, perUnit);
     cairo_translate(p.cr, x.origin, y.origin);
     p.target.emplace(p.cr, upi, isRaster(format));

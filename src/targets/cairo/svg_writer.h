@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -10,29 +11,88 @@
 
 namespace tallux {
 
-// An SVG page written directly, one element a call: each box a path, each
-// text piece one path of its glyph outlines. The page is in points; the
-// drawing inside it in scale units, mapped by the page's transformation.
+// A box in scale units, x0 <= x1 and y0 <= y1.
+struct SvgBox {
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
+// An SVG page written directly into one buffer. Boxes of one colour
+// that follow each other become one path of rectangles (a box that continues
+// the one before it along x widens it); a white box where the page is still
+// untouched is left out, as it changes nothing. Each text piece is a text
+// element, or for text XML cannot carry, a path of its glyph outlines. The
+// page is in points; the drawing inside it in scale units, mapped by the
+// page's transformation.
 class SvgWriter {
 public:
     SvgWriter(double width, double height, const cairo_matrix_t& unitsToPoints);
 
-    // A filled box with corners (x0, y0) and (x1, y1), in scale units.
+    // A filled box with corners (x0, y0) and (x1, y1), x0 < x1 and y0 < y1,
+    // in scale units.
     void box(double x0, double y0, double x1, double y1, Rgb colour);
+    // A text element starting at x on the baseline y; `tail` is what
+    // svgTextTail made of its font and content. `ink` bounds what it covers.
+    void text(double x, double baseline, std::string_view tail, Rgb colour, const SvgBox& ink);
     // Glyph outlines (path data relative to the text's top-left corner)
     // with that corner at (x, y).
-    void text(double x, double y, std::string_view outline, Rgb colour);
+    void outline(double x, double y, std::string_view pathData, Rgb colour, const SvgBox& ink);
     // The whole file.
     std::string finish();
 
 private:
-    std::string_view colour(Rgb c);
+    // A colour as "#rrggbb"; the last two are kept, as bars and spaces
+    // alternate two.
+    struct Colour {
+        Rgb rgb{0, 0, 0};
+        std::array<char, 7> text{};
+        bool white = false, set = false;
+        std::string_view view() const { return {text.data(), text.size()}; }
+    };
+    const Colour& colour(Rgb c);
+    // Room for n more characters: where they go; wrote() takes their end.
+    char* room(std::size_t n);
+    void wrote(const char* end);
+    bool untouched(const SvgBox& b) const;
+    void touch(const SvgBox& b);
+    // Writes the rectangle waiting to be widened; ends the open path.
+    void flushRect();
+    void endPath();
 
-    std::string out_;
-    Rgb colourOf_{0, 0, 0};
-    bool colourSet_ = false;
-    std::array<char, 7> colourText_{};
+    std::string out_; // made once; its first used_ characters are written
+    std::size_t used_ = 0;
+    // The path being written: its colour, and its last rectangle, not yet
+    // written while the next box may continue it.
+    std::array<char, 7> pathColour_{};
+    bool pathOpen_ = false;
+    SvgBox rect_{};
+    // What was drawn so far, for leaving out white boxes: every box ends at
+    // or left of inkRight_, and the text pieces lie in texts_.
+    double inkRight_ = -1e300;
+    std::array<SvgBox, 32> texts_{};
+    std::size_t textCount_ = 0; // beyond the room in texts_, nothing is left out
+    SvgBox textsAround_{};      // around all of them
+    std::array<Colour, 2> colours_{};
+    std::size_t older_ = 0;
 };
+
+// The font of a text element: the families asked for (a comma-separated
+// list, as a font name may be), the family fontconfig chose for them, the
+// size in scale units and the weight.
+struct SvgFont {
+    std::string_view asked, chosen;
+    double size = 0;
+    bool bold = false;
+};
+
+// What a text element says after its position and colour: font, the width
+// the text was measured at (so that a viewer with another face keeps the
+// layout), whitespace kept where it would collapse, and the UTF-8 content
+// escaped, through the closing tag.
+std::string svgTextTail(const SvgFont& font, double width, std::string_view utf8);
+
+// Whether a text element shows `utf8` as one line the way it was shaped:
+// false for control characters, line separators and what XML cannot hold.
+bool svgTextCarries(std::string_view utf8);
 
 // The path data of cairo's current path: M, L, C and Z with coordinates
 // rounded to hundredths.

@@ -20,13 +20,16 @@ struct GlyphMask {
 };
 
 // Shaped text with its logical box in Pango units, and room for what a
-// target derives from it once: its glyph outlines as SVG path data, and its
-// glyph masks on a raster page.
+// target derives from it once: its SVG element (a text element's font and
+// content, or glyph outlines as path data), and its glyph masks on a raster
+// page.
 struct ShapedText {
     PangoLayout* layout = nullptr;
     PangoRectangle logical{};
-    std::string outline;
-    bool outlined = false;
+    enum class SvgForm : std::uint8_t { None, Text, Outline } svgForm = SvgForm::None;
+    std::string svg;
+    double baseline = 0;  // below the top, in units
+    PangoRectangle ink{}; // with the SVG element, in Pango units
     std::vector<GlyphMask> masks;
 };
 
