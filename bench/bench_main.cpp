@@ -28,7 +28,8 @@ public:
     void CurrentY(Single) override {}
     void Line(Integer, Integer, Single, Integer, Single, Long) override {}
     void Print(const String&) override {}
-    Number TextWidth(const String& s) override {
+    Number TextWidth(const String& s) override
+    {
         return Single(7.0f * static_cast<float>(s.size()));
     }
     Number TextHeight(const String&) override { return Single(12); }
@@ -38,13 +39,15 @@ public:
 class SumTarget final : public Target {
 public:
     long sum = 0;
-    void Line(Integer, Integer x1, Single, Integer x2, Single, Long color) override {
+    void Line(Integer, Integer x1, Single, Integer x2, Single, Long color) override
+    {
         sum += x1.value() + x2.value() + color;
     }
 };
 
 template <class TargetType>
-void drawMethod(benchmark::State& state, const MethodInfo& method, int text) {
+void drawMethod(benchmark::State& state, const MethodInfo& method, int text)
+{
     TargetType target;
     Tallux control;
     DrawParams p;
@@ -62,7 +65,8 @@ void drawMethod(benchmark::State& state, const MethodInfo& method, int text) {
     reportAllocations(state, before);
 }
 
-void floorLine(benchmark::State& state, Target& target) {
+void floorLine(benchmark::State& state, Target& target)
+{
     Target* t = &target;
     benchmark::DoNotOptimize(t);
     for (auto _ : state) {
@@ -74,7 +78,8 @@ void floorLine(benchmark::State& state, Target& target) {
     }
 }
 
-void zintEncodeReused(benchmark::State& state) {
+void zintEncodeReused(benchmark::State& state)
+{
     zint_symbol* symbol = ZBarcode_Create();
     const char* data = "400638133393";
     const std::size_t before = heapAllocations();
@@ -89,7 +94,8 @@ void zintEncodeReused(benchmark::State& state) {
     ZBarcode_Delete(symbol);
 }
 
-void zintCreateEncodeDelete(benchmark::State& state) {
+void zintCreateEncodeDelete(benchmark::State& state)
+{
     const char* data = "400638133393";
     for (auto _ : state) {
         zint_symbol* symbol = ZBarcode_Create();
@@ -101,7 +107,8 @@ void zintCreateEncodeDelete(benchmark::State& state) {
     }
 }
 
-void zintEncodeAndBuffer(benchmark::State& state) {
+void zintEncodeAndBuffer(benchmark::State& state)
+{
     const char* data = "400638133393";
     for (auto _ : state) {
         zint_symbol* symbol = ZBarcode_Create();
@@ -113,7 +120,8 @@ void zintEncodeAndBuffer(benchmark::State& state) {
     }
 }
 
-int registerAll() {
+int registerAll()
+{
     for (const MethodInfo& m : drawingMethods) {
         const std::string name(m.name);
         benchmark::RegisterBenchmark((name + "/null/notext").c_str(), [&m](benchmark::State& s) {

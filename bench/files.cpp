@@ -29,7 +29,8 @@ constexpr const char* ean13Data = "400638133393";
 // one), removed at the end, so that the disk does not enter the timings.
 class TempDir {
 public:
-    TempDir() {
+    TempDir()
+    {
         const char* base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : nullptr;
         if (base == nullptr) base = std::getenv("TMPDIR");
         std::string pattern = std::string(base ? base : "/tmp") + "/tallux-bench-XXXXXX";
@@ -37,7 +38,8 @@ public:
             throw std::runtime_error("cannot make a directory for the files");
         path_ = pattern;
     }
-    ~TempDir() {
+    ~TempDir()
+    {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
@@ -51,7 +53,8 @@ private:
 };
 
 // Written as zint writes its files: open, write, close.
-void writeFile(const std::string& path, const std::string& bytes) {
+void writeFile(const std::string& path, const std::string& bytes)
+{
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) throw std::runtime_error("cannot open " + path);
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -60,13 +63,15 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 // A module of 2 pixels, bars 100 pixels high and 10-point digits: about
 // the size of zint's EAN-13 at its default scale.
-PageOptions pageOptions() {
+PageOptions pageOptions()
+{
     PageOptions options;
     options.scale = Scale{ScaleUnits::Twips, 144};
     return options;
 }
 
-DrawParams ean13Params() {
+DrawParams ean13Params()
+{
     DrawParams p;
     p.pWidth = 20;
     p.pHeight = 1000;
@@ -76,7 +81,8 @@ DrawParams ean13Params() {
 }
 
 // What `tallux draw` does for one file: measure, make the page, draw, encode.
-std::string drawFile(FileFormat format, const PageOptions& options, DrawParams& p) {
+std::string drawFile(FileFormat format, const PageOptions& options, DrawParams& p)
+{
     const String code = p.pCode;
     Tallux control;
     MeasuringTarget measuring(options.scale);
@@ -92,7 +98,8 @@ std::string drawFile(FileFormat format, const PageOptions& options, DrawParams& 
     return page.finish();
 }
 
-void oursToFile(benchmark::State& state, FileFormat format, const char* name, bool write = true) {
+void oursToFile(benchmark::State& state, FileFormat format, const char* name, bool write = true)
+{
     const TempDir dir;
     const std::string path = dir.file(name);
     const PageOptions options = pageOptions();
@@ -110,7 +117,8 @@ void oursToFile(benchmark::State& state, FileFormat format, const char* name, bo
     state.counters["bytes"] = static_cast<double>(bytes);
 }
 
-void zintToFile(benchmark::State& state, const char* name) {
+void zintToFile(benchmark::State& state, const char* name)
+{
     const TempDir dir;
     const std::string path = dir.file(name);
     const std::size_t before = heapAllocations();
@@ -129,13 +137,15 @@ void zintToFile(benchmark::State& state, const char* name) {
 
 } // namespace
 
-void reportAllocations(benchmark::State& state, std::size_t before) {
+void reportAllocations(benchmark::State& state, std::size_t before)
+{
     state.counters["allocs/call"] = benchmark::Counter(
         static_cast<double>(heapAllocations() - before) /
         static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations())));
 }
 
-void registerFileBenchmarks() {
+void registerFileBenchmarks()
+{
     benchmark::RegisterBenchmark("file/EAN13/png", [](benchmark::State& s) {
         oursToFile(s, FileFormat::Png, "symbol.png");
     });

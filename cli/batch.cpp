@@ -57,7 +57,8 @@ struct Outcome {
 
 // Runs the line's method on the target: an empty text when the symbol was
 // drawn, else what went wrong.
-std::string drawOn(DrawRequest& r, Target& target) {
+std::string drawOn(DrawRequest& r, Target& target)
+{
     r.params.pObject = &target;
     const std::string name(r.method.name);
     try {
@@ -77,9 +78,12 @@ class SheetFile {
 public:
     explicit SheetFile(const BatchRequest& r)
         : file_(*r.sheet)
-        , sheet_(makeSheet(r)) {}
+        , sheet_(makeSheet(r))
+    {
+    }
 
-    void place(const Outcome& o) {
+    void place(const Outcome& o)
+    {
         try {
             sheet_.place(fromUtf8(o.method), o.region,
                          [&](Target& target) { replay(o.calls, target); });
@@ -88,7 +92,8 @@ public:
         }
     }
     std::uint64_t pages() const noexcept { return sheet_.pages(); }
-    void commit() {
+    void commit()
+    {
         try {
             sheet_.finish();
         } catch (const PageError& e) {
@@ -99,7 +104,8 @@ public:
     }
 
 private:
-    PdfSheet makeSheet(const BatchRequest& r) {
+    PdfSheet makeSheet(const BatchRequest& r)
+    {
         SheetLayout l;
         l.pageWidth = r.pageWidth, l.pageHeight = r.pageHeight;
         l.columns = r.columns, l.rows = r.rows;
@@ -111,7 +117,8 @@ private:
             throw UsageError(e.what()); // a grid that leaves no room
         }
     }
-    bool keep(const unsigned char* data, std::size_t size) {
+    bool keep(const unsigned char* data, std::size_t size)
+    {
         buffer_.append(reinterpret_cast<const char*>(data), size);
         if (buffer_.size() < 64 * 1024) return true;
         try {
@@ -131,7 +138,8 @@ private:
 #else
 class SheetFile {
 public:
-    explicit SheetFile(const BatchRequest&) {
+    explicit SheetFile(const BatchRequest&)
+    {
         throw UsageError("this build has no PDF sheet (it was built without cairo)");
     }
     void place(const Outcome&) {}
@@ -145,12 +153,14 @@ public:
     Batch(const BatchRequest& request, std::ostream& err, bool terminal)
         : request_(request)
         , err_(err)
-        , progress_(err, terminal) {
+        , progress_(err, terminal)
+    {
         if (request.output) names_.emplace(*request.output);
         if (request.sheet) sheet_ = std::make_unique<SheetFile>(request);
     }
 
-    int run(int input) {
+    int run(int input)
+    {
         const auto start = std::chrono::steady_clock::now();
         LineReader reader(input, longestLine);
         {
@@ -160,12 +170,10 @@ public:
             try {
                 while (!stopped_ && reader.next(text)) {
                     if (!reader.tooLong() && !isSymbolLine(text)) continue;
-                    while (pool.full())
-                        take(pool.next());
+                    while (pool.full()) take(pool.next());
                     pool.submit({reader.lineNumber(), std::move(text), reader.tooLong()});
                     text = {};
-                    while (auto o = pool.tryNext())
-                        take(std::move(*o));
+                    while (auto o = pool.tryNext()) take(std::move(*o));
                     tally_.linesRead = reader.lineNumber();
                     tally_.seconds = secondsSince(start);
                     progress_.update(tally_, shareDone(reader));
@@ -176,8 +184,7 @@ public:
                 readFailed_ = true;
                 if (status_ == exitDrawn) status_ = exitOutput;
             }
-            while (pool.inFlight() > 0)
-                take(pool.next());
+            while (pool.inFlight() > 0) take(pool.next());
         }
         progress_.clear();
         tally_.linesRead = stopped_ ? stopLine_ : reader.lineNumber();
@@ -189,28 +196,33 @@ public:
     }
 
 private:
-    static double secondsSince(std::chrono::steady_clock::time_point start) {
+    static double secondsSince(std::chrono::steady_clock::time_point start)
+    {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    static std::optional<double> shareDone(const LineReader& reader) {
+    static std::optional<double> shareDone(const LineReader& reader)
+    {
         const auto size = reader.size();
         if (!size || *size == 0) return std::nullopt;
         return static_cast<double>(reader.bytesRead()) / static_cast<double>(*size);
     }
 
-    void report(const std::string& message) {
+    void report(const std::string& message)
+    {
         progress_.clear();
         err_ << "tallux: " << message << "\n";
     }
 
-    void stop(int status) {
+    void stop(int status)
+    {
         stopped_ = true;
         stopping_ = true;
         if (status_ == exitDrawn) status_ = status;
     }
 
     // On a worker: everything that can run apart from the other lines.
-    Outcome work(Job& job) {
+    Outcome work(Job& job)
+    {
         Outcome o;
         o.line = job.line;
         if (stopping_) {
@@ -242,7 +254,8 @@ private:
         return o;
     }
 
-    void drawForSheet([[maybe_unused]] DrawRequest& r, [[maybe_unused]] Outcome& o) {
+    void drawForSheet([[maybe_unused]] DrawRequest& r, [[maybe_unused]] Outcome& o)
+    {
 #ifdef TALLUX_HAVE_CAIRO
         if (r.page.scale.units != request_.page.scale.units)
             throw LineError("the units cannot change within a sheet");
@@ -253,7 +266,8 @@ private:
 #endif
     }
 
-    static void drawToFile(DrawRequest& r, const std::string& path, Outcome& o) {
+    static void drawToFile(DrawRequest& r, const std::string& path, Outcome& o)
+    {
         const std::unique_ptr<Output> output = makeOutput(r);
         o.error = drawOn(r, output->target());
         output->finish(o.error.empty());
@@ -271,7 +285,8 @@ private:
     }
 
     // In line order: puts the line's file in place or its symbol on the sheet.
-    void take(Outcome o) {
+    void take(Outcome o)
+    {
         if (stopped_ || o.skipped) return; // a pending file is removed with it
         stopLine_ = o.line;
         if (o.error.empty()) {
@@ -297,7 +312,8 @@ private:
         }
     }
 
-    void keep(Outcome& o) {
+    void keep(Outcome& o)
+    {
         if (sheet_) {
             sheet_->place(o);
         } else if (o.file) {
@@ -308,7 +324,8 @@ private:
         }
     }
 
-    void finishSheet() {
+    void finishSheet()
+    {
         if (!sheet_) return;
         const std::string name = quoted(*request_.sheet);
         if (stopped_ || readFailed_) {
@@ -344,7 +361,8 @@ private:
 
 } // namespace
 
-int runBatch(const BatchRequest& request, int input, std::ostream& err, bool terminal) {
+int runBatch(const BatchRequest& request, int input, std::ostream& err, bool terminal)
+{
     try {
         Batch batch(request, err, terminal);
         return batch.run(input);
@@ -354,7 +372,8 @@ int runBatch(const BatchRequest& request, int input, std::ostream& err, bool ter
     }
 }
 
-int batchCommand(std::span<const std::string_view> words, std::ostream& err) {
+int batchCommand(std::span<const std::string_view> words, std::ostream& err)
+{
     const BatchRequest request = parseBatch(words);
 #ifndef TALLUX_HAVE_CAIRO
     if (request.sheet || (request.target && *request.target != TargetKind::Trace))

@@ -11,13 +11,15 @@ namespace tallux::cli {
 LineReader::LineReader(int fd, std::size_t longest)
     : fd_(fd)
     , longest_(longest)
-    , buffer_(64 * 1024) {
+    , buffer_(64 * 1024)
+{
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
         size_ = static_cast<std::uint64_t>(st.st_size);
 }
 
-bool LineReader::fill() {
+bool LineReader::fill()
+{
     if (eof_) return false;
     if (begin_ == end_) begin_ = end_ = 0;
     for (;;) {
@@ -30,7 +32,8 @@ bool LineReader::fill() {
     }
 }
 
-bool LineReader::next(std::string& line) {
+bool LineReader::next(std::string& line)
+{
     line.clear();
     tooLong_ = false;
     bool any = false;

@@ -6,21 +6,22 @@ namespace tallux::cli {
 
 namespace {
 
-constexpr bool isBlank(char c) {
+constexpr bool isBlank(char c)
+{
     return c == ' ' || c == '\t';
 }
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
     return s;
 }
 
 // Splits the text after the method's comma into CSV fields. A field that
 // begins with a quote runs to the closing quote, "" standing for one quote.
-std::vector<std::string> csvFields(std::string_view text) {
+std::vector<std::string> csvFields(std::string_view text)
+{
     std::vector<std::string> fields(1);
     std::size_t i = 0;
     while (i < text.size()) {
@@ -57,17 +58,18 @@ constexpr std::string_view commandOnly[] = {"code", "target", "output", "o"};
 
 } // namespace
 
-bool isSymbolLine(std::string_view text) noexcept {
+bool isSymbolLine(std::string_view text) noexcept
+{
     for (const char c : text)
         if (!isBlank(c) && c != '\r') return c != '#';
     return false;
 }
 
-std::optional<BatchLine> parseBatchLine(std::string_view text) {
+std::optional<BatchLine> parseBatchLine(std::string_view text)
+{
     if (!isSymbolLine(text)) return std::nullopt;
     if (text.ends_with('\r')) text.remove_suffix(1);
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
 
     BatchLine line;
     const std::size_t end = text.find_first_of(", \t");
@@ -77,8 +79,7 @@ std::optional<BatchLine> parseBatchLine(std::string_view text) {
 
     if (text[end] != ',') {
         std::string_view code = text.substr(end);
-        while (!code.empty() && isBlank(code.front()))
-            code.remove_prefix(1);
+        while (!code.empty() && isBlank(code.front())) code.remove_prefix(1);
         if (code.empty())
             throw LineError("a code must follow the method (METHOD,code or METHOD code)");
         line.code = std::string(code);
@@ -101,7 +102,8 @@ std::optional<BatchLine> parseBatchLine(std::string_view text) {
     return line;
 }
 
-DrawRequest lineRequest(const BatchLine& line, std::span<const std::string> defaults) {
+DrawRequest lineRequest(const BatchLine& line, std::span<const std::string> defaults)
+{
     std::vector<std::string> own;
     own.reserve(line.options.size());
     for (const auto& [name, value] : line.options) {

@@ -9,23 +9,26 @@ namespace {
 
 constexpr std::size_t longestCode = 64;
 
-constexpr bool isDigit(char c) {
+constexpr bool isDigit(char c)
+{
     return c >= '0' && c <= '9';
 }
 
-constexpr bool keeps(char c) {
+constexpr bool keeps(char c)
+{
     return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '_' ||
            c == '+' || c == '.';
 }
 
-std::string lowered(std::string_view s) {
+std::string lowered(std::string_view s)
+{
     std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
-std::optional<TargetKind> formatOfName(std::string_view name) {
+std::optional<TargetKind> formatOfName(std::string_view name)
+{
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos)
         return std::nullopt;
@@ -40,7 +43,8 @@ std::optional<TargetKind> formatOfName(std::string_view name) {
 
 } // namespace
 
-NameTemplate::NameTemplate(std::string_view text) {
+NameTemplate::NameTemplate(std::string_view text)
+{
     if (text.empty()) throw UsageError("the output name template is empty");
     const auto literal = [this](char c) {
         if (pieces_.empty() || pieces_.back().field != Field::Text)
@@ -86,28 +90,22 @@ NameTemplate::NameTemplate(std::string_view text) {
 }
 
 std::string NameTemplate::expand(std::size_t line, std::string_view method,
-                                 std::string_view code) const {
+                                 std::string_view code) const
+{
     std::string name;
     for (const Piece& p : pieces_) {
         switch (p.field) {
-        case Field::Text:
-            name += p.text;
-            break;
-        case Field::Line:
-            name += std::to_string(line);
-            break;
-        case Field::Method:
-            name += method;
-            break;
-        case Field::Code:
-            name += fileNameSafe(code);
-            break;
+        case Field::Text: name += p.text; break;
+        case Field::Line: name += std::to_string(line); break;
+        case Field::Method: name += method; break;
+        case Field::Code: name += fileNameSafe(code); break;
         }
     }
     return name;
 }
 
-std::string fileNameSafe(std::string_view code) {
+std::string fileNameSafe(std::string_view code)
+{
     std::string safe;
     for (std::size_t i = 0; i < code.size() && safe.size() < longestCode; ++i) {
         const auto byte = static_cast<unsigned char>(code[i]);

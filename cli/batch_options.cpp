@@ -10,11 +10,13 @@ namespace tallux::cli {
 
 namespace {
 
-[[noreturn]] void usage(const std::string& message) {
+[[noreturn]] void usage(const std::string& message)
+{
     throw UsageError(message);
 }
 
-int wholeNumber(std::string_view option, std::string_view text, int low, int high) {
+int wholeNumber(std::string_view option, std::string_view text, int low, int high)
+{
     int v = 0;
     const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || p != text.data() + text.size() || v < low || v > high)
@@ -23,7 +25,8 @@ int wholeNumber(std::string_view option, std::string_view text, int low, int hig
     return v;
 }
 
-TargetKind fileTarget(std::string_view text) {
+TargetKind fileTarget(std::string_view text)
+{
     if (text == "trace") return TargetKind::Trace;
     if (text == "png") return TargetKind::Png;
     if (text == "svg") return TargetKind::Svg;
@@ -33,7 +36,8 @@ TargetKind fileTarget(std::string_view text) {
 }
 
 // COLSxROWS, each from 1 to 100.
-void setGrid(BatchRequest& r, std::string_view option, std::string_view text) {
+void setGrid(BatchRequest& r, std::string_view option, std::string_view text)
+{
     const std::size_t x = text.find('x');
     if (x == std::string_view::npos) usage(quoted(option) + " needs COLSxROWS, e.g. 3x8");
     r.columns = wholeNumber(option, text.substr(0, x), 1, 100);
@@ -41,7 +45,8 @@ void setGrid(BatchRequest& r, std::string_view option, std::string_view text) {
 }
 
 // a4, letter, or WIDTHxHEIGHT in points.
-void setPage(BatchRequest& r, std::string_view option, std::string_view text) {
+void setPage(BatchRequest& r, std::string_view option, std::string_view text)
+{
     if (text == "a4") {
         r.pageWidth = 595.28, r.pageHeight = 841.89;
     } else if (text == "letter") {
@@ -62,7 +67,8 @@ struct Option {
     std::function<void(BatchRequest&, std::string_view option, std::string_view value)> set;
 };
 
-const std::vector<Option>& options() {
+const std::vector<Option>& options()
+{
     static const std::vector<Option> table = {
         {"--output", "NAME",
          "a file per line, named by NAME with {n} (line number), {method}, {code}",
@@ -94,14 +100,16 @@ const std::vector<Option>& options() {
     return table;
 }
 
-const Option* findOption(std::string_view name) {
+const Option* findOption(std::string_view name)
+{
     const auto& table = options();
     const auto it = std::ranges::find(table, name, &Option::name);
     return it == table.end() ? nullptr : &*it;
 }
 
 // The combination of outputs asked for can be run.
-void checkOutputs(BatchRequest& r) {
+void checkOutputs(BatchRequest& r)
+{
     const int chosen = int{r.output.has_value()} + int{r.sheet.has_value()} + int{r.dryRun};
     if (chosen != 1) usage("batch needs one of --output NAME, --sheet FILE or --dry-run");
     if (r.output) {
@@ -117,7 +125,8 @@ void checkOutputs(BatchRequest& r) {
 
 } // namespace
 
-BatchRequest parseBatch(std::span<const std::string_view> words) {
+BatchRequest parseBatch(std::span<const std::string_view> words)
+{
     BatchRequest r;
     r.jobs = std::max(1u, std::thread::hardware_concurrency());
     bool inputGiven = false;
@@ -159,7 +168,8 @@ BatchRequest parseBatch(std::span<const std::string_view> words) {
     return r;
 }
 
-std::string batchOptionsHelp() {
+std::string batchOptionsHelp()
+{
     std::string text;
     for (const Option& o : options()) text += optionHelpLine(o.name, o.valueName, o.help);
     return text;

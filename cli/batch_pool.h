@@ -20,29 +20,31 @@ class OrderedPool {
 public:
     OrderedPool(unsigned workers, std::size_t window, std::function<Result(Job&)> work)
         : work_(std::move(work))
-        , slots_(window) {
-        for (unsigned i = 0; i < workers; ++i)
-            threads_.emplace_back([this] { serve(); });
+        , slots_(window)
+    {
+        for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { serve(); });
     }
-    ~OrderedPool() {
+    ~OrderedPool()
+    {
         {
             std::lock_guard lock(mutex_);
             closing_ = true;
         }
         jobReady_.notify_all();
-        for (std::thread& t : threads_)
-            t.join();
+        for (std::thread& t : threads_) t.join();
     }
     OrderedPool(const OrderedPool&) = delete;
     OrderedPool& operator=(const OrderedPool&) = delete;
 
-    std::size_t inFlight() const {
+    std::size_t inFlight() const
+    {
         std::lock_guard lock(mutex_);
         return submitted_ - taken_;
     }
     bool full() const { return inFlight() == slots_.size(); }
 
-    void submit(Job job) {
+    void submit(Job job)
+    {
         {
             std::lock_guard lock(mutex_);
             Slot& s = slots_[submitted_ % slots_.size()];
@@ -55,12 +57,14 @@ public:
 
     // The result of the oldest job in flight once it is done; nothing when
     // it is still running.
-    std::optional<Result> tryNext() {
+    std::optional<Result> tryNext()
+    {
         std::lock_guard lock(mutex_);
         return takeLocked();
     }
     // Waits for the result of the oldest job in flight (there must be one).
-    Result next() {
+    Result next()
+    {
         std::unique_lock lock(mutex_);
         resultReady_.wait(lock,
                           [this] { return slots_[taken_ % slots_.size()].result.has_value(); });
@@ -73,7 +77,8 @@ private:
         std::optional<Result> result;
     };
 
-    std::optional<Result> takeLocked() {
+    std::optional<Result> takeLocked()
+    {
         if (taken_ == submitted_) return std::nullopt;
         Slot& s = slots_[taken_ % slots_.size()];
         if (!s.result) return std::nullopt;
@@ -83,7 +88,8 @@ private:
         return r;
     }
 
-    void serve() {
+    void serve()
+    {
         for (;;) {
             std::unique_lock lock(mutex_);
             jobReady_.wait(lock, [this] { return closing_ || claimed_ < submitted_; });

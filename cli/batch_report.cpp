@@ -9,24 +9,28 @@ namespace tallux::cli {
 
 namespace {
 
-std::string fixed(double v, int decimals) {
+std::string fixed(double v, int decimals)
+{
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
     return buf;
 }
 
-std::string rate(const Tally& t) {
+std::string rate(const Tally& t)
+{
     if (!(t.seconds > 0)) return "";
     return fixed(static_cast<double>(t.linesRead) / t.seconds, 0);
 }
 
-std::string plural(std::uint64_t n, const char* one, const char* many) {
+std::string plural(std::uint64_t n, const char* one, const char* many)
+{
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 } // namespace
 
-std::string progressLine(const Tally& t, std::optional<double> done, int width) {
+std::string progressLine(const Tally& t, std::optional<double> done, int width)
+{
     std::string line;
     if (done) {
         const double share = std::clamp(*done, 0.0, 1.0);
@@ -42,7 +46,8 @@ std::string progressLine(const Tally& t, std::optional<double> done, int width) 
     return line;
 }
 
-std::string summaryText(const Tally& t) {
+std::string summaryText(const Tally& t)
+{
     std::string s = plural(t.linesRead, "line", "lines") + " read, " + std::to_string(t.drawn) +
                     " drawn, " + std::to_string(t.failed) + " failed, " +
                     plural(t.files, "file", "files") + " written";
@@ -52,7 +57,8 @@ std::string summaryText(const Tally& t) {
     return s;
 }
 
-void ProgressBar::update(const Tally& tally, std::optional<double> done) {
+void ProgressBar::update(const Tally& tally, std::optional<double> done)
+{
     if (!enabled_) return;
     const auto now = std::chrono::steady_clock::now();
     if (shown_ && now - last_ < std::chrono::milliseconds(100)) return;
@@ -62,7 +68,8 @@ void ProgressBar::update(const Tally& tally, std::optional<double> done) {
     out_ << "\r" << progressLine(tally, done) << "\x1b[K" << std::flush;
 }
 
-void ProgressBar::clear() {
+void ProgressBar::clear()
+{
     if (!shown_) return;
     out_ << "\r\x1b[K" << std::flush;
     shown_ = false;

@@ -33,7 +33,9 @@ class ProgressBar {
 public:
     ProgressBar(std::ostream& out, bool enabled)
         : out_(out)
-        , enabled_(enabled) {}
+        , enabled_(enabled)
+    {
+    }
     void update(const Tally& tally, std::optional<double> done);
     void clear();
 

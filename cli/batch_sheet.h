@@ -14,7 +14,9 @@ namespace tallux::cli {
 class MeasuredRecording : public Target {
 public:
     explicit MeasuredRecording(const Scale& scale)
-        : measuring_(scale) {}
+        : measuring_(scale)
+    {
+    }
 
     std::vector<Call> calls; // every call but the measuring ones
     const DrawnRegion& drawn() const noexcept { return measuring_.drawn(); }

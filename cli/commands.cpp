@@ -22,7 +22,8 @@ namespace tallux::cli {
 
 namespace {
 
-void printHelp(std::ostream& out) {
+void printHelp(std::ostream& out)
+{
     out << "Usage: tallux COMMAND [options]\n"
            "\n"
            "Draws linear barcodes with the Tallux drawing component.\n"
@@ -60,7 +61,8 @@ void printHelp(std::ostream& out) {
            "or the registry could not be written.\n";
 }
 
-void printBatchHelp(std::ostream& out) {
+void printBatchHelp(std::ostream& out)
+{
     out << "Usage: tallux batch [FILE|-] [options]\n"
            "\n"
            "Reads lines 'METHOD,code[,option=value...]' (CSV: a field may be quoted, \"\"\n"
@@ -84,7 +86,8 @@ void printBatchHelp(std::ostream& out) {
            "output could not be written or the input could not be read.\n";
 }
 
-void printList(std::ostream& out) {
+void printList(std::ostream& out)
+{
     for (const MethodInfo& m : drawingMethods) {
         std::string name(m.name);
         name.resize(13, ' ');
@@ -99,15 +102,16 @@ void printList(std::ostream& out) {
 
 class TraceOutput : public Output {
 public:
-    explicit TraceOutput(const DrawRequest& r) {
+    explicit TraceOutput(const DrawRequest& r)
+    {
         recorder_.charWidth = r.charWidth;
         recorder_.charHeight = r.charHeight;
     }
     Target& target() override { return recorder_; }
-    std::string bytes() override {
+    std::string bytes() override
+    {
         std::string text;
-        for (const Call& call : recorder_.calls)
-            text += traceLine(call) + "\n";
+        for (const Call& call : recorder_.calls) text += traceLine(call) + "\n";
         return text;
     }
 
@@ -120,10 +124,13 @@ private:
 class PrinterOutput : public Output {
 public:
     explicit PrinterOutput(const DrawRequest& r)
-        : job_(r.printer, "tallux " + std::string(r.method.name)) {}
+        : job_(r.printer, "tallux " + std::string(r.method.name))
+    {
+    }
     Target& target() override { return job_.target(); }
     std::string bytes() override { return {}; }
-    void finish(bool drawn) override {
+    void finish(bool drawn) override
+    {
         if (drawn) job_.send();
     }
 
@@ -134,10 +141,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<Output> makeOutput(const DrawRequest& r) {
+std::unique_ptr<Output> makeOutput(const DrawRequest& r)
+{
     switch (r.target) {
-    case TargetKind::Trace:
-        return std::make_unique<TraceOutput>(r);
+    case TargetKind::Trace: return std::make_unique<TraceOutput>(r);
     case TargetKind::Printer:
 #ifdef TALLUX_CLI_PRINTER
         return std::make_unique<PrinterOutput>(r);
@@ -145,18 +152,17 @@ std::unique_ptr<Output> makeOutput(const DrawRequest& r) {
         throw UsageError("this build has no printer target (it was built without Qt or CUPS)");
 #endif
 #ifdef TALLUX_HAVE_CAIRO
-    default:
-        return makeImageOutput(r);
+    default: return makeImageOutput(r);
 #else
-    default:
-        throw UsageError("this build has no image targets; use --target trace");
+    default: throw UsageError("this build has no image targets; use --target trace");
 #endif
     }
 }
 
 namespace {
 
-int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err) {
+int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
+{
     DrawRequest request = parseDraw(words);
     const std::unique_ptr<Output> output = makeOutput(request);
     request.params.pObject = &output->target();
@@ -191,7 +197,8 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
 
 } // namespace
 
-int run(std::span<const std::string_view> words, std::ostream& out, std::ostream& err) {
+int run(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
+{
     try {
         if (words.empty()) throw UsageError("a command is needed (try 'tallux --help')");
         const std::string_view command = words[0];

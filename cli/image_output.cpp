@@ -8,21 +8,19 @@ namespace tallux::cli {
 
 namespace {
 
-FileFormat formatOf(TargetKind kind) {
+FileFormat formatOf(TargetKind kind)
+{
     switch (kind) {
-    case TargetKind::Svg:
-        return FileFormat::Svg;
-    case TargetKind::Pdf:
-        return FileFormat::Pdf;
-    case TargetKind::Ps:
-        return FileFormat::Ps;
-    default:
-        return FileFormat::Png;
+    case TargetKind::Svg: return FileFormat::Svg;
+    case TargetKind::Pdf: return FileFormat::Pdf;
+    case TargetKind::Ps: return FileFormat::Ps;
+    default: return FileFormat::Png;
     }
 }
 
 // What the request draws, measured without touching the caller's variables.
-DrawnRegion measure(const DrawRequest& request) {
+DrawnRegion measure(const DrawRequest& request)
+{
     MeasuringTarget measuring(request.page.scale);
     DrawParams copy = request.params;
     copy.pObject = &measuring;
@@ -37,9 +35,12 @@ DrawnRegion measure(const DrawRequest& request) {
 class ImageOutput : public Output {
 public:
     explicit ImageOutput(const DrawRequest& r)
-        : page_(makePage(r)) {}
+        : page_(makePage(r))
+    {
+    }
     Target& target() override { return page_->target(); }
-    std::string bytes() override {
+    std::string bytes() override
+    {
         try {
             return page_->finish();
         } catch (const PageError& e) {
@@ -48,7 +49,8 @@ public:
     }
 
 private:
-    static std::unique_ptr<FilePage> makePage(const DrawRequest& r) {
+    static std::unique_ptr<FilePage> makePage(const DrawRequest& r)
+    {
         try {
             return std::make_unique<FilePage>(formatOf(r.target), r.page, measure(r));
         } catch (const PageError& e) {
@@ -60,7 +62,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Output> makeImageOutput(const DrawRequest& request) {
+std::unique_ptr<Output> makeImageOutput(const DrawRequest& request)
+{
     return std::make_unique<ImageOutput>(request);
 }
 

@@ -5,7 +5,8 @@
 #include "commands.h"
 #include "targets/cairo/leak_suppressions.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     std::vector<std::string_view> words(argv + 1, argv + argc);
     const int status = tallux::cli::run(words, std::cout, std::cerr);
     std::cout.flush();

@@ -12,18 +12,21 @@ namespace tallux::cli {
 
 namespace {
 
-[[noreturn]] void usage(const std::string& message) {
+[[noreturn]] void usage(const std::string& message)
+{
     throw UsageError(message);
 }
 
 template <class T>
-bool parseWhole(std::string_view text, T& value, int base = 10) {
+bool parseWhole(std::string_view text, T& value, int base = 10)
+{
     const char* end = text.data() + text.size();
     const auto [p, ec] = std::from_chars(text.data(), end, value, base);
     return ec == std::errc() && p == end && !text.empty();
 }
 
-Single parseSingle(std::string_view option, std::string_view text) {
+Single parseSingle(std::string_view option, std::string_view text)
+{
     double v = 0;
     const char* begin = text.data() + (text.starts_with('+') ? 1 : 0);
     const char* end = text.data() + text.size();
@@ -34,20 +37,23 @@ Single parseSingle(std::string_view option, std::string_view text) {
     return static_cast<Single>(v);
 }
 
-double parsePositive(std::string_view option, std::string_view text) {
+double parsePositive(std::string_view option, std::string_view text)
+{
     const double v = parseSingle(option, text);
     if (!(v >= 0)) usage(quoted(option) + " needs a number of zero or more");
     return v;
 }
 
-Integer parseInteger(std::string_view option, std::string_view text) {
+Integer parseInteger(std::string_view option, std::string_view text)
+{
     int v = 0;
     if (!parseWhole(text, v) || v < Integer::min || v > Integer::max)
         usage(quoted(option) + " needs an Integer from -32768 to 32767, not " + quoted(text));
     return v;
 }
 
-Boolean parseBoolean(std::string_view option, std::string_view text) {
+Boolean parseBoolean(std::string_view option, std::string_view text)
+{
     if (text == "true") return true;
     if (text == "false") return false;
     return Boolean(parseInteger(option, text));
@@ -55,7 +61,8 @@ Boolean parseBoolean(std::string_view option, std::string_view text) {
 
 // A colour or other Long: decimal, or 0x followed by up to eight hex digits
 // (taken as the 32-bit pattern, so 0xFFFFFFFF is -1).
-Long parseLong(std::string_view option, std::string_view text) {
+Long parseLong(std::string_view option, std::string_view text)
+{
     if (text.starts_with("0x") || text.starts_with("0X")) {
         std::uint32_t bits = 0;
         if (parseWhole(text.substr(2), bits, 16)) return static_cast<Long>(bits);
@@ -66,7 +73,8 @@ Long parseLong(std::string_view option, std::string_view text) {
     usage(quoted(option) + " needs a Long (decimal or 0x hex), not " + quoted(text));
 }
 
-TargetKind parseTarget(std::string_view text) {
+TargetKind parseTarget(std::string_view text)
+{
     if (text == "trace") return TargetKind::Trace;
     if (text == "png") return TargetKind::Png;
     if (text == "svg") return TargetKind::Svg;
@@ -75,7 +83,8 @@ TargetKind parseTarget(std::string_view text) {
     usage("unknown target " + quoted(text) + " (trace, png, svg, pdf or ps)");
 }
 
-ScaleUnits parseUnits(std::string_view text) {
+ScaleUnits parseUnits(std::string_view text)
+{
     if (text == "twips") return ScaleUnits::Twips;
     if (text == "pt") return ScaleUnits::Points;
     if (text == "px") return ScaleUnits::Pixels;
@@ -84,14 +93,16 @@ ScaleUnits parseUnits(std::string_view text) {
 }
 
 // Dots per inch, from 1 to 9600.
-double parseDpi(std::string_view option, std::string_view text) {
+double parseDpi(std::string_view option, std::string_view text)
+{
     const double v = parseSingle(option, text);
     if (!(v >= 1 && v <= 9600)) usage(quoted(option) + " needs a resolution from 1 to 9600");
     return v;
 }
 
 // WIDTHxHEIGHT in scale units, each more than zero.
-void parseSize(DrawRequest& r, std::string_view option, std::string_view text) {
+void parseSize(DrawRequest& r, std::string_view option, std::string_view text)
+{
     const auto x = text.find('x');
     if (x != std::string_view::npos) {
         const double w = parsePositive(option, text.substr(0, x));
@@ -106,7 +117,8 @@ void parseSize(DrawRequest& r, std::string_view option, std::string_view text) {
 }
 
 // --target printer, or printer:NAME for a named printer.
-void setTarget(DrawRequest& r, std::string_view text) {
+void setTarget(DrawRequest& r, std::string_view text)
+{
     if (text == "printer" || text.starts_with("printer:")) {
         r.target = TargetKind::Printer;
         r.printer = std::string(text.substr(std::min(text.size(), std::size_t{8})));
@@ -122,7 +134,8 @@ struct Option {
     std::function<void(DrawRequest&, std::string_view option, std::string_view value)> set;
 };
 
-const std::vector<Option>& options() {
+const std::vector<Option>& options()
+{
     static const std::vector<Option> table = {
         {"--x", "F", "pX: left edge of the symbol (Single)",
          [](DrawRequest& r, auto o, auto v) { r.params.pX = parseSingle(o, v); }},
@@ -171,7 +184,8 @@ const std::vector<Option>& options() {
     return table;
 }
 
-const Option* findOption(std::string_view name) {
+const Option* findOption(std::string_view name)
+{
     for (const Option& o : options())
         if (o.name == name) return &o;
     return nullptr;
@@ -179,7 +193,8 @@ const Option* findOption(std::string_view name) {
 
 } // namespace
 
-std::string quoted(std::string_view word) {
+std::string quoted(std::string_view word)
+{
     std::string out = "'";
     for (char c : word) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
@@ -194,7 +209,8 @@ std::string quoted(std::string_view word) {
     return out + "'";
 }
 
-DrawRequest parseDraw(std::span<const std::string_view> words) {
+DrawRequest parseDraw(std::span<const std::string_view> words)
+{
     if (words.empty()) usage("draw needs a METHOD (see 'tallux list')");
     const auto method = findMethod(words[0]);
     if (!method) usage("unknown method " + quoted(words[0]) + " (see 'tallux list')");
@@ -226,20 +242,22 @@ DrawRequest parseDraw(std::span<const std::string_view> words) {
     return request;
 }
 
-OptionWord splitOption(std::string_view word) {
+OptionWord splitOption(std::string_view word)
+{
     const auto eq = word.find('=');
     if (!word.starts_with("--") || eq == std::string_view::npos) return {word, std::nullopt};
     return {word.substr(0, eq), word.substr(eq + 1)};
 }
 
-std::string optionHelpLine(std::string_view name, std::string_view valueName,
-                           std::string_view help) {
+std::string optionHelpLine(std::string_view name, std::string_view valueName, std::string_view help)
+{
     std::string head = "  " + std::string(name) + " " + std::string(valueName);
     head.resize(std::max<std::size_t>(head.size() + 2, 22), ' ');
     return head + std::string(help) + "\n";
 }
 
-std::string drawOptionsHelp() {
+std::string drawOptionsHelp()
+{
     std::string text;
     for (const Option& o : options()) text += optionHelpLine(o.name, o.valueName, o.help);
     return text;

@@ -15,7 +15,8 @@ namespace {
 
 // The process's file creation mask, read once: reading it means setting it,
 // which must not race with another thread's reading.
-mode_t creationMask() {
+mode_t creationMask()
+{
     static const mode_t mask = [] {
         const mode_t m = ::umask(0);
         ::umask(m);
@@ -28,7 +29,8 @@ mode_t creationMask() {
 
 PendingFile::PendingFile(std::string path)
     : path_(std::move(path))
-    , temp_(path_ + ".XXXXXX") {
+    , temp_(path_ + ".XXXXXX")
+{
     fd_ = ::mkstemp(temp_.data());
     if (fd_ < 0) {
         const int e = errno;
@@ -37,16 +39,20 @@ PendingFile::PendingFile(std::string path)
     }
 }
 
-PendingFile::~PendingFile() {
+PendingFile::~PendingFile()
+{
     discard();
 }
 
 PendingFile::PendingFile(PendingFile&& other) noexcept
     : path_(std::move(other.path_))
     , temp_(std::exchange(other.temp_, {}))
-    , fd_(std::exchange(other.fd_, -1)) {}
+    , fd_(std::exchange(other.fd_, -1))
+{
+}
 
-PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
+PendingFile& PendingFile::operator=(PendingFile&& other) noexcept
+{
     if (this != &other) {
         discard();
         path_ = std::move(other.path_);
@@ -56,19 +62,22 @@ PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
     return *this;
 }
 
-void PendingFile::discard() noexcept {
+void PendingFile::discard() noexcept
+{
     if (fd_ >= 0) ::close(fd_);
     if (!temp_.empty()) ::unlink(temp_.c_str());
     fd_ = -1;
     temp_.clear();
 }
 
-void PendingFile::fail(const char* what, int error) {
+void PendingFile::fail(const char* what, int error)
+{
     discard();
     throw OutputError("cannot " + std::string(what) + " '" + path_ + "': " + std::strerror(error));
 }
 
-void PendingFile::write(std::string_view bytes) {
+void PendingFile::write(std::string_view bytes)
+{
     if (fd_ < 0) fail("write", EBADF);
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -80,7 +89,8 @@ void PendingFile::write(std::string_view bytes) {
     }
 }
 
-void PendingFile::close(bool durable) {
+void PendingFile::close(bool durable)
+{
     if (fd_ < 0) {
         if (temp_.empty()) fail("write", EBADF);
         return;
@@ -92,14 +102,16 @@ void PendingFile::close(bool durable) {
     if (::close(fd) != 0) fail("write", errno);
 }
 
-void PendingFile::commit() {
+void PendingFile::commit()
+{
     if (fd_ >= 0) close(true);
     if (temp_.empty()) fail("write", EBADF);
     if (::rename(temp_.c_str(), path_.c_str()) != 0) fail("write", errno);
     temp_.clear();
 }
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
+void writeFileAtomically(const std::string& path, std::string_view bytes)
+{
     PendingFile file(path);
     file.write(bytes);
     file.commit();

@@ -17,7 +17,8 @@ namespace {
 
 // Printing needs Qt's font and paint engines but no window: without a display
 // the application runs on the offscreen platform.
-std::unique_ptr<QGuiApplication> startApplication() {
+std::unique_ptr<QGuiApplication> startApplication()
+{
     if (QCoreApplication::instance() != nullptr) return nullptr;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
@@ -26,7 +27,8 @@ std::unique_ptr<QGuiApplication> startApplication() {
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-QPrinterInfo findPrinter(const std::string& name) {
+QPrinterInfo findPrinter(const std::string& name)
+{
     const QPrinterInfo info = name.empty()
                                   ? QPrinterInfo::defaultPrinter()
                                   : QPrinterInfo::printerInfo(QString::fromStdString(name));
@@ -52,7 +54,8 @@ struct PrinterJob::State {
 };
 
 PrinterJob::PrinterJob(const std::string& printerName, const std::string& documentName)
-    : state_(std::make_unique<State>()) {
+    : state_(std::make_unique<State>())
+{
     State& s = *state_;
     const QPrinterInfo info = findPrinter(printerName);
     s.name = info.printerName().toStdString();
@@ -71,15 +74,18 @@ PrinterJob::PrinterJob(const std::string& printerName, const std::string& docume
     s.target.emplace(s.painter, qt::ScaleMode::Twips);
 }
 
-PrinterJob::~PrinterJob() {
+PrinterJob::~PrinterJob()
+{
     if (state_ && state_->painter.isActive()) state_->painter.end(); // the folder goes with it
 }
 
-Target& PrinterJob::target() {
+Target& PrinterJob::target()
+{
     return *state_->target;
 }
 
-void PrinterJob::send() {
+void PrinterJob::send()
+{
     State& s = *state_;
     if (!s.painter.end()) throw OutputError("the page for printer '" + s.name + "' failed");
     const QByteArray file = s.file.toLocal8Bit();

@@ -13,20 +13,23 @@ namespace tallux::cli {
 namespace {
 
 // The installed library, found as the dynamic loader finds libraries.
-std::string defaultLibrary() {
+std::string defaultLibrary()
+{
     return "libtallux.so." + std::to_string(version::major);
 }
 
 } // namespace
 
-int typelibCommand(std::span<const std::string_view> words, std::ostream& out) {
+int typelibCommand(std::span<const std::string_view> words, std::ostream& out)
+{
     if (!words.empty()) throw UsageError("typelib takes no arguments");
     out << typelib::idlText();
     return exitDrawn;
 }
 
 int registerCommand(bool enter, std::span<const std::string_view> words, std::ostream& out,
-                    std::ostream& err) {
+                    std::ostream& err)
+{
     const char* command = enter ? "register" : "unregister";
     if (words.size() > 1) throw UsageError(std::string(command) + " takes at most one LIBRARY");
     const std::string path = words.empty() ? defaultLibrary() : std::string(words[0]);

@@ -4,7 +4,8 @@
 
 namespace tallux::cli {
 
-std::string jsonString(std::u16string_view text) {
+std::string jsonString(std::u16string_view text)
+{
     std::string out = "\"";
     for (char16_t c : text) {
         if (c == u'"' || c == u'\\') {
@@ -21,13 +22,12 @@ std::string jsonString(std::u16string_view text) {
     return out + "\"";
 }
 
-std::string traceLine(const Call& c) {
+std::string traceLine(const Call& c)
+{
     const std::string head = "{\"call\":\"" + std::string(memberName(c.member)) + "\"";
     switch (c.member) {
-    case Member::FontName:
-        return head + ",\"value\":" + jsonString(c.text) + "}";
-    case Member::Print:
-        return head + ",\"text\":" + jsonString(c.text) + "}";
+    case Member::FontName: return head + ",\"value\":" + jsonString(c.text) + "}";
+    case Member::Print: return head + ",\"text\":" + jsonString(c.text) + "}";
     case Member::CurrentX:
     case Member::CurrentY:
         return head + ",\"value\":" + numberText(c.value) + ",\"type\":\"" +
@@ -40,13 +40,13 @@ std::string traceLine(const Call& c) {
     case Member::TextWidth:
     case Member::TextHeight:
         return head + ",\"text\":" + jsonString(c.text) + ",\"value\":" + numberText(c.value) + "}";
-    default:
-        return head + ",\"value\":" + numberText(c.value) + "}";
+    default: return head + ",\"value\":" + numberText(c.value) + "}";
     }
 }
 
 std::string summaryLine(std::optional<Integer> result, std::optional<std::int32_t> raised,
-                        std::u16string_view code) {
+                        std::u16string_view code)
+{
     const std::string outcome = raised ? "\"raised\":" + std::to_string(*raised)
                                        : "\"result\":" + std::to_string(result->value());
     return "{" + outcome + ",\"code\":" + jsonString(code) + "}";

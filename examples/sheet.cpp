@@ -25,7 +25,8 @@ constexpr Single left = 400;
 constexpr Single rowHeight = 2000; // label, bars, text and a gap
 
 // A symbol with the method's sample data, its top-left corner at (left, y).
-DrawParams sample(const MethodInfo& m, Target& target, Single y) {
+DrawParams sample(const MethodInfo& m, Target& target, Single y)
+{
     DrawParams p;
     p.pObject = &target;
     p.pX = left;
@@ -40,7 +41,8 @@ DrawParams sample(const MethodInfo& m, Target& target, Single y) {
 }
 
 // The methods that draw their sample here (the others are not available yet).
-std::vector<MethodInfo> availableMethods() {
+std::vector<MethodInfo> availableMethods()
+{
     std::vector<MethodInfo> found;
     for (const MethodInfo& m : drawingMethods) {
         MeasuringTarget probe(scale);
@@ -53,7 +55,8 @@ std::vector<MethodInfo> availableMethods() {
     return found;
 }
 
-void label(Target& t, const std::string& text, Single y) {
+void label(Target& t, const std::string& text, Single y)
+{
     t.FontName(u"DejaVu Sans");
     t.ForeColor(0x804000); // dark blue, low byte red
     t.FontBold(true);
@@ -63,7 +66,8 @@ void label(Target& t, const std::string& text, Single y) {
     t.Print(String(text.begin(), text.end()));
 }
 
-void drawSheet(Target& t, const std::vector<MethodInfo>& methods) {
+void drawSheet(Target& t, const std::vector<MethodInfo>& methods)
+{
     Single y = 300;
     for (const MethodInfo& m : methods) {
         label(t, std::string(m.title) + "  (" + std::string(m.name) + ")", y);
@@ -73,7 +77,8 @@ void drawSheet(Target& t, const std::vector<MethodInfo>& methods) {
     }
 }
 
-bool writeFile(const std::filesystem::path& path, const std::string& bytes) {
+bool writeFile(const std::filesystem::path& path, const std::string& bytes)
+{
     const std::filesystem::path temp = path.string() + ".part";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
@@ -87,7 +92,8 @@ bool writeFile(const std::filesystem::path& path, const std::string& bytes) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const std::filesystem::path folder = argc > 1 ? argv[1] : ".";
     const std::vector<MethodInfo> methods = availableMethods();
 

@@ -11,7 +11,8 @@
 #include "check.h"
 #include "commands.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     FuzzedDataProvider in(data, size);
     static const char* const known[] = {
         "draw",       "list",         "--help",       "BarCODE39",    "BarEAN13",      "BarCODE128",

@@ -22,7 +22,8 @@ using namespace tallux::com;
 
 namespace {
 
-String consumeText(FuzzedDataProvider& in) {
+String consumeText(FuzzedDataProvider& in)
+{
     static const char16_t* const known[] = {
         u"3:1",  u"12345",  u"400638133393", u"BCode128", u"C12345", u"1e39",     u"-1",
         u"&H10", u" True ", u"false",        u"nan",      u"inf",    u"1e400",    u"32767.5",
@@ -35,7 +36,8 @@ String consumeText(FuzzedDataProvider& in) {
     return s;
 }
 
-double consumeDouble(FuzzedDataProvider& in) {
+double consumeDouble(FuzzedDataProvider& in)
+{
     static constexpr double special[] = {std::numeric_limits<double>::quiet_NaN(),
                                          std::numeric_limits<double>::infinity(),
                                          -std::numeric_limits<double>::infinity(),
@@ -53,29 +55,23 @@ double consumeDouble(FuzzedDataProvider& in) {
 
 // A value of one of the interface's variant types; objects are picked from
 // the ones given (the target, Nothing, the control itself).
-Variant consumeValue(FuzzedDataProvider& in, std::span<const ComPtr<IDispatch>> objects) {
+Variant consumeValue(FuzzedDataProvider& in, std::span<const ComPtr<IDispatch>> objects)
+{
     switch (in.ConsumeIntegralInRange<int>(0, 7)) {
-    case 0:
-        return Variant();
-    case 1:
-        return Variant(Integer(in.ConsumeIntegral<std::int16_t>()));
-    case 2:
-        return Variant(in.ConsumeIntegral<Long>());
-    case 3:
-        return Variant(static_cast<Single>(consumeDouble(in)));
-    case 4:
-        return Variant(consumeDouble(in));
-    case 5:
-        return Variant(consumeText(in));
-    case 6:
-        return Variant(in.ConsumeBool());
-    default:
-        return Variant(objects[in.ConsumeIntegralInRange<std::size_t>(0, objects.size() - 1)]);
+    case 0: return Variant();
+    case 1: return Variant(Integer(in.ConsumeIntegral<std::int16_t>()));
+    case 2: return Variant(in.ConsumeIntegral<Long>());
+    case 3: return Variant(static_cast<Single>(consumeDouble(in)));
+    case 4: return Variant(consumeDouble(in));
+    case 5: return Variant(consumeText(in));
+    case 6: return Variant(in.ConsumeBool());
+    default: return Variant(objects[in.ConsumeIntegralInRange<std::size_t>(0, objects.size() - 1)]);
     }
 }
 
 // Equal values; a NaN equals a NaN of the same type.
-bool same(const Variant& a, const Variant& b) {
+bool same(const Variant& a, const Variant& b)
+{
     if (const auto* x = a.get<Single>(); x && std::isnan(*x)) {
         const auto* y = b.get<Single>();
         return y && std::isnan(*y);
@@ -94,14 +90,16 @@ constexpr std::u16string_view memberNameList[] = {
     u"BarEAN13",   u"BarCODE128",   u"BarEAN8",     u"BarUPCA",    u"BarUPCE",    u"Bar"};
 
 // Every result a successful drawing call may carry.
-bool documentedResult(const typelib::FuncDesc& f, int n, std::int32_t injected) {
+bool documentedResult(const typelib::FuncDesc& f, int n, std::int32_t injected)
+{
     return n == 0 || n == err::ObjectNotSet || n == err::NotSupported || n == injected ||
            fuzz::expectFor(f.method->type).returned.contains(n);
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     FuzzedDataProvider in(data, size);
     {
         RecordingTarget recorder;
@@ -142,8 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
             // The caller's variables, passed by value or by reference.
             std::array<Variant, 13> variables;
-            for (Variant& v : variables)
-                v = consumeValue(in, objects);
+            for (Variant& v : variables) v = consumeValue(in, objects);
             const std::size_t count =
                 in.ConsumeBool() ? 13u : in.ConsumeIntegralInRange<std::size_t>(0, 15);
             std::vector<Variant> args(count);

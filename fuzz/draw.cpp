@@ -17,7 +17,8 @@ using fuzz::Elements;
 
 namespace {
 
-String consumeText(FuzzedDataProvider& in, std::size_t maxUnits) {
+String consumeText(FuzzedDataProvider& in, std::size_t maxUnits)
+{
     String s;
     const std::size_t n = in.ConsumeIntegralInRange<std::size_t>(0, maxUnits);
     for (std::size_t i = 0; i < n && in.remaining_bytes() > 0; ++i) {
@@ -29,22 +30,26 @@ String consumeText(FuzzedDataProvider& in, std::size_t maxUnits) {
 }
 
 template <class T>
-T consumeNumber(FuzzedDataProvider& in, T small) {
+T consumeNumber(FuzzedDataProvider& in, T small)
+{
     return in.ConsumeBool() ? in.ConsumeIntegralInRange<T>(-small, small) : in.ConsumeIntegral<T>();
 }
 
-Single consumeSingle(FuzzedDataProvider& in) {
+Single consumeSingle(FuzzedDataProvider& in)
+{
     return in.ConsumeBool() ? static_cast<Single>(in.ConsumeIntegralInRange<int>(-100, 2000)) / 2
                             : in.ConsumeFloatingPoint<Single>();
 }
 
-bool same(Single a, Single b) {
+bool same(Single a, Single b)
+{
     return a == b || (std::isnan(a) && std::isnan(b));
 }
 
 // The widths an element may have: pWidth for module patterns; the narrow
 // and wide widths for wide/narrow patterns.
-std::set<int> elementWidths(tBarcodeType type, const DrawParams& p) {
+std::set<int> elementWidths(tBarcodeType type, const DrawParams& p)
+{
     const int w = p.pWidth.value();
     if (fuzz::expectFor(type).elements == Elements::Modules) return {w};
     try {
@@ -55,14 +60,16 @@ std::set<int> elementWidths(tBarcodeType type, const DrawParams& p) {
     }
 }
 
-bool isText(Member m) {
+bool isText(Member m)
+{
     return m == Member::CurrentX || m == Member::CurrentY || m == Member::Print ||
            m == Member::TextWidth || m == Member::TextHeight;
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     FuzzedDataProvider in(data, size);
     const MethodInfo& method = drawingMethods[in.ConsumeIntegralInRange<std::size_t>(0, 14)];
     const tBarcodeType type = method.type;

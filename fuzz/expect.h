@@ -25,7 +25,8 @@ struct Expect {
     bool anyNonZeroText; // pText: any non-zero value prints, or only 1
 };
 
-inline const Expect& expectFor(tBarcodeType type) {
+inline const Expect& expectFor(tBarcodeType type)
+{
     using E = Elements;
     static const Expect table[] = {
         /* 0 Codabar */ {{5, 6, 9}, {5, 6}, E::WideNarrow, false},
@@ -48,13 +49,15 @@ inline const Expect& expectFor(tBarcodeType type) {
     return table[type];
 }
 
-inline bool textOn(tBarcodeType type, Integer pText) {
+inline bool textOn(tBarcodeType type, Integer pText)
+{
     return expectFor(type).anyNonZeroText ? pText != 0 : pText == 1;
 }
 
 // The value of a Code 39 character in the check sum; other characters add
 // their own code.
-inline int code39Value(char16_t c) {
+inline int code39Value(char16_t c)
+{
     const int code = ansiCode(c);
     if (c >= u'0' && c <= u'9') return code - 48;
     if (c >= u'A' && c <= u'Z') return code - 55;
@@ -68,7 +71,8 @@ inline constexpr std::u16string_view code39Characters =
     u"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
 
 // The modulo-43 check character, or none when the sum leaves 16 bits.
-inline std::optional<char16_t> code39Check(std::u16string_view code) {
+inline std::optional<char16_t> code39Check(std::u16string_view code)
+{
     int sum = 0;
     for (char16_t c : code)
         if ((sum += code39Value(c)) > 32767) return std::nullopt;
@@ -76,50 +80,56 @@ inline std::optional<char16_t> code39Check(std::u16string_view code) {
 }
 
 // A code trimmed, then padded with "0" or cut to n characters.
-inline String fitted(const String& code, std::size_t n) {
+inline String fitted(const String& code, std::size_t n)
+{
     String s = trimBlanks(code);
     if (s.size() != n) s = (s + String(n, u'0')).substr(0, n);
     return s;
 }
 
-inline String postnetNormalised(const String& code) {
+inline String postnetNormalised(const String& code)
+{
     if (code.size() <= 5) return (code + u"00000").substr(0, 5);
     if (code.size() == 6) return code;
     return (code + u"000000000").substr(0, 9);
 }
 
-inline char16_t postnetCheck(const String& code) {
+inline char16_t postnetCheck(const String& code)
+{
     int sum = 0;
     for (char16_t c : code)
         if (c >= u'0' && c <= u'9') sum += c - u'0';
     return static_cast<char16_t>(u'0' + (10 - sum % 10) % 10);
 }
 
-inline bool isStartStop(char16_t c) {
+inline bool isStartStop(char16_t c)
+{
     const int code = ansiCode(c);
     return code >= 65 && code <= 68;
 }
 
 // `before` followed by `n` characters, each one of `set`.
 inline bool appended(const String& before, const String& after, std::size_t n,
-                     std::u16string_view set) {
+                     std::u16string_view set)
+{
     return after.size() == before.size() + n && after.starts_with(before) &&
            std::ranges::all_of(after.substr(before.size()),
                                [&](char16_t c) { return set.find(c) != set.npos; });
 }
 
-inline bool oneOf(const String& after, std::initializer_list<String> allowed) {
+inline bool oneOf(const String& after, std::initializer_list<String> allowed)
+{
     return std::ranges::find(allowed, after) != allowed.end();
 }
 
 // Whether pCode may read `after` once the method has returned (drawn: it
 // returned 0) or raised, given what the caller passed.
 inline bool writeBackAllowed(tBarcodeType type, const DrawParams& p, const String& before,
-                             const String& after, bool drawn) {
+                             const String& after, bool drawn)
+{
     const bool chk = static_cast<bool>(p.pChk);
     switch (type) {
-    case Code_93:
-        return after == before;
+    case Code_93: return after == before;
     case Code_39: {
         const auto c = chk ? code39Check(before) : std::nullopt;
         if (drawn) return after == (c ? before + *c : before);
@@ -158,15 +168,11 @@ inline bool writeBackAllowed(tBarcodeType type, const DrawParams& p, const Strin
         if (drawn) return after == (p.pText == 1 ? code : checked);
         return oneOf(after, {before, code, checked});
     }
-    case EAN_13:
-        return after == fitted(before, 12);
-    case EAN_8:
-        return after == fitted(before, 7);
+    case EAN_13: return after == fitted(before, 12);
+    case EAN_8: return after == fitted(before, 7);
     case UPC_A:
-    case UPC_A_Plus:
-        return after == fitted(before, 11);
-    case UPC_E:
-        return after == fitted(before, 6);
+    case UPC_A_Plus: return after == fitted(before, 11);
+    case UPC_E: return after == fitted(before, 6);
     case ISBN: {
         const String book = fitted(before, 9);
         return drawn ? after == u"978" + book : oneOf(after, {book, u"978" + book});

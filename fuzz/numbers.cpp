@@ -14,7 +14,8 @@ using namespace tallux;
 namespace {
 
 // Rounding half to even, written the long way.
-std::optional<int> referenceCInt(double v) {
+std::optional<int> referenceCInt(double v)
+{
     if (!std::isfinite(v)) return std::nullopt;
     double r = std::floor(v);
     const double frac = v - r;
@@ -23,7 +24,8 @@ std::optional<int> referenceCInt(double v) {
     return static_cast<int>(r);
 }
 
-std::optional<int> errorOf(auto&& f) {
+std::optional<int> errorOf(auto&& f)
+{
     try {
         f();
     } catch (const RuntimeError& e) {
@@ -34,7 +36,8 @@ std::optional<int> errorOf(auto&& f) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     FuzzedDataProvider in(data, size);
 
     // CInt against the long way round.

@@ -24,7 +24,8 @@ namespace {
 // names the registry in it.
 class Folder {
 public:
-    Folder() {
+    Folder()
+    {
         std::string pattern = (fs::temp_directory_path() / "tallux-fuzz-registry.XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         file_ = fs::path(pattern) / "registry";
@@ -37,30 +38,35 @@ private:
     fs::path file_;
 };
 
-const fs::path& registryFile() {
+const fs::path& registryFile()
+{
     static const Folder folder;
     return folder.file();
 }
 
-std::string contents(const fs::path& file) {
+std::string contents(const fs::path& file)
+{
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // The folder holds the registry and its lock file, no temporary file.
-void checkNoLeftovers(const fs::path& file) {
+void checkNoLeftovers(const fs::path& file)
+{
     for (const auto& entry : fs::directory_iterator(file.parent_path())) {
         const std::string name = entry.path().filename().string();
         FUZZ_CHECK(name == "registry" || name == "registry.lock", "left behind: %s", name.c_str());
     }
 }
 
-bool sameKey(std::string_view a, std::string_view b) {
+bool sameKey(std::string_view a, std::string_view b)
+{
     return !registry::KeyLess{}(a, b) && !registry::KeyLess{}(b, a);
 }
 
 // Any library a corrupted registry names must not be loaded by the fuzzer.
-bool namesOnlyMissingLibraries(const registry::Entries& entries) {
+bool namesOnlyMissingLibraries(const registry::Entries& entries)
+{
     constexpr std::string_view server = "\\InprocServer32";
     for (const auto& [key, value] : entries)
         if (key.size() >= server.size() &&
@@ -72,7 +78,8 @@ bool namesOnlyMissingLibraries(const registry::Entries& entries) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     if (size == 0) return 0;
     const fs::path& file = registryFile();
     const int operation = data[0] % 8;
@@ -100,12 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 7:
             (void)r.value("CLSID\\" + com::toString(typelib::CLSID_Tallux) + "\\InprocServer32");
             break;
-        case 1:
-            registration::registerServer(r, library);
-            break;
-        case 2:
-            registration::unregisterServer(r);
-            break;
+        case 1: registration::registerServer(r, library); break;
+        case 2: registration::unregisterServer(r); break;
         case 3:
             FUZZ_CHECK(DllRegisterServer() == (before ? com::S_OK : com::SELFREG_E_CLASS),
                        "DllRegisterServer");

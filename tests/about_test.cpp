@@ -11,7 +11,8 @@ namespace {
 using about::Bounds;
 using about::frmAbout;
 
-TEST(AboutBox, DesignTimeControlsAreWhereTheFormPutsThem) {
+TEST(AboutBox, DesignTimeControlsAreWhereTheFormPutsThem)
+{
     const frmAbout f;
     struct Row {
         const char* name;
@@ -30,8 +31,7 @@ TEST(AboutBox, DesignTimeControlsAreWhereTheFormPutsThem) {
         /* 8 */ {"cmdOK", f.cmdOK.bounds, {5100, 480, 1530, 345}},
         /* 9 */ {"Image1", f.Image1.bounds, {120, 120, 480, 480}},
     };
-    for (const Row& r : rows)
-        EXPECT_EQ(r.actual, r.expected) << r.name;
+    for (const Row& r : rows) EXPECT_EQ(r.actual, r.expected) << r.name;
 
     EXPECT_EQ(f.Caption, u"About");
     EXPECT_EQ(f.cmdOK.Caption, u"&Understand");
@@ -51,7 +51,8 @@ TEST(AboutBox, DesignTimeControlsAreWhereTheFormPutsThem) {
     EXPECT_TRUE(f.loaded());
 }
 
-TEST(AboutBox, LanguageButtonsSwitchCaptionsAndLogo) {
+TEST(AboutBox, LanguageButtonsSwitchCaptionsAndLogo)
+{
     const frmAbout english;
     frmAbout chinese;
     chinese.Caption = u"\u95DC\u65BC...";
@@ -77,15 +78,15 @@ TEST(AboutBox, LanguageButtonsSwitchCaptionsAndLogo) {
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         frmAbout f;
-        for (int index : rows[i].pressed)
-            f.cmdLang_Click(index);
+        for (int index : rows[i].pressed) f.cmdLang_Click(index);
         EXPECT_EQ(f, rows[i].expected) << "row " << i;
         EXPECT_EQ(f.cmdLang[0].Caption, u"English") << "row " << i;
         EXPECT_EQ(f.cmdLang[1].Caption, u"Chinese") << "row " << i;
     }
 }
 
-TEST(AboutBox, VersionLineReadsTheComponentsNumbers) {
+TEST(AboutBox, VersionLineReadsTheComponentsNumbers)
+{
     struct Row {
         about::ComponentVersion version;
         std::u16string expected;
@@ -107,7 +108,8 @@ TEST(AboutBox, VersionLineReadsTheComponentsNumbers) {
               (about::ComponentVersion{version::major, version::minor, version::revision}));
 }
 
-TEST(AboutBox, LoadCentresTheDialogOnTheScreen) {
+TEST(AboutBox, LoadCentresTheDialogOnTheScreen)
+{
     struct Row {
         Single screenWidth, screenHeight;
         Long width, height;
@@ -128,7 +130,8 @@ TEST(AboutBox, LoadCentresTheDialogOnTheScreen) {
     }
 }
 
-TEST(AboutBox, OkUnloads) {
+TEST(AboutBox, OkUnloads)
+{
     frmAbout f;
     f.cmdLang_Click(1);
     f.cmdOK_Click();

@@ -10,7 +10,8 @@ constexpr auto get = DISPATCH_PROPERTYGET;
 constexpr auto put = DISPATCH_PROPERTYPUT;
 constexpr auto method = DISPATCH_METHOD;
 
-TEST(Dispatch, SupBarTypeThroughPropertyGetAndPut) {
+TEST(Dispatch, SupBarTypeThroughPropertyGetAndPut)
+{
     const ComPtr<IDispatch> control = makeTalluxObject();
     EXPECT_EQ(describe(invoke(*control, u"SupBarType", get).result), "Long 0"); // a new instance
 
@@ -38,7 +39,8 @@ TEST(Dispatch, SupBarTypeThroughPropertyGetAndPut) {
     }
 }
 
-TEST(Dispatch, FailuresOfTheCallItself) {
+TEST(Dispatch, FailuresOfTheCallItself)
+{
     const ComPtr<IDispatch> control = makeTalluxObject();
     RecordingTarget t;
     const ComPtr<IDispatch> target = makeTargetObject(t);
@@ -88,7 +90,8 @@ TEST(Dispatch, FailuresOfTheCallItself) {
 
 // The same Code 39 call made early-bound on a recording target and
 // late-bound through dispatch on a recording target behind a dispatch object.
-TEST(Dispatch, DrawingByNameMatchesTheEarlyBoundCallAndWritesBack) {
+TEST(Dispatch, DrawingByNameMatchesTheEarlyBoundCallAndWritesBack)
+{
     RecordingTarget direct;
     DrawParams p = params(direct, u"CODE39");
     p.pChk = true;
@@ -118,7 +121,8 @@ TEST(Dispatch, DrawingByNameMatchesTheEarlyBoundCallAndWritesBack) {
     EXPECT_EQ(describe(byValue.vars[3]), "String \"CODE39\"");
 }
 
-TEST(Dispatch, LateBoundTargetFailuresBecomeResults) {
+TEST(Dispatch, LateBoundTargetFailuresBecomeResults)
+{
     struct Row {
         std::bitset<memberNames.size()> offered; // members the target object knows by name
         Member failing;                          // with failOn: this member's nth call fails
@@ -163,7 +167,8 @@ TEST(Dispatch, LateBoundTargetFailuresBecomeResults) {
     }
 }
 
-TEST(Dispatch, ShowAboutBoxShowsThePresentersDialog) {
+TEST(Dispatch, ShowAboutBoxShowsThePresentersDialog)
+{
     int shown = 0;
     setAboutBoxPresenter([&] { ++shown; });
     const Outcome o = invoke(*makeTalluxObject(), u"showaboutbox", method);
@@ -173,14 +178,16 @@ TEST(Dispatch, ShowAboutBoxShowsThePresentersDialog) {
     EXPECT_EQ(shown, 1);
 }
 
-TEST(Dispatch, NothingAsTargetGives91) {
+TEST(Dispatch, NothingAsTargetGives91)
+{
     DrawVariables v(nullptr, u"A");
     const Outcome o = invoke(*makeTalluxObject(), u"BarCODE39", method, v.byRef());
     ASSERT_EQ(o.hr, S_OK);
     EXPECT_EQ(describe(o.result), "Integer 91");
 }
 
-TEST(Dispatch, TargetObjectCoercesAndReportsItsMembers) {
+TEST(Dispatch, TargetObjectCoercesAndReportsItsMembers)
+{
     RecordingTarget t;
     const ComPtr<IDispatch> target = makeTargetObject(t);
     struct Row {

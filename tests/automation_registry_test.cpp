@@ -11,18 +11,21 @@ namespace {
 
 using namespace registry;
 
-std::string slurp(const std::filesystem::path& file) {
+std::string slurp(const std::filesystem::path& file)
+{
     std::ifstream in(file, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-void spill(const std::filesystem::path& file, std::string_view bytes) {
+void spill(const std::filesystem::path& file, std::string_view bytes)
+{
     std::ofstream(file, std::ios::binary) << bytes;
 }
 
-TEST(Registry, EntriesRoundTripThroughTheFile) {
+TEST(Registry, EntriesRoundTripThroughTheFile)
+{
     TempDir dir;
     const Registry r(dir.path() / "deep" / "er" / "registry"); // directories are made
     const Entries entries{
@@ -48,7 +51,8 @@ TEST(Registry, EntriesRoundTripThroughTheFile) {
     EXPECT_EQ(files, 2u); // the registry and its lock
 }
 
-TEST(Registry, MissingFileIsEmptyAndNoChangeWritesNothing) {
+TEST(Registry, MissingFileIsEmptyAndNoChangeWritesNothing)
+{
     TempDir dir;
     const Registry r(dir.path() / "registry");
     EXPECT_TRUE(r.read().empty());
@@ -56,7 +60,8 @@ TEST(Registry, MissingFileIsEmptyAndNoChangeWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(r.file()));
 }
 
-TEST(Registry, CorruptFilesGiveAClearErrorAndStayAsTheyAre) {
+TEST(Registry, CorruptFilesGiveAClearErrorAndStayAsTheyAre)
+{
     struct Row {
         std::string bytes;
         std::string message; // part of the error
@@ -98,7 +103,8 @@ TEST(Registry, CorruptFilesGiveAClearErrorAndStayAsTheyAre) {
     EXPECT_EQ(Registry(dir.path() / "registry").value("A"), "x");
 }
 
-TEST(Registry, UnreadablePlacesAreErrors) {
+TEST(Registry, UnreadablePlacesAreErrors)
+{
     TempDir dir;
     std::filesystem::create_directory(dir.path() / "registry");
     EXPECT_THROW(Registry(dir.path() / "registry").read(), RegistryError);
@@ -108,7 +114,8 @@ TEST(Registry, UnreadablePlacesAreErrors) {
     EXPECT_THROW(Registry(dir.path()).update([](Entries& e) { e["\\bad"] = ""; }), RegistryError);
 }
 
-TEST(Registry, DefaultPlace) {
+TEST(Registry, DefaultPlace)
+{
     struct Row {
         std::optional<std::string> registry, xdg, home;
         std::string file; // "" when there is none
@@ -130,7 +137,8 @@ TEST(Registry, DefaultPlace) {
     }
 }
 
-TEST(Registry, ClassEntriesOfTheControl) {
+TEST(Registry, ClassEntriesOfTheControl)
+{
     const Entries e = registration::entries("/usr/lib/libtallux.so.1");
     const std::string clsid = "CLSID\\{2F2C9C0F-8338-4847-BD2C-3705EED0C07E}";
     const std::string lib = "TypeLib\\{52D122FB-A580-41AD-AC95-2424B18AE2E2}\\1.0";
@@ -153,8 +161,7 @@ TEST(Registry, ClassEntriesOfTheControl) {
         ASSERT_NE(it, e.end()) << "row " << i;
         EXPECT_EQ(it->second, rows[i].second) << "row " << i;
     }
-    for (const auto& entry : e)
-        EXPECT_TRUE(validKey(entry.first)) << entry.first;
+    for (const auto& entry : e) EXPECT_TRUE(validKey(entry.first)) << entry.first;
 }
 
 } // namespace

@@ -14,7 +14,8 @@ namespace {
 using loader::Loader;
 using loader::ServerLibrary;
 
-std::string slurp(const std::filesystem::path& file) {
+std::string slurp(const std::filesystem::path& file)
+{
     std::ifstream in(file, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
@@ -22,7 +23,8 @@ std::string slurp(const std::filesystem::path& file) {
 }
 
 // The entry points of the library as built into the tests, in process.
-TEST(Server, ClassFactoryAndUnloadCounting) {
+TEST(Server, ClassFactoryAndUnloadCounting)
+{
     void* raw = nullptr;
     EXPECT_EQ(DllGetClassObject(&typelib::IID__Tallux, &IID_IClassFactory, &raw),
               CLASS_E_CLASSNOTAVAILABLE);
@@ -86,13 +88,15 @@ const Drawing drawings[] = {
     /*2*/ {u"BARCODE39", Code_39, u"CODE39", 1},     // the check character comes back
 };
 
-void PrintTo(const Drawing& d, std::ostream* os) {
+void PrintTo(const Drawing& d, std::ostream* os)
+{
     *os << toUtf8(d.method);
 }
 
 class EndToEnd : public ::testing::TestWithParam<Drawing> {};
 
-TEST_P(EndToEnd, RegisterCreateDrawReleaseUnregister) {
+TEST_P(EndToEnd, RegisterCreateDrawReleaseUnregister)
+{
     const Drawing& d = GetParam();
     TempDir dir;
     const auto file = dir.path() / "registry";
@@ -178,7 +182,8 @@ TEST_P(EndToEnd, RegisterCreateDrawReleaseUnregister) {
 INSTANTIATE_TEST_SUITE_P(Automation, EndToEnd, ::testing::ValuesIn(drawings),
                          [](const auto& row) { return toUtf8(drawings[row.index].method); });
 
-TEST(Loader, ClearErrors) {
+TEST(Loader, ClearErrors)
+{
     TempDir dir;
     const auto file = dir.path() / "registry";
     const std::string clsid = toString(typelib::CLSID_Tallux);
@@ -212,7 +217,8 @@ TEST(Loader, ClearErrors) {
     }
 }
 
-TEST(Commands, TypelibRegisterUnregister) {
+TEST(Commands, TypelibRegisterUnregister)
+{
     TempDir dir;
     const auto file = dir.path() / "registry";
     EnvVar place("TALLUX_REGISTRY", file.string());

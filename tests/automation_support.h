@@ -15,7 +15,8 @@ using namespace com;
 // A scratch directory, removed with everything in it.
 class TempDir {
 public:
-    TempDir() {
+    TempDir()
+    {
         std::string pattern = (std::filesystem::temp_directory_path() / "tallux-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
@@ -30,14 +31,16 @@ private:
 class EnvVar {
 public:
     EnvVar(const char* name, std::optional<std::string> value)
-        : name_(name) {
+        : name_(name)
+    {
         if (const char* old = std::getenv(name)) old_ = old;
         if (value)
             ::setenv(name, value->c_str(), 1);
         else
             ::unsetenv(name);
     }
-    ~EnvVar() {
+    ~EnvVar()
+    {
         if (old_)
             ::setenv(name_, old_->c_str(), 1);
         else
@@ -60,7 +63,8 @@ struct Outcome {
 };
 
 inline Outcome invoke(IDispatch& object, std::u16string_view name, std::uint16_t flags,
-                      std::vector<Variant> args = {}) {
+                      std::vector<Variant> args = {})
+{
     Outcome o;
     DISPID id = 0;
     o.hr = object.GetIDsOfNames(name, &id);
@@ -78,12 +82,14 @@ struct DrawVariables {
         : vars{Variant(target), Single(10),   Single(10), Variant(std::move(code)),
                Integer(2),      Integer(100), Integer(0), Boolean(true),
                u"Arial",        Long(255),    Long(0),    u"3:1",
-               Boolean(false)} {}
+               Boolean(false)}
+    {
+    }
     // All thirteen by reference, as a caller passes its variables.
-    std::vector<Variant> byRef() {
+    std::vector<Variant> byRef()
+    {
         std::vector<Variant> refs;
-        for (Variant& v : vars)
-            refs.push_back(Variant::byRef(v));
+        for (Variant& v : vars) refs.push_back(Variant::byRef(v));
         return refs;
     }
 };

@@ -8,7 +8,8 @@ namespace {
 using namespace typelib;
 using namespace com;
 
-TEST(TypeLibrary, LibraryAttributes) {
+TEST(TypeLibrary, LibraryAttributes)
+{
     const Library& lib = talluxLibrary();
     EXPECT_EQ(lib.name, "TALLUXLIB");
     EXPECT_EQ(lib.major, 1);
@@ -17,7 +18,8 @@ TEST(TypeLibrary, LibraryAttributes) {
     EXPECT_EQ(lib.guid, LIBID_TALLUXLIB);
 }
 
-TEST(TypeLibrary, FourTypeDescriptionsInOrder) {
+TEST(TypeLibrary, FourTypeDescriptionsInOrder)
+{
     struct Row {
         std::string_view name;
         TypeKind kind;
@@ -50,7 +52,8 @@ TEST(TypeLibrary, FourTypeDescriptionsInOrder) {
     EXPECT_TRUE(coclass.interfaces[1].source);
 }
 
-TEST(TypeLibrary, MembersOfTalluxInFunctionTableOrder) {
+TEST(TypeLibrary, MembersOfTalluxInFunctionTableOrder)
+{
     struct Row {
         std::string_view name;
         InvokeKind kind;
@@ -102,7 +105,8 @@ TEST(TypeLibrary, MembersOfTalluxInFunctionTableOrder) {
     EXPECT_EQ(funcs[1].resultType, "tBarcodeType");
 }
 
-TEST(TypeLibrary, CommonDrawingSignatureIsAllByReference) {
+TEST(TypeLibrary, CommonDrawingSignatureIsAllByReference)
+{
     struct Row {
         std::string_view name;
         VarType vt;
@@ -135,7 +139,8 @@ TEST(TypeLibrary, CommonDrawingSignatureIsAllByReference) {
     }
 }
 
-TEST(TypeLibrary, EnumerationFollowsTheMethodTable) {
+TEST(TypeLibrary, EnumerationFollowsTheMethodTable)
+{
     const auto values = findType("tBarcodeType")->values;
     const std::string_view names[] = {"Codabar",  "Code_11", "Code_128", "Code_25",    "Code_39",
                                       "Code_39F", "Code_93", "EAN_13",   "EAN_8",      "ISBN",
@@ -147,13 +152,13 @@ TEST(TypeLibrary, EnumerationFollowsTheMethodTable) {
     }
 }
 
-TEST(TypeLibrary, IdentifiersAreDistinctAndRoundTripAsText) {
+TEST(TypeLibrary, IdentifiersAreDistinctAndRoundTripAsText)
+{
     const GUID ids[] = {LIBID_TALLUXLIB, CLSID_Tallux, IID__Tallux, DIID___Tallux,
                         GUID_tBarcodeType};
     for (std::size_t i = 0; i < std::size(ids); ++i) {
         EXPECT_EQ(parseGuid(toString(ids[i])), ids[i]) << "id " << i;
-        for (std::size_t j = i + 1; j < std::size(ids); ++j)
-            EXPECT_NE(ids[i], ids[j]);
+        for (std::size_t j = i + 1; j < std::size(ids); ++j) EXPECT_NE(ids[i], ids[j]);
     }
     EXPECT_EQ(toString(IID_IDispatch), "{00020400-0000-0000-C000-000000000046}");
     EXPECT_EQ(parseGuid("{2f2c9c0f-8338-4847-bd2c-3705eed0c07e}"), CLSID_Tallux);
@@ -163,7 +168,8 @@ TEST(TypeLibrary, IdentifiersAreDistinctAndRoundTripAsText) {
         EXPECT_FALSE(parseGuid(bad)) << bad;
 }
 
-TEST(TypeLibrary, NamesAndIdsResolve) {
+TEST(TypeLibrary, NamesAndIdsResolve)
+{
     struct Row {
         std::u16string_view name;
         std::optional<DISPID> id;
@@ -205,7 +211,8 @@ TEST(TypeLibrary, NamesAndIdsResolve) {
     }
 }
 
-TEST(TypeLibrary, IdlTextShowsTheLibrary) {
+TEST(TypeLibrary, IdlTextShowsTheLibrary)
+{
     const std::string idl = idlText();
     const std::string expected[] = {
         "library TALLUXLIB\n",

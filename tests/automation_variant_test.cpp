@@ -6,7 +6,8 @@
 namespace tallux::test {
 namespace {
 
-TEST(Variant, CoercionsToTheDeclaredTypes) {
+TEST(Variant, CoercionsToTheDeclaredTypes)
+{
     struct Row {
         Variant from;
         VarType to;
@@ -60,7 +61,8 @@ TEST(Variant, CoercionsToTheDeclaredTypes) {
     }
 }
 
-TEST(Variant, ByReferenceReadsAndWritesTheCallersVariable) {
+TEST(Variant, ByReferenceReadsAndWritesTheCallersVariable)
+{
     Variant caller = u"CODE39";
     Variant ref = Variant::byRef(caller);
     EXPECT_TRUE(ref.isByRef());
@@ -77,7 +79,8 @@ TEST(Variant, ByReferenceReadsAndWritesTheCallersVariable) {
     EXPECT_EQ(describe(again), "ByRef Integer 4");
 }
 
-TEST(Variant, ObjectsAreCountedReferences) {
+TEST(Variant, ObjectsAreCountedReferences)
+{
     RecordingTarget target;
     ComPtr<IDispatch> object = makeTargetObject(target);
     {
@@ -91,7 +94,8 @@ TEST(Variant, ObjectsAreCountedReferences) {
     object->Release();
 }
 
-TEST(Variant, StatusCodesAndTheNumbersClientsSee) {
+TEST(Variant, StatusCodesAndTheNumbersClientsSee)
+{
     struct Row {
         HRESULT hr;
         std::uint32_t value;

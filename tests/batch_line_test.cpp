@@ -9,7 +9,8 @@ namespace {
 
 using Options = std::vector<std::pair<std::string, std::string>>;
 
-TEST(BatchLine, EachFormReadsAsWritten) {
+TEST(BatchLine, EachFormReadsAsWritten)
+{
     struct Case {
         std::string text;
         bool symbol; // false: blank or comment, nothing to draw
@@ -64,7 +65,8 @@ TEST(BatchLine, EachFormReadsAsWritten) {
     }
 }
 
-TEST(BatchLine, TheLineOptionsWinOverTheCommandOnes) {
+TEST(BatchLine, TheLineOptionsWinOverTheCommandOnes)
+{
     struct Case {
         std::string text;
         std::vector<std::string> defaults;
@@ -101,7 +103,8 @@ TEST(BatchLine, TheLineOptionsWinOverTheCommandOnes) {
     }
 }
 
-TEST(BatchLine, TheReaderCutsOverlongLinesAndKeepsCounting) {
+TEST(BatchLine, TheReaderCutsOverlongLinesAndKeepsCounting)
+{
     Scratch dir;
     const std::string path = dir / "lines";
     writeFile(path, "a\nb\r\n\n" + std::string(40, 'x') + "\nc");

@@ -23,7 +23,8 @@ struct ChildRun {
 
 // Runs `tallux batch - --dry-run --jobs 2` with `lines` lines written into
 // its standard input through a pipe; its standard error is dropped.
-ChildRun batchThroughPipe(int lines) {
+ChildRun batchThroughPipe(int lines)
+{
     int fds[2];
     if (::pipe(fds) != 0) return {};
     const pid_t pid = ::fork();
@@ -68,7 +69,8 @@ ChildRun batchThroughPipe(int lines) {
 // Lines stream through a bounded queue: many lines need no more memory than
 // few. A sanitized build runs fewer lines to stay quick; the release build
 // takes 100,000.
-TEST(BatchMemory, ManyLinesThroughAPipeKeepThePeakFlat) {
+TEST(BatchMemory, ManyLinesThroughAPipeKeepThePeakFlat)
+{
     const int many = sanitized ? 10'000 : 100'000;
     const ChildRun few = batchThroughPipe(500);
     const ChildRun lots = batchThroughPipe(many);

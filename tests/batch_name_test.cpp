@@ -5,7 +5,8 @@
 namespace tallux::cli {
 namespace {
 
-TEST(BatchName, FieldsExpandAndNamesAreCheckedOnlyWhenTheyCouldRepeat) {
+TEST(BatchName, FieldsExpandAndNamesAreCheckedOnlyWhenTheyCouldRepeat)
+{
     struct Case {
         std::string pattern;
         std::string expanded; // for line 12, method ean13, code "A/B c"
@@ -34,7 +35,8 @@ TEST(BatchName, FieldsExpandAndNamesAreCheckedOnlyWhenTheyCouldRepeat) {
     }
 }
 
-TEST(BatchName, ABadTemplateIsAUsageError) {
+TEST(BatchName, ABadTemplateIsAUsageError)
+{
     const std::pair<std::string, std::string> cases[] = {
         /*0*/ {"", "empty"},
         /*1*/ {"{line}.png", "unknown field {line}"},
@@ -53,7 +55,8 @@ TEST(BatchName, ABadTemplateIsAUsageError) {
     }
 }
 
-TEST(BatchName, CodesBecomeSafeFileNames) {
+TEST(BatchName, CodesBecomeSafeFileNames)
+{
     const std::pair<std::string, std::string> cases[] = {
         /*0*/ {"400638133393", "400638133393"},
         /*1*/ {"../etc/passwd", "_._etc_passwd"},

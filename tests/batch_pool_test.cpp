@@ -9,7 +9,8 @@
 namespace tallux::cli {
 namespace {
 
-TEST(BatchPool, ResultsComeInSubmissionOrderWithABoundedWindow) {
+TEST(BatchPool, ResultsComeInSubmissionOrderWithABoundedWindow)
+{
     constexpr std::size_t window = 8;
     std::atomic<int> running = 0, mostRunning = 0;
     OrderedPool<int, int> pool(4, window, [&](int& job) {
@@ -18,29 +19,26 @@ TEST(BatchPool, ResultsComeInSubmissionOrderWithABoundedWindow) {
             ;
         // Uneven work, so that later jobs often finish first.
         volatile unsigned sink = 0;
-        for (int i = 0; i < (job % 7) * 20000; ++i)
-            sink = sink + static_cast<unsigned>(i);
+        for (int i = 0; i < (job % 7) * 20000; ++i) sink = sink + static_cast<unsigned>(i);
         --running;
         return job * 10;
     });
     std::vector<int> results;
     for (int job = 0; job < 500; ++job) {
-        while (pool.full())
-            results.push_back(pool.next());
+        while (pool.full()) results.push_back(pool.next());
         pool.submit(job);
         EXPECT_LE(pool.inFlight(), window);
-        while (auto r = pool.tryNext())
-            results.push_back(*r);
+        while (auto r = pool.tryNext()) results.push_back(*r);
     }
-    while (pool.inFlight() > 0)
-        results.push_back(pool.next());
+    while (pool.inFlight() > 0) results.push_back(pool.next());
     ASSERT_EQ(results.size(), 500u);
     for (int i = 0; i < 500; ++i)
         EXPECT_EQ(results[static_cast<std::size_t>(i)], i * 10) << "result " << i;
     EXPECT_LE(mostRunning.load(), 4);
 }
 
-TEST(BatchReport, ProgressAndSummaryLines) {
+TEST(BatchReport, ProgressAndSummaryLines)
+{
     struct Case {
         Tally tally;
         std::optional<double> done;
@@ -73,7 +71,8 @@ TEST(BatchReport, ProgressAndSummaryLines) {
     }
 }
 
-TEST(BatchReport, TheBarDrawsOnlyOnATerminalAndWipesItself) {
+TEST(BatchReport, TheBarDrawsOnlyOnATerminalAndWipesItself)
+{
     std::ostringstream off, on;
     ProgressBar(off, false).update({5, 5, 0, 5, 0, 1.0}, std::nullopt);
     EXPECT_EQ(off.str(), "");

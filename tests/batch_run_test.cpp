@@ -20,16 +20,17 @@ const std::string mixedInput = "code39,A\n"
                                "code39,C,width=x\n"
                                "code39,D\n";
 
-std::vector<std::string> namesOf(const std::map<std::string, std::string>& files) {
+std::vector<std::string> namesOf(const std::map<std::string, std::string>& files)
+{
     std::vector<std::string> names;
-    for (const auto& [name, bytes] : files)
-        names.push_back(name);
+    for (const auto& [name, bytes] : files) names.push_back(name);
     return names;
 }
 
 // Each message appears, in this order.
 void expectInOrder(const std::string& text, const std::vector<std::string>& parts,
-                   std::size_t index) {
+                   std::size_t index)
+{
     std::size_t at = 0;
     for (const std::string& part : parts) {
         const std::size_t found = text.find(part, at);
@@ -39,7 +40,8 @@ void expectInOrder(const std::string& text, const std::vector<std::string>& part
     }
 }
 
-TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing) {
+TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing)
+{
     struct Case {
         std::string input;
         std::vector<std::string> flags;
@@ -98,15 +100,15 @@ TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing) {
     }
 }
 
-TEST(BatchRun, AFailedLineNeverTouchesAGoodFileAndLeavesNoTemporaryFile) {
+TEST(BatchRun, AFailedLineNeverTouchesAGoodFileAndLeavesNoTemporaryFile)
+{
     Scratch dir;
     writeFile(dir / "2.trace", "old");
     writeFile(dir / "9.trace", "old");
     // Line 2 fails; with four workers lines after it are drawn before the
     // failure is taken up, and must not stay.
     std::string input = "code39,A\ncode39,\xC3\x88\n";
-    for (int i = 0; i < 40; ++i)
-        input += "code39,Z\n";
+    for (int i = 0; i < 40; ++i) input += "code39,Z\n";
     const BatchRun r = batch(dir, input, {"-o", dir / "{n}.trace", "-j", "4"});
     EXPECT_EQ(r.status, 1);
     const auto files = filesIn(dir.path);
@@ -115,7 +117,8 @@ TEST(BatchRun, AFailedLineNeverTouchesAGoodFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ(files.at("9.trace"), "old");
 }
 
-TEST(BatchRun, ANameThatRepeatsIsABadLineNotAnOverwrite) {
+TEST(BatchRun, ANameThatRepeatsIsABadLineNotAnOverwrite)
+{
     Scratch dir;
     const BatchRun r = batch(dir, "code39,A,width=3\ncode39,A,width=5\ncode39,B\n",
                              {"-o", dir / "{code}.trace", "-k"});
@@ -130,7 +133,8 @@ TEST(BatchRun, ANameThatRepeatsIsABadLineNotAnOverwrite) {
     EXPECT_NE(files.at("A.trace").find(R"("x1":150,"y1":150,"x2":153)"), std::string::npos);
 }
 
-TEST(BatchRun, AFileThatCannotBeWrittenStopsTheRunWith74) {
+TEST(BatchRun, AFileThatCannotBeWrittenStopsTheRunWith74)
+{
     Scratch dir;
     const BatchRun r =
         batch(dir, "code39,A\ncode39,B\n", {"-o", dir / "missing/{n}.trace", "--keep-going"});
@@ -140,7 +144,8 @@ TEST(BatchRun, AFileThatCannotBeWrittenStopsTheRunWith74) {
     EXPECT_TRUE(filesIn(dir.path).empty());
 }
 
-TEST(BatchRun, TheFilesDoNotDependOnTheNumberOfWorkers) {
+TEST(BatchRun, TheFilesDoNotDependOnTheNumberOfWorkers)
+{
     std::string input;
     const char* lines[] = {"ean13,%d00638133393", "code39 A%d B", "code128,\"BX,%d\",chk=1",
                            "postnet,%d2345,text=0", "upce,12345%d,width=20"};
@@ -164,7 +169,8 @@ TEST(BatchRun, TheFilesDoNotDependOnTheNumberOfWorkers) {
     }
 }
 
-TEST(BatchRun, UsageErrorsExit64) {
+TEST(BatchRun, UsageErrorsExit64)
+{
     const std::pair<std::vector<std::string_view>, std::string> cases[] = {
         /*0*/ {{"batch"}, "needs one of --output NAME, --sheet FILE or --dry-run"},
         /*1*/ {{"batch", "-o", "{n}.png", "--sheet", "s.pdf"}, "needs one of"},

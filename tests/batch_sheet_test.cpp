@@ -11,13 +11,15 @@ namespace tallux::cli::test {
 namespace {
 
 // pdfinfo comes with pdftoppm (poppler-utils).
-std::string pdfinfo() {
+std::string pdfinfo()
+{
     std::string tool = TALLUX_PDFTOPPM;
     if (tool.empty()) return {};
     return tool.substr(0, tool.rfind("pdftoppm")) + "pdfinfo";
 }
 
-int pageCount(const std::string& pdf) {
+int pageCount(const std::string& pdf)
+{
     FILE* pipe = ::popen((pdfinfo() + " '" + pdf + "' 2>/dev/null").c_str(), "r");
     if (pipe == nullptr) return -1;
     std::string out;
@@ -29,7 +31,8 @@ int pageCount(const std::string& pdf) {
     return at == std::string::npos ? -1 : std::atoi(out.c_str() + at + 6);
 }
 
-std::string linesOf(int count, int badLine = 0) {
+std::string linesOf(int count, int badLine = 0)
+{
     std::string input;
     for (int i = 1; i <= count; ++i)
         input += i == badLine ? "code39,\xC3\x88\n"
@@ -37,7 +40,8 @@ std::string linesOf(int count, int badLine = 0) {
     return input;
 }
 
-TEST(BatchSheet, PagesHoldTheGridAndAStoppedRunWritesNoSheet) {
+TEST(BatchSheet, PagesHoldTheGridAndAStoppedRunWritesNoSheet)
+{
     if (pdfinfo().empty()) GTEST_SKIP() << "pdfinfo is not installed";
     struct Case {
         std::string input;
@@ -81,7 +85,8 @@ TEST(BatchSheet, PagesHoldTheGridAndAStoppedRunWritesNoSheet) {
     }
 }
 
-TEST(BatchSheet, TheSheetDoesNotDependOnTheNumberOfWorkers) {
+TEST(BatchSheet, TheSheetDoesNotDependOnTheNumberOfWorkers)
+{
     ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
     Scratch one, four;
     const std::string input = linesOf(40) + "code39 HELLO\ncode128,\"A,B\"\n";

@@ -19,32 +19,37 @@ struct Scratch {
     std::filesystem::path path;
     Scratch()
         : path(std::filesystem::temp_directory_path() /
-               ("tallux-batch-" + std::to_string(::getpid()) + "-" + std::to_string(serial()++))) {
+               ("tallux-batch-" + std::to_string(::getpid()) + "-" + std::to_string(serial()++)))
+    {
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }
     ~Scratch() { std::filesystem::remove_all(path); }
     std::string operator/(const std::string& name) const { return (path / name).string(); }
 
-    static int& serial() {
+    static int& serial()
+    {
         static int n = 0;
         return n;
     }
 };
 
-inline std::string readFile(const std::filesystem::path& path) {
+inline std::string readFile(const std::filesystem::path& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+inline void writeFile(const std::filesystem::path& path, const std::string& bytes)
+{
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
 // Every file in a folder by name, with its bytes.
-inline std::map<std::string, std::string> filesIn(const std::filesystem::path& dir) {
+inline std::map<std::string, std::string> filesIn(const std::filesystem::path& dir)
+{
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         files[entry.path().filename().string()] = readFile(entry.path());
@@ -57,8 +62,8 @@ struct BatchRun {
 };
 
 // `tallux batch` in process on the given input text, with the words after it.
-inline BatchRun batch(const Scratch& dir, const std::string& input,
-                      std::vector<std::string> words) {
+inline BatchRun batch(const Scratch& dir, const std::string& input, std::vector<std::string> words)
+{
     const std::string inputPath = dir / "input.txt";
     writeFile(inputPath, input);
     std::vector<std::string_view> all{"batch", inputPath};

@@ -14,21 +14,23 @@ struct Outcome {
     std::string out, err;
 };
 
-Outcome tallux(std::vector<std::string_view> words) {
+Outcome tallux(std::vector<std::string_view> words)
+{
     std::ostringstream out, err;
     const int status = run(words, out, err);
     return {status, out.str(), err.str()};
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
+std::vector<std::string> linesOf(const std::string& text)
+{
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
-TEST(Cli, TraceWritesEveryCallThenTheSummary) {
+TEST(Cli, TraceWritesEveryCallThenTheSummary)
+{
     const Outcome r = tallux({"draw", "BarCODE39", "--code", "A", "--x", "10.5", "--y", "10",
                               "--width=2", "--height", "100", "--text", "1", "--bold", "-1",
                               "--fore-color", "0xFF", "--font", "Arial"});
@@ -48,14 +50,16 @@ TEST(Cli, TraceWritesEveryCallThenTheSummary) {
     EXPECT_TRUE(r.err.empty());
 }
 
-TEST(Cli, ValuesMayBeginWithAMinus) {
+TEST(Cli, ValuesMayBeginWithAMinus)
+{
     const Outcome r = tallux({"draw", "code39", "--code", "-$:/.+", "--x", "-5.5", "--text", "-1",
                               "--chk", "1", "--char-width", "1"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(linesOf(r.out).back(), R"({"result":0,"code":"-$:/.+-"})");
 }
 
-TEST(Cli, ExitStatusFollowsTheOutcome) {
+TEST(Cli, ExitStatusFollowsTheOutcome)
+{
     struct Case {
         std::vector<std::string_view> words;
         int status;
@@ -76,7 +80,8 @@ TEST(Cli, ExitStatusFollowsTheOutcome) {
     }
 }
 
-TEST(Cli, UsageErrorsExit64WithOneLine) {
+TEST(Cli, UsageErrorsExit64WithOneLine)
+{
     const std::vector<std::vector<std::string_view>> cases = {
         /*0*/ {},
         /*1*/ {"paint"},
@@ -103,7 +108,8 @@ TEST(Cli, UsageErrorsExit64WithOneLine) {
     }
 }
 
-TEST(Cli, HelpVersionAndList) {
+TEST(Cli, HelpVersionAndList)
+{
     EXPECT_NE(tallux({"--help"}).out.find("draw METHOD"), std::string::npos);
     EXPECT_NE(tallux({"draw", "--help"}).out.find("--line-color"), std::string::npos);
     EXPECT_EQ(tallux({"--version"}).out, "tallux 1.0.0\n");
@@ -113,7 +119,8 @@ TEST(Cli, HelpVersionAndList) {
     EXPECT_EQ(list[14].substr(0, 7), "BarUPCE");
 }
 
-TEST(Cli, OutputFileIsWrittenOnlyWhenDrawn) {
+TEST(Cli, OutputFileIsWrittenOnlyWhenDrawn)
+{
     const auto dir =
         std::filesystem::temp_directory_path() /
         ("tallux-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));

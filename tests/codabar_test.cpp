@@ -5,7 +5,8 @@
 namespace tallux::test {
 namespace {
 
-Integer drawCodabar(DrawParams& p) {
+Integer drawCodabar(DrawParams& p)
+{
     return Tallux().draw(Codabar, p);
 }
 
@@ -13,14 +14,15 @@ constexpr std::string_view patA = "0011010", pat1 = "0000110", pat2 = "0001001",
                            patB = "0101001", patC = "0001011", patD = "0001110";
 
 // Characters with the narrow gap ("0") between them.
-std::string joined(std::initializer_list<std::string_view> characters) {
+std::string joined(std::initializer_list<std::string_view> characters)
+{
     std::string s;
-    for (auto c : characters)
-        s += (s.empty() ? "" : "0") + std::string(c);
+    for (auto c : characters) s += (s.empty() ? "" : "0") + std::string(c);
     return s;
 }
 
-TEST(Codabar, StartAndStopAreCompletedInTheCallersVariable) {
+TEST(Codabar, StartAndStopAreCompletedInTheCallersVariable)
+{
     struct Case {
         std::u16string code, after;
         std::string elements;
@@ -45,7 +47,8 @@ TEST(Codabar, StartAndStopAreCompletedInTheCallersVariable) {
     }
 }
 
-TEST(Codabar, ThreeToOneAtWidthOneIs318Wide) {
+TEST(Codabar, ThreeToOneAtWidthOneIs318Wide)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"A123A");
     p.pWidth = 1; // N = 2, M = 22
@@ -55,7 +58,8 @@ TEST(Codabar, ThreeToOneAtWidthOneIs318Wide) {
     EXPECT_EQ(t.calls.back().x2.value(), 317); // the last bar ends the symbol, no gap after it
 }
 
-TEST(Codabar, CharacterWithoutBarsKeepsItsGap) {
+TEST(Codabar, CharacterWithoutBarsKeepsItsGap)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"1#2");
     ASSERT_EQ(drawCodabar(p).value(), 0);
@@ -66,7 +70,8 @@ TEST(Codabar, CharacterWithoutBarsKeepsItsGap) {
     EXPECT_EQ(all[16], line(158, 10, 160, 110, white));
 }
 
-TEST(Codabar, ErrorsAfterTheTrapBecomeTheResult) {
+TEST(Codabar, ErrorsAfterTheTrapBecomeTheResult)
+{
     struct Case {
         std::u16string code, after;
         int width;
@@ -95,7 +100,8 @@ TEST(Codabar, ErrorsAfterTheTrapBecomeTheResult) {
     }
 }
 
-TEST(Codabar, TextLeavesOutStartAndStopButMeasuresThemForTheFit) {
+TEST(Codabar, TextLeavesOutStartAndStopButMeasuresThemForTheFit)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"123");
     p.pText = 1;
@@ -118,7 +124,8 @@ TEST(Codabar, TextLeavesOutStartAndStopButMeasuresThemForTheFit) {
                                         "CurrentY(115)", "Print(123)"}));
 }
 
-TEST(Codabar, PreparationErrorsAreRaisedBeforeAnyCall) {
+TEST(Codabar, PreparationErrorsAreRaisedBeforeAnyCall)
+{
     struct Case {
         std::u16string ratio;
         float x;

@@ -5,12 +5,14 @@
 namespace tallux::test {
 namespace {
 
-Integer draw11(DrawParams& p) {
+Integer draw11(DrawParams& p)
+{
     return Tallux().draw(Code_11, p);
 }
 
 // Code 11 patterns by character, "1" wide; "*" for start/stop.
-std::string_view pattern11(char c) {
+std::string_view pattern11(char c)
+{
     constexpr std::string_view digits[] = {"00001", "10001", "01001", "11000", "00101",
                                            "10100", "01100", "00011", "10010", "10000"};
     if (c == '-') return "00100";
@@ -19,14 +21,15 @@ std::string_view pattern11(char c) {
 }
 
 // The element string of start, characters and stop, each with its gap.
-std::string symbol11(std::string_view characters) {
+std::string symbol11(std::string_view characters)
+{
     std::string s;
-    for (char c : "*" + std::string(characters) + "*")
-        s += std::string(pattern11(c)) + "0";
+    for (char c : "*" + std::string(characters) + "*") s += std::string(pattern11(c)) + "0";
     return s;
 }
 
-TEST(Code11, CheckCharactersAreAppendedToTheCallersCode) {
+TEST(Code11, CheckCharactersAreAppendedToTheCallersCode)
+{
     struct Case {
         std::u16string code, after;
         std::string drawn;
@@ -50,7 +53,8 @@ TEST(Code11, CheckCharactersAreAppendedToTheCallersCode) {
     }
 }
 
-TEST(Code11, WithoutCheckTheCodeIsDrawnUnchanged) {
+TEST(Code11, WithoutCheckTheCodeIsDrawnUnchanged)
+{
     for (std::u16string code : {u"123-45", u"", u" 9 "}) {
         RecordingTarget t;
         DrawParams p = params(t, code);
@@ -60,7 +64,8 @@ TEST(Code11, WithoutCheckTheCodeIsDrawnUnchanged) {
     }
 }
 
-TEST(Code11, WidthsAtThreeToOne) {
+TEST(Code11, WidthsAtThreeToOne)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"10");
     p.pWidth = 1; // N = 2, M = 22
@@ -78,7 +83,8 @@ TEST(Code11, WidthsAtThreeToOne) {
                                         "Print(10)"}));
 }
 
-TEST(Code11, ErrorsAfterTheTrapBecomeTheResult) {
+TEST(Code11, ErrorsAfterTheTrapBecomeTheResult)
+{
     struct Case {
         std::u16string code;
         float x;
@@ -107,7 +113,8 @@ TEST(Code11, ErrorsAfterTheTrapBecomeTheResult) {
     EXPECT_EQ(p.pCode.size(), 600u);
 }
 
-TEST(Code11, PreparationErrorsAreRaisedBeforeAnyCall) {
+TEST(Code11, PreparationErrorsAreRaisedBeforeAnyCall)
+{
     struct Case {
         std::u16string ratio;
         int width;

@@ -11,7 +11,8 @@ constexpr std::string_view digits25[] = {"00110", "10001", "01001", "11000", "00
                                          "10100", "01100", "00011", "10010", "01010"};
 
 // The element string of a drawn digit string: start, interleaved pairs, stop.
-std::string symbol25(std::string_view drawn) {
+std::string symbol25(std::string_view drawn)
+{
     std::string s = "0000";
     for (std::size_t i = 0; i + 1 < drawn.size(); i += 2)
         for (std::size_t k = 0; k < 5; ++k) {
@@ -21,11 +22,13 @@ std::string symbol25(std::string_view drawn) {
     return s + "100";
 }
 
-Integer draw25(DrawParams& p) {
+Integer draw25(DrawParams& p)
+{
     return Tallux().draw(Code_25, p);
 }
 
-TEST(Code25, TensComplementHoldsForEverySum) {
+TEST(Code25, TensComplementHoldsForEverySum)
+{
     struct Case {
         int sum;
         char16_t digit;
@@ -39,7 +42,8 @@ TEST(Code25, TensComplementHoldsForEverySum) {
         EXPECT_EQ(numeric_postal::tensComplement(cases[i].sum), cases[i].digit) << "case " << i;
 }
 
-TEST(Code25, DrawnDigitsWithFillAndCheckDigit) {
+TEST(Code25, DrawnDigitsWithFillAndCheckDigit)
+{
     struct Case {
         std::u16string code;
         bool chk;
@@ -70,7 +74,8 @@ TEST(Code25, DrawnDigitsWithFillAndCheckDigit) {
     }
 }
 
-TEST(Code25, PairsInterleaveBarsAndSpaces) {
+TEST(Code25, PairsInterleaveBarsAndSpaces)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"1234");
     ASSERT_EQ(draw25(p).value(), 0);
@@ -80,7 +85,8 @@ TEST(Code25, PairsInterleaveBarsAndSpaces) {
                                 "100");
 }
 
-TEST(Code25, WholeCallSequenceWithText) {
+TEST(Code25, WholeCallSequenceWithText)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"12");
     p.pText = 1;
@@ -112,7 +118,8 @@ TEST(Code25, WholeCallSequenceWithText) {
     EXPECT_EQ(t.log(), expected);
 }
 
-TEST(Code25, WidthGrowsByOneHundredAPairAtThreeToOne) {
+TEST(Code25, WidthGrowsByOneHundredAPairAtThreeToOne)
+{
     for (int pairs : {0, 1, 2, 5}) {
         RecordingTarget t;
         DrawParams p = params(t, std::u16string(static_cast<std::size_t>(2 * pairs), u'7'));
@@ -123,7 +130,8 @@ TEST(Code25, WidthGrowsByOneHundredAPairAtThreeToOne) {
     }
 }
 
-TEST(Code25, TextPrintsTheTrimmedCodeOnly) {
+TEST(Code25, TextPrintsTheTrimmedCodeOnly)
+{
     RecordingTarget t;
     DrawParams p = params(t, u" 123 ");
     p.pText = 1;
@@ -139,7 +147,8 @@ TEST(Code25, TextPrintsTheTrimmedCodeOnly) {
     EXPECT_EQ(none.calls.back().member, Member::Line);
 }
 
-TEST(Code25, ErrorsAfterTheTrapBecomeTheResult) {
+TEST(Code25, ErrorsAfterTheTrapBecomeTheResult)
+{
     struct Case {
         std::u16string code;
         int width;
@@ -163,7 +172,8 @@ TEST(Code25, ErrorsAfterTheTrapBecomeTheResult) {
     }
 }
 
-TEST(Code25, PreparationErrorsAreRaisedBeforeAnyCall) {
+TEST(Code25, PreparationErrorsAreRaisedBeforeAnyCall)
+{
     struct Case {
         std::u16string ratio;
         float x;

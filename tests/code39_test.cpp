@@ -8,7 +8,8 @@ namespace {
 // The Lines of one Code 39 character from x: nine elements, "1" wide (m) and
 // "0" narrow (n), bars at odd positions; then the narrow gap when `gap`.
 std::vector<std::string> character(int& x, std::string_view pattern, int n, int m, bool gap,
-                                   double top = 10, double bottom = 110) {
+                                   double top = 10, double bottom = 110)
+{
     std::vector<std::string> out;
     for (std::size_t j = 0; j < pattern.size(); ++j) {
         const int w = pattern[j] == '1' ? m : n;
@@ -24,7 +25,8 @@ constexpr std::string_view star = "010010100";
 constexpr std::string_view patA = "100001001";
 constexpr std::string_view patSpace = "011000100";
 
-TEST(Code39, RatioThreeToOneGivesTheDocumentedGeometry) {
+TEST(Code39, RatioThreeToOneGivesTheDocumentedGeometry)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"A");
     p.pX = 0;
@@ -40,7 +42,8 @@ TEST(Code39, RatioThreeToOneGivesTheDocumentedGeometry) {
     EXPECT_EQ(lines(t).back(), line(264, 10, 266, 110, bar)); // painted area ends at 266
 }
 
-TEST(Code39, CheckCharacterIsAppendedToTheCallersCode) {
+TEST(Code39, CheckCharacterIsAppendedToTheCallersCode)
+{
     struct Case {
         std::u16string code, after;
         std::size_t lines;
@@ -69,7 +72,8 @@ TEST(Code39, CheckCharacterIsAppendedToTheCallersCode) {
     EXPECT_EQ(p.pCode, u"CODE39WL"); // 75 + 32 = 107; 107 mod 43 = 21: "L"
 }
 
-TEST(Code39, EmptyCodeDrawsStartAndStopWithOneGap) {
+TEST(Code39, EmptyCodeDrawsStartAndStopWithOneGap)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"");
     ASSERT_EQ(Tallux().draw(Code_39, p).value(), 0);
@@ -78,7 +82,8 @@ TEST(Code39, EmptyCodeDrawsStartAndStopWithOneGap) {
     EXPECT_EQ(lines(t), concat(start, character(x, star, 3, 23, false)));
 }
 
-TEST(Code39, CheckSpaceIsDrawnWithTheSpacePattern) {
+TEST(Code39, CheckSpaceIsDrawnWithTheSpacePattern)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"Y4");
     p.pChk = true;
@@ -89,7 +94,8 @@ TEST(Code39, CheckSpaceIsDrawnWithTheSpacePattern) {
     EXPECT_EQ(std::vector(all.begin() + 30, all.begin() + 40), space);
 }
 
-TEST(Code39, LowerCaseHasNoBarsOnlyItsGap) {
+TEST(Code39, LowerCaseHasNoBarsOnlyItsGap)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"a");
     ASSERT_EQ(Tallux().draw(Code_39, p).value(), 0);
@@ -101,7 +107,8 @@ TEST(Code39, LowerCaseHasNoBarsOnlyItsGap) {
     EXPECT_EQ(lines(t), expected);
 }
 
-TEST(Code39, CharacterOutsideTheTableStopsWithNine) {
+TEST(Code39, CharacterOutsideTheTableStopsWithNine)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"1\u00C8"); // code 200
     p.pText = 1;
@@ -116,7 +123,8 @@ TEST(Code39, CharacterOutsideTheTableStopsWithNine) {
     EXPECT_EQ(lines(t2).size(), 9u + 1 + 1 + 9);
 }
 
-TEST(Code39, PreparationErrorsAreRaisedBeforeAnyCall) {
+TEST(Code39, PreparationErrorsAreRaisedBeforeAnyCall)
+{
     struct Case {
         std::u16string ratio;
         int width;
@@ -146,7 +154,8 @@ TEST(Code39, PreparationErrorsAreRaisedBeforeAnyCall) {
     }
 }
 
-TEST(Code39, TextLineIsCentredUnderTheBars) {
+TEST(Code39, TextLineIsCentredUnderTheBars)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"A");
     p.pText = 1;
@@ -159,7 +168,8 @@ TEST(Code39, TextLineIsCentredUnderTheBars) {
                                         "CurrentY(115)", "Print(A)"}));
 }
 
-TEST(Code39, TextWiderThanTheRunningXStartsAtTen) {
+TEST(Code39, TextWiderThanTheRunningXStartsAtTen)
+{
     RecordingTarget t;
     t.charWidth = 1000;
     DrawParams p = params(t, u"A");
@@ -168,7 +178,8 @@ TEST(Code39, TextWiderThanTheRunningXStartsAtTen) {
     EXPECT_EQ(t.calls[t.calls.size() - 3].str(), "CurrentX(Integer 10)");
 }
 
-TEST(Code39, OnlyTextValueOnePrints) {
+TEST(Code39, OnlyTextValueOnePrints)
+{
     for (int text : {0, 2, -1}) {
         RecordingTarget t;
         DrawParams p = params(t, u"A");

@@ -15,7 +15,8 @@ public:
     void propertyChanged(std::string_view name) override { changed.emplace_back(name); }
 };
 
-TEST(Control, SupBarTypeStoresAnySixteenBitValue) {
+TEST(Control, SupBarTypeStoresAnySixteenBitValue)
+{
     Tallux control;
     FakeSite site;
     control.setSite(&site);
@@ -37,7 +38,8 @@ TEST(Control, SupBarTypeStoresAnySixteenBitValue) {
     EXPECT_EQ(site.changed, std::vector<std::string>(6, "SupBarType"));
 }
 
-TEST(Control, SupBarTypeDoesNotChangeTheDrawing) {
+TEST(Control, SupBarTypeDoesNotChangeTheDrawing)
+{
     std::vector<std::string> logs[2];
     for (int i = 0; i < 2; ++i) {
         Tallux control;
@@ -51,7 +53,8 @@ TEST(Control, SupBarTypeDoesNotChangeTheDrawing) {
     EXPECT_EQ(logs[0], logs[1]);
 }
 
-TEST(Control, ResizeForcesFourHundredTwipsAndSizesTheIcon) {
+TEST(Control, ResizeForcesFourHundredTwipsAndSizesTheIcon)
+{
     for (Extent asked : {Extent{1000, 700}, Extent{1, 1}, Extent{400, 400}}) {
         Tallux control;
         FakeSite site;
@@ -64,7 +67,8 @@ TEST(Control, ResizeForcesFourHundredTwipsAndSizesTheIcon) {
     }
 }
 
-TEST(Control, ShowAboutBoxNeedsAPresenter) {
+TEST(Control, ShowAboutBoxNeedsAPresenter)
+{
     Tallux control;
     setAboutBoxPresenter(nullptr);
     try {
@@ -81,7 +85,8 @@ TEST(Control, ShowAboutBoxNeedsAPresenter) {
     setAboutBoxPresenter(nullptr);
 }
 
-TEST(Control, MethodTableNamesEveryMethodOnce) {
+TEST(Control, MethodTableNamesEveryMethodOnce)
+{
     for (const MethodInfo& m : drawingMethods) {
         ASSERT_TRUE(findMethod(m.name));
         EXPECT_EQ(findMethod(m.name)->type, m.type);

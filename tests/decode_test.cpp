@@ -47,7 +47,8 @@ constexpr Row rows[] = {
 // clang-format on
 
 // Whether the method exists on this build: the pending ones raise 438.
-bool available(const std::string& method) {
+bool available(const std::string& method)
+{
     const auto m = findMethod(method);
     if (!m) return false;
     RecordingTarget t;
@@ -59,7 +60,8 @@ bool available(const std::string& method) {
     }
 }
 
-bool oneOf(const std::string& text, std::string_view alternatives) {
+bool oneOf(const std::string& text, std::string_view alternatives)
+{
     for (std::size_t at = 0;;) {
         const std::size_t bar = alternatives.find('|', at);
         if (alternatives.substr(at, bar - at) == text) return true;
@@ -68,15 +70,16 @@ bool oneOf(const std::string& text, std::string_view alternatives) {
     }
 }
 
-std::string withoutNewline(std::string s) {
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
-        s.pop_back();
+std::string withoutNewline(std::string s)
+{
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
     return s;
 }
 
 class Decoding : public testing::TestWithParam<std::size_t> {};
 
-TEST_P(Decoding, ReadersDecodeTheDrawnSymbol) {
+TEST_P(Decoding, ReadersDecodeTheDrawnSymbol)
+{
     const Row& row = rows[GetParam()];
     if (!available(row.method)) GTEST_SKIP() << row.method << " is not available yet";
 
@@ -111,8 +114,7 @@ TEST_P(Decoding, ReadersDecodeTheDrawnSymbol) {
 INSTANTIATE_TEST_SUITE_P(Rows, Decoding, testing::Range<std::size_t>(0, std::size(rows)),
                          [](const testing::TestParamInfo<std::size_t>& param) {
                              std::string name = "row" + std::to_string(param.param) + "_";
-                             for (const char* c = rows[param.param].method; *c; ++c)
-                                 name += *c;
+                             for (const char* c = rows[param.param].method; *c; ++c) name += *c;
                              return name;
                          });
 

@@ -6,7 +6,8 @@
 namespace tallux::test {
 namespace {
 
-TEST(EanUpc, NormalisedCodeAndCheckDigits) {
+TEST(EanUpc, NormalisedCodeAndCheckDigits)
+{
     struct Case {
         DrawFunction method;
         std::u16string code, after;
@@ -46,7 +47,8 @@ TEST(EanUpc, NormalisedCodeAndCheckDigits) {
     }
 }
 
-TEST(EanUpc, SameBarsForEquivalentData) {
+TEST(EanUpc, SameBarsForEquivalentData)
+{
     struct Case {
         DrawFunction method;
         std::u16string code;
@@ -69,7 +71,8 @@ TEST(EanUpc, SameBarsForEquivalentData) {
     }
 }
 
-TEST(EanUpc, FailuresKeepWhatWasDrawnAndTheWrittenBackCode) {
+TEST(EanUpc, FailuresKeepWhatWasDrawnAndTheWrittenBackCode)
+{
     struct Case {
         DrawFunction method;
         std::u16string code;
@@ -127,7 +130,8 @@ TEST(EanUpc, FailuresKeepWhatWasDrawnAndTheWrittenBackCode) {
     }
 }
 
-TEST(EanUpc, PXBeyondSixteenBitsIsRaisedAfterTheCodeIsWrittenBack) {
+TEST(EanUpc, PXBeyondSixteenBitsIsRaisedAfterTheCodeIsWrittenBack)
+{
     const DrawFunction methods[] = {draw::BarEAN13, draw::BarEAN8,     draw::BarUPCA,
                                     draw::BarUPCE,  draw::BarUPCAPlus, draw::BarISBN};
     for (std::size_t i = 0; i < std::size(methods); ++i) {

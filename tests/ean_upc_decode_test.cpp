@@ -19,20 +19,21 @@ struct Ran {
     std::string out;
 };
 
-Ran run(const std::string& command) {
+Ran run(const std::string& command)
+{
     Ran r{-1, {}};
     FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
     if (pipe == nullptr) return r;
     char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;)
-        r.out.append(buf, n);
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) r.out.append(buf, n);
     const int status = pclose(pipe);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
 }
 
 // The boxes that the target received, filled into a grey map on white.
-std::string greyMap(const RecordingTarget& t) {
+std::string greyMap(const RecordingTarget& t)
+{
     int width = 0, height = 0;
     for (const Call& c : t.calls)
         if (c.member == Member::Line)
@@ -47,7 +48,8 @@ std::string greyMap(const RecordingTarget& t) {
     return "P5\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n" + pixels;
 }
 
-TEST(EanUpc, ZbarReadsTheDrawnSymbols) {
+TEST(EanUpc, ZbarReadsTheDrawnSymbols)
+{
     if (run("command -v zbarimg").status != 0) GTEST_SKIP() << "zbarimg is not installed";
     struct Case {
         DrawFunction method;
@@ -77,7 +79,8 @@ TEST(EanUpc, ZbarReadsTheDrawnSymbols) {
     std::filesystem::remove(file);
 }
 
-TEST(EanUpc, TalluxDrawReachesEveryMethod) {
+TEST(EanUpc, TalluxDrawReachesEveryMethod)
+{
     struct Case {
         std::string method, code;
         int status;

@@ -60,7 +60,8 @@ const Sequence sequences[] = {
 };
 // clang-format on
 
-TEST(EanUpc, CallSequencesOfTheExamples) {
+TEST(EanUpc, CallSequencesOfTheExamples)
+{
     for (std::size_t i = 0; i < std::size(sequences); ++i) {
         const Sequence& s = sequences[i];
         for (int text : {1, -1, 0}) {

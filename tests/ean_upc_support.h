@@ -14,7 +14,8 @@ namespace tallux::test {
 struct EanRows {
     double top, shortBottom, longBottom, text;
 };
-inline EanRows eanRows(int offset = 0) {
+inline EanRows eanRows(int offset = 0)
+{
     return {10.0 + offset, 110.0 + offset, 126.0 + offset, 115.0 + offset};
 }
 
@@ -25,7 +26,8 @@ inline EanRows eanRows(int offset = 0) {
 //   any other token is a call as Call::str() writes it.
 // With text off, only module tokens count and the running x starts at x.
 inline std::vector<std::string> eanCalls(const std::vector<std::string>& tokens, int x,
-                                         EanRows rows, bool text) {
+                                         EanRows rows, bool text)
+{
     std::vector<std::string> out = setUp();
     for (const std::string& t : tokens) {
         const std::string rest = t.substr(1);
@@ -52,7 +54,8 @@ inline std::vector<std::string> eanCalls(const std::vector<std::string>& tokens,
 }
 
 // The texts of all Print calls, joined.
-inline std::string printed(const RecordingTarget& t) {
+inline std::string printed(const RecordingTarget& t)
+{
     std::string out;
     for (const Call& c : t.calls)
         if (c.member == Member::Print) out += toUtf8(c.text);

@@ -12,7 +12,8 @@
 namespace tallux {
 namespace {
 
-int errorOf(auto&& f) {
+int errorOf(auto&& f)
+{
     try {
         f();
     } catch (const RuntimeError& e) {
@@ -21,7 +22,8 @@ int errorOf(auto&& f) {
     return 0;
 }
 
-TEST(FastPaths, ValOfOneCharacterOrADigitRunReadsAsTheGeneralReading) {
+TEST(FastPaths, ValOfOneCharacterOrADigitRunReadsAsTheGeneralReading)
+{
     // A character that cannot continue a number sends the text down the
     // general reading, which stops there.
     const auto general = [](std::u16string text) { return Val(text + u"x"); };
@@ -41,7 +43,8 @@ TEST(FastPaths, ValOfOneCharacterOrADigitRunReadsAsTheGeneralReading) {
         EXPECT_EQ(Val(runs[i]), general(runs[i])) << "case " << i;
 }
 
-TEST(FastPaths, DigitValueOfACharacterIsTheRoundedValOfIt) {
+TEST(FastPaths, DigitValueOfACharacterIsTheRoundedValOfIt)
+{
     for (char32_t c = 0; c <= 0xFFFF; ++c) {
         const auto ch = static_cast<char16_t>(c);
         const std::u16string one(1, ch);
@@ -53,7 +56,8 @@ TEST(FastPaths, DigitValueOfACharacterIsTheRoundedValOfIt) {
     EXPECT_EQ(ean::digitValue(std::u16string_view()).value(), 0);
 }
 
-TEST(FastPaths, DecimalTextOfWholeNumbersIsTheirPrintedForm) {
+TEST(FastPaths, DecimalTextOfWholeNumbersIsTheirPrintedForm)
+{
     const double values[] = {
         /*0*/ 0,
         /*1*/ -0.0,
@@ -80,7 +84,8 @@ TEST(FastPaths, DecimalTextOfWholeNumbersIsTheirPrintedForm) {
     }
 }
 
-TEST(FastPaths, CIntOfWholeAndHalfValues) {
+TEST(FastPaths, CIntOfWholeAndHalfValues)
+{
     struct Case {
         double value;
         int expected; // 0 with error 6
@@ -103,7 +108,8 @@ TEST(FastPaths, CIntOfWholeAndHalfValues) {
     EXPECT_EQ(errorOf([] { return CInt(std::nan("")); }), err::Overflow);
 }
 
-TEST(FastPaths, IntegerArithmeticAtTheEdges) {
+TEST(FastPaths, IntegerArithmeticAtTheEdges)
+{
     static_assert((Integer(2) + Integer(3)).value() == 5 && (-Integer(4)).value() == -4);
     struct Case {
         int a, b;
@@ -134,7 +140,8 @@ TEST(FastPaths, IntegerArithmeticAtTheEdges) {
     EXPECT_EQ((-Integer(32767)).value(), -32767);
 }
 
-TEST(FastPaths, NormalisedCodeInPlace) {
+TEST(FastPaths, NormalisedCodeInPlace)
+{
     struct Case {
         std::u16string code;
         int n;
@@ -156,7 +163,8 @@ TEST(FastPaths, NormalisedCodeInPlace) {
     }
 }
 
-TEST(FastPaths, SymbolDigitsAreTheCodeAndItsCheckDigitAsFarAsASymbolReads) {
+TEST(FastPaths, SymbolDigitsAreTheCodeAndItsCheckDigitAsFarAsASymbolReads)
+{
     struct Case {
         std::u16string code;
         char16_t check;

@@ -6,11 +6,13 @@
 namespace tallux::test {
 namespace {
 
-Integer drawCode39(DrawParams& p) {
+Integer drawCode39(DrawParams& p)
+{
     return Tallux().draw(Code_39, p);
 }
 
-TEST(Frame, SetUpIsFourCallsInOrder) {
+TEST(Frame, SetUpIsFourCallsInOrder)
+{
     for (int width : {7, -7, 2}) {
         RecordingTarget t;
         DrawParams p = params(t, u"A");
@@ -23,7 +25,8 @@ TEST(Frame, SetUpIsFourCallsInOrder) {
     }
 }
 
-TEST(Frame, TargetLackingAMemberGets438AndNoFurtherCall) {
+TEST(Frame, TargetLackingAMemberGets438AndNoFurtherCall)
+{
     RecordingTarget t;
     t.lack(Member::FontName);
     DrawParams p = params(t, u"A");
@@ -38,7 +41,8 @@ TEST(Frame, TargetLackingAMemberGets438AndNoFurtherCall) {
     EXPECT_EQ(noPrint.calls.back().str(), "CurrentX(Single 146.5)!");
 }
 
-TEST(Frame, FailingLineEndsTheDrawingThere) {
+TEST(Frame, FailingLineEndsTheDrawingThere)
+{
     RecordingTarget t;
     t.failOn(Member::Line, 10, 1234);
     DrawParams p = params(t, u"A");
@@ -49,7 +53,8 @@ TEST(Frame, FailingLineEndsTheDrawingThere) {
     EXPECT_EQ(t.calls.back().member, Member::Line);
 }
 
-TEST(Frame, ErrorNumberBeyondSixteenBitsIsRaisedAsOverflow) {
+TEST(Frame, ErrorNumberBeyondSixteenBitsIsRaisedAsOverflow)
+{
     RecordingTarget t;
     t.failOn(Member::Line, 1, 70000);
     DrawParams p = params(t, u"A");
@@ -65,13 +70,15 @@ TEST(Frame, ErrorNumberBeyondSixteenBitsIsRaisedAsOverflow) {
     EXPECT_EQ(drawCode39(q).value(), -32768);
 }
 
-TEST(Frame, NoTargetGives91) {
+TEST(Frame, NoTargetGives91)
+{
     DrawParams p;
     p.pCode = u"A";
     EXPECT_EQ(Tallux().draw(Code_39, p).value(), err::ObjectNotSet);
 }
 
-TEST(Frame, RunningXPastTheRangeGivesSixAfterTheEarlierElements) {
+TEST(Frame, RunningXPastTheRangeGivesSixAfterTheEarlierElements)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"AAAA");
     p.pX = 32400; // each character advances 90
@@ -84,7 +91,8 @@ TEST(Frame, RunningXPastTheRangeGivesSixAfterTheEarlierElements) {
     EXPECT_EQ(t.calls.back().str(), line(32757, 10, 32759, 110, white));
 }
 
-TEST(Frame, PXOutOfRangeIsAResultForMethodsThatRoundInsideTheTrap) {
+TEST(Frame, PXOutOfRangeIsAResultForMethodsThatRoundInsideTheTrap)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"A");
     p.pX = 40000;
@@ -92,7 +100,8 @@ TEST(Frame, PXOutOfRangeIsAResultForMethodsThatRoundInsideTheTrap) {
     EXPECT_EQ(t.log(), setUp());
 }
 
-TEST(Frame, ElementsAreOneFilledBoxEach) {
+TEST(Frame, ElementsAreOneFilledBoxEach)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"CODE39");
     p.pLineColor = 0x123456;

@@ -5,29 +5,31 @@
 namespace tallux::test {
 namespace {
 
-Integer drawMsi(DrawParams& p) {
+Integer drawMsi(DrawParams& p)
+{
     return Tallux().draw(Code_MSI, p);
 }
 
 // Start, each digit as four bits ("01" a 0-bit, "10" a 1-bit), stop.
-std::string symbolMsi(std::string_view digits) {
+std::string symbolMsi(std::string_view digits)
+{
     std::string s = "10";
     for (char c : digits) {
         const int v = c >= '0' && c <= '9' ? c - '0' : 0;
-        for (int bit = 3; bit >= 0; --bit)
-            s += (v >> bit & 1) != 0 ? "10" : "01";
+        for (int bit = 3; bit >= 0; --bit) s += (v >> bit & 1) != 0 ? "10" : "01";
     }
     return s + "010";
 }
 
-std::u16string repeated(std::u16string_view part, std::size_t times) {
+std::u16string repeated(std::u16string_view part, std::size_t times)
+{
     std::u16string s;
-    for (std::size_t i = 0; i < times; ++i)
-        s += part;
+    for (std::size_t i = 0; i < times; ++i) s += part;
     return s;
 }
 
-TEST(Msi, CheckDigitIsAppendedToTheCallersCode) {
+TEST(Msi, CheckDigitIsAppendedToTheCallersCode)
+{
     struct Case {
         std::u16string code;
         char16_t check;
@@ -60,7 +62,8 @@ TEST(Msi, CheckDigitIsAppendedToTheCallersCode) {
     }
 }
 
-TEST(Msi, DigitsAreDrawnAsTheirBits) {
+TEST(Msi, DigitsAreDrawnAsTheirBits)
+{
     struct Case {
         std::u16string code;
         bool chk;
@@ -83,7 +86,8 @@ TEST(Msi, DigitsAreDrawnAsTheirBits) {
     }
 }
 
-TEST(Msi, FiveDigitsAtThreeToOneAre530Wide) {
+TEST(Msi, FiveDigitsAtThreeToOneAre530Wide)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"12345");
     p.pWidth = 1; // N = 2, M = 22
@@ -99,7 +103,8 @@ TEST(Msi, FiveDigitsAtThreeToOneAre530Wide) {
                                         "CurrentY(115)", "Print(12345)"}));
 }
 
-TEST(Msi, ErrorsAfterTheTrapBecomeTheResult) {
+TEST(Msi, ErrorsAfterTheTrapBecomeTheResult)
+{
     struct Case {
         float x;
         Member failing;
@@ -123,7 +128,8 @@ TEST(Msi, ErrorsAfterTheTrapBecomeTheResult) {
     }
 }
 
-TEST(Msi, PreparationErrorsAreRaisedBeforeAnyCall) {
+TEST(Msi, PreparationErrorsAreRaisedBeforeAnyCall)
+{
     struct Case {
         std::u16string ratio;
         int width;

@@ -17,7 +17,8 @@ inline constexpr int wideW = 23;
 // a narrow box and "1" for a wide one ("?" for any other width), and checks
 // that they follow one another from x0 without holes, from pY 10 to 110.
 inline std::string elementString(const RecordingTarget& t, int x0 = 10, int narrow = narrowW,
-                                 int wide = wideW) {
+                                 int wide = wideW)
+{
     std::string out;
     int x = x0;
     for (const Call& c : t.calls) {
@@ -33,7 +34,8 @@ inline std::string elementString(const RecordingTarget& t, int x0 = 10, int narr
 }
 
 // Whether the boxes are bars and white spaces in turn, starting with a bar.
-inline bool alternates(const RecordingTarget& t) {
+inline bool alternates(const RecordingTarget& t)
+{
     bool isBar = true;
     for (const Call& c : t.calls) {
         if (c.member != Member::Line) continue;
@@ -45,7 +47,8 @@ inline bool alternates(const RecordingTarget& t) {
 
 // The error number that a call raised to its caller, or -1 when it returned.
 template <class F>
-int raisedBy(F&& call) {
+int raisedBy(F&& call)
+{
     try {
         call();
     } catch (const RuntimeError& e) {

@@ -5,14 +5,16 @@
 namespace tallux::test {
 namespace {
 
-Integer drawPostnet(DrawParams& p) {
+Integer drawPostnet(DrawParams& p)
+{
     return Tallux().draw(PostNet, p);
 }
 
 // Reads the bars back as "1" full and "0" half (tops at `half`), and checks
 // that bars and full-height gaps of one width alternate from x0, between
 // frame bars.
-std::string heights(const RecordingTarget& t, int x0, int w, Single half) {
+std::string heights(const RecordingTarget& t, int x0, int w, Single half)
+{
     std::string out;
     int x = x0;
     bool isBar = true;
@@ -33,16 +35,17 @@ std::string heights(const RecordingTarget& t, int x0, int w, Single half) {
 }
 
 // Frame bars around five bars a digit.
-std::string symbolPostnet(std::string_view digits) {
+std::string symbolPostnet(std::string_view digits)
+{
     constexpr std::string_view patterns[] = {"11000", "00011", "00101", "00110", "01001",
                                              "01010", "01100", "10001", "10010", "10100"};
     std::string s = "1";
-    for (char c : digits)
-        s += patterns[c >= '0' && c <= '9' ? c - '0' : 0];
+    for (char c : digits) s += patterns[c >= '0' && c <= '9' ? c - '0' : 0];
     return s + "1";
 }
 
-TEST(Postnet, CodeIsNormalisedAndGetsItsCheckDigit) {
+TEST(Postnet, CodeIsNormalisedAndGetsItsCheckDigit)
+{
     struct Case {
         std::u16string code;
         std::string drawn;
@@ -76,7 +79,8 @@ TEST(Postnet, CodeIsNormalisedAndGetsItsCheckDigit) {
     }
 }
 
-TEST(Postnet, WholeCallSequenceWithText) {
+TEST(Postnet, WholeCallSequenceWithText)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"1");
     p.pWidth = 1;
@@ -105,7 +109,8 @@ TEST(Postnet, WholeCallSequenceWithText) {
     EXPECT_EQ(t.log(), expected);
 }
 
-TEST(Postnet, WidthAndFontSizeFollowPWidth) {
+TEST(Postnet, WidthAndFontSizeFollowPWidth)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"12345");
     p.pWidth = 15;
@@ -118,7 +123,8 @@ TEST(Postnet, WidthAndFontSizeFollowPWidth) {
     EXPECT_EQ(p.pCode, u"123455");
 }
 
-TEST(Postnet, HalfBarTopIsWorkedOutInDoublePrecision) {
+TEST(Postnet, HalfBarTopIsWorkedOutInDoublePrecision)
+{
     RecordingTarget t;
     DrawParams p = params(t, u"00000");
     p.pY = 0.1f;
@@ -130,7 +136,8 @@ TEST(Postnet, HalfBarTopIsWorkedOutInDoublePrecision) {
     EXPECT_EQ(half.y2, 0.1f + 3.0f);
 }
 
-TEST(Postnet, EveryErrorBecomesTheResult) {
+TEST(Postnet, EveryErrorBecomesTheResult)
+{
     struct Case {
         float x;
         int result;
@@ -158,7 +165,8 @@ TEST(Postnet, EveryErrorBecomesTheResult) {
     EXPECT_EQ(drawPostnet(none).value(), err::ObjectNotSet);
 }
 
-TEST(Postnet, TextWiderThanTheBarsStartsAtTen) {
+TEST(Postnet, TextWiderThanTheBarsStartsAtTen)
+{
     RecordingTarget t;
     t.charWidth = 1000;
     DrawParams p = params(t, u"12345");

@@ -13,7 +13,8 @@ namespace {
 
 // A by-reference argument that the method does not change keeps the caller's
 // type and value, a NaN included (a NaN equals nothing, not even itself).
-TEST(Robustness, UnchangedByRefArgumentsKeepTheirType) {
+TEST(Robustness, UnchangedByRefArgumentsKeepTheirType)
+{
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     struct Row {
         std::u16string_view method;

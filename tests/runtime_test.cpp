@@ -10,7 +10,8 @@
 namespace tallux {
 namespace {
 
-int errorOf(auto&& f) {
+int errorOf(auto&& f)
+{
     try {
         f();
     } catch (const RuntimeError& e) {
@@ -19,7 +20,8 @@ int errorOf(auto&& f) {
     return 0;
 }
 
-TEST(Integer, ArithmeticIsCheckedAtSixteenBits) {
+TEST(Integer, ArithmeticIsCheckedAtSixteenBits)
+{
     EXPECT_EQ((Integer(32766) + Integer(1)).value(), 32767);
     EXPECT_EQ(errorOf([] { return Integer(32767) + Integer(1); }), err::Overflow);
     EXPECT_EQ(errorOf([] { return Integer(-32768) - Integer(1); }), err::Overflow);
@@ -29,7 +31,8 @@ TEST(Integer, ArithmeticIsCheckedAtSixteenBits) {
     EXPECT_EQ((Integer(-181) * Integer(181)).value(), -32761);
 }
 
-TEST(Integer, DivisionTruncatesTowardZero) {
+TEST(Integer, DivisionTruncatesTowardZero)
+{
     EXPECT_EQ(intDiv(7, 2).value(), 3);
     EXPECT_EQ(intDiv(-7, 2).value(), -3);
     EXPECT_EQ(intDiv(7, -2).value(), -3);
@@ -38,7 +41,8 @@ TEST(Integer, DivisionTruncatesTowardZero) {
     EXPECT_EQ(errorOf([] { return intDiv(-32768, -1); }), err::Overflow);
 }
 
-TEST(CInt, RoundsHalvesToEven) {
+TEST(CInt, RoundsHalvesToEven)
+{
     EXPECT_EQ(CInt(2.5).value(), 2);
     EXPECT_EQ(CInt(3.5).value(), 4);
     EXPECT_EQ(CInt(-2.5).value(), -2);
@@ -52,7 +56,8 @@ TEST(CInt, RoundsHalvesToEven) {
     EXPECT_EQ(errorOf([] { return CInt(std::numeric_limits<double>::infinity()); }), err::Overflow);
 }
 
-TEST(Number, PromotesAsTheRuntimeDoes) {
+TEST(Number, PromotesAsTheRuntimeDoes)
+{
     const Number half =
         (Number(Integer(7)) - Number(Single(2)) + Number(Integer(10)) + Number(Single(0.5f))) /
         Number(Integer(2));
@@ -70,7 +75,8 @@ struct ValCase {
     double value;
 };
 
-TEST(Val, ReadsTheNumberAtTheStart) {
+TEST(Val, ReadsTheNumberAtTheStart)
+{
     const ValCase cases[] = {
         /*0*/ {u" 1 2", 12},
         /*1*/ {u"&H1F", 31},
@@ -103,7 +109,8 @@ TEST(Val, ReadsTheNumberAtTheStart) {
     EXPECT_EQ(errorOf([] { return Val(u"1e400"); }), err::Overflow);
 }
 
-TEST(Text, DecimalTextTrimAndCharacterCodes) {
+TEST(Text, DecimalTextTrimAndCharacterCodes)
+{
     EXPECT_EQ(decimalText(996), u"996");
     EXPECT_EQ(decimalText(-4), u"-4");
     EXPECT_EQ(decimalText(0.5), u".5");
@@ -132,7 +139,8 @@ TEST(Text, DecimalTextTrimAndCharacterCodes) {
     EXPECT_EQ(fromUtf8("\xF0\x9F\x98\x80").size(), 2u);
 }
 
-TEST(Ratio, ReadsWideAndNarrowExtras) {
+TEST(Ratio, ReadsWideAndNarrowExtras)
+{
     EXPECT_EQ(Ratio::read(u"3:1").wide.value(), 21);
     EXPECT_EQ(Ratio::read(u"3:1").narrow.value(), 1);
     EXPECT_EQ(Ratio::read(u":").wide.value(), 0);
@@ -150,7 +158,8 @@ TEST(Ratio, ReadsWideAndNarrowExtras) {
     EXPECT_EQ(errorOf([] { Ratio::read(u"3:1").checkProducts(1560); }), 0);
 }
 
-TEST(RuntimeError, CarriesNumberAndStandardMessage) {
+TEST(RuntimeError, CarriesNumberAndStandardMessage)
+{
     const std::pair<int, std::string_view> messages[] = {
         {5, "Invalid procedure call or argument"},
         {6, "Overflow"},

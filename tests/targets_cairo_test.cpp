@@ -10,7 +10,8 @@
 namespace tallux::test {
 namespace {
 
-PageOptions fixedPage(ScaleUnits units, double dpi, double width, double height) {
+PageOptions fixedPage(ScaleUnits units, double dpi, double width, double height)
+{
     PageOptions o;
     o.scale = {units, dpi};
     o.width = width;
@@ -25,7 +26,8 @@ struct PixelPage {
     Image image() { return readPng(page.finish()); }
 };
 
-TEST(CairoTarget, BarsHaveThePixelWidthsTheCallAskedFor) {
+TEST(CairoTarget, BarsHaveThePixelWidthsTheCallAskedFor)
+{
     struct Case {
         ScaleUnits units;
         double dpi;
@@ -83,7 +85,8 @@ TEST(CairoTarget, BarsHaveThePixelWidthsTheCallAskedFor) {
     }
 }
 
-TEST(CairoTarget, BoxesAreCrispAndTextIsAntiAliased) {
+TEST(CairoTarget, BoxesAreCrispAndTextIsAntiAliased)
+{
     DrawParams p;
     p.pCode = u"CRISP";
     p.pX = 150, p.pY = 150, p.pWidth = 15, p.pHeight = 900, p.pText = 1;
@@ -101,7 +104,8 @@ TEST(CairoTarget, BoxesAreCrispAndTextIsAntiAliased) {
     EXPECT_GT(text, 20);
 }
 
-TEST(CairoTarget, LineFillsBothCornersInclusiveInTheColourGiven) {
+TEST(CairoTarget, LineFillsBothCornersInclusiveInTheColourGiven)
+{
     struct Case {
         int x1;
         float y1;
@@ -132,7 +136,8 @@ TEST(CairoTarget, LineFillsBothCornersInclusiveInTheColourGiven) {
     }
 }
 
-TEST(CairoTarget, RejectedValuesRaiseTheTargetsNumbers) {
+TEST(CairoTarget, RejectedValuesRaiseTheTargetsNumbers)
+{
     PixelPage pg;
     const auto number = [](auto call) {
         try {
@@ -164,7 +169,8 @@ TEST(CairoTarget, RejectedValuesRaiseTheTargetsNumbers) {
     EXPECT_NO_THROW(pg.page.finish());
 }
 
-TEST(CairoTarget, PrintPutsTheTextsTopLeftCornerAtTheCurrentPositionThenMovesToTheNextLine) {
+TEST(CairoTarget, PrintPutsTheTextsTopLeftCornerAtTheCurrentPositionThenMovesToTheNextLine)
+{
     PixelPage pg;
     pg.t.FontName(u"DejaVu Sans");
     pg.t.FontSize(12); // 16 pixels at 96 dpi
@@ -194,7 +200,8 @@ TEST(CairoTarget, PrintPutsTheTextsTopLeftCornerAtTheCurrentPositionThenMovesToT
     EXPECT_LE(bottom, 30 + h);
 }
 
-TEST(CairoTarget, TextMeasuresInScaleUnitsAndAnyFontNameFallsBack) {
+TEST(CairoTarget, TextMeasuresInScaleUnitsAndAnyFontNameFallsBack)
+{
     const auto measure = [](ScaleUnits units, const char16_t* font, bool bold) {
         MeasuringTarget t(Scale{units, 0});
         t.FontName(font);
@@ -223,7 +230,8 @@ TEST(CairoTarget, TextMeasuresInScaleUnitsAndAnyFontNameFallsBack) {
     EXPECT_EQ(t.TextWidth(u"A").type(), Number::Type::Float32);
 }
 
-TEST(FilePage, PageCoversTheDrawingAndItsQuietZone) {
+TEST(FilePage, PageCoversTheDrawingAndItsQuietZone)
+{
     DrawnRegion region;
     region.add(100, 50, 400, 300);
     region.narrowest = 10;
@@ -280,7 +288,8 @@ TEST(FilePage, PageCoversTheDrawingAndItsQuietZone) {
     EXPECT_THROW(FilePage(FileFormat::Png, px, region), PageError);
 }
 
-TEST(FilePage, PngRecordsItsResolution) {
+TEST(FilePage, PngRecordsItsResolution)
+{
     struct Case {
         Scale scale;
         std::string chunk; // length, "pHYs", x and y per metre, unit, CRC
@@ -303,7 +312,8 @@ TEST(FilePage, PngRecordsItsResolution) {
 }
 
 // Counts elements and checks that every tag is closed in order.
-bool wellFormedXml(const std::string& xml, int& paths) {
+bool wellFormedXml(const std::string& xml, int& paths)
+{
     std::vector<std::string> open;
     paths = 0;
     for (std::size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
@@ -330,7 +340,8 @@ bool wellFormedXml(const std::string& xml, int& paths) {
     return open.empty();
 }
 
-TEST(FilePage, VectorFilesOpen) {
+TEST(FilePage, VectorFilesOpen)
+{
     DrawParams p;
     p.pCode = u"VECTOR";
     p.pX = 150, p.pY = 150, p.pWidth = 15, p.pHeight = 900, p.pText = 1;
@@ -360,8 +371,7 @@ TEST(FilePage, VectorFilesOpen) {
     const Image img = readPng(readFile(dir.path / "page.png"));
     ASSERT_GT(img.width, 100);
     int dark = 0;
-    for (std::uint8_t g : img.grey)
-        dark += g < 128;
+    for (std::uint8_t g : img.grey) dark += g < 128;
     EXPECT_GT(dark, img.width); // the bars are there
 }
 

@@ -6,7 +6,8 @@ namespace tallux::test {
 namespace {
 
 // `tallux draw` with an image target: a file only when the method returned 0.
-TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing) {
+TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing)
+{
     struct Case {
         std::string args;
         int status;
@@ -50,7 +51,8 @@ TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing) {
     }
 }
 
-TEST(DrawCommand, ThePageFitsTheSymbolAndItsQuietZone) {
+TEST(DrawCommand, ThePageFitsTheSymbolAndItsQuietZone)
+{
     ScratchDir dir("tallux-cli");
     const auto file = dir.path / "c.png";
     int status = -1;

@@ -18,7 +18,8 @@ namespace tallux::test {
 namespace {
 
 // Pixels of an RGB24 surface, 0x00RRGGBB, row by row.
-std::vector<std::uint32_t> pixelsOf(cairo_surface_t* s) {
+std::vector<std::uint32_t> pixelsOf(cairo_surface_t* s)
+{
     cairo_surface_flush(s);
     const int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
     const int stride = cairo_image_surface_get_stride(s);
@@ -35,7 +36,8 @@ std::vector<std::uint32_t> pixelsOf(cairo_surface_t* s) {
 
 // The same drawing through a plain cairo target on a surface of its own,
 // where cairo fills every box and sets every text.
-std::vector<std::uint32_t> drawnByCairo(tBarcodeType type, DrawParams p, const PageOptions& o) {
+std::vector<std::uint32_t> drawnByCairo(tBarcodeType type, DrawParams p, const PageOptions& o)
+{
     const double perUnit = o.scale.pixelsPerUnit();
     cairo_surface_t* s = cairo_image_surface_create(
         CAIRO_FORMAT_RGB24, static_cast<int>(std::ceil(*o.width * perUnit - 1e-9)),
@@ -55,7 +57,8 @@ std::vector<std::uint32_t> drawnByCairo(tBarcodeType type, DrawParams p, const P
     return pixels;
 }
 
-PageOptions fixed(ScaleUnits units, double dpi, double width, double height) {
+PageOptions fixed(ScaleUnits units, double dpi, double width, double height)
+{
     PageOptions o;
     o.scale = {units, dpi};
     o.width = width;
@@ -63,7 +66,8 @@ PageOptions fixed(ScaleUnits units, double dpi, double width, double height) {
     return o;
 }
 
-TEST(FastPage, RasterPagesShowWhatCairoDrawsForTheSameCalls) {
+TEST(FastPage, RasterPagesShowWhatCairoDrawsForTheSameCalls)
+{
     struct Case {
         tBarcodeType type;
         const char16_t* code;
@@ -97,14 +101,14 @@ TEST(FastPage, RasterPagesShowWhatCairoDrawsForTheSameCalls) {
         const Image img = readPng(page.finish());
         ASSERT_EQ(img.rgb.size(), expected.size()) << "case " << i;
         std::size_t differing = 0;
-        for (std::size_t k = 0; k < expected.size(); ++k)
-            differing += img.rgb[k] != expected[k];
+        for (std::size_t k = 0; k < expected.size(); ++k) differing += img.rgb[k] != expected[k];
         EXPECT_EQ(differing, 0u) << "case " << i;
     }
 }
 
 // A surface filled by a rule, encoded and read back through cairo's reader.
-TEST(FastPage, PngEncoderKeepsEveryPixel) {
+TEST(FastPage, PngEncoderKeepsEveryPixel)
+{
     struct Case {
         int width, height;
         std::uint32_t (*pixel)(int x, int y);
@@ -154,7 +158,8 @@ TEST(FastPage, PngEncoderKeepsEveryPixel) {
     }
 }
 
-TEST(FastPage, SvgHasTheBarsAsRectanglesAndEveryPrintedPieceAsText) {
+TEST(FastPage, SvgHasTheBarsAsRectanglesAndEveryPrintedPieceAsText)
+{
     DrawParams p;
     p.pX = 10, p.pY = 5, p.pWidth = 2, p.pHeight = 60, p.pText = 1;
     p.pCode = u"400638133393";
@@ -182,7 +187,8 @@ TEST(FastPage, SvgHasTheBarsAsRectanglesAndEveryPrintedPieceAsText) {
               std::string::npos); // the guard reaches 10 further, both edges inclusive
 }
 
-TEST(FastPage, TextMeasuresStayTheSameWhenKept) {
+TEST(FastPage, TextMeasuresStayTheSameWhenKept)
+{
     const auto measure = [] {
         MeasuringTarget t(Scale{ScaleUnits::Twips, 0});
         t.FontName(u"DejaVu Sans");
@@ -190,8 +196,7 @@ TEST(FastPage, TextMeasuresStayTheSameWhenKept) {
         return std::pair{t.TextWidth(u"0123").value(), t.TextHeight(u"0123").value()};
     };
     const auto first = measure();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(measure(), first) << "round " << i;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(measure(), first) << "round " << i;
     // A change of font is a different text.
     MeasuringTarget t(Scale{ScaleUnits::Twips, 0});
     t.FontName(u"DejaVu Sans");

@@ -12,7 +12,8 @@
 namespace tallux::test {
 namespace {
 
-std::string popplerTool(const std::string& name) {
+std::string popplerTool(const std::string& name)
+{
     const std::string pdftoppm = TALLUX_PDFTOPPM;
     if (pdftoppm.empty()) return {};
     return pdftoppm.substr(0, pdftoppm.rfind("pdftoppm")) + name;
@@ -21,7 +22,8 @@ std::string popplerTool(const std::string& name) {
 const Scale points{ScaleUnits::Points, 72};
 
 // One 200-point page, one cell of 180 points from (10, 10), 5 inside.
-SheetLayout oneCell() {
+SheetLayout oneCell()
+{
     SheetLayout l;
     l.pageWidth = l.pageHeight = 200;
     l.columns = l.rows = 1;
@@ -31,14 +33,16 @@ SheetLayout oneCell() {
 }
 
 // Where the drawing area of oneCell() starts: below the caption.
-double areaTop() {
+double areaTop()
+{
     MeasuringTarget m(points);
     m.FontName(u"Sans");
     m.FontSize(oneCell().captionPoints);
     return 10 + 1.5 * 5 + m.TextHeight(u"Ag").value();
 }
 
-DrawnRegion regionOf(double left, double top, double right, double bottom) {
+DrawnRegion regionOf(double left, double top, double right, double bottom)
+{
     DrawnRegion r;
     r.add(left, top, right, bottom);
     return r;
@@ -46,7 +50,8 @@ DrawnRegion regionOf(double left, double top, double right, double bottom) {
 
 // A one-cell sheet with `draw` in it, as bytes.
 std::string sheetOf(const DrawnRegion& region, const std::function<void(Target&)>& draw,
-                    const String& caption = u"cell") {
+                    const String& caption = u"cell")
+{
     std::string pdf;
     PdfSheet sheet(
         [&](const unsigned char* data, std::size_t size) {
@@ -59,7 +64,8 @@ std::string sheetOf(const DrawnRegion& region, const std::function<void(Target&)
     return pdf;
 }
 
-Image rendered(const ScratchDir& dir, const std::string& pdf, int dpi) {
+Image rendered(const ScratchDir& dir, const std::string& pdf, int dpi)
+{
     writeFile(dir.path / "s.pdf", pdf);
     run(quoted(TALLUX_PDFTOPPM) + " -r " + std::to_string(dpi) + " -png -singlefile " +
         quoted((dir.path / "s.pdf").string()) + " " + quoted((dir.path / "s").string()));
@@ -70,7 +76,8 @@ struct Bounds {
     int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1; // right, bottom exclusive
 };
 
-Bounds darkBounds(const Image& img, int fromY) {
+Bounds darkBounds(const Image& img, int fromY)
+{
     Bounds b;
     for (int y = fromY; y < img.height; ++y)
         for (int x = 0; x < img.width; ++x)
@@ -81,7 +88,8 @@ Bounds darkBounds(const Image& img, int fromY) {
     return b;
 }
 
-TEST(PdfSheet, NumbersAreWrittenAsPdfReadsThem) {
+TEST(PdfSheet, NumbersAreWrittenAsPdfReadsThem)
+{
     struct Case {
         double value;
         int decimals;
@@ -106,7 +114,8 @@ TEST(PdfSheet, NumbersAreWrittenAsPdfReadsThem) {
     }
 }
 
-TEST(PdfSheet, DrawingsAreScaledCentredAndClippedToTheirCell) {
+TEST(PdfSheet, DrawingsAreScaledCentredAndClippedToTheirCell)
+{
     if (popplerTool("pdftoppm").empty()) GTEST_SKIP() << "pdftoppm is not installed";
     const double top = areaTop();
     struct Case {
@@ -139,7 +148,8 @@ TEST(PdfSheet, DrawingsAreScaledCentredAndClippedToTheirCell) {
     }
 }
 
-TEST(PdfSheet, BoxesTakeTheirColours) {
+TEST(PdfSheet, BoxesTakeTheirColours)
+{
     if (popplerTool("pdftoppm").empty()) GTEST_SKIP() << "pdftoppm is not installed";
     const Long colours[] = {/*0*/ 0x0000FF, /*1*/ 0x00FF00, /*2*/ static_cast<Long>(0x80000008u),
                             /*3*/ 0x336699};
@@ -158,7 +168,8 @@ TEST(PdfSheet, BoxesTakeTheirColours) {
         EXPECT_EQ(img.colorAt(20 + 40 * i + 20, y), expected[i]) << "box " << i;
 }
 
-TEST(PdfSheet, TextShowsInTheFontPangoChoseOrAsItsOutlines) {
+TEST(PdfSheet, TextShowsInTheFontPangoChoseOrAsItsOutlines)
+{
     if (popplerTool("pdftotext").empty()) GTEST_SKIP() << "poppler's tools are not installed";
     struct Case {
         const char16_t* font;
@@ -208,7 +219,8 @@ TEST(PdfSheet, TextShowsInTheFontPangoChoseOrAsItsOutlines) {
     }
 }
 
-TEST(PdfSheet, AFileThatCannotBeWrittenRaisesAPageError) {
+TEST(PdfSheet, AFileThatCannotBeWrittenRaisesAPageError)
+{
     const std::size_t limits[] = {/*0*/ 0, /*1*/ 200 * 1024};
     for (std::size_t i = 0; i < std::size(limits); ++i) {
         std::size_t kept = 0;
@@ -233,14 +245,15 @@ TEST(PdfSheet, AFileThatCannotBeWrittenRaisesAPageError) {
     }
 }
 
-int checkDigit(const std::string& twelve) {
+int checkDigit(const std::string& twelve)
+{
     int sum = 0;
-    for (std::size_t i = 0; i < 12; ++i)
-        sum += (twelve[i] - '0') * (i % 2 ? 3 : 1);
+    for (std::size_t i = 0; i < 12; ++i) sum += (twelve[i] - '0') * (i % 2 ? 3 : 1);
     return (10 - sum % 10) % 10;
 }
 
-TEST(PdfSheet, APageOfLabelsDecodes) {
+TEST(PdfSheet, APageOfLabelsDecodes)
+{
     if (popplerTool("pdftoppm").empty() || std::string(TALLUX_ZBARIMG).empty())
         GTEST_SKIP() << "pdftoppm or zbarimg is not installed";
     ScratchDir dir("tallux-pdf-sheet");
@@ -263,8 +276,7 @@ TEST(PdfSheet, APageOfLabelsDecodes) {
     std::istringstream found(
         run(quoted(TALLUX_ZBARIMG) + " -q " + quoted((dir.path / "page.pgm").string())));
     std::set<std::string> decoded;
-    for (std::string line; std::getline(found, line);)
-        decoded.insert(line);
+    for (std::string line; std::getline(found, line);) decoded.insert(line);
     EXPECT_EQ(decoded, codes);
 }
 

@@ -33,14 +33,16 @@ struct Image {
     bool dark(int x, int y) const { return at(x, y) < 128; }
 
 private:
-    std::size_t index(int x, int y) const {
+    std::size_t index(int x, int y) const
+    {
         if (x < 0 || y < 0 || x >= width || y >= height)
             throw std::out_of_range("pixel outside the image");
         return static_cast<std::size_t>(y * width + x);
     }
 };
 
-inline Image readPng(const std::string& bytes) {
+inline Image readPng(const std::string& bytes)
+{
     struct Reader {
         const std::string* bytes;
         std::size_t at = 0;
@@ -74,19 +76,22 @@ inline Image readPng(const std::string& bytes) {
     return img;
 }
 
-inline std::string readFile(const std::filesystem::path& path) {
+inline std::string readFile(const std::filesystem::path& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+inline void writeFile(const std::filesystem::path& path, const std::string& bytes)
+{
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
 // Runs a shell command; returns its standard output, and its exit status in `status`.
-inline std::string run(const std::string& command, int* status = nullptr) {
+inline std::string run(const std::string& command, int* status = nullptr)
+{
     std::string out;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return out;
@@ -98,10 +103,10 @@ inline std::string run(const std::string& command, int* status = nullptr) {
     return out;
 }
 
-inline std::string quoted(const std::string& s) {
+inline std::string quoted(const std::string& s)
+{
     std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
@@ -110,12 +115,14 @@ struct ScratchDir {
     std::filesystem::path path;
     explicit ScratchDir(const std::string& name)
         : path(std::filesystem::temp_directory_path() /
-               (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++))) {
+               (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++)))
+    {
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }
     ~ScratchDir() { std::filesystem::remove_all(path); }
-    static int& counter() {
+    static int& counter()
+    {
         static int n = 0;
         return n;
     }
@@ -123,7 +130,8 @@ struct ScratchDir {
 
 // Draws with a method on a file page measured first, as the command does.
 inline std::string drawPage(tBarcodeType type, DrawParams p, FileFormat format,
-                            const PageOptions& options, Integer* result = nullptr) {
+                            const PageOptions& options, Integer* result = nullptr)
+{
     MeasuringTarget measuring(options.scale);
     DrawParams copy = p;
     copy.pObject = &measuring;

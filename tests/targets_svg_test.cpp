@@ -27,7 +27,8 @@ struct Element {
     std::string text; // character data directly inside, entities replaced
     std::vector<Element> children;
 
-    const std::string& at(const std::string& attribute) const {
+    const std::string& at(const std::string& attribute) const
+    {
         const auto it = attributes.find(attribute);
         if (it == attributes.end()) throw std::runtime_error(name + " has no " + attribute);
         return it->second;
@@ -38,9 +39,12 @@ struct Element {
 class XmlReader {
 public:
     explicit XmlReader(std::string_view xml)
-        : s_(xml) {}
+        : s_(xml)
+    {
+    }
 
-    Element document() {
+    Element document()
+    {
         if (s_.starts_with("<?xml")) at_ = s_.find("?>") + 2;
         space();
         Element root = element();
@@ -50,14 +54,16 @@ public:
     }
 
 private:
-    [[noreturn]] void fail(const std::string& what) const {
+    [[noreturn]] void fail(const std::string& what) const
+    {
         throw std::runtime_error(what + " at " + std::to_string(at_));
     }
-    void space() {
-        while (at_ < s_.size() && std::string_view(" \t\r\n").find(s_[at_]) != s_.npos)
-            ++at_;
+    void space()
+    {
+        while (at_ < s_.size() && std::string_view(" \t\r\n").find(s_[at_]) != s_.npos) ++at_;
     }
-    std::string name() {
+    std::string name()
+    {
         const std::size_t from = at_;
         while (at_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[at_])) ||
                                    s_[at_] == ':' || s_[at_] == '-' || s_[at_] == '_'))
@@ -66,7 +72,8 @@ private:
         return std::string(s_.substr(from, at_ - from));
     }
     // Character data up to `end`, with the five entities and character references.
-    std::string characters(char end) {
+    std::string characters(char end)
+    {
         std::string out;
         while (at_ < s_.size() && s_[at_] != end) {
             const char c = s_[at_];
@@ -90,7 +97,8 @@ private:
         }
         return out;
     }
-    Element element() {
+    Element element()
+    {
         if (s_[at_] != '<') fail("an element expected");
         ++at_;
         Element e;
@@ -128,7 +136,8 @@ private:
     std::size_t at_ = 0;
 };
 
-double number(std::string_view text) {
+double number(std::string_view text)
+{
     double v = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc{} || end != text.data() + text.size())
@@ -137,7 +146,8 @@ double number(std::string_view text) {
 }
 
 // The drawing group inside the page, after the white background.
-const Element& drawing(const Element& svg) {
+const Element& drawing(const Element& svg)
+{
     EXPECT_EQ(svg.name, "svg");
     EXPECT_EQ(svg.children.size(), 2u);
     EXPECT_EQ(svg.children.at(0).at("fill"), "#ffffff");
@@ -151,7 +161,8 @@ struct Rect {
 };
 
 // The rectangles of a box path: "Mx0 y0Hx1Vy1Hx0Z", one after another.
-std::vector<Rect> rectangles(const Element& path) {
+std::vector<Rect> rectangles(const Element& path)
+{
     std::vector<Rect> out;
     const std::string& d = path.at("d");
     for (std::size_t at = 0; at < d.size();) {
@@ -175,7 +186,8 @@ std::vector<Rect> rectangles(const Element& path) {
     return out;
 }
 
-std::string hexColour(Long color) {
+std::string hexColour(Long color)
+{
     const Rgb c = *hostColor(color);
     char text[8];
     std::snprintf(text, sizeof text, "#%02x%02x%02x",
@@ -200,7 +212,9 @@ struct Printed {
 class Noting : public Target {
 public:
     explicit Noting(CairoTarget& t)
-        : t_(t) {}
+        : t_(t)
+    {
+    }
     std::vector<Rect> boxes;
     std::vector<Printed> printed;
 
@@ -210,14 +224,16 @@ public:
     void FontSize(Integer v) override { t_.FontSize(v), points_ = v.value(); }
     void CurrentX(Number v) override { t_.CurrentX(v); }
     void CurrentY(Single v) override { t_.CurrentY(v); }
-    void Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) override {
+    void Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) override
+    {
         t_.Line(flags, x1, y1, x2, y2, color);
         const double ax = x1.value(), bx = x2.value() + 1.0, ay = y1, by = double{y2} + 1.0;
         if (ax != bx && ay != by)
             boxes.push_back({std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by),
                              hexColour(color)});
     }
-    void Print(const String& s) override {
+    void Print(const String& s) override
+    {
         printed.push_back({toUtf8(s), t_.currentX(), t_.currentY(), font_, points_, bold_, color_});
         t_.Print(s);
     }
@@ -238,7 +254,8 @@ struct Drawn {
     std::vector<Printed> printed;
 };
 
-Drawn drawSvg(tBarcodeType type, DrawParams p, const PageOptions& o) {
+Drawn drawSvg(tBarcodeType type, DrawParams p, const PageOptions& o)
+{
     MeasuringTarget measuring(o.scale);
     DrawParams copy = p;
     copy.pObject = &measuring;
@@ -250,7 +267,8 @@ Drawn drawSvg(tBarcodeType type, DrawParams p, const PageOptions& o) {
     return {page.finish(), noting.boxes, noting.printed};
 }
 
-DrawParams symbol(std::u16string code, Integer width, Long fore, Long line) {
+DrawParams symbol(std::u16string code, Integer width, Long fore, Long line)
+{
     DrawParams p;
     p.pX = 10, p.pY = 20, p.pWidth = width, p.pHeight = 60, p.pText = 1;
     p.pCode = std::move(code);
@@ -259,7 +277,8 @@ DrawParams symbol(std::u16string code, Integer width, Long fore, Long line) {
     return p;
 }
 
-PageOptions pixels() {
+PageOptions pixels()
+{
     PageOptions o;
     o.scale = {ScaleUnits::Pixels, 96};
     return o;
@@ -279,7 +298,8 @@ const Case cases[] = {
     /*4*/ {UPC_A, u"03600029145", 2, 0, 0},
 };
 
-TEST(SvgPage, RectanglesCoverExactlyTheBoxesOfEveryColour) {
+TEST(SvgPage, RectanglesCoverExactlyTheBoxesOfEveryColour)
+{
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         const Drawn d = drawSvg(c.type, symbol(c.code, c.width, c.fore, c.line), pixels());
@@ -288,8 +308,7 @@ TEST(SvgPage, RectanglesCoverExactlyTheBoxesOfEveryColour) {
         for (const Element& e : drawing(svg).children)
             if (e.name == "path") {
                 ASSERT_FALSE(e.has("transform")) << "case " << i << ": text as outlines";
-                for (const Rect& r : rectangles(e))
-                    written.push_back(r);
+                for (const Rect& r : rectangles(e)) written.push_back(r);
             }
         // Each box lies in a written rectangle of its colour; each rectangle
         // is made of whole boxes of its colour side by side, no more. White
@@ -314,7 +333,8 @@ TEST(SvgPage, RectanglesCoverExactlyTheBoxesOfEveryColour) {
     }
 }
 
-TEST(SvgPage, EveryPrintedPieceIsATextElementWhereAndHowItWasPrinted) {
+TEST(SvgPage, EveryPrintedPieceIsATextElementWhereAndHowItWasPrinted)
+{
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         DrawParams p = symbol(c.code, c.width, c.fore, c.line);
@@ -361,7 +381,8 @@ TEST(SvgPage, EveryPrintedPieceIsATextElementWhereAndHowItWasPrinted) {
     }
 }
 
-std::string renderAndRead(const std::string& svg, const std::string& symbology) {
+std::string renderAndRead(const std::string& svg, const std::string& symbology)
+{
     ScratchDir dir("tallux-svg");
     writeFile(dir.path / "symbol.svg", svg);
     int status = -1;
@@ -373,7 +394,8 @@ std::string renderAndRead(const std::string& svg, const std::string& symbology) 
                ".enable " + quoted((dir.path / "symbol.png").string()) + " 2>/dev/null");
 }
 
-TEST(SvgPage, ARendererShowsWhatReadersDecode) {
+TEST(SvgPage, ARendererShowsWhatReadersDecode)
+{
     if (std::string(TALLUX_ZBARIMG).empty()) GTEST_SKIP() << "zbarimg is not installed";
     if (run("command -v rsvg-convert").empty()) GTEST_SKIP() << "rsvg-convert is not installed";
     struct Row {
@@ -402,13 +424,15 @@ TEST(SvgPage, ARendererShowsWhatReadersDecode) {
 const Rgb black{0, 0, 0}, whiteRgb{1, 1, 1}, red{1, 0, 0};
 
 // What the writer puts between the drawing group's start and end.
-std::string body(SvgWriter& w) {
+std::string body(SvgWriter& w)
+{
     const std::string all = w.finish();
     const std::size_t from = all.find("\">\n", all.find("<g ")) + 3;
     return all.substr(from, all.rfind("</g>") - from);
 }
 
-TEST(SvgWriter, BoxesOfOneColourShareAPathAndWhiteOnTheBarePageIsLeftOut) {
+TEST(SvgWriter, BoxesOfOneColourShareAPathAndWhiteOnTheBarePageIsLeftOut)
+{
     struct Box {
         double x0, y0, x1, y1;
         Rgb c;
@@ -442,13 +466,13 @@ TEST(SvgWriter, BoxesOfOneColourShareAPathAndWhiteOnTheBarePageIsLeftOut) {
     const cairo_matrix_t identity{1, 0, 0, 1, 0, 0};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SvgWriter w(100, 100, identity);
-        for (const Box& b : rows[i].boxes)
-            w.box(b.x0, b.y0, b.x1, b.y1, b.c);
+        for (const Box& b : rows[i].boxes) w.box(b.x0, b.y0, b.x1, b.y1, b.c);
         EXPECT_EQ(body(w), rows[i].body) << "row " << i;
     }
 }
 
-TEST(SvgWriter, WhiteUnderTextIsKept) {
+TEST(SvgWriter, WhiteUnderTextIsKept)
+{
     const cairo_matrix_t identity{1, 0, 0, 1, 0, 0};
     SvgWriter w(100, 100, identity);
     const std::string tail = svgTextTail({"Sans", "DejaVu Sans", 10, false}, 6, "1");
@@ -459,7 +483,8 @@ TEST(SvgWriter, WhiteUnderTextIsKept) {
                            "<path fill=\"#ffffff\" d=\"M0 12H10V15H0Z\"/>\n");
 }
 
-TEST(SvgWriter, EachPageHasItsOwnSizeAndTransformation) {
+TEST(SvgWriter, EachPageHasItsOwnSizeAndTransformation)
+{
     struct Page {
         double width;
         cairo_matrix_t m;
@@ -481,7 +506,8 @@ TEST(SvgWriter, EachPageHasItsOwnSizeAndTransformation) {
         }
 }
 
-TEST(SvgWriter, NumbersAreShortestRoundTrip) {
+TEST(SvgWriter, NumbersAreShortestRoundTrip)
+{
     const double values[] = {
         /*0*/ 0,
         /*1*/ 7,
@@ -511,7 +537,8 @@ TEST(SvgWriter, NumbersAreShortestRoundTrip) {
     }
 }
 
-TEST(SvgWriter, TextTailsSayFontWidthAndEscapedContent) {
+TEST(SvgWriter, TextTailsSayFontWidthAndEscapedContent)
+{
     struct Row {
         SvgFont font;
         double width;
@@ -556,7 +583,8 @@ TEST(SvgWriter, TextTailsSayFontWidthAndEscapedContent) {
             << "row " << i;
 }
 
-TEST(SvgWriter, TextElementsCarryOnlyWhatTheyShowAsShaped) {
+TEST(SvgWriter, TextElementsCarryOnlyWhatTheyShowAsShaped)
+{
     const std::pair<const char*, bool> rows[] = {
         /*0*/ {"0123", true},
         /*1*/ {"A&B<>", true},
@@ -575,7 +603,8 @@ TEST(SvgWriter, TextElementsCarryOnlyWhatTheyShowAsShaped) {
         EXPECT_EQ(svgTextCarries(rows[i].first), rows[i].second) << "row " << i;
 }
 
-TEST(SvgPage, TextWithAControlCharacterIsWrittenAsItsOutlines) {
+TEST(SvgPage, TextWithAControlCharacterIsWrittenAsItsOutlines)
+{
     PageOptions o = pixels();
     o.width = 200, o.height = 100;
     DrawnRegion region;

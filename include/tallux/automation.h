@@ -14,7 +14,9 @@ namespace tallux {
 class LateBoundTarget : public Target {
 public:
     explicit LateBoundTarget(com::IDispatch& object) noexcept
-        : object_(&object) {}
+        : object_(&object)
+    {
+    }
 
     void FontName(const String& value) override;
     void ForeColor(Long value) override;

@@ -20,13 +20,16 @@ namespace tallux::com {
 using HRESULT = std::int32_t;
 using DISPID = std::int32_t;
 
-constexpr HRESULT hresult(std::uint32_t bits) noexcept {
+constexpr HRESULT hresult(std::uint32_t bits) noexcept
+{
     return static_cast<HRESULT>(bits);
 }
-constexpr bool SUCCEEDED(HRESULT hr) noexcept {
+constexpr bool SUCCEEDED(HRESULT hr) noexcept
+{
     return hr >= 0;
 }
-constexpr bool FAILED(HRESULT hr) noexcept {
+constexpr bool FAILED(HRESULT hr) noexcept
+{
     return hr < 0;
 }
 
@@ -152,30 +155,39 @@ public:
     ComPtr(std::nullptr_t) noexcept {}
     // Takes a new reference.
     explicit ComPtr(T* p) noexcept
-        : p_(p) {
+        : p_(p)
+    {
         if (p_) p_->AddRef();
     }
     ComPtr(const ComPtr& o) noexcept
-        : ComPtr(o.p_) {}
+        : ComPtr(o.p_)
+    {
+    }
     ComPtr(ComPtr&& o) noexcept
-        : p_(std::exchange(o.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr o) noexcept {
+        : p_(std::exchange(o.p_, nullptr))
+    {
+    }
+    ComPtr& operator=(ComPtr o) noexcept
+    {
         std::swap(p_, o.p_);
         return *this;
     }
     ~ComPtr() { reset(); }
 
     // Adopts a reference that the caller already owns.
-    static ComPtr adopt(T* p) noexcept {
+    static ComPtr adopt(T* p) noexcept
+    {
         ComPtr c;
         c.p_ = p;
         return c;
     }
-    void reset() noexcept {
+    void reset() noexcept
+    {
         if (T* p = std::exchange(p_, nullptr)) p->Release();
     }
     // For out-parameters: releases what is held and gives the slot.
-    void** out() noexcept {
+    void** out() noexcept
+    {
         reset();
         return reinterpret_cast<void**>(&p_);
     }

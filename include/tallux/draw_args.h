@@ -39,7 +39,8 @@ struct DrawParams {
     String pRatio = u"3:1";
     Boolean pChk = false;
 
-    DrawArgs args() {
+    DrawArgs args()
+    {
         return {pObject, pX,    pY,         pCode,      pWidth, pHeight, pText,
                 pBold,   pFont, pForeColor, pLineColor, pRatio, pChk};
     }

@@ -30,10 +30,14 @@ std::string_view standardMessage(std::int32_t number) noexcept;
 class RuntimeError : public std::runtime_error {
 public:
     explicit RuntimeError(std::int32_t number)
-        : RuntimeError(number, std::string(standardMessage(number))) {}
+        : RuntimeError(number, std::string(standardMessage(number)))
+    {
+    }
     RuntimeError(std::int32_t number, const std::string& description)
         : std::runtime_error(description)
-        , number_(number) {}
+        , number_(number)
+    {
+    }
 
     std::int32_t number() const noexcept { return number_; }
 

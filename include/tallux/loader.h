@@ -51,7 +51,9 @@ private:
 class Loader {
 public:
     explicit Loader(registry::Registry registry)
-        : registry_(std::move(registry)) {}
+        : registry_(std::move(registry))
+    {
+    }
     // Unloads what can be unloaded; a library with live objects stays loaded.
     ~Loader();
 
@@ -64,7 +66,8 @@ public:
     // how many were unloaded.
     std::size_t freeUnusedLibraries();
 
-    const std::vector<std::unique_ptr<ServerLibrary>>& libraries() const noexcept {
+    const std::vector<std::unique_ptr<ServerLibrary>>& libraries() const noexcept
+    {
         return libraries_;
     }
 

@@ -37,7 +37,8 @@ public:
     double charHeight = 12;
 
     void lack(Member member) { lacking_[index(member)] = true; }
-    void failOn(Member member, int nth, std::int32_t errorNumber) {
+    void failOn(Member member, int nth, std::int32_t errorNumber)
+    {
         failAt_[index(member)] = nth;
         failWith_[index(member)] = errorNumber;
     }

@@ -40,7 +40,9 @@ bool validKey(std::string_view key) noexcept;
 class Registry {
 public:
     explicit Registry(std::filesystem::path file)
-        : file_(std::move(file)) {}
+        : file_(std::move(file))
+    {
+    }
 
     const std::filesystem::path& file() const noexcept { return file_; }
 

@@ -41,7 +41,8 @@ public:
 
     // The control's only property. Any value that fits 16 bits is stored; it
     // is not consulted by any drawing method.
-    tBarcodeType SupBarType() const noexcept {
+    tBarcodeType SupBarType() const noexcept
+    {
         return static_cast<tBarcodeType>(supBarType_.value());
     }
     void SupBarType(std::int32_t value);

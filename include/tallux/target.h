@@ -25,7 +25,8 @@ inline constexpr std::array<std::string_view, 10> memberNames = {
     "FontName", "ForeColor", "FontBold", "FontSize",  "CurrentX",
     "CurrentY", "Line",      "Print",    "TextWidth", "TextHeight"};
 
-constexpr std::string_view memberName(Member m) noexcept {
+constexpr std::string_view memberName(Member m) noexcept
+{
     return memberNames[static_cast<std::size_t>(m)];
 }
 

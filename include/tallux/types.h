@@ -18,7 +18,8 @@ using String = std::u16string; // lengths and positions count UTF-16 units
 
 namespace detail {
 // The 16-bit value of a whole number; Overflow (6) outside -32768..32767.
-constexpr std::int16_t narrowToInteger(std::integral auto value) {
+constexpr std::int16_t narrowToInteger(std::integral auto value)
+{
     if (std::cmp_less(value, -32768) || std::cmp_greater(value, 32767))
         throw RuntimeError(err::Overflow);
     return static_cast<std::int16_t>(value);
@@ -34,7 +35,9 @@ public:
 
     constexpr Integer() noexcept = default;
     constexpr Integer(std::integral auto value)
-        : value_(detail::narrowToInteger(value)) {}
+        : value_(detail::narrowToInteger(value))
+    {
+    }
     // Floats become Integers only through the rounding function CInt.
     Integer(std::floating_point auto) = delete;
 
@@ -42,17 +45,20 @@ public:
     constexpr explicit operator int() const noexcept { return value_; }
 
     // Each operation is one 16-bit instruction and a branch on its overflow flag.
-    friend constexpr Integer operator+(Integer a, Integer b) {
+    friend constexpr Integer operator+(Integer a, Integer b)
+    {
         std::int16_t r = 0;
         if (__builtin_add_overflow(a.value_, b.value_, &r)) throw RuntimeError(err::Overflow);
         return r;
     }
-    friend constexpr Integer operator-(Integer a, Integer b) {
+    friend constexpr Integer operator-(Integer a, Integer b)
+    {
         std::int16_t r = 0;
         if (__builtin_sub_overflow(a.value_, b.value_, &r)) throw RuntimeError(err::Overflow);
         return r;
     }
-    friend constexpr Integer operator*(Integer a, Integer b) {
+    friend constexpr Integer operator*(Integer a, Integer b)
+    {
         std::int16_t r = 0;
         if (__builtin_mul_overflow(a.value_, b.value_, &r)) throw RuntimeError(err::Overflow);
         return r;
@@ -83,9 +89,13 @@ class Boolean {
 public:
     constexpr Boolean() noexcept = default;
     constexpr Boolean(bool value) noexcept
-        : value_(value ? -1 : 0) {}
+        : value_(value ? -1 : 0)
+    {
+    }
     constexpr explicit Boolean(Integer value) noexcept
-        : value_(value.value()) {}
+        : value_(value.value())
+    {
+    }
 
     constexpr std::int16_t value() const noexcept { return value_; }
     constexpr explicit operator bool() const noexcept { return value_ != 0; }
@@ -112,16 +122,24 @@ public:
     constexpr Number() noexcept = default;
     constexpr Number(Integer v) noexcept
         : value_(v.value())
-        , type_(Type::Int16) {}
+        , type_(Type::Int16)
+    {
+    }
     constexpr Number(Long v) noexcept
         : value_(v)
-        , type_(Type::Int32) {}
+        , type_(Type::Int32)
+    {
+    }
     constexpr Number(Single v) noexcept
         : value_(v)
-        , type_(Type::Float32) {}
+        , type_(Type::Float32)
+    {
+    }
     constexpr Number(Double v) noexcept
         : value_(v)
-        , type_(Type::Float64) {}
+        , type_(Type::Float64)
+    {
+    }
 
     constexpr Type type() const noexcept { return type_; }
     constexpr double value() const noexcept { return value_; }
@@ -129,7 +147,8 @@ public:
     friend Number operator+(Number a, Number b);
     friend Number operator-(Number a, Number b);
     friend Number operator/(Number a, Number b);
-    friend constexpr bool operator==(Number a, Number b) noexcept {
+    friend constexpr bool operator==(Number a, Number b) noexcept
+    {
         return a.type_ == b.type_ && a.value_ == b.value_;
     }
 
@@ -141,7 +160,8 @@ private:
 std::string_view typeName(Number::Type type) noexcept;
 
 // The rounding function for a typed number, as for any other float.
-inline Integer CInt(Number n) {
+inline Integer CInt(Number n)
+{
     return CInt(n.value());
 }
 

@@ -56,7 +56,8 @@ public:
 
     // The value when the variant (not a reference) holds exactly this type.
     template <class T>
-    const T* get() const noexcept {
+    const T* get() const noexcept
+    {
         return std::get_if<T>(&value_);
     }
 

@@ -15,7 +15,8 @@ constexpr Long grey = 0x808080;
 
 } // namespace
 
-ComponentVersion componentVersion() noexcept {
+ComponentVersion componentVersion() noexcept
+{
     return {version::major, version::minor, version::revision};
 }
 
@@ -41,20 +42,25 @@ frmAbout::frmAbout(ComponentVersion version)
     , Picture1{{24, 3576, 6765, 915}, buttonFace, true}
     , cmdOK{String(captionSets[english].ok), {5100, 480, 1530, 345}, systemBold}
     , Image1{{120, 120, 480, 480}}
-    , version_(version) {}
+    , version_(version)
+{
+}
 
-void frmAbout::Form_Load(Single screenWidth, Single screenHeight) {
+void frmAbout::Form_Load(Single screenWidth, Single screenHeight)
+{
     Top = (screenHeight - static_cast<Single>(Height)) / 2;
     Left = (screenWidth - static_cast<Single>(Width)) / 2;
 }
 
-void frmAbout::Form_Activate() {
+void frmAbout::Form_Activate()
+{
     lblVersion.Caption = u"Version " + decimalText(version_.Major) + u"." +
                          decimalText(version_.Minor) + u"  (Build " +
                          decimalText(version_.Revision) + u")";
 }
 
-void frmAbout::cmdLang_Click(Integer Index) {
+void frmAbout::cmdLang_Click(Integer Index)
+{
     if (Index != 0 && Index != 1) return;
     const CaptionSet& set = captionSets[static_cast<std::size_t>(Index.value())];
     picLogos[1 - set.logo].Visible = false;
@@ -63,7 +69,8 @@ void frmAbout::cmdLang_Click(Integer Index) {
     Caption = set.dialog;
 }
 
-void frmAbout::cmdOK_Click() {
+void frmAbout::cmdOK_Click()
+{
     Unload();
 }
 

@@ -6,7 +6,8 @@
 
 namespace tallux::com {
 
-std::string statusText(HRESULT hr) {
+std::string statusText(HRESULT hr)
+{
     struct Name {
         HRESULT hr;
         const char* name;
@@ -42,7 +43,8 @@ std::string statusText(HRESULT hr) {
     return buf;
 }
 
-std::string toString(const GUID& g) {
+std::string toString(const GUID& g)
+{
     char buf[40];
     std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1,
                   g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4],
@@ -50,7 +52,8 @@ std::string toString(const GUID& g) {
     return buf;
 }
 
-std::optional<GUID> parseGuid(std::string_view text) noexcept {
+std::optional<GUID> parseGuid(std::string_view text) noexcept
+{
     // {8-4-4-4-12}: 38 characters with the hyphens at fixed places.
     if (text.size() != 38 || text.front() != '{' || text.back() != '}') return std::nullopt;
     std::array<std::uint8_t, 16> bytes{};
@@ -76,12 +79,12 @@ std::optional<GUID> parseGuid(std::string_view text) noexcept {
         static_cast<std::uint32_t>(bytes[0] << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3]);
     g.Data2 = static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]);
     g.Data3 = static_cast<std::uint16_t>(bytes[6] << 8 | bytes[7]);
-    for (std::size_t i = 0; i < 8; ++i)
-        g.Data4[i] = bytes[8 + i];
+    for (std::size_t i = 0; i < 8; ++i) g.Data4[i] = bytes[8 + i];
     return g;
 }
 
-std::int32_t errorNumber(HRESULT hr, const ExcepInfo* excep) noexcept {
+std::int32_t errorNumber(HRESULT hr, const ExcepInfo* excep) noexcept
+{
     if (SUCCEEDED(hr)) return 0;
     if (hr == DISP_E_EXCEPTION && excep != nullptr) {
         if (excep->wCode != 0) return excep->wCode;
@@ -102,7 +105,8 @@ std::int32_t errorNumber(HRESULT hr, const ExcepInfo* excep) noexcept {
 }
 
 void fillExcepInfo(ExcepInfo* excep, std::int32_t number, std::string_view description,
-                   std::u16string_view source) {
+                   std::u16string_view source)
+{
     if (excep == nullptr) return;
     *excep = ExcepInfo{};
     excep->scode =

@@ -10,7 +10,8 @@ using namespace com;
 
 namespace {
 
-bool sameName(std::string_view a, std::u16string_view b) noexcept {
+bool sameName(std::string_view a, std::u16string_view b) noexcept
+{
     const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c + 32 : c; };
     return std::ranges::equal(a, b, [&](char x, char16_t y) {
         return lower(static_cast<char16_t>(static_cast<unsigned char>(x))) == lower(y);
@@ -19,7 +20,8 @@ bool sameName(std::string_view a, std::u16string_view b) noexcept {
 
 } // namespace
 
-Variant LateBoundTarget::invoke(Member member, std::uint16_t flags, std::span<Variant> args) {
+Variant LateBoundTarget::invoke(Member member, std::uint16_t flags, std::span<Variant> args)
+{
     DISPID id = DISPID_UNKNOWN;
     HRESULT hr = object_->GetIDsOfNames(fromUtf8(memberName(member)), &id);
     if (FAILED(hr)) throw RuntimeError(errorNumber(hr));
@@ -41,7 +43,8 @@ Variant LateBoundTarget::invoke(Member member, std::uint16_t flags, std::span<Va
 namespace {
 
 // What a measuring member returned, as a number of its own type.
-Number measured(const Variant& v) {
+Number measured(const Variant& v)
+{
     if (auto n = numberOf(v)) return *n;
     Variant d;
     if (const HRESULT hr =
@@ -53,44 +56,53 @@ Number measured(const Variant& v) {
 
 } // namespace
 
-void LateBoundTarget::FontName(const String& value) {
+void LateBoundTarget::FontName(const String& value)
+{
     Variant v(value);
     invoke(Member::FontName, DISPATCH_PROPERTYPUT, {&v, 1});
 }
-void LateBoundTarget::ForeColor(Long value) {
+void LateBoundTarget::ForeColor(Long value)
+{
     Variant v(value);
     invoke(Member::ForeColor, DISPATCH_PROPERTYPUT, {&v, 1});
 }
-void LateBoundTarget::FontBold(Boolean value) {
+void LateBoundTarget::FontBold(Boolean value)
+{
     Variant v(value);
     invoke(Member::FontBold, DISPATCH_PROPERTYPUT, {&v, 1});
 }
-void LateBoundTarget::FontSize(Integer value) {
+void LateBoundTarget::FontSize(Integer value)
+{
     Variant v(value);
     invoke(Member::FontSize, DISPATCH_PROPERTYPUT, {&v, 1});
 }
-void LateBoundTarget::CurrentX(Number value) {
+void LateBoundTarget::CurrentX(Number value)
+{
     Variant v(value);
     invoke(Member::CurrentX, DISPATCH_PROPERTYPUT, {&v, 1});
 }
-void LateBoundTarget::CurrentY(Single value) {
+void LateBoundTarget::CurrentY(Single value)
+{
     Variant v(value);
     invoke(Member::CurrentY, DISPATCH_PROPERTYPUT, {&v, 1});
 }
-void LateBoundTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2,
-                           Long color) {
+void LateBoundTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color)
+{
     Variant args[] = {flags, x1, y1, x2, y2, color};
     invoke(Member::Line, DISPATCH_METHOD, args);
 }
-void LateBoundTarget::Print(const String& s) {
+void LateBoundTarget::Print(const String& s)
+{
     Variant v(s);
     invoke(Member::Print, DISPATCH_METHOD, {&v, 1});
 }
-Number LateBoundTarget::TextWidth(const String& s) {
+Number LateBoundTarget::TextWidth(const String& s)
+{
     Variant v(s);
     return measured(invoke(Member::TextWidth, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {&v, 1}));
 }
-Number LateBoundTarget::TextHeight(const String& s) {
+Number LateBoundTarget::TextHeight(const String& s)
+{
     Variant v(s);
     return measured(invoke(Member::TextHeight, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {&v, 1}));
 }
@@ -107,16 +119,20 @@ class TargetObject final : public Object<IDispatch> {
 public:
     TargetObject(Target& target, std::bitset<memberNames.size()> offered)
         : target_(target)
-        , offered_(offered) {}
+        , offered_(offered)
+    {
+    }
 
-    HRESULT QueryInterface(const GUID& iid, void** object) override {
+    HRESULT QueryInterface(const GUID& iid, void** object) override
+    {
         if (object == nullptr) return E_POINTER;
         *object = nullptr;
         if (iid == IID_IUnknown || iid == IID_IDispatch) return offer(object);
         return E_NOINTERFACE;
     }
 
-    HRESULT GetIDsOfNames(std::u16string_view name, DISPID* id) override {
+    HRESULT GetIDsOfNames(std::u16string_view name, DISPID* id) override
+    {
         if (id == nullptr) return E_POINTER;
         for (std::size_t i = 0; i < memberNames.size(); ++i)
             if (offered_[i] && sameName(memberNames[i], name)) {
@@ -128,7 +144,8 @@ public:
     }
 
     HRESULT Invoke(DISPID id, std::uint16_t flags, DispParams& params, Variant* result,
-                   ExcepInfo* excep, std::uint32_t* argErr) override {
+                   ExcepInfo* excep, std::uint32_t* argErr) override
+    {
         if (id < 1 || id > static_cast<DISPID>(memberNames.size()) ||
             !offered_[static_cast<std::size_t>(id - 1)])
             return DISP_E_MEMBERNOTFOUND;
@@ -154,60 +171,51 @@ public:
     }
 
 private:
-    static Variant coerced(std::span<Variant> args, std::uint32_t i, VarType vt) {
+    static Variant coerced(std::span<Variant> args, std::uint32_t i, VarType vt)
+    {
         Variant v;
         if (const HRESULT hr = changeType(v, args[i], vt); FAILED(hr)) throw BadArgument{hr, i};
         return v;
     }
-    static String text(std::span<Variant> a, std::uint32_t i) {
+    static String text(std::span<Variant> a, std::uint32_t i)
+    {
         return *coerced(a, i, VT_BSTR).get<String>();
     }
-    static Integer integer(std::span<Variant> a, std::uint32_t i) {
+    static Integer integer(std::span<Variant> a, std::uint32_t i)
+    {
         return *coerced(a, i, VT_I2).get<Integer>();
     }
-    static Long long32(std::span<Variant> a, std::uint32_t i) {
+    static Long long32(std::span<Variant> a, std::uint32_t i)
+    {
         return *coerced(a, i, VT_I4).get<Long>();
     }
-    static Single single(std::span<Variant> a, std::uint32_t i) {
+    static Single single(std::span<Variant> a, std::uint32_t i)
+    {
         return *coerced(a, i, VT_R4).get<Single>();
     }
     // CurrentX takes any number as it comes; other values as a Double.
-    static Number number(std::span<Variant> a, std::uint32_t i) {
+    static Number number(std::span<Variant> a, std::uint32_t i)
+    {
         if (auto n = numberOf(a[i].deref())) return *n;
         return Number(*coerced(a, i, VT_R8).get<Double>());
     }
 
-    Variant call(Member m, std::span<Variant> a) {
+    Variant call(Member m, std::span<Variant> a)
+    {
         switch (m) {
-        case Member::FontName:
-            target_.FontName(text(a, 0));
-            break;
-        case Member::ForeColor:
-            target_.ForeColor(long32(a, 0));
-            break;
-        case Member::FontBold:
-            target_.FontBold(*coerced(a, 0, VT_BOOL).get<Boolean>());
-            break;
-        case Member::FontSize:
-            target_.FontSize(integer(a, 0));
-            break;
-        case Member::CurrentX:
-            target_.CurrentX(number(a, 0));
-            break;
-        case Member::CurrentY:
-            target_.CurrentY(single(a, 0));
-            break;
+        case Member::FontName: target_.FontName(text(a, 0)); break;
+        case Member::ForeColor: target_.ForeColor(long32(a, 0)); break;
+        case Member::FontBold: target_.FontBold(*coerced(a, 0, VT_BOOL).get<Boolean>()); break;
+        case Member::FontSize: target_.FontSize(integer(a, 0)); break;
+        case Member::CurrentX: target_.CurrentX(number(a, 0)); break;
+        case Member::CurrentY: target_.CurrentY(single(a, 0)); break;
         case Member::Line:
             target_.Line(integer(a, 0), integer(a, 1), single(a, 2), integer(a, 3), single(a, 4),
                          long32(a, 5));
             break;
-        case Member::Print:
-            target_.Print(text(a, 0));
-            break;
-        case Member::TextWidth:
-            return Variant(target_.TextWidth(text(a, 0)));
-        case Member::TextHeight:
-            return Variant(target_.TextHeight(text(a, 0)));
+        case Member::Print: target_.Print(text(a, 0)); break;
+        case Member::TextWidth: return Variant(target_.TextWidth(text(a, 0)));
+        case Member::TextHeight: return Variant(target_.TextHeight(text(a, 0)));
         }
         return Variant();
     }
@@ -218,7 +226,8 @@ private:
 
 } // namespace
 
-ComPtr<IDispatch> makeTargetObject(Target& target, std::bitset<memberNames.size()> offered) {
+ComPtr<IDispatch> makeTargetObject(Target& target, std::bitset<memberNames.size()> offered)
+{
     return ComPtr<IDispatch>::adopt(new TargetObject(target, offered));
 }
 

@@ -9,7 +9,8 @@ namespace tallux::loader {
 using namespace com;
 
 ServerLibrary::ServerLibrary(const std::string& path)
-    : path_(path) {
+    : path_(path)
+{
     handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {
         const char* why = ::dlerror();
@@ -29,39 +30,46 @@ ServerLibrary::ServerLibrary(const std::string& path)
     unregisterServer_ = reinterpret_cast<NoArguments>(entry("DllUnregisterServer"));
 }
 
-ServerLibrary::~ServerLibrary() {
+ServerLibrary::~ServerLibrary()
+{
     ::dlclose(handle_);
 }
 
-HRESULT ServerLibrary::getClassObject(const GUID& clsid, const GUID& iid, void** object) const {
+HRESULT ServerLibrary::getClassObject(const GUID& clsid, const GUID& iid, void** object) const
+{
     return getClassObject_(&clsid, &iid, object);
 }
-HRESULT ServerLibrary::canUnloadNow() const {
+HRESULT ServerLibrary::canUnloadNow() const
+{
     return canUnloadNow_();
 }
-HRESULT ServerLibrary::registerServer() const {
+HRESULT ServerLibrary::registerServer() const
+{
     return registerServer_();
 }
-HRESULT ServerLibrary::unregisterServer() const {
+HRESULT ServerLibrary::unregisterServer() const
+{
     return unregisterServer_();
 }
 
-Loader::~Loader() {
+Loader::~Loader()
+{
     freeUnusedLibraries();
     // What is still in use stays mapped: unloading it would pull the code
     // from under live objects.
-    for (auto& library : libraries_)
-        (void)library.release();
+    for (auto& library : libraries_) (void)library.release();
 }
 
-ServerLibrary& Loader::load(const std::string& path) {
+ServerLibrary& Loader::load(const std::string& path)
+{
     for (auto& library : libraries_)
         if (library->path() == path) return *library;
     libraries_.push_back(std::make_unique<ServerLibrary>(path));
     return *libraries_.back();
 }
 
-ComPtr<IDispatch> Loader::create(std::string_view classIdOrName) {
+ComPtr<IDispatch> Loader::create(std::string_view classIdOrName)
+{
     const registry::Entries entries = registry_.read();
     const auto value = [&](const std::string& key) -> std::optional<std::string> {
         const auto it = entries.find(key);
@@ -94,7 +102,8 @@ ComPtr<IDispatch> Loader::create(std::string_view classIdOrName) {
     return object;
 }
 
-std::size_t Loader::freeUnusedLibraries() {
+std::size_t Loader::freeUnusedLibraries()
+{
     return std::erase_if(libraries_, [](const std::unique_ptr<ServerLibrary>& library) {
         return library->canUnloadNow() == S_OK;
     });

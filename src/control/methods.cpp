@@ -6,7 +6,8 @@
 namespace tallux {
 
 namespace {
-bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept {
+bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept
+{
     return std::ranges::equal(a, b, [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) ==
                std::tolower(static_cast<unsigned char>(y));
@@ -14,7 +15,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept {
 }
 } // namespace
 
-std::optional<MethodInfo> findMethod(std::string_view nameOrAlias) noexcept {
+std::optional<MethodInfo> findMethod(std::string_view nameOrAlias) noexcept
+{
     for (const MethodInfo& m : drawingMethods)
         if (equalsIgnoringCase(m.name, nameOrAlias) || equalsIgnoringCase(m.alias, nameOrAlias))
             return m;

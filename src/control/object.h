@@ -14,7 +14,8 @@ template <class Interface>
 class Object : public Interface {
 public:
     std::uint32_t AddRef() override { return ++refs_; }
-    std::uint32_t Release() override {
+    std::uint32_t Release() override
+    {
         const std::uint32_t left = --refs_;
         if (left == 0) delete this;
         return left;
@@ -25,7 +26,8 @@ protected:
     ~Object() override = default;
 
     // Hands out this object for an interface it offers.
-    HRESULT offer(void** object) {
+    HRESULT offer(void** object)
+    {
         AddRef();
         *object = static_cast<Interface*>(this);
         return S_OK;
@@ -37,7 +39,8 @@ private:
 
 // The failure an exception that escaped a member stands for.
 template <class Call>
-HRESULT guarded(Call&& call) noexcept {
+HRESULT guarded(Call&& call) noexcept
+{
     try {
         return call();
     } catch (const std::bad_alloc&) {

@@ -4,7 +4,8 @@
 
 namespace tallux::registration {
 
-registry::Entries entries(const std::filesystem::path& library) {
+registry::Entries entries(const std::filesystem::path& library)
+{
     const typelib::Library& lib = typelib::talluxLibrary();
     const std::string clsid = "CLSID\\" + com::toString(typelib::CLSID_Tallux);
     const std::string libid = com::toString(lib.guid);
@@ -39,17 +40,17 @@ registry::Entries entries(const std::filesystem::path& library) {
     return e;
 }
 
-void registerServer(const registry::Registry& r, const std::filesystem::path& library) {
+void registerServer(const registry::Registry& r, const std::filesystem::path& library)
+{
     r.update([&](registry::Entries& all) {
-        for (auto& [key, value] : entries(library))
-            all.insert_or_assign(key, value);
+        for (auto& [key, value] : entries(library)) all.insert_or_assign(key, value);
     });
 }
 
-void unregisterServer(const registry::Registry& r) {
+void unregisterServer(const registry::Registry& r)
+{
     r.update([](registry::Entries& all) {
-        for (const auto& entry : entries({}))
-            all.erase(entry.first);
+        for (const auto& entry : entries({})) all.erase(entry.first);
     });
 }
 

@@ -15,15 +15,18 @@ namespace {
 
 constexpr std::string_view header = "tallux-registry 1";
 
-char lower(char c) noexcept {
+char lower(char c) noexcept
+{
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
 }
 
-std::string failure(const std::string& what, const std::filesystem::path& file) {
+std::string failure(const std::string& what, const std::filesystem::path& file)
+{
     return what + " '" + file.string() + "': " + std::strerror(errno);
 }
 
-std::string escape(std::string_view value) {
+std::string escape(std::string_view value)
+{
     static constexpr char hex[] = "0123456789ABCDEF";
     std::string s;
     for (char c : value) {
@@ -44,7 +47,8 @@ std::string escape(std::string_view value) {
     return s;
 }
 
-std::optional<std::string> unescape(std::string_view text) {
+std::optional<std::string> unescape(std::string_view text)
+{
     std::string s;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto u = static_cast<unsigned char>(text[i]);
@@ -55,18 +59,10 @@ std::optional<std::string> unescape(std::string_view text) {
         }
         if (++i == text.size()) return std::nullopt;
         switch (text[i]) {
-        case '\\':
-            s += '\\';
-            break;
-        case 't':
-            s += '\t';
-            break;
-        case 'n':
-            s += '\n';
-            break;
-        case 'r':
-            s += '\r';
-            break;
+        case '\\': s += '\\'; break;
+        case 't': s += '\t'; break;
+        case 'n': s += '\n'; break;
+        case 'r': s += '\r'; break;
         case 'x': {
             if (i + 2 >= text.size()) return std::nullopt;
             unsigned value = 0;
@@ -82,8 +78,7 @@ std::optional<std::string> unescape(std::string_view text) {
             s += static_cast<char>(value);
             break;
         }
-        default:
-            return std::nullopt;
+        default: return std::nullopt;
         }
     }
     return s;
@@ -91,7 +86,8 @@ std::optional<std::string> unescape(std::string_view text) {
 
 // Writes the whole file or nothing: a temporary file beside it, synced, then
 // renamed over it.
-void replaceFile(const std::filesystem::path& file, const std::string& bytes) {
+void replaceFile(const std::filesystem::path& file, const std::string& bytes)
+{
     std::string temp = file.string() + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) throw RegistryError(failure("cannot write", file));
@@ -125,7 +121,8 @@ void replaceFile(const std::filesystem::path& file, const std::string& bytes) {
 // An exclusive lock on "<file>.lock", held while it lives.
 class FileLock {
 public:
-    explicit FileLock(const std::filesystem::path& file) {
+    explicit FileLock(const std::filesystem::path& file)
+    {
         const std::string path = file.string() + ".lock";
         fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd_ < 0) throw RegistryError(failure("cannot lock", file));
@@ -146,11 +143,13 @@ private:
 
 } // namespace
 
-bool KeyLess::operator()(std::string_view a, std::string_view b) const noexcept {
+bool KeyLess::operator()(std::string_view a, std::string_view b) const noexcept
+{
     return std::ranges::lexicographical_compare(a, b, {}, lower, lower);
 }
 
-std::filesystem::path defaultFile() {
+std::filesystem::path defaultFile()
+{
     const auto set = [](const char* name) -> const char* {
         const char* v = std::getenv(name);
         return v != nullptr && *v != '\0' ? v : nullptr;
@@ -163,7 +162,8 @@ std::filesystem::path defaultFile() {
     throw RegistryError("no place for the registry: set TALLUX_REGISTRY, XDG_DATA_HOME or HOME");
 }
 
-bool validKey(std::string_view key) noexcept {
+bool validKey(std::string_view key) noexcept
+{
     if (key.empty() || key.front() == '\\' || key.back() == '\\' ||
         key.find("\\\\") != std::string_view::npos)
         return false;
@@ -173,15 +173,16 @@ bool validKey(std::string_view key) noexcept {
     });
 }
 
-std::string format(const Entries& entries) {
+std::string format(const Entries& entries)
+{
     std::string text(header);
     text += '\n';
-    for (const auto& [key, value] : entries)
-        text += key + '\t' + escape(value) + '\n';
+    for (const auto& [key, value] : entries) text += key + '\t' + escape(value) + '\n';
     return text;
 }
 
-Entries parse(std::string_view text, const std::string& fileName) {
+Entries parse(std::string_view text, const std::string& fileName)
+{
     const auto corrupt = [&](std::size_t line, const std::string& why) {
         return RegistryError("registry file '" + fileName + "' is corrupt at line " +
                              std::to_string(line) + ": " + why);
@@ -211,7 +212,8 @@ Entries parse(std::string_view text, const std::string& fileName) {
     return entries;
 }
 
-Entries Registry::read() const {
+Entries Registry::read() const
+{
     const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) return {};
@@ -234,14 +236,16 @@ Entries Registry::read() const {
     return parse(text, file_.string());
 }
 
-std::optional<std::string> Registry::value(std::string_view key) const {
+std::optional<std::string> Registry::value(std::string_view key) const
+{
     const Entries entries = read();
     const auto it = entries.find(key);
     if (it == entries.end()) return std::nullopt;
     return it->second;
 }
 
-void Registry::update(const std::function<void(Entries&)>& change) const {
+void Registry::update(const std::function<void(Entries&)>& change) const
+{
     std::error_code ec;
     if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
     if (ec)

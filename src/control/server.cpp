@@ -16,16 +16,20 @@ std::atomic<long> liveObjects{0};
 std::atomic<long> locks{0};
 } // namespace
 
-void objectCreated() noexcept {
+void objectCreated() noexcept
+{
     ++liveObjects;
 }
-void objectDestroyed() noexcept {
+void objectDestroyed() noexcept
+{
     --liveObjects;
 }
-void lock(bool lock) noexcept {
+void lock(bool lock) noexcept
+{
     lock ? ++locks : --locks;
 }
-bool inUse() noexcept {
+bool inUse() noexcept
+{
     return liveObjects > 0 || locks > 0;
 }
 
@@ -41,21 +45,24 @@ class TalluxFactory final : public Object<IClassFactory> {
 public:
     TalluxFactory() { server::objectCreated(); }
 
-    HRESULT QueryInterface(const GUID& iid, void** object) override {
+    HRESULT QueryInterface(const GUID& iid, void** object) override
+    {
         if (object == nullptr) return E_POINTER;
         *object = nullptr;
         if (iid == IID_IUnknown || iid == IID_IClassFactory) return offer(object);
         return E_NOINTERFACE;
     }
 
-    HRESULT CreateInstance(IUnknown* outer, const GUID& iid, void** object) override {
+    HRESULT CreateInstance(IUnknown* outer, const GUID& iid, void** object) override
+    {
         if (object == nullptr) return E_POINTER;
         *object = nullptr;
         if (outer != nullptr) return CLASS_E_NOAGGREGATION;
         return guarded([&] { return makeTalluxObject()->QueryInterface(iid, object); });
     }
 
-    HRESULT LockServer(bool lock) override {
+    HRESULT LockServer(bool lock) override
+    {
         server::lock(lock);
         return S_OK;
     }
@@ -66,7 +73,8 @@ private:
 
 // The path of the library that holds this code, made absolute without
 // resolving links, so that a registration survives an update behind a link.
-std::filesystem::path thisLibrary() {
+std::filesystem::path thisLibrary()
+{
     Dl_info info{};
     if (::dladdr(reinterpret_cast<void*>(&DllRegisterServer), &info) == 0 ||
         info.dli_fname == nullptr)
@@ -80,7 +88,8 @@ std::filesystem::path thisLibrary() {
 
 using namespace tallux::com;
 
-extern "C" HRESULT DllGetClassObject(const GUID* clsid, const GUID* iid, void** object) {
+extern "C" HRESULT DllGetClassObject(const GUID* clsid, const GUID* iid, void** object)
+{
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
     if (clsid == nullptr || iid == nullptr) return E_INVALIDARG;
@@ -91,11 +100,13 @@ extern "C" HRESULT DllGetClassObject(const GUID* clsid, const GUID* iid, void** 
     });
 }
 
-extern "C" HRESULT DllCanUnloadNow() {
+extern "C" HRESULT DllCanUnloadNow()
+{
     return tallux::server::inUse() ? S_FALSE : S_OK;
 }
 
-extern "C" HRESULT DllRegisterServer() {
+extern "C" HRESULT DllRegisterServer()
+{
     try {
         tallux::registration::registerServer(
             tallux::registry::Registry(tallux::registry::defaultFile()), tallux::thisLibrary());
@@ -105,7 +116,8 @@ extern "C" HRESULT DllRegisterServer() {
     }
 }
 
-extern "C" HRESULT DllUnregisterServer() {
+extern "C" HRESULT DllUnregisterServer()
+{
     try {
         tallux::registration::unregisterServer(
             tallux::registry::Registry(tallux::registry::defaultFile()));

@@ -20,7 +20,8 @@ class TalluxObject final : public Object<IDispatch> {
 public:
     TalluxObject() { server::objectCreated(); }
 
-    HRESULT QueryInterface(const GUID& iid, void** object) override {
+    HRESULT QueryInterface(const GUID& iid, void** object) override
+    {
         if (object == nullptr) return E_POINTER;
         *object = nullptr;
         if (iid == IID_IUnknown || iid == IID_IDispatch || iid == typelib::IID__Tallux)
@@ -28,7 +29,8 @@ public:
         return E_NOINTERFACE;
     }
 
-    HRESULT GetIDsOfNames(std::u16string_view name, DISPID* id) override {
+    HRESULT GetIDsOfNames(std::u16string_view name, DISPID* id) override
+    {
         if (id == nullptr) return E_POINTER;
         const auto found = typelib::findId(name);
         *id = found.value_or(DISPID_UNKNOWN);
@@ -36,7 +38,8 @@ public:
     }
 
     HRESULT Invoke(DISPID id, std::uint16_t flags, DispParams& params, Variant* result,
-                   ExcepInfo* excep, std::uint32_t* argErr) override {
+                   ExcepInfo* excep, std::uint32_t* argErr) override
+    {
         const FuncDesc* f = typelib::findFunction(id, flags);
         if (f == nullptr) return DISP_E_MEMBERNOTFOUND;
         if (params.args.size() != f->params.size()) return DISP_E_BADPARAMCOUNT;
@@ -64,7 +67,8 @@ public:
 private:
     ~TalluxObject() override { server::objectDestroyed(); }
 
-    Variant call(const FuncDesc& f, std::span<Variant> typed, std::span<Variant> args) {
+    Variant call(const FuncDesc& f, std::span<Variant> typed, std::span<Variant> args)
+    {
         if (f.method != nullptr) return draw(*f.method, typed, args);
         if (f.memid == DISPID_ABOUTBOX) {
             control_.ShowAboutBox();
@@ -77,7 +81,8 @@ private:
         return Variant(static_cast<Long>(control_.SupBarType()));
     }
 
-    Variant draw(const MethodInfo& method, std::span<Variant> typed, std::span<Variant> args) {
+    Variant draw(const MethodInfo& method, std::span<Variant> typed, std::span<Variant> args)
+    {
         const ComPtr<IDispatch> object = *typed[0].get<ComPtr<IDispatch>>();
         std::optional<LateBoundTarget> target;
         if (object) target.emplace(*object.get());
@@ -114,7 +119,8 @@ private:
     // declared type; the caller's other variants keep their own type. A NaN
     // that comes back as it went in is unchanged, though it equals nothing.
     static void writeBack(const DrawParams& p, std::span<const Variant> typed,
-                          std::span<Variant> args) {
+                          std::span<Variant> args)
+    {
         const Variant after[] = {typed[0],     p.pX,     p.pY,    p.pCode, p.pWidth,
                                  p.pHeight,    p.pText,  p.pBold, p.pFont, p.pForeColor,
                                  p.pLineColor, p.pRatio, p.pChk};
@@ -132,7 +138,8 @@ private:
 
 } // namespace
 
-ComPtr<IDispatch> makeTalluxObject() {
+ComPtr<IDispatch> makeTalluxObject()
+{
     return ComPtr<IDispatch>::adopt(new TalluxObject);
 }
 

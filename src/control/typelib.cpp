@@ -35,8 +35,7 @@ constexpr std::string_view supBarTypeHelp = "BarCode Type Support ";
 // drawing methods in the order of their dispatch ids.
 constexpr std::array<FuncDesc, 18> talluxMembers = [] {
     std::array<const MethodInfo*, drawingMethods.size()> methods{};
-    for (std::size_t i = 0; i < methods.size(); ++i)
-        methods[i] = &drawingMethods[i];
+    for (std::size_t i = 0; i < methods.size(); ++i) methods[i] = &drawingMethods[i];
     std::ranges::sort(methods, {}, [](const MethodInfo* m) { return m->dispid; });
 
     std::array<FuncDesc, 18> f{};
@@ -100,47 +99,51 @@ static_assert(std::size(types) == 4);
 constexpr Library library{
     "TALLUXLIB", LIBID_TALLUXLIB, 1, 0, 1033, "Tallux linear barcode drawing component", types};
 
-constexpr char16_t lower(char16_t c) noexcept {
+constexpr char16_t lower(char16_t c) noexcept
+{
     return c >= u'A' && c <= u'Z' ? c + 32 : c;
 }
 
-bool sameName(std::string_view a, std::u16string_view b) noexcept {
+bool sameName(std::string_view a, std::u16string_view b) noexcept
+{
     return std::ranges::equal(a, b, [](char x, char16_t y) {
         return lower(static_cast<char16_t>(static_cast<unsigned char>(x))) == lower(y);
     });
 }
 
-bool answers(InvokeKind kind, std::uint16_t flags) noexcept {
+bool answers(InvokeKind kind, std::uint16_t flags) noexcept
+{
     switch (kind) {
-    case InvokeKind::Func:
-        return (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0;
-    case InvokeKind::PropertyGet:
-        return (flags & DISPATCH_PROPERTYGET) != 0;
-    case InvokeKind::PropertyPut:
-        return (flags & DISPATCH_PROPERTYPUT) != 0;
+    case InvokeKind::Func: return (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0;
+    case InvokeKind::PropertyGet: return (flags & DISPATCH_PROPERTYGET) != 0;
+    case InvokeKind::PropertyPut: return (flags & DISPATCH_PROPERTYPUT) != 0;
     }
     return false;
 }
 
 } // namespace
 
-const Library& talluxLibrary() noexcept {
+const Library& talluxLibrary() noexcept
+{
     return library;
 }
 
-const TypeDesc* findType(std::string_view name) noexcept {
+const TypeDesc* findType(std::string_view name) noexcept
+{
     for (const TypeDesc& t : types)
         if (t.name == name) return &t;
     return nullptr;
 }
 
-const FuncDesc* findFunction(DISPID id, std::uint16_t flags) noexcept {
+const FuncDesc* findFunction(DISPID id, std::uint16_t flags) noexcept
+{
     for (const FuncDesc& f : talluxMembers)
         if (f.memid == id && answers(f.invkind, flags)) return &f;
     return nullptr;
 }
 
-std::optional<DISPID> findId(std::u16string_view name) noexcept {
+std::optional<DISPID> findId(std::u16string_view name) noexcept
+{
     for (const FuncDesc& f : talluxMembers)
         if (sameName(f.name, name)) return f.memid;
     return std::nullopt;

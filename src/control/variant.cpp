@@ -13,44 +13,58 @@ namespace tallux::com {
 
 Variant::Variant() noexcept = default;
 Variant::Variant(Integer v) noexcept
-    : value_(v) {}
+    : value_(v)
+{
+}
 Variant::Variant(Long v) noexcept
-    : value_(v) {}
+    : value_(v)
+{
+}
 Variant::Variant(Single v) noexcept
-    : value_(v) {}
+    : value_(v)
+{
+}
 Variant::Variant(Double v) noexcept
-    : value_(v) {}
+    : value_(v)
+{
+}
 Variant::Variant(String v) noexcept
-    : value_(std::move(v)) {}
+    : value_(std::move(v))
+{
+}
 Variant::Variant(const char16_t* v)
-    : value_(String(v)) {}
+    : value_(String(v))
+{
+}
 Variant::Variant(Boolean v) noexcept
-    : value_(v) {}
+    : value_(v)
+{
+}
 Variant::Variant(bool v) noexcept
-    : value_(Boolean(v)) {}
+    : value_(Boolean(v))
+{
+}
 Variant::Variant(IDispatch* object) noexcept
-    : value_(ComPtr<IDispatch>(object)) {}
+    : value_(ComPtr<IDispatch>(object))
+{
+}
 Variant::Variant(ComPtr<IDispatch> object) noexcept
-    : value_(std::move(object)) {}
+    : value_(std::move(object))
+{
+}
 
-Variant::Variant(Number n) noexcept {
+Variant::Variant(Number n) noexcept
+{
     switch (n.type()) {
-    case Number::Type::Int16:
-        value_ = Integer(static_cast<std::int16_t>(n.value()));
-        break;
-    case Number::Type::Int32:
-        value_ = static_cast<Long>(n.value());
-        break;
-    case Number::Type::Float32:
-        value_ = static_cast<Single>(n.value());
-        break;
-    case Number::Type::Float64:
-        value_ = n.value();
-        break;
+    case Number::Type::Int16: value_ = Integer(static_cast<std::int16_t>(n.value())); break;
+    case Number::Type::Int32: value_ = static_cast<Long>(n.value()); break;
+    case Number::Type::Float32: value_ = static_cast<Single>(n.value()); break;
+    case Number::Type::Float64: value_ = n.value(); break;
     }
 }
 
-Variant Variant::byRef(Variant& target) noexcept {
+Variant Variant::byRef(Variant& target) noexcept
+{
     Variant v;
     v.value_ = &target.deref();
     return v;
@@ -62,7 +76,8 @@ Variant& Variant::operator=(const Variant&) = default;
 Variant& Variant::operator=(Variant&&) noexcept = default;
 Variant::~Variant() = default;
 
-VarType Variant::vt() const noexcept {
+VarType Variant::vt() const noexcept
+{
     static constexpr VarType types[] = {
         VT_EMPTY, VT_I2,       VT_I4,
         VT_R4,    VT_R8,       VT_BSTR,
@@ -71,21 +86,25 @@ VarType Variant::vt() const noexcept {
     return types[value_.index()];
 }
 
-Variant& Variant::deref() noexcept {
+Variant& Variant::deref() noexcept
+{
     Variant* const* ref = std::get_if<Variant*>(&value_);
     return ref ? **ref : *this;
 }
 
-const Variant& Variant::deref() const noexcept {
+const Variant& Variant::deref() const noexcept
+{
     Variant* const* ref = std::get_if<Variant*>(&value_);
     return ref ? **ref : *this;
 }
 
-bool operator==(const Variant& a, const Variant& b) noexcept {
+bool operator==(const Variant& a, const Variant& b) noexcept
+{
     return a.value_ == b.value_;
 }
 
-std::optional<Number> numberOf(const Variant& v) noexcept {
+std::optional<Number> numberOf(const Variant& v) noexcept
+{
     if (auto i = v.get<Integer>()) return Number(*i);
     if (auto l = v.get<Long>()) return Number(*l);
     if (auto s = v.get<Single>()) return Number(*s);
@@ -95,7 +114,8 @@ std::optional<Number> numberOf(const Variant& v) noexcept {
 
 namespace {
 
-bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) noexcept {
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) noexcept
+{
     return std::ranges::equal(a, b, [](char16_t x, char16_t y) {
         const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c + 32 : c; };
         return lower(x) == lower(y);
@@ -104,7 +124,8 @@ bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) noexcept {
 
 // A text that is wholly a decimal number: blanks around it, an optional sign,
 // digits with an optional decimal point, an optional exponent.
-std::optional<double> numberFromText(std::u16string_view text) {
+std::optional<double> numberFromText(std::u16string_view text)
+{
     const String trimmed = trimBlanks(text);
     std::string s = toUtf8(trimmed);
     std::size_t start = 0;
@@ -125,7 +146,8 @@ std::optional<double> numberFromText(std::u16string_view text) {
 }
 
 // The value as a double for a numeric conversion, or the failure.
-HRESULT numericValue(const Variant& v, double& out) {
+HRESULT numericValue(const Variant& v, double& out)
+{
     if (v.vt() == VT_EMPTY) return out = 0, S_OK;
     if (auto n = numberOf(v)) return out = n->value(), S_OK;
     if (auto b = v.get<Boolean>()) return out = b->value(), S_OK;
@@ -139,14 +161,16 @@ HRESULT numericValue(const Variant& v, double& out) {
 }
 
 // Rounds half to even into [lo, hi], or reports an overflow.
-HRESULT whole(double d, double lo, double hi, double& out) {
+HRESULT whole(double d, double lo, double hi, double& out)
+{
     const double r = std::nearbyint(d);
     if (!(r >= lo && r <= hi)) return DISP_E_OVERFLOW;
     out = r;
     return S_OK;
 }
 
-HRESULT toText(const Variant& v, String& out) {
+HRESULT toText(const Variant& v, String& out)
+{
     if (v.vt() == VT_EMPTY) return out.clear(), S_OK;
     if (auto s = v.get<String>()) return out = *s, S_OK;
     if (auto b = v.get<Boolean>()) return out = *b ? u"True" : u"False", S_OK;
@@ -154,7 +178,8 @@ HRESULT toText(const Variant& v, String& out) {
     return DISP_E_TYPEMISMATCH;
 }
 
-HRESULT toBoolean(const Variant& v, Boolean& out) {
+HRESULT toBoolean(const Variant& v, Boolean& out)
+{
     if (auto s = v.get<String>()) {
         const String t = trimBlanks(*s);
         if (equalsIgnoringCase(t, u"True")) return out = true, S_OK;
@@ -169,7 +194,8 @@ HRESULT toBoolean(const Variant& v, Boolean& out) {
 
 } // namespace
 
-HRESULT changeType(Variant& dest, const Variant& src, VarType vt) {
+HRESULT changeType(Variant& dest, const Variant& src, VarType vt)
+{
     const Variant& v = src.deref();
     double d = 0;
     HRESULT hr = S_OK;
@@ -213,12 +239,12 @@ HRESULT changeType(Variant& dest, const Variant& src, VarType vt) {
         if (v.vt() != VT_DISPATCH) return DISP_E_TYPEMISMATCH;
         dest = Variant(*v.get<ComPtr<IDispatch>>());
         return S_OK;
-    default:
-        return DISP_E_BADVARTYPE;
+    default: return DISP_E_BADVARTYPE;
     }
 }
 
-std::string describe(const Variant& v) {
+std::string describe(const Variant& v)
+{
     if (v.isByRef()) return "ByRef " + describe(v.deref());
     if (auto n = numberOf(v)) return std::string(typeName(n->type())) + " " + numberText(*n);
     if (auto s = v.get<String>()) return "String \"" + toUtf8(*s) + "\"";

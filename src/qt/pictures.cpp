@@ -13,7 +13,8 @@ namespace {
 
 constexpr QRgb navy = qRgb(0, 0, 128);
 
-QImage drawIcon() {
+QImage drawIcon()
+{
     QImage icon(32, 32, QImage::Format_RGB888);
     icon.fill(Qt::white);
     QPainter p(&icon);
@@ -31,7 +32,8 @@ QImage drawIcon() {
     return icon.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
 }
 
-QImage drawLogo(std::size_t language) {
+QImage drawLogo(std::size_t language)
+{
     QImage logo(about::logoPixelWidth, about::logoPixelHeight, QImage::Format_RGB888);
     logo.fill(Qt::white);
     QPainter p(&logo);
@@ -64,12 +66,14 @@ QImage drawLogo(std::size_t language) {
 
 } // namespace
 
-const QImage& controlIcon() {
+const QImage& controlIcon()
+{
     static const QImage icon = drawIcon();
     return icon;
 }
 
-const QImage& aboutLogo(std::size_t language) {
+const QImage& aboutLogo(std::size_t language)
+{
     static const std::array<QImage, 2> logos = {drawLogo(about::english), drawLogo(about::chinese)};
     return logos.at(language);
 }

@@ -15,7 +15,8 @@ Integer errorResult(const RuntimeError& error);
 // run-time error from here on ends it and becomes its result; nothing drawn
 // before is undone.
 template <class Draw>
-Integer trapped(Draw&& draw) {
+Integer trapped(Draw&& draw)
+{
     try {
         draw();
         return 0;
@@ -33,7 +34,9 @@ Single checkedSingle(double value);
 class Drawing {
 public:
     explicit Drawing(const DrawArgs& args) noexcept
-        : a(args) {}
+        : a(args)
+    {
+    }
 
     const DrawArgs& a;
     Integer x; // the running x: left edge of the next element
@@ -50,27 +53,30 @@ public:
     // One element of the given width from the running x, which then moves
     // right past it: a bar in pLineColor or a white space.
     void paint(bool bar, Integer width, Single bottom) { paint(bar, width, a.pY, bottom); }
-    void paint(bool bar, Integer width, Single top, Single bottom) {
+    void paint(bool bar, Integer width, Single top, Single bottom)
+    {
         x = paintFrom(x, bar, width, top, bottom);
     }
 
     // Module pattern: one module of pWidth per character, "0" a space and
     // any other character a bar.
-    void paintModules(std::string_view pattern, Single bottom) {
+    void paintModules(std::string_view pattern, Single bottom)
+    {
         paintModules(pattern, a.pY, bottom);
     }
-    void paintModules(std::string_view pattern, const Single& top, Single bottom) {
+    void paintModules(std::string_view pattern, const Single& top, Single bottom)
+    {
         // The running x stays in a register from module to module; each
         // module still leaves it in x, as paint does. The top is read for
         // every module, as the caller's pY is.
         Integer left = x;
-        for (char c : pattern)
-            x = left = paintFrom(left, c != '0', a.pWidth, top, bottom);
+        for (char c : pattern) x = left = paintFrom(left, c != '0', a.pWidth, top, bottom);
     }
 
     // Wide/narrow pattern: one element per character, "1" wide and "0"
     // narrow, bars and spaces alternating from a bar.
-    void paintElements(std::string_view pattern, const Ratio& ratio, Single bottom) {
+    void paintElements(std::string_view pattern, const Ratio& ratio, Single bottom)
+    {
         Integer left = x; // in a register from element to element
         bool bar = true;
         for (char c : pattern) {
@@ -91,7 +97,8 @@ public:
     Number centredX(Number width) const;
     // The text line of the non-EAN symbologies: at the literal 10 when the
     // text is wider than the running x, centred otherwise.
-    Number textLineX(Number width) const {
+    Number textLineX(Number width) const
+    {
         return width.value() > x.value() ? Number(Integer(10)) : centredX(width);
     }
 
@@ -99,7 +106,8 @@ public:
 
 private:
     // The element from left, returning the left edge of the next one.
-    Integer paintFrom(Integer left, bool bar, Integer width, Single top, Single bottom) {
+    Integer paintFrom(Integer left, bool bar, Integer width, Single top, Single bottom)
+    {
         const Integer next = left + width; // checked before the box is drawn
         // Both colours at hand, so the choice is a select and not a branch
         // that the pattern of bars and spaces keeps mispredicting.

@@ -2,7 +2,8 @@
 
 namespace tallux {
 
-std::string_view standardMessage(std::int32_t number) noexcept {
+std::string_view standardMessage(std::int32_t number) noexcept
+{
     switch (number) {
     case err::InvalidCall: return "Invalid procedure call or argument";
     case err::Overflow: return "Overflow";

@@ -4,7 +4,8 @@
 
 namespace tallux {
 
-Ratio Ratio::read(std::u16string_view pRatio) {
+Ratio Ratio::read(std::u16string_view pRatio)
+{
     const int p = InStr(pRatio, u':');
     const String before = Left(pRatio, p - 1); // no colon asks for -1 characters: 5
     const Integer wide = CInt(Val(before) * 7);

@@ -23,7 +23,8 @@ struct Ratio {
 
     // The products pWidth × a and pWidth × b, formed only for their range:
     // Overflow (6) when either leaves 16 bits.
-    void checkProducts(Integer pWidth) const {
+    void checkProducts(Integer pWidth) const
+    {
         (void)(pWidth * wide);
         (void)(pWidth * narrow);
     }

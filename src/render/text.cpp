@@ -11,12 +11,14 @@ namespace tallux {
 
 namespace {
 
-constexpr bool ignoredByVal(char16_t c) noexcept {
+constexpr bool ignoredByVal(char16_t c) noexcept
+{
     return c == u' ' || c == u'\t' || c == u'\n';
 }
 
 // Digits of a &H or &O number, read until the first character that is not one.
-double radixValue(std::u16string_view s, std::size_t i, int radix) {
+double radixValue(std::u16string_view s, std::size_t i, int radix)
+{
     double value = 0;
     for (; i < s.size(); ++i) {
         const char16_t c = s[i];
@@ -33,21 +35,22 @@ double radixValue(std::u16string_view s, std::size_t i, int radix) {
     return value;
 }
 
-bool isDigit(char16_t c) noexcept {
+bool isDigit(char16_t c) noexcept
+{
     return c >= u'0' && c <= u'9';
 }
 
 } // namespace
 
-double Val(std::u16string_view text) {
+double Val(std::u16string_view text)
+{
     // The everyday cases read without copying: one character, which is its
     // digit or no number at all, and a short run of decimal digits, exact
     // below 10^15.
     if (text.size() == 1) return isDigit(text[0]) ? text[0] - u'0' : 0;
     if (!text.empty() && text.size() <= 15 && std::ranges::all_of(text, isDigit)) {
         std::int64_t whole = 0;
-        for (char16_t c : text)
-            whole = whole * 10 + (c - u'0');
+        for (char16_t c : text) whole = whole * 10 + (c - u'0');
         return static_cast<double>(whole);
     }
 
@@ -67,8 +70,7 @@ double Val(std::u16string_view text) {
     std::size_t i = 0;
     if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) number += static_cast<char>(s[i++]);
     bool mantissa = false;
-    for (; i < s.size() && isDigit(s[i]); ++i, mantissa = true)
-        number += static_cast<char>(s[i]);
+    for (; i < s.size() && isDigit(s[i]); ++i, mantissa = true) number += static_cast<char>(s[i]);
     if (i < s.size() && s[i] == u'.') {
         number += '.';
         for (++i; i < s.size() && isDigit(s[i]); ++i, mantissa = true)
@@ -80,8 +82,7 @@ double Val(std::u16string_view text) {
         std::string exponent = "e";
         if (j < s.size() && (s[j] == u'+' || s[j] == u'-')) exponent += static_cast<char>(s[j++]);
         const std::size_t firstDigit = j;
-        for (; j < s.size() && isDigit(s[j]); ++j)
-            exponent += static_cast<char>(s[j]);
+        for (; j < s.size() && isDigit(s[j]); ++j) exponent += static_cast<char>(s[j]);
         if (j > firstDigit) number += exponent;
     }
 
@@ -98,7 +99,8 @@ double Val(std::u16string_view text) {
     return value;
 }
 
-String decimalText(double value) {
+String decimalText(double value)
+{
     // Whole values below 10^15 are their plain digits ("-0" is "0").
     if (std::abs(value) < 1e15 && value == std::trunc(value)) {
         std::array<char, 20> digits{};
@@ -120,14 +122,16 @@ String decimalText(double value) {
     return String(s.begin(), s.end());
 }
 
-String trimBlanks(std::u16string_view text) {
+String trimBlanks(std::u16string_view text)
+{
     const auto first = text.find_first_not_of(u' ');
     if (first == std::u16string_view::npos) return {};
     const auto last = text.find_last_not_of(u' ');
     return String(text.substr(first, last - first + 1));
 }
 
-int ansiCode(char16_t c) noexcept {
+int ansiCode(char16_t c) noexcept
+{
     // Windows-1252 positions 0x80..0x9F; 0 where the code page has no character.
     static constexpr std::array<char16_t, 32> high = {
         0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -139,33 +143,39 @@ int ansiCode(char16_t c) noexcept {
     return '?';
 }
 
-int Asc(std::u16string_view text) {
+int Asc(std::u16string_view text)
+{
     if (text.empty()) throw RuntimeError(err::InvalidCall);
     return ansiCode(text.front());
 }
 
-String Left(std::u16string_view text, int length) {
+String Left(std::u16string_view text, int length)
+{
     if (length < 0) throw RuntimeError(err::InvalidCall);
     return String(text.substr(0, static_cast<std::size_t>(length)));
 }
 
-String Mid(std::u16string_view text, int start) {
+String Mid(std::u16string_view text, int start)
+{
     if (start < 1) throw RuntimeError(err::InvalidCall);
     const auto from = static_cast<std::size_t>(start - 1);
     return from >= text.size() ? String() : String(text.substr(from));
 }
 
-String Mid(std::u16string_view text, int start, int length) {
+String Mid(std::u16string_view text, int start, int length)
+{
     if (length < 0) throw RuntimeError(err::InvalidCall);
     return Left(Mid(text, start), length);
 }
 
-int InStr(std::u16string_view text, char16_t what) noexcept {
+int InStr(std::u16string_view text, char16_t what) noexcept
+{
     const auto p = text.find(what);
     return p == std::u16string_view::npos ? 0 : static_cast<int>(p) + 1;
 }
 
-String fromUtf8(std::string_view utf8) {
+String fromUtf8(std::string_view utf8)
+{
     String out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
@@ -201,7 +211,8 @@ String fromUtf8(std::string_view utf8) {
     return out;
 }
 
-std::string toUtf8(std::u16string_view text) {
+std::string toUtf8(std::u16string_view text)
+{
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -2,7 +2,8 @@
 #include <tallux/tallux.h>
 
 // Draws one Code 39 symbol through the installed library.
-int main() {
+int main()
+{
     tallux::RecordingTarget target;
     tallux::DrawParams p;
     p.pObject = &target;

@@ -30,7 +30,8 @@ struct Seen {
 
 // Runs `inside` on the modal dialog once the showing's event loop runs, then
 // presses OK.
-void whenShown(std::function<void(AboutDialog&)> inside) {
+void whenShown(std::function<void(AboutDialog&)> inside)
+{
     QTimer::singleShot(0, [inside] {
         auto* dialog = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr) return; // the test sees that nothing was recorded
@@ -45,7 +46,8 @@ void whenShown(std::function<void(AboutDialog&)> inside) {
 class AboutDialogTest : public QObject {
     Q_OBJECT
 private slots:
-    void languageButtons_data() {
+    void languageButtons_data()
+    {
         QTest::addColumn<QList<int>>("pressed");
         QTest::addColumn<bool>("chinese");
         QTest::newRow("0 none") << QList<int>{} << false;
@@ -55,7 +57,8 @@ private slots:
         QTest::newRow("4 English twice") << QList<int>{0, 0} << false;
         QTest::newRow("5 English, Chinese, Chinese") << QList<int>{0, 1, 1} << true;
     }
-    void languageButtons() {
+    void languageButtons()
+    {
         QFETCH(QList<int>, pressed);
         QFETCH(bool, chinese);
         AboutDialog dialog;
@@ -80,7 +83,8 @@ private slots:
         QVERIFY(dialog.isVisible());
     }
 
-    void versionLineOnActivation_data() {
+    void versionLineOnActivation_data()
+    {
         QTest::addColumn<int>("major");
         QTest::addColumn<int>("minor");
         QTest::addColumn<int>("revision");
@@ -88,7 +92,8 @@ private slots:
         QTest::newRow("0 2.5.31") << 2 << 5 << 31 << "Version 2.5  (Build 31)";
         QTest::newRow("1 1.0.0") << 1 << 0 << 0 << "Version 1.0  (Build 0)";
     }
-    void versionLineOnActivation() {
+    void versionLineOnActivation()
+    {
         QFETCH(int, major);
         QFETCH(int, minor);
         QFETCH(int, revision);
@@ -100,7 +105,8 @@ private slots:
         QCOMPARE(dialog.lblVersion()->text(), expected);
     }
 
-    void centredOnTheScreen() {
+    void centredOnTheScreen()
+    {
         AboutDialog dialog;
         const QRect screen = dialog.screen()->geometry();
         const QPoint gap = dialog.pos() - screen.topLeft();
@@ -112,7 +118,8 @@ private slots:
         QCOMPARE(dialog.height(), qRound(4572.0 * dialog.logicalDpiY() / 1440));
     }
 
-    void showAboutBoxIsModalAndStartsFresh() {
+    void showAboutBoxIsModalAndStartsFresh()
+    {
         qt::installAboutBox();
         Tallux control;
         std::vector<Seen> seen;
@@ -141,7 +148,8 @@ private slots:
         }
     }
 
-    void closeBoxEndsTheShowingToo() {
+    void closeBoxEndsTheShowingToo()
+    {
         qt::installAboutBox();
         bool closed = false;
         QTimer::singleShot(0, [&closed] {
@@ -154,7 +162,8 @@ private slots:
         QVERIFY(closed);
     }
 
-    void withoutADisplayTheAboutBoxRaises() {
+    void withoutADisplayTheAboutBoxRaises()
+    {
         // A process with no application and no display: run this binary again.
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -171,21 +180,22 @@ private slots:
                  qPrintable(out));
     }
 
-    void chineseCaptionsHaveGlyphs() {
+    void chineseCaptionsHaveGlyphs()
+    {
         // The face the dialog falls back on for the CJK captions has every glyph.
         const QFont font = qt::dialogFont({u"System", 9.6f, true, false});
         bool covered = false;
         for (const QString& family : font.families().mid(1)) {
             const QRawFont raw = QRawFont::fromFont(QFont(family));
             bool all = raw.isValid();
-            for (QChar c : chineseCaption + chineseOk)
-                all = all && raw.supportsCharacter(c);
+            for (QChar c : chineseCaption + chineseOk) all = all && raw.supportsCharacter(c);
             covered = covered || all;
         }
         QVERIFY2(covered, "no CJK face installed (Debian package fonts-noto-cjk)");
     }
 
-    void screenshots() {
+    void screenshots()
+    {
         // The dialog in both languages, for the documentation.
         for (int language = 0; language < 2; ++language) {
             AboutDialog dialog;
@@ -201,7 +211,8 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc == 2 && std::strcmp(argv[1], "--no-display") == 0) {
         try {
             qt::presentAboutBox();

@@ -47,7 +47,8 @@ constexpr Call calls[] = {
 };
 // clang-format on
 
-DrawParams params(Target& target, const Call& c) {
+DrawParams params(Target& target, const Call& c)
+{
     DrawParams p;
     p.pObject = &target;
     p.pX = c.x;
@@ -62,7 +63,8 @@ DrawParams params(Target& target, const Call& c) {
 }
 
 // The call drawn by the cairo target on a white image, as 0xRRGGBB pixels.
-std::vector<QRgb> drawnByCairo(const Call& c) {
+std::vector<QRgb> drawnByCairo(const Call& c)
+{
     cairo_surface_t* surface =
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, canvasWidth, canvasHeight);
     cairo_t* cr = cairo_create(surface);
@@ -86,7 +88,8 @@ std::vector<QRgb> drawnByCairo(const Call& c) {
     return pixels;
 }
 
-std::vector<QRgb> drawnByPainter(const Call& c) {
+std::vector<QRgb> drawnByPainter(const Call& c)
+{
     QImage image(canvasWidth, canvasHeight, QImage::Format_RGB32);
     image.fill(Qt::white);
     {
@@ -107,13 +110,15 @@ class CairoCompareTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void samePixelsAsTheCairoTarget_data() {
+    void samePixelsAsTheCairoTarget_data()
+    {
         QTest::addColumn<int>("row");
         for (int i = 0; i < static_cast<int>(std::size(calls)); ++i)
             QTest::newRow(QByteArray::number(i).constData()) << i;
     }
 
-    void samePixelsAsTheCairoTarget() {
+    void samePixelsAsTheCairoTarget()
+    {
         QFETCH(int, row);
         const Call& c = calls[row];
         const std::vector<QRgb> cairo = drawnByCairo(c);

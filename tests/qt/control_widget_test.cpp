@@ -12,7 +12,8 @@ using tallux::qt::TalluxWidget;
 class ControlWidgetTest : public QObject {
     Q_OBJECT
 private slots:
-    void resizeKeepsFourHundredTwips_data() {
+    void resizeKeepsFourHundredTwips_data()
+    {
         QTest::addColumn<QSize>("asked"); // pixels
         QTest::newRow("0 larger") << QSize(300, 200);
         QTest::newRow("1 one pixel") << QSize(1, 1);
@@ -20,7 +21,8 @@ private slots:
         QTest::newRow("3 already the size") << QSize(27, 27);
         QTest::newRow("4 one pixel off") << QSize(26, 27);
     }
-    void resizeKeepsFourHundredTwips() {
+    void resizeKeepsFourHundredTwips()
+    {
         QFETCH(QSize, asked);
         QWidget form;
         auto* widget = new TalluxWidget(TalluxWidget::Mode::Design, &form);
@@ -37,7 +39,8 @@ private slots:
         QCOMPARE(widget->iconLabel()->geometry(), QRect(QPoint(0, 0), fixed));
     }
 
-    void extentFollowsTheScreensDpi() {
+    void extentFollowsTheScreensDpi()
+    {
         TalluxWidget widget(TalluxWidget::Mode::Design);
         const int dpi = widget.logicalDpiX();
         QCOMPARE(widget.pixelsX(1440), dpi);
@@ -47,12 +50,14 @@ private slots:
         QCOMPARE(widget.extent(), (Extent{2880, 1440}));
     }
 
-    void designTimeShowsTheIconRunTimeNothing_data() {
+    void designTimeShowsTheIconRunTimeNothing_data()
+    {
         QTest::addColumn<bool>("design");
         QTest::newRow("0 design time") << true;
         QTest::newRow("1 run time") << false;
     }
-    void designTimeShowsTheIconRunTimeNothing() {
+    void designTimeShowsTheIconRunTimeNothing()
+    {
         QFETCH(bool, design);
         QWidget form;
         auto* widget =
@@ -67,7 +72,8 @@ private slots:
         QCOMPARE(widget->control().SupBarType(), Code_93);
     }
 
-    void propertyChangeIsASignal() {
+    void propertyChangeIsASignal()
+    {
         TalluxWidget widget;
         QSignalSpy spy(&widget, &TalluxWidget::controlPropertyChanged);
         widget.control().SupBarType(5);
@@ -79,7 +85,8 @@ private slots:
         QCOMPARE(widget.control().SupBarType(), 5);
     }
 
-    void theWidgetsControlShowsTheAboutBox() {
+    void theWidgetsControlShowsTheAboutBox()
+    {
         TalluxWidget widget;
         bool shown = false;
         QTimer::singleShot(0, [&shown] {

@@ -10,7 +10,8 @@
 // read, as "CODE-39:DATA" lines, or a text that starts with "error:".
 namespace tallux::test {
 
-inline QString run(const QString& program, const QStringList& args) {
+inline QString run(const QString& program, const QStringList& args)
+{
     if (QStandardPaths::findExecutable(program).isEmpty())
         return "error: " + program + " is not installed (scripts/setup installs it)";
     QProcess p;
@@ -22,18 +23,21 @@ inline QString run(const QString& program, const QStringList& args) {
     return out;
 }
 
-inline QString decodeImageFile(const QString& path) {
+inline QString decodeImageFile(const QString& path)
+{
     return run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), path});
 }
 
-inline QString decodeImage(const QImage& image) {
+inline QString decodeImage(const QImage& image)
+{
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("symbol.png"));
     if (!image.save(path)) return QStringLiteral("error: cannot save the picture");
     return decodeImageFile(path);
 }
 
-inline QString decodePdf(const QString& pdf) {
+inline QString decodePdf(const QString& pdf)
+{
     QTemporaryDir dir;
     const QString prefix = dir.filePath(QStringLiteral("page"));
     const QString made = run(QStringLiteral("pdftoppm"),

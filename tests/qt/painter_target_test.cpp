@@ -27,7 +27,8 @@ constexpr Long red = 0x0000FF; // low byte red
 constexpr QRgb background = qRgb(0x80, 0x80, 0x80);
 
 // One letter a pixel: '-' untouched, 'w' white, '#' black, 'r' red, '?' other.
-QStringList pixelRows(const QImage& image) {
+QStringList pixelRows(const QImage& image)
+{
     QStringList rows;
     for (int y = 0; y < image.height(); ++y) {
         QString row;
@@ -44,7 +45,8 @@ QStringList pixelRows(const QImage& image) {
     return rows;
 }
 
-QImage canvas(int width, int height, int dpi) {
+QImage canvas(int width, int height, int dpi)
+{
     QImage image(width, height, QImage::Format_RGB32);
     image.setDotsPerMeterX(qRound(dpi / 0.0254));
     image.setDotsPerMeterY(qRound(dpi / 0.0254));
@@ -52,7 +54,8 @@ QImage canvas(int width, int height, int dpi) {
     return image;
 }
 
-DrawParams code39(Target& target, std::u16string code, int width) {
+DrawParams code39(Target& target, std::u16string code, int width)
+{
     DrawParams p;
     p.pObject = &target;
     p.pX = 10;
@@ -73,7 +76,8 @@ Q_DECLARE_METATYPE(std::vector<Box>)
 class PainterTargetTest : public QObject {
     Q_OBJECT
 private slots:
-    void boxesCoverWholePixels_data() {
+    void boxesCoverWholePixels_data()
+    {
         QTest::addColumn<ScaleMode>("mode");
         QTest::addColumn<std::vector<Box>>("boxes");
         QTest::addColumn<QStringList>("expected");
@@ -100,26 +104,28 @@ private slots:
             << QStringList{"------", "------", "------", "------"};
         // clang-format on
     }
-    void boxesCoverWholePixels() {
+    void boxesCoverWholePixels()
+    {
         QFETCH(ScaleMode, mode);
         QFETCH(std::vector<Box>, boxes);
         QFETCH(QStringList, expected);
         QImage image = canvas(6, 4, 96);
         QPainter painter(&image);
         PainterTarget target(painter, mode);
-        for (const Box& b : boxes)
-            target.Line(filledBox, b.x1, b.y1, b.x2, b.y2, b.color);
+        for (const Box& b : boxes) target.Line(filledBox, b.x1, b.y1, b.x2, b.y2, b.color);
         painter.end();
         QCOMPARE(pixelRows(image), expected);
     }
 
-    void symbolShowsEveryRecordedBox_data() {
+    void symbolShowsEveryRecordedBox_data()
+    {
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("width");
         QTest::newRow("0 A, one-pixel modules") << "A" << 1;
         QTest::newRow("1 TALLUX-8, two-pixel modules") << "TALLUX-8" << 2;
     }
-    void symbolShowsEveryRecordedBox() {
+    void symbolShowsEveryRecordedBox()
+    {
         QFETCH(QString, code);
         QFETCH(int, width);
         RecordingTarget recorder;
@@ -144,12 +150,12 @@ private slots:
         }
         const QStringList rows = pixelRows(image);
         QCOMPARE(rows[3], QString(image.width(), '-'));
-        for (int y = 4; y <= 44; ++y)
-            QCOMPARE(rows[y], expected);
+        for (int y = 4; y <= 44; ++y) QCOMPARE(rows[y], expected);
         QCOMPARE(rows[45], QString(image.width(), '-'));
     }
 
-    void symbolOnAnImageDecodes() {
+    void symbolOnAnImageDecodes()
+    {
         QImage image = canvas(500, 120, 96);
         image.fill(Qt::white);
         QPainter painter(&image);
@@ -164,7 +170,8 @@ private slots:
         QCOMPARE(decodeImage(image), "CODE-39:" + QString::fromStdU16String(p.pCode));
     }
 
-    void printMovesToTheNextLineAndStaysInsideItsBox() {
+    void printMovesToTheNextLineAndStaysInsideItsBox()
+    {
         QImage image = canvas(200, 80, 96);
         QPainter painter(&image);
         PainterTarget target(painter, ScaleMode::Pixels);
@@ -193,7 +200,8 @@ private slots:
         QCOMPARE(outside, 0);
     }
 
-    void textSettings() {
+    void textSettings()
+    {
         QImage image = canvas(10, 10, 96);
         QPainter painter(&image);
         PainterTarget target(painter, ScaleMode::Twips);
@@ -219,7 +227,8 @@ private slots:
         QCOMPARE(target.font().pointSizeF(), 1.0);
     }
 
-    void rejectedCalls_data() {
+    void rejectedCalls_data()
+    {
         QTest::addColumn<int>("flags");
         QTest::addColumn<float>("y2");
         QTest::addColumn<int>("error");
@@ -227,7 +236,8 @@ private slots:
         QTest::newRow("1 beyond any device") << 38 << 3e30f << 6;
         QTest::newRow("2 infinite") << 38 << std::numeric_limits<float>::infinity() << 6;
     }
-    void rejectedCalls() {
+    void rejectedCalls()
+    {
         QFETCH(int, flags);
         QFETCH(float, y2);
         QFETCH(int, error);
@@ -244,7 +254,8 @@ private slots:
         QCOMPARE(pixelRows(image), QStringList(4, "----"));
     }
 
-    void hostColours_data() {
+    void hostColours_data()
+    {
         QTest::addColumn<Long>("host");
         QTest::addColumn<QColor>("expected");
         QTest::newRow("0 low byte red") << Long{0x0000FF} << QColor(255, 0, 0);
@@ -254,13 +265,15 @@ private slots:
         QTest::newRow("4 top byte ignored") << Long{0x01123456} << QColor(0x56, 0x34, 0x12);
         QTest::newRow("5 -1") << Long{-1} << QColor(255, 255, 255);
     }
-    void hostColours() {
+    void hostColours()
+    {
         QFETCH(Long, host);
         QFETCH(QColor, expected);
         QCOMPARE(qt::hostColor(host), expected);
     }
 
-    void needsAnActivePainter() {
+    void needsAnActivePainter()
+    {
         QPainter idle;
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, PainterTarget(idle, ScaleMode::Pixels));
     }

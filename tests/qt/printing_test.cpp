@@ -13,8 +13,8 @@ using namespace tallux::test;
 
 namespace {
 
-DrawParams symbol(Target& target, const QString& code, int width, const char16_t* ratio,
-                  bool check) {
+DrawParams symbol(Target& target, const QString& code, int width, const char16_t* ratio, bool check)
+{
     DrawParams p;
     p.pObject = &target;
     p.pX = 1440; // an inch in, in twips
@@ -29,14 +29,17 @@ DrawParams symbol(Target& target, const QString& code, int width, const char16_t
 }
 
 // The test printer of scripts/cups-printer, or why there is none.
-QString testPrinter() {
+QString testPrinter()
+{
     return qEnvironmentVariable("TALLUX_TEST_PRINTER");
 }
-QDir jobFolder() {
+QDir jobFolder()
+{
     return QDir(qEnvironmentVariable("TALLUX_TEST_PRINTER_DIR"));
 }
 // The printed jobs, in the order the server numbered them.
-QStringList jobs() {
+QStringList jobs()
+{
     QStringList names = jobFolder().entryList({QStringLiteral("job-*")}, QDir::Files);
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         return a.mid(4).toInt() < b.mid(4).toInt();
@@ -44,7 +47,8 @@ QStringList jobs() {
     return names;
 }
 // Waits until the printer has written `count` jobs.
-bool jobsDone(qsizetype count) {
+bool jobsDone(qsizetype count)
+{
     return QTest::qWaitFor([count] { return jobs().size() >= count; }, 60000);
 }
 
@@ -58,7 +62,8 @@ bool jobsDone(qsizetype count) {
 class PrintingTest : public QObject {
     Q_OBJECT
 private slots:
-    void pdfFromQPrinterDecodes_data() {
+    void pdfFromQPrinterDecodes_data()
+    {
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("ratio");
@@ -67,7 +72,8 @@ private slots:
         QTest::newRow("1 check character") << "CODE39" << 20 << "2:0" << true;
         QTest::newRow("2 wide modules") << "A B" << 30 << "5:2" << false;
     }
-    void pdfFromQPrinterDecodes() {
+    void pdfFromQPrinterDecodes()
+    {
         QFETCH(QString, code);
         QFETCH(int, width);
         QFETCH(QString, ratio);
@@ -87,7 +93,8 @@ private slots:
         QCOMPARE(decodePdf(pdf), "CODE-39:" + QString::fromStdU16String(p.pCode));
     }
 
-    void printsThroughCups() {
+    void printsThroughCups()
+    {
         SKIP_WITHOUT_PRINTER();
         const QPrinterInfo info = QPrinterInfo::printerInfo(testPrinter());
         QVERIFY2(!info.isNull(), qPrintable("Qt does not see printer " + testPrinter()));
@@ -105,7 +112,8 @@ private slots:
         QCOMPARE(decodePdf(jobFolder().filePath(jobs().last())), QStringLiteral("CODE-39:PRINTED"));
     }
 
-    void commandPrintsOnlyWhatWasDrawn() {
+    void commandPrintsOnlyWhatWasDrawn()
+    {
         SKIP_WITHOUT_PRINTER();
         struct Row {
             QStringList args;

@@ -11,11 +11,13 @@ namespace tallux::qt {
 
 namespace {
 
-[[noreturn]] void unavailable(const std::string& why) {
+[[noreturn]] void unavailable(const std::string& why)
+{
     throw RuntimeError(aboutBoxUnavailable, "The about box cannot be shown: " + why);
 }
 
-bool displayNamed() {
+bool displayNamed()
+{
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
            !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
@@ -23,7 +25,8 @@ bool displayNamed() {
 
 // The application that runs the dialog: the running one, or one started for
 // this showing (returned, so that it ends with the showing).
-std::unique_ptr<QApplication> application() {
+std::unique_ptr<QApplication> application()
+{
     QCoreApplication* running = QCoreApplication::instance();
     if (running == nullptr) {
         if (!displayNamed())
@@ -43,11 +46,13 @@ std::unique_ptr<QApplication> application() {
 
 } // namespace
 
-void installAboutBox() {
+void installAboutBox()
+{
     setAboutBoxPresenter(presentAboutBox);
 }
 
-void presentAboutBox() {
+void presentAboutBox()
+{
     const std::unique_ptr<QApplication> started = application();
     auto form = std::make_unique<AboutDialog>();
     form->exec();   // modal, no owner

@@ -19,17 +19,20 @@ constexpr int twipsPerInch = 1440;
 const QStringList cjkFaces = {QStringLiteral("Noto Sans CJK TC"),
                               QStringLiteral("Noto Serif CJK TC")};
 
-QString qtText(std::u16string_view s) {
+QString qtText(std::u16string_view s)
+{
     return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-QColor colorOf(const QWidget& w, Long color) {
+QColor colorOf(const QWidget& w, Long color)
+{
     return color == about::buttonFace ? w.palette().color(QPalette::Button) : hostColor(color);
 }
 
 } // namespace
 
-QFont dialogFont(const about::Font& font) {
+QFont dialogFont(const about::Font& font)
+{
     QFont f;
     f.setFamilies(QStringList{qtText(font.Name)} + cjkFaces);
     f.setPointSizeF(static_cast<double>(font.Size));
@@ -39,7 +42,8 @@ QFont dialogFont(const about::Font& font) {
 }
 
 AboutDialog::AboutDialog(about::ComponentVersion version)
-    : model_(version) {
+    : model_(version)
+{
     setModal(true);
     setFixedSize(px(about::frmAbout::ScaleWidth), px(about::frmAbout::ScaleHeight));
     setAutoFillBackground(true);
@@ -106,15 +110,18 @@ AboutDialog::AboutDialog(about::ComponentVersion version)
     refresh();
 }
 
-int AboutDialog::px(Long twips) const {
+int AboutDialog::px(Long twips) const
+{
     return static_cast<int>(std::lround(static_cast<double>(twips) * logicalDpiX() / twipsPerInch));
 }
 
-QRect AboutDialog::place(const about::Bounds& b) const {
+QRect AboutDialog::place(const about::Bounds& b) const
+{
     return {px(b.Left), px(b.Top), px(b.Width), px(b.Height)};
 }
 
-void AboutDialog::showLabel(const about::Label& m, QLabel* label) const {
+void AboutDialog::showLabel(const about::Label& m, QLabel* label) const
+{
     label->setGeometry(place(m.bounds));
     label->setFont(dialogFont(m.font));
     QPalette palette = label->palette();
@@ -123,7 +130,8 @@ void AboutDialog::showLabel(const about::Label& m, QLabel* label) const {
     label->setText(qtText(m.Caption));
 }
 
-void AboutDialog::refresh() {
+void AboutDialog::refresh()
+{
     setWindowTitle(qtText(model_.Caption));
     showLabel(model_.lblTitle, lblTitle_);
     showLabel(model_.lblVersion, lblVersion_);
@@ -133,13 +141,15 @@ void AboutDialog::refresh() {
     if (!model_.loaded() && isVisible()) QDialog::done(QDialog::Accepted);
 }
 
-void AboutDialog::done(int result) {
+void AboutDialog::done(int result)
+{
     // However the dialog closes (OK, the close box, Escape), it is unloaded.
     model_.Unload();
     QDialog::done(result);
 }
 
-bool AboutDialog::event(QEvent* e) {
+bool AboutDialog::event(QEvent* e)
+{
     if (e->type() == QEvent::WindowActivate) {
         model_.Form_Activate();
         refresh();
@@ -147,7 +157,8 @@ bool AboutDialog::event(QEvent* e) {
     return QDialog::event(e);
 }
 
-void AboutDialog::paintEvent(QPaintEvent* e) {
+void AboutDialog::paintEvent(QPaintEvent* e)
+{
     QDialog::paintEvent(e);
     QPainter p(this);
     for (const about::LineShape& line : model_.Line1) {
@@ -156,7 +167,8 @@ void AboutDialog::paintEvent(QPaintEvent* e) {
     }
 }
 
-QImage AboutDialog::screenshot() {
+QImage AboutDialog::screenshot()
+{
     refresh();
     const QImage client = grab().toImage();
     QFont captionFont = dialogFont({u"DejaVu Sans", 9, true, false});

@@ -7,7 +7,8 @@ namespace tallux::draw {
 
 // Code 39: "*", the data (and the modulo-43 check character), "*", nine
 // elements a character with a narrow white gap after each.
-Integer BarCODE39(const DrawArgs& a) {
+Integer BarCODE39(const DrawArgs& a)
+{
     const Ratio ratio = Ratio::read(a.pRatio);
     ratio.checkProducts(a.pWidth);
 

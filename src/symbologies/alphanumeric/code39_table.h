@@ -29,14 +29,14 @@ inline constexpr std::string_view startStopPattern = "010010100";
 // code without a character (lower-case letters among them).
 inline constexpr std::array<std::string_view, 128> patterns = [] {
     std::array<std::string_view, 128> table{};
-    for (std::size_t v = 0; v < characters.size(); ++v)
-        table[characters[v]] = characterPatterns[v];
+    for (std::size_t v = 0; v < characters.size(); ++v) table[characters[v]] = characterPatterns[v];
     table['*'] = startStopPattern;
     return table;
 }();
 
 // The pattern of one character; a code of 128 or above raises 9.
-inline std::string_view pattern(char16_t c) {
+inline std::string_view pattern(char16_t c)
+{
     const int code = ansiCode(c);
     if (code >= static_cast<int>(patterns.size())) throw RuntimeError(err::SubscriptOutOfRange);
     return patterns[static_cast<std::size_t>(code)];
@@ -44,17 +44,18 @@ inline std::string_view pattern(char16_t c) {
 
 // What a character adds to the modulo-43 check sum: its check value, or for
 // any other character ("*" and lower-case letters included) its own code.
-inline Integer checkValue(char16_t c) {
+inline Integer checkValue(char16_t c)
+{
     const auto v = characters.find(c);
     return v != std::u16string_view::npos ? Integer(v) : Integer(ansiCode(c));
 }
 
 // The check character of a text: the character whose value is the sum of
 // the text's check values modulo 43. A sum beyond 32767 raises 6.
-inline char16_t checkCharacter(std::u16string_view text) {
+inline char16_t checkCharacter(std::u16string_view text)
+{
     Integer sum = 0;
-    for (char16_t c : text)
-        sum += checkValue(c);
+    for (char16_t c : text) sum += checkValue(c);
     return characters[static_cast<std::size_t>(mod(sum, 43).value())];
 }
 

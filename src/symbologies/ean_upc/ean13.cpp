@@ -10,7 +10,8 @@ inline constexpr DigitTable leadingDigitParity = {"000000", "001011", "001101", 
                                                   "011001", "011100", "010101", "010110", "011010"};
 static_assert(allOfLength(leadingDigitParity, 6));
 
-void drawEan13Symbol(Drawing& d, const Rows& rows, std::u16string_view digits, Number leadingX) {
+void drawEan13Symbol(Drawing& d, const Rows& rows, std::u16string_view digits, Number leadingX)
+{
     const bool text = d.a.pText != 0;
     if (text) {
         // The symbol starts right after the printed leading digit.
@@ -39,7 +40,8 @@ void drawEan13Symbol(Drawing& d, const Rows& rows, std::u16string_view digits, N
 namespace tallux::draw {
 
 // EAN-13: twelve data digits and the check digit.
-Integer BarEAN13(const DrawArgs& a) {
+Integer BarEAN13(const DrawArgs& a)
+{
     ean::normaliseCode(a.pCode, 12);
     Drawing d(a);
     d.x = CInt(a.pX);

@@ -5,7 +5,8 @@ namespace tallux::draw {
 
 // EAN-8: seven data digits and the check digit, four in each half, every
 // digit printed under its own modules, so the symbol starts at pX.
-Integer BarEAN8(const DrawArgs& a) {
+Integer BarEAN8(const DrawArgs& a)
+{
     ean::normaliseCode(a.pCode, 7);
     Drawing d(a);
     d.x = CInt(a.pX);

@@ -4,20 +4,23 @@
 
 namespace tallux::ean {
 
-void normaliseCode(String& code, int n) {
+void normaliseCode(String& code, int n)
+{
     // Each step changes the caller's variable only where it changes the
     // text, so a code that is already in shape costs no copy.
     if (!code.empty() && (code.front() == u' ' || code.back() == u' ')) code = trimBlanks(code);
     code.resize(static_cast<std::size_t>(n), u'0'); // padded with "0" or cut
 }
 
-Integer strictDigitValue(std::u16string_view character) {
+Integer strictDigitValue(std::u16string_view character)
+{
     if (character.size() != 1 || character[0] < u'0' || character[0] > u'9')
         throw RuntimeError(err::TypeMismatch);
     return character[0] - u'0';
 }
 
-Rows rows(const Drawing& d) {
+Rows rows(const Drawing& d)
+{
     const Single shortBottom = d.bottom();
     return {.top = d.a.pY,
             .shortBottom = shortBottom,
@@ -25,7 +28,8 @@ Rows rows(const Drawing& d) {
             .text = d.textRow()};
 }
 
-Rows rowsBelow(const DrawArgs& a, Integer offset) {
+Rows rowsBelow(const DrawArgs& a, Integer offset)
+{
     const Single top = checkedSingle(offset.value() + a.pY);
     const Single shortBottom = checkedSingle(top + a.pHeight.value());
     return {.top = top,
@@ -34,7 +38,8 @@ Rows rowsBelow(const DrawArgs& a, Integer offset) {
             .text = checkedSingle(shortBottom + intDiv(a.pHeight, 20).value())};
 }
 
-void printDigit(Drawing& d, const Rows& rows, char16_t c) {
+void printDigit(Drawing& d, const Rows& rows, char16_t c)
+{
     d.printAt(Number(d.x), rows.text, String(1, c));
 }
 

@@ -18,10 +18,12 @@ void normaliseCode(String& code, int n);
 
 // The value of a character as the tables and the check digit read it:
 // "0".."9" their digit, any other character 0 (Val of the character).
-inline Integer digitValue(char16_t c) {
+inline Integer digitValue(char16_t c)
+{
     return c >= u'0' && c <= u'9' ? Integer(c - u'0') : Integer(0);
 }
-inline Integer digitValue(std::u16string_view character) {
+inline Integer digitValue(std::u16string_view character)
+{
     return character.size() == 1 ? digitValue(character[0]) : CInt(Val(character));
 }
 
@@ -34,22 +36,22 @@ Integer strictDigitValue(std::u16string_view character);
 // and every second one before it, weight 1 on the others; the digit that
 // brings the sum to a multiple of 10.
 template <class DigitValue>
-char16_t checkDigit(std::u16string_view data, int n, DigitValue value) {
+char16_t checkDigit(std::u16string_view data, int n, DigitValue value)
+{
     const auto at = [&](int i) {
         const auto pos = static_cast<std::size_t>(i);
         return pos < data.size() ? data.substr(pos, 1) : std::u16string_view();
     };
     Integer odd = 0;
-    for (int i = n - 1; i >= 0; i -= 2)
-        odd += value(at(i));
+    for (int i = n - 1; i >= 0; i -= 2) odd += value(at(i));
     Integer sum = Integer(3) * odd;
-    for (int i = n - 2; i >= 0; i -= 2)
-        sum += value(at(i));
+    for (int i = n - 2; i >= 0; i -= 2) sum += value(at(i));
     // The last character of the decimal text of 1000 - sum: its units digit.
     const int rest = (Integer(1000) - sum).value();
     return static_cast<char16_t>(u'0' + (rest < 0 ? -rest : rest) % 10);
 }
-inline char16_t checkDigit(std::u16string_view data, int n) {
+inline char16_t checkDigit(std::u16string_view data, int n)
+{
     return checkDigit(data, n, [](std::u16string_view c) { return digitValue(c); });
 }
 
@@ -59,7 +61,8 @@ class SymbolDigits {
 public:
     static constexpr std::size_t capacity = 13;
 
-    SymbolDigits(std::u16string_view code, char16_t check) noexcept {
+    SymbolDigits(std::u16string_view code, char16_t check) noexcept
+    {
         size_ = std::min(code.size(), capacity);
         std::copy_n(code.begin(), size_, chars_.begin());
         if (size_ < capacity) chars_[size_++] = check;
@@ -73,7 +76,8 @@ private:
 };
 
 // The entry of a table for the digit value of c.
-inline std::string_view byDigit(const DigitTable& table, char16_t c) {
+inline std::string_view byDigit(const DigitTable& table, char16_t c)
+{
     return table[static_cast<std::size_t>(digitValue(c).value())];
 }
 
@@ -94,16 +98,19 @@ Rows rows(const Drawing& d);
 Rows rowsBelow(const DrawArgs& a, Integer offset);
 
 // Modules from the running x, one pWidth each, down to bottom.
-inline void drawModules(Drawing& d, const Rows& rows, std::string_view modules, Single bottom) {
+inline void drawModules(Drawing& d, const Rows& rows, std::string_view modules, Single bottom)
+{
     d.paintModules(modules, rows.top, bottom);
 }
 // The seven modules of c's entry in table.
 inline void drawDigit(Drawing& d, const Rows& rows, const DigitTable& table, char16_t c,
-                      Single bottom) {
+                      Single bottom)
+{
     drawModules(d, rows, byDigit(table, c), bottom);
 }
 // A guard, with the long bottom.
-inline void drawGuard(Drawing& d, const Rows& rows, std::string_view guard) {
+inline void drawGuard(Drawing& d, const Rows& rows, std::string_view guard)
+{
     drawModules(d, rows, guard, rows.longBottom);
 }
 // One character on the text row with its left edge at the running x, which

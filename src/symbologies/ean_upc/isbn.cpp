@@ -8,7 +8,8 @@ namespace {
 
 // The modulo-11 check character of a nine-character book number, the
 // characters weighted 10 down to 2 from the left; "X" stands for 10.
-char16_t bookNumberCheck(std::u16string_view code) {
+char16_t bookNumberCheck(std::u16string_view code)
+{
     Integer sum = 0;
     for (int k = 1; k <= 9; ++k)
         sum = Integer(k + 1) * ean::digitValue(code[static_cast<std::size_t>(9 - k)]) + sum;
@@ -17,7 +18,8 @@ char16_t bookNumberCheck(std::u16string_view code) {
 }
 
 // The book number above the symbol, always grouped 1, 6, 2 and 1.
-String topLine(std::u16string_view code, char16_t check) {
+String topLine(std::u16string_view code, char16_t check)
+{
     return u"ISBN " + Mid(code, 1, 1) + u"-" + Mid(code, 2, 6) + u"-" + Mid(code, 8, 2) + u"-" +
            check;
 }
@@ -27,7 +29,8 @@ String topLine(std::u16string_view code, char16_t check) {
 // ISBN: the EAN-13 symbol of "978" and the first nine characters of a book
 // number, below a line that shows the book number with its own check
 // character.
-Integer BarISBN(const DrawArgs& a) {
+Integer BarISBN(const DrawArgs& a)
+{
     ean::normaliseCode(a.pCode, 9);
     Drawing d(a);
     d.x = CInt(a.pX);

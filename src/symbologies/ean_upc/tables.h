@@ -19,7 +19,8 @@ inline constexpr DigitTable G = {"0100111", "0110011", "0011011", "0100001", "00
 inline constexpr DigitTable R = {"1110010", "1100110", "1101100", "1000010", "1011100",
                                  "1001110", "1010000", "1000100", "1001000", "1110100"};
 
-constexpr bool allOfLength(const DigitTable& table, std::size_t length) {
+constexpr bool allOfLength(const DigitTable& table, std::size_t length)
+{
     for (std::string_view entry : table)
         if (entry.size() != length) return false;
     return true;

@@ -7,7 +7,8 @@ namespace {
 
 // The first and last digit of UPC-A reach as deep as the guards, through a
 // bar height pHeight + pHeight \ 6 that must itself fit 16 bits.
-Single outerDigitBottom(const DrawArgs& a) {
+Single outerDigitBottom(const DrawArgs& a)
+{
     const Integer h = a.pHeight + intDiv(a.pHeight, 6);
     return checkedSingle(h.value() + a.pY);
 }
@@ -17,7 +18,8 @@ Single outerDigitBottom(const DrawArgs& a) {
 // UPC-A: eleven data digits and the check digit, the left half all from the
 // L table. The first and last digit have long bars and are printed outside
 // the symbol; the ten others under their modules.
-Integer BarUPCA(const DrawArgs& a) {
+Integer BarUPCA(const DrawArgs& a)
+{
     ean::normaliseCode(a.pCode, 11);
     Drawing d(a);
     d.x = CInt(a.pX);

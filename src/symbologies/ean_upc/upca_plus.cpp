@@ -6,7 +6,8 @@ namespace tallux::draw {
 // UPC-A Plus: the UPC-A symbol laid out flat. Every module, guards and the
 // first and last digit included, ends at the short bottom, so the whole
 // human-readable line lies below the bars.
-Integer BarUPCAPlus(const DrawArgs& a) {
+Integer BarUPCAPlus(const DrawArgs& a)
+{
     ean::normaliseCode(a.pCode, 11);
     Drawing d(a);
     d.x = CInt(a.pX);

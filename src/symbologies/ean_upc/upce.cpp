@@ -17,7 +17,8 @@ constexpr std::string_view upceEndGuard = "010101";
 // The zero-suppressed digits d1..d6 written out as "0" and the UPC-A form,
 // twelve characters, as the sixth digit says; empty for any other sixth
 // character.
-String expanded(std::u16string_view d) {
+String expanded(std::u16string_view d)
+{
     const auto digits = [d](std::size_t from, std::size_t count) {
         return String(d.substr(from, count));
     };
@@ -33,7 +34,8 @@ String expanded(std::u16string_view d) {
 
 // UPC-E: six data digits in number system 0, the check digit carried by
 // their parity; "0" printed before the symbol and the check digit after it.
-Integer BarUPCE(const DrawArgs& a) {
+Integer BarUPCE(const DrawArgs& a)
+{
     ean::normaliseCode(a.pCode, 6);
     Drawing d(a);
     d.x = CInt(a.pX);

@@ -8,7 +8,8 @@ namespace tallux::draw {
 
 // Codabar: seven elements a character, a narrow space between characters, the
 // data framed by start and stop characters "A" to "D" ("A" where missing).
-Integer BarCODABAR(const DrawArgs& a) {
+Integer BarCODABAR(const DrawArgs& a)
+{
     const Ratio ratio = Ratio::read(a.pRatio);
     a.pCode = trimBlanks(a.pCode);
 

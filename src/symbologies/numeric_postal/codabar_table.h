@@ -25,21 +25,22 @@ inline constexpr std::array<Row, 20> rows = {{
 // code without a character.
 inline constexpr std::array<std::string_view, 69> patterns = [] {
     std::array<std::string_view, 69> table{};
-    for (const Row& row : rows)
-        table[static_cast<std::size_t>(row.character)] = row.pattern;
+    for (const Row& row : rows) table[static_cast<std::size_t>(row.character)] = row.pattern;
     return table;
 }();
 static_assert(patterns['D'].size() == 7);
 
 // The pattern of one character; a code above 68 raises 9.
-inline std::string_view pattern(char16_t c) {
+inline std::string_view pattern(char16_t c)
+{
     const int code = ansiCode(c);
     if (code >= static_cast<int>(patterns.size())) throw RuntimeError(err::SubscriptOutOfRange);
     return patterns[static_cast<std::size_t>(code)];
 }
 
 // "A" to "D" frame the data; lower-case letters do not count.
-inline bool isStartStop(int code) noexcept {
+inline bool isStartStop(int code) noexcept
+{
     return code >= 'A' && code <= 'D';
 }
 

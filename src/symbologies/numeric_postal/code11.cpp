@@ -10,21 +10,24 @@ namespace {
 
 // What a character adds to the check sums: 0 to 9 for the digits, 10 for
 // "-", and its own code for anything else.
-Integer checkValue(char16_t c) {
+Integer checkValue(char16_t c)
+{
     if (c >= u'0' && c <= u'9') return c - u'0';
     if (c == u'-') return 10;
     return ansiCode(c);
 }
 
 // A check value 0 to 10 as its character: the digit, or "-" for 10.
-char16_t checkCharacter(Integer value) {
+char16_t checkCharacter(Integer value)
+{
     return value == 10 ? u'-' : static_cast<char16_t>(u'0' + value.value());
 }
 
 // The C-digit (weights 1 to 10 from the right, repeating) and the K-digit
 // (weights 1 to 9 from the right over the data and the C-digit). Sums beyond
 // 16 bits raise 6.
-String checkCharacters(std::u16string_view code) {
+String checkCharacters(std::u16string_view code)
+{
     Integer cSum = 0;
     Integer kSum = 0;
     const std::size_t n = code.size();
@@ -40,7 +43,8 @@ String checkCharacters(std::u16string_view code) {
 
 // The row of a character: "-" has its own; every other character is drawn
 // with the row of its value, so anything but a digit looks like "0".
-std::size_t row(char16_t c) {
+std::size_t row(char16_t c)
+{
     if (c == u'-') return code11::dashRow;
     return numeric_postal::digitRow(c);
 }
@@ -49,7 +53,8 @@ std::size_t row(char16_t c) {
 
 // Code 11: start, the data (and the C- and K-digits), stop, with a narrow
 // space after every character, the stop included.
-Integer BarCODE11(const DrawArgs& a) {
+Integer BarCODE11(const DrawArgs& a)
+{
     const Ratio ratio = Ratio::read(a.pRatio);
     ratio.checkProducts(a.pWidth);
 

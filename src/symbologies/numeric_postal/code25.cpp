@@ -10,14 +10,16 @@ namespace tallux::draw {
 namespace {
 
 // The value of one digit of a pair; anything but "0" to "9" is a type mismatch.
-std::size_t digitValue(char16_t c) {
+std::size_t digitValue(char16_t c)
+{
     if (c < u'0' || c > u'9') throw RuntimeError(err::TypeMismatch);
     return static_cast<std::size_t>(c - u'0');
 }
 
 // Weights 3 and 1 from the left; the drawn string has odd length here, so the
 // rightmost data digit carries weight 3.
-char16_t checkDigit(std::u16string_view digits) {
+char16_t checkDigit(std::u16string_view digits)
+{
     Integer sum = 0;
     for (std::size_t i = 0; i < digits.size(); ++i) {
         const Integer weight = i % 2 == 0 ? 3 : 1;
@@ -28,7 +30,8 @@ char16_t checkDigit(std::u16string_view digits) {
 
 // The ten elements of a digit pair: bars from the first digit, spaces from
 // the second, taken in turn.
-std::string interleave(std::string_view bars, std::string_view spaces) {
+std::string interleave(std::string_view bars, std::string_view spaces)
+{
     std::string pair;
     for (std::size_t k = 0; k < bars.size(); ++k) {
         pair += bars[k];
@@ -41,7 +44,8 @@ std::string interleave(std::string_view bars, std::string_view spaces) {
 
 // Interleaved 2 of 5: digit pairs between a start of four narrow elements and
 // a stop of wide bar, narrow space, narrow bar; no gaps.
-Integer BarCODE25(const DrawArgs& a) {
+Integer BarCODE25(const DrawArgs& a)
+{
     const Ratio ratio = Ratio::read(a.pRatio);
     a.pCode = trimBlanks(a.pCode);
     // Digits go in pairs: a fill digit "0" at the end makes their number, check

@@ -14,7 +14,8 @@ namespace {
 using numeric_postal::characterValue;
 
 // The text without the blanks that Val skips, when everything else is a digit.
-std::optional<String> digitsOnly(std::u16string_view text) {
+std::optional<String> digitsOnly(std::u16string_view text)
+{
     String digits;
     for (char16_t c : text) {
         if (c == u' ' || c == u'\t' || c == u'\n') continue;
@@ -26,7 +27,8 @@ std::optional<String> digitsOnly(std::u16string_view text) {
 
 // Twice a number written in digits, as digits, exact at any length (leading
 // zeros are kept; they add nothing to a digit sum).
-String twice(std::u16string_view digits) {
+String twice(std::u16string_view digits)
+{
     String out;
     int carry = 0;
     for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
@@ -41,7 +43,8 @@ String twice(std::u16string_view digits) {
 
 // Twice the number that a text reads as: exact for digits, so that long codes
 // keep every digit; any other text as Val reads it, in floating point.
-String doubled(std::u16string_view text) {
+String doubled(std::u16string_view text)
+{
     if (const auto digits = digitsOnly(text)) return twice(*digits);
     return decimalText(Val(text) * 2);
 }
@@ -49,15 +52,15 @@ String doubled(std::u16string_view text) {
 // The modulo-10 digit: the characters at odd positions from the right, read
 // together as one number and doubled, give their digit sum; the characters at
 // even positions add their own values.
-char16_t checkDigit(std::u16string_view code) {
+char16_t checkDigit(std::u16string_view code)
+{
     const auto oddFromRight = [&](std::size_t k) { return (code.size() - k) % 2 == 1; };
     String odd;
     for (std::size_t k = 0; k < code.size(); ++k)
         if (oddFromRight(k)) odd += code[k];
 
     Integer sum = 0;
-    for (char16_t c : doubled(odd))
-        sum += characterValue(c);
+    for (char16_t c : doubled(odd)) sum += characterValue(c);
     for (std::size_t k = 0; k < code.size(); ++k)
         if (!oddFromRight(k)) sum += characterValue(code[k]);
     return numeric_postal::tensComplement(sum);
@@ -67,7 +70,8 @@ char16_t checkDigit(std::u16string_view code) {
 
 // MSI: each digit as its four bits, between a start of one 1-bit and a stop
 // of narrow bar, wide space, narrow bar; no gaps.
-Integer BarMSI(const DrawArgs& a) {
+Integer BarMSI(const DrawArgs& a)
+{
     const Ratio ratio = Ratio::read(a.pRatio);
     ratio.checkProducts(a.pWidth);
 

@@ -12,17 +12,18 @@ using numeric_postal::characterValue;
 
 // ZIP (5), ZIP with delivery point (6) or ZIP+4 (9) digits: shorter codes are
 // padded with zeros on the right, longer ones cut.
-String normalised(std::u16string_view code) {
+String normalised(std::u16string_view code)
+{
     if (code.size() <= 5) return Left(String(code) + u"00000", 5);
     if (code.size() == 6) return String(code);
     return Left(String(code) + u"000000000", 9);
 }
 
 // The digit that makes the digit sum a multiple of ten.
-char16_t checkDigit(std::u16string_view code) {
+char16_t checkDigit(std::u16string_view code)
+{
     Integer sum = 0;
-    for (char16_t c : code)
-        sum += characterValue(c);
+    for (char16_t c : code) sum += characterValue(c);
     return numeric_postal::tensComplement(sum);
 }
 
@@ -30,7 +31,8 @@ char16_t checkDigit(std::u16string_view code) {
 
 // POSTNET: full and half bars of one width and pitch between two full frame
 // bars; the check digit is always added.
-Integer BarPOSTNET(const DrawArgs& a) {
+Integer BarPOSTNET(const DrawArgs& a)
+{
     Drawing d(a);
     return trapped([&] {
         d.setUp();

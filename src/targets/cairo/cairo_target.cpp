@@ -17,7 +17,8 @@
 
 namespace tallux {
 
-void DrawnRegion::add(double x0, double y0, double x1, double y1) noexcept {
+void DrawnRegion::add(double x0, double y0, double x1, double y1) noexcept
+{
     if (empty) {
         left = x0, top = y0, right = x1, bottom = y1;
         empty = false;
@@ -35,7 +36,8 @@ constexpr int smallestPoints = 1;
 constexpr int largestPoints = 2160;
 
 // The target refuses a value with its own number, as the hosts' objects do.
-[[noreturn]] void reject(std::int32_t number, const char* what) {
+[[noreturn]] void reject(std::int32_t number, const char* what)
+{
     throw RuntimeError(number, what);
 }
 
@@ -44,7 +46,8 @@ struct Box {
     bool empty() const { return !(x0 < x1 && y0 < y1); }
 };
 
-Box intersect(Box a, Box b) {
+Box intersect(Box a, Box b)
+{
     return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
 }
 
@@ -65,26 +68,30 @@ struct CairoTarget::State {
     State(cairo_t* context, double upi, bool sharp)
         : cr(cairo_reference(context))
         , unitsPerInch(upi)
-        , crisp(sharp) {
+        , crisp(sharp)
+    {
         font = pango_font_description_new();
         pango_font_description_set_family_static(font, "Sans");
         setPoints(8);
     }
-    ~State() {
+    ~State()
+    {
         pango_font_description_free(font);
         cairo_destroy(cr);
     }
     State(const State&) = delete;
     State& operator=(const State&) = delete;
 
-    void setPoints(int points) {
+    void setPoints(int points)
+    {
         const double size = std::clamp(points, smallestPoints, largestPoints) * unitsPerInch / 72.0;
         pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
         fontHash.reset();
     }
 
     // s shaped in the current font, with its logical box in Pango units.
-    ShapedText& layOut(const String& s) {
+    ShapedText& layOut(const String& s)
+    {
         if (!fontHash) fontHash = pango_font_description_hash(font);
         return shapedText(cr, font, *fontHash, toUtf8(s));
     }
@@ -93,14 +100,16 @@ struct CairoTarget::State {
     // The part of the surface that can show anything, in units; read once
     // where the clip is known to stay as it is.
     std::optional<Box> fixedClip;
-    Box visible() {
+    Box visible()
+    {
         if (fixedClip) return *fixedClip;
         Box b{};
         cairo_clip_extents(cr, &b.x0, &b.y0, &b.x1, &b.y1);
         return b;
     }
 
-    void fill(Box box, Rgb color) {
+    void fill(Box box, Rgb color)
+    {
         box = intersect(box, visible());
         if (box.empty()) return;
         if (svg != nullptr) {
@@ -136,7 +145,8 @@ struct CairoTarget::State {
         cairo_restore(cr);
     }
 
-    static std::uint32_t packed(Rgb c) {
+    static std::uint32_t packed(Rgb c)
+    {
         const auto byte = [](double v) { return static_cast<std::uint32_t>(std::lround(v * 255)); };
         return byte(c.red) << 16 | byte(c.green) << 8 | byte(c.blue);
     }
@@ -144,7 +154,8 @@ struct CairoTarget::State {
     // Text on a raster page through its glyph mask for where its origin
     // falls within a pixel, rendered once; false where the page is turned
     // or sheared and cairo draws the text itself.
-    bool blendText(ShapedText& text) {
+    bool blendText(ShapedText& text)
+    {
         cairo_matrix_t m;
         cairo_get_matrix(cr, &m);
         if (m.xy != 0 || m.yx != 0) return false;
@@ -157,7 +168,8 @@ struct CairoTarget::State {
         return true;
     }
 
-    const GlyphMask& glyphMask(ShapedText& text, const cairo_matrix_t& m, double fx, double fy) {
+    const GlyphMask& glyphMask(ShapedText& text, const cairo_matrix_t& m, double fx, double fy)
+    {
         for (const GlyphMask& k : text.masks)
             if (k.fractionX == fx && k.fractionY == fy) return k;
         PangoRectangle ink{};
@@ -198,7 +210,8 @@ struct CairoTarget::State {
     // A shaped text as an SVG element, made once and kept with it: a text
     // element in the font asked for, or its glyph outlines where the text
     // holds what a text element cannot show as Pango shaped it.
-    void writeSvg(ShapedText& text) {
+    void writeSvg(ShapedText& text)
+    {
         if (text.svgForm == ShapedText::SvgForm::None) {
             // What the glyphs and their cell cover: no white box under it is left out.
             PangoRectangle ink{};
@@ -231,7 +244,8 @@ struct CairoTarget::State {
             svg->outline(x, y, text.svg, fore, ink);
     }
 
-    static PangoRectangle united(const PangoRectangle& a, const PangoRectangle& b) {
+    static PangoRectangle united(const PangoRectangle& a, const PangoRectangle& b)
+    {
         if (a.width <= 0 || a.height <= 0) return b;
         if (b.width <= 0 || b.height <= 0) return a;
         const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
@@ -243,7 +257,8 @@ struct CairoTarget::State {
     static std::string_view nullToEmpty(const char* s) { return s ? s : ""; }
 
     // The face fontconfig found for the first run of the text.
-    static PangoFontDescription* chosenFont(PangoLayout* layout) {
+    static PangoFontDescription* chosenFont(PangoLayout* layout)
+    {
         PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
         if (line == nullptr || line->runs == nullptr) return nullptr;
         const auto* run = static_cast<const PangoGlyphItem*>(line->runs->data);
@@ -252,7 +267,8 @@ struct CairoTarget::State {
     }
 
     // The glyph outlines as path data relative to the text's top-left corner.
-    std::string outline(PangoLayout* layout) {
+    std::string outline(PangoLayout* layout)
+    {
         cairo_save(cr);
         cairo_new_path(cr);
         cairo_move_to(cr, 0, 0);
@@ -266,7 +282,8 @@ struct CairoTarget::State {
     }
 };
 
-void CairoTarget::drawForPage(SvgWriter* svg) noexcept {
+void CairoTarget::drawForPage(SvgWriter* svg) noexcept
+{
     State& st = *state_;
     st.fixedClip.reset();
     st.fixedClip = st.visible();
@@ -277,49 +294,59 @@ void CairoTarget::drawForPage(SvgWriter* svg) noexcept {
         st.pixels.emplace(surface);
 }
 
-void CairoTarget::flushPage() {
+void CairoTarget::flushPage()
+{
     if (state_->pixels) state_->pixels->flush();
 }
 
 CairoTarget::CairoTarget(cairo_t* cr, double unitsPerInch, bool crisp)
-    : state_(std::make_unique<State>(cr, unitsPerInch, crisp)) {}
+    : state_(std::make_unique<State>(cr, unitsPerInch, crisp))
+{
+}
 
 CairoTarget::~CairoTarget() = default;
 
-void CairoTarget::FontName(const String& value) {
+void CairoTarget::FontName(const String& value)
+{
     // Pango asks fontconfig, which substitutes a similar face for a family
     // that is not installed: a name is never refused.
     pango_font_description_set_family(state_->font, toUtf8(value).c_str());
     state_->fontHash.reset();
 }
 
-void CairoTarget::ForeColor(Long value) {
+void CairoTarget::ForeColor(Long value)
+{
     const auto color = hostColor(value);
     if (!color) reject(err::InvalidPropertyValue, "Invalid property value: not a colour");
     state_->fore = *color;
 }
 
-void CairoTarget::FontBold(Boolean value) {
+void CairoTarget::FontBold(Boolean value)
+{
     pango_font_description_set_weight(state_->font,
                                       value ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     state_->fontHash.reset();
 }
 
-void CairoTarget::FontSize(Integer value) {
+void CairoTarget::FontSize(Integer value)
+{
     state_->setPoints(value.value());
 }
 
-void CairoTarget::CurrentX(Number value) {
+void CairoTarget::CurrentX(Number value)
+{
     if (!std::isfinite(value.value())) reject(err::InvalidPropertyValue, "Invalid property value");
     state_->x = value.value();
 }
 
-void CairoTarget::CurrentY(Single value) {
+void CairoTarget::CurrentY(Single value)
+{
     if (!std::isfinite(value)) reject(err::InvalidPropertyValue, "Invalid property value");
     state_->y = value;
 }
 
-void CairoTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) {
+void CairoTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color)
+{
     if (flags != filledBox) reject(err::InvalidCall, "Line draws filled boxes only (flags 38)");
     const auto rgb = hostColor(color);
     if (!rgb) reject(err::InvalidCall, "Invalid procedure call or argument: not a colour");
@@ -340,7 +367,8 @@ void CairoTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single 
     state_->fill(box, *rgb);
 }
 
-void CairoTarget::Print(const String& s) {
+void CairoTarget::Print(const String& s)
+{
     State& st = *state_;
     ShapedText& text = st.layOut(s);
     const PangoRectangle& r = text.logical;
@@ -364,21 +392,26 @@ void CairoTarget::Print(const String& s) {
     st.y += height;
 }
 
-Number CairoTarget::TextWidth(const String& s) {
+Number CairoTarget::TextWidth(const String& s)
+{
     return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.width));
 }
 
-Number CairoTarget::TextHeight(const String& s) {
+Number CairoTarget::TextHeight(const String& s)
+{
     return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.height));
 }
 
-double CairoTarget::currentX() const noexcept {
+double CairoTarget::currentX() const noexcept
+{
     return state_->x;
 }
-double CairoTarget::currentY() const noexcept {
+double CairoTarget::currentY() const noexcept
+{
     return state_->y;
 }
-const DrawnRegion& CairoTarget::drawn() const noexcept {
+const DrawnRegion& CairoTarget::drawn() const noexcept
+{
     return state_->drawn;
 }
 

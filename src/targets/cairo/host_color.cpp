@@ -19,14 +19,16 @@ constexpr std::array<std::uint32_t, 25> systemColors = {
     0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000, 0xE1FFFF};
 static_assert(systemColors.size() == 25);
 
-constexpr Rgb fromBgr(std::uint32_t bgr) noexcept {
+constexpr Rgb fromBgr(std::uint32_t bgr) noexcept
+{
     return {static_cast<double>(bgr & 0xFF) / 255.0, static_cast<double>((bgr >> 8) & 0xFF) / 255.0,
             static_cast<double>((bgr >> 16) & 0xFF) / 255.0};
 }
 
 } // namespace
 
-std::optional<Rgb> hostColor(Long value) noexcept {
+std::optional<Rgb> hostColor(Long value) noexcept
+{
     const auto bits = static_cast<std::uint32_t>(value);
     if ((bits >> 24) == 0) return fromBgr(bits);
     if ((bits >> 24) == 0x80 && (bits & 0xFFFFFF) < systemColors.size())

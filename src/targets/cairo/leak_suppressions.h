@@ -7,12 +7,14 @@
 // of a program that draws through the cairo targets.
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" const char* __lsan_default_suppressions();
-extern "C" const char* __lsan_default_suppressions() {
+extern "C" const char* __lsan_default_suppressions()
+{
     return "leak:libfontconfig.so\n"
            "leak:cairo_surface_finish\n";
 }
 extern "C" const char* __asan_default_options();
-extern "C" const char* __asan_default_options() {
+extern "C" const char* __asan_default_options()
+{
     return "fast_unwind_on_malloc=0";
 }
 #endif

@@ -13,31 +13,25 @@
 
 namespace tallux {
 
-double Scale::unitsPerInch() const noexcept {
+double Scale::unitsPerInch() const noexcept
+{
     switch (units) {
-    case ScaleUnits::Twips:
-        return 1440;
-    case ScaleUnits::Points:
-        return 72;
-    case ScaleUnits::Millimetres:
-        return 25.4;
-    case ScaleUnits::Pixels:
-        break;
+    case ScaleUnits::Twips: return 1440;
+    case ScaleUnits::Points: return 72;
+    case ScaleUnits::Millimetres: return 25.4;
+    case ScaleUnits::Pixels: break;
     }
     return resolution();
 }
 
-double Scale::resolution() const noexcept {
+double Scale::resolution() const noexcept
+{
     if (dpi > 0) return dpi;
     switch (units) {
-    case ScaleUnits::Twips:
-        return 1440;
-    case ScaleUnits::Points:
-        return 360;
-    case ScaleUnits::Millimetres:
-        return 304.8;
-    case ScaleUnits::Pixels:
-        break;
+    case ScaleUnits::Twips: return 1440;
+    case ScaleUnits::Points: return 360;
+    case ScaleUnits::Millimetres: return 304.8;
+    case ScaleUnits::Pixels: break;
     }
     return 96;
 }
@@ -50,7 +44,8 @@ constexpr double largestArea = 64.0 * 1024 * 1024;
 // Vector pages: at most 200 inches a side, the limit of common PDF viewers.
 constexpr double largestPoints = 14400;
 
-bool isRaster(FileFormat f) {
+bool isRaster(FileFormat f)
+{
     return f == FileFormat::Png;
 }
 
@@ -59,14 +54,16 @@ struct Axis {
     double origin = 0, length = 0;
 };
 
-Axis layOutAxis(std::optional<double> fixed, double low, double high, bool empty, double quiet) {
+Axis layOutAxis(std::optional<double> fixed, double low, double high, bool empty, double quiet)
+{
     if (fixed) return {0, *fixed};
     if (empty) return {0, 2 * quiet};
     const double origin = std::max(0.0, quiet - low);
     return {origin, origin + high + quiet};
 }
 
-cairo_status_t append(void* closure, const unsigned char* data, unsigned int length) {
+cairo_status_t append(void* closure, const unsigned char* data, unsigned int length)
+{
     static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
     return CAIRO_STATUS_SUCCESS;
 }
@@ -74,20 +71,24 @@ cairo_status_t append(void* closure, const unsigned char* data, unsigned int len
 } // namespace
 
 MeasuringTarget::MeasuringTarget(const Scale& scale)
-    : MeasuringTarget(cairo_create(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1)), scale) {}
+    : MeasuringTarget(cairo_create(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1)), scale)
+{
+}
 
 // Draws on a one-pixel surface whose clip hides everything: only the extent
 // and the text measures are kept.
 MeasuringTarget::MeasuringTarget(cairo_t* cr, const Scale& scale)
     : CairoTarget(cr, scale.unitsPerInch())
-    , cr_(cr) {
+    , cr_(cr)
+{
     cairo_new_path(cr_);
     cairo_rectangle(cr_, 0, 0, 0, 0);
     cairo_clip(cr_);
     drawForPage(nullptr);
 }
 
-MeasuringTarget::~MeasuringTarget() {
+MeasuringTarget::~MeasuringTarget()
+{
     // The surface's own reference; the target's reference to the context
     // keeps both alive until the base class lets go of them.
     cairo_surface_t* surface = cairo_get_target(cr_);
@@ -106,7 +107,8 @@ struct FilePage::Impl {
     std::optional<CairoTarget> target;
     double width = 0, height = 0;
 
-    ~Impl() {
+    ~Impl()
+    {
         target.reset();
         if (cr) cairo_destroy(cr);
         if (surface) cairo_surface_destroy(surface);
@@ -114,7 +116,8 @@ struct FilePage::Impl {
 };
 
 FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnRegion& measured)
-    : impl_(std::make_unique<Impl>()) {
+    : impl_(std::make_unique<Impl>())
+{
     Impl& p = *impl_;
     p.format = format;
     p.dpi = options.scale.resolution();
@@ -192,17 +195,21 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
 
 FilePage::~FilePage() = default;
 
-CairoTarget& FilePage::target() {
+CairoTarget& FilePage::target()
+{
     return *impl_->target;
 }
-double FilePage::width() const noexcept {
+double FilePage::width() const noexcept
+{
     return impl_->width;
 }
-double FilePage::height() const noexcept {
+double FilePage::height() const noexcept
+{
     return impl_->height;
 }
 
-std::string FilePage::finish() {
+std::string FilePage::finish()
+{
     Impl& p = *impl_;
     const cairo_status_t drawn = cairo_status(p.cr);
     if (drawn != CAIRO_STATUS_SUCCESS)

@@ -14,7 +14,8 @@
 
 namespace tallux {
 
-void PdfPageContent::setFill(Rgb colour) {
+void PdfPageContent::setFill(Rgb colour)
+{
     if (fill && fill->red == colour.red && fill->green == colour.green && fill->blue == colour.blue)
         return;
     endPath();
@@ -27,7 +28,8 @@ void PdfPageContent::setFill(Rgb colour) {
     fill = colour;
 }
 
-void PdfPageContent::endPath() {
+void PdfPageContent::endPath()
+{
     if (!pathOpen) return;
     ops += "f\n";
     pathOpen = false;
@@ -39,16 +41,19 @@ namespace {
 constexpr int smallestPoints = 1;
 constexpr int largestPoints = 2160;
 
-[[noreturn]] void reject(std::int32_t number, const char* what) {
+[[noreturn]] void reject(std::int32_t number, const char* what)
+{
     throw RuntimeError(number, what);
 }
 
-bool meets(const UnitBox& a, const UnitBox& b) {
+bool meets(const UnitBox& a, const UnitBox& b)
+{
     return std::max(a.x0, b.x0) < std::min(a.x1, b.x1) &&
            std::max(a.y0, b.y0) < std::min(a.y1, b.y1);
 }
 
-void appendPoint(std::string& out, double x, double y) {
+void appendPoint(std::string& out, double x, double y)
+{
     appendNumber(out, x);
     out += ' ';
     appendNumber(out, y);
@@ -57,7 +62,8 @@ void appendPoint(std::string& out, double x, double y) {
 
 // The text of the cluster that glyph `i` of a run belongs to.
 std::u16string_view clusterText(const char* text, const PangoGlyphItem& run, int i,
-                                std::u16string& scratch) {
+                                std::u16string& scratch)
+{
     const PangoGlyphString& g = *run.glyphs;
     const int start = g.log_clusters[i];
     int end = run.item->length;
@@ -93,11 +99,13 @@ struct PdfCellTarget::State {
         , unitsPerInch(upi)
         , surface(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr))
         , cr(cairo_create(surface))
-        , font(pango_font_description_new()) {
+        , font(pango_font_description_new())
+    {
         pango_font_description_set_family_static(font, "Sans");
         setPoints(8);
     }
-    ~State() {
+    ~State()
+    {
         pango_font_description_free(font);
         cairo_destroy(cr);
         cairo_surface_destroy(surface);
@@ -105,20 +113,23 @@ struct PdfCellTarget::State {
     State(const State&) = delete;
     State& operator=(const State&) = delete;
 
-    void setPoints(int points) {
+    void setPoints(int points)
+    {
         size = std::clamp(points, smallestPoints, largestPoints) * unitsPerInch / 72.0;
         pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
         fontHash.reset();
     }
 
-    ShapedText& layOut(const String& s) {
+    ShapedText& layOut(const String& s)
+    {
         if (!fontHash) fontHash = pango_font_description_hash(font);
         return shapedText(cr, font, *fontHash, toUtf8(s));
     }
 
     // The text's glyphs in embedded fonts, each where Pango put it; false
     // when a glyph cannot be shown that way.
-    bool showGlyphs(const ShapedText& text) {
+    bool showGlyphs(const ShapedText& text)
+    {
         run = "BT\n";
         const char* utf8 = pango_layout_get_text(text.layout);
         PangoLayoutIter* iter = pango_layout_get_iter(text.layout);
@@ -182,7 +193,8 @@ struct PdfCellTarget::State {
     }
 
     // The text as filled glyph outlines.
-    void showOutlines(const ShapedText& text) {
+    void showOutlines(const ShapedText& text)
+    {
         cairo_new_path(cr);
         cairo_move_to(cr, 0, 0);
         pango_cairo_layout_path(cr, text.layout);
@@ -204,13 +216,10 @@ struct PdfCellTarget::State {
                 ops += "l\n";
                 break;
             case CAIRO_PATH_CURVE_TO:
-                for (int k = 1; k <= 3; ++k)
-                    appendPoint(ops, d[k].point.x, d[k].point.y);
+                for (int k = 1; k <= 3; ++k) appendPoint(ops, d[k].point.x, d[k].point.y);
                 ops += "c\n";
                 break;
-            case CAIRO_PATH_CLOSE_PATH:
-                ops += "h\n";
-                break;
+            case CAIRO_PATH_CLOSE_PATH: ops += "h\n"; break;
             }
         }
         cairo_path_destroy(path);
@@ -219,50 +228,60 @@ struct PdfCellTarget::State {
 };
 
 PdfCellTarget::PdfCellTarget(PdfPageContent& page, PdfFonts& fonts, double unitsPerInch)
-    : state_(std::make_unique<State>(page, fonts, unitsPerInch)) {}
+    : state_(std::make_unique<State>(page, fonts, unitsPerInch))
+{
+}
 
 PdfCellTarget::~PdfCellTarget() = default;
 
-void PdfCellTarget::frame(double pointsPerUnit, const UnitBox& clip) {
+void PdfCellTarget::frame(double pointsPerUnit, const UnitBox& clip)
+{
     // Text is shaped in the same transformation as on cairo's page.
     const cairo_matrix_t m{pointsPerUnit, 0, 0, pointsPerUnit, 0, 0};
     cairo_set_matrix(state_->cr, &m);
     state_->clip = clip;
 }
 
-void PdfCellTarget::FontName(const String& value) {
+void PdfCellTarget::FontName(const String& value)
+{
     pango_font_description_set_family(state_->font, toUtf8(value).c_str());
     state_->fontHash.reset();
 }
 
-void PdfCellTarget::ForeColor(Long value) {
+void PdfCellTarget::ForeColor(Long value)
+{
     const auto color = hostColor(value);
     if (!color) reject(err::InvalidPropertyValue, "Invalid property value: not a colour");
     state_->fore = *color;
 }
 
-void PdfCellTarget::FontBold(Boolean value) {
+void PdfCellTarget::FontBold(Boolean value)
+{
     state_->bold = static_cast<bool>(value);
     pango_font_description_set_weight(state_->font,
                                       value ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     state_->fontHash.reset();
 }
 
-void PdfCellTarget::FontSize(Integer value) {
+void PdfCellTarget::FontSize(Integer value)
+{
     state_->setPoints(value.value());
 }
 
-void PdfCellTarget::CurrentX(Number value) {
+void PdfCellTarget::CurrentX(Number value)
+{
     if (!std::isfinite(value.value())) reject(err::InvalidPropertyValue, "Invalid property value");
     state_->x = value.value();
 }
 
-void PdfCellTarget::CurrentY(Single value) {
+void PdfCellTarget::CurrentY(Single value)
+{
     if (!std::isfinite(value)) reject(err::InvalidPropertyValue, "Invalid property value");
     state_->y = value;
 }
 
-void PdfCellTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) {
+void PdfCellTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color)
+{
     if (flags != filledBox) reject(err::InvalidCall, "Line draws filled boxes only (flags 38)");
     const auto rgb = hostColor(color);
     if (!rgb) reject(err::InvalidCall, "Invalid procedure call or argument: not a colour");
@@ -286,7 +305,8 @@ void PdfCellTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Singl
     page.ops += "re f\n";
 }
 
-void PdfCellTarget::Print(const String& s) {
+void PdfCellTarget::Print(const String& s)
+{
     State& st = *state_;
     const ShapedText& text = st.layOut(s);
     const PangoRectangle& r = text.logical;
@@ -302,11 +322,13 @@ void PdfCellTarget::Print(const String& s) {
     st.y += height;
 }
 
-Number PdfCellTarget::TextWidth(const String& s) {
+Number PdfCellTarget::TextWidth(const String& s)
+{
     return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.width));
 }
 
-Number PdfCellTarget::TextHeight(const String& s) {
+Number PdfCellTarget::TextHeight(const String& s)
+{
     return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.height));
 }
 

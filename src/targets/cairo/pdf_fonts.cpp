@@ -17,7 +17,8 @@ namespace {
 class Table {
 public:
     Table(hb_face_t* face, const char (&tag)[5])
-        : blob_(hb_face_reference_table(face, HB_TAG(tag[0], tag[1], tag[2], tag[3]))) {
+        : blob_(hb_face_reference_table(face, HB_TAG(tag[0], tag[1], tag[2], tag[3])))
+    {
         unsigned length = 0;
         data_ = reinterpret_cast<const unsigned char*>(hb_blob_get_data(blob_, &length));
         size_ = length;
@@ -43,14 +44,14 @@ struct Index {
     std::size_t first = 0, firstEnd = 0, end = 0;
 };
 
-Index readIndex(const Table& cff, std::size_t at) {
+Index readIndex(const Table& cff, std::size_t at)
+{
     const unsigned count = cff.u16(at);
     if (count == 0) return {at + 2, at + 2, at + 2};
     const unsigned offSize = cff.u8(at + 2);
     const auto offset = [&](unsigned i) {
         std::size_t v = 0;
-        for (unsigned b = 0; b < offSize; ++b)
-            v = v << 8 | cff.u8(at + 3 + i * offSize + b);
+        for (unsigned b = 0; b < offSize; ++b) v = v << 8 | cff.u8(at + 3 + i * offSize + b);
         return v;
     };
     const std::size_t data = at + 3 + (count + 1) * offSize - 1; // offsets count from 1
@@ -60,7 +61,8 @@ Index readIndex(const Table& cff, std::size_t at) {
 // A CFF font whose top dictionary names a registry and ordering keys its
 // glyphs by CID, which the file would then have to map; such fonts are drawn
 // as outlines instead.
-bool cidKeyed(const Table& cff) {
+bool cidKeyed(const Table& cff)
+{
     const std::size_t names = cff.u8(2); // the header's size
     const Index top = readIndex(cff, readIndex(cff, names).end);
     for (std::size_t at = top.first; at < top.firstEnd && at < cff.size();) {
@@ -91,7 +93,8 @@ bool cidKeyed(const Table& cff) {
 // A TrueType font with the outlines of `glyphs` (and of the glyphs they are
 // built from) and no others: every glyph keeps its number and width, the
 // hinting programs stay, and what a PDF does not read is left out.
-std::string subsetTrueType(hb_face_t* face, std::set<unsigned> glyphs) {
+std::string subsetTrueType(hb_face_t* face, std::set<unsigned> glyphs)
+{
     const Table head(face, "head"), maxp(face, "maxp"), loca(face, "loca"), glyf(face, "glyf");
     const unsigned count = maxp.u16(4);
     const bool longOffsets = head.s16(50) != 0;
@@ -116,8 +119,7 @@ std::string subsetTrueType(hb_face_t* face, std::set<unsigned> glyphs) {
     }
     std::string outlines, offsets;
     const auto put32 = [](std::string& out, std::size_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            out += static_cast<char>((v >> shift) & 0xFF);
+        for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
     };
     for (unsigned g = 0; g <= count; ++g) {
         put32(offsets, outlines.size());
@@ -127,8 +129,7 @@ std::string subsetTrueType(hb_face_t* face, std::set<unsigned> glyphs) {
         outlines.resize((outlines.size() + 3) & ~std::size_t{3});
     }
     std::string header;
-    for (std::size_t at = 0; at < head.size(); ++at)
-        header += static_cast<char>(head.u8(at));
+    for (std::size_t at = 0; at < head.size(); ++at) header += static_cast<char>(head.u8(at));
     if (header.size() < 54) return {};
     header[8] = header[9] = header[10] = header[11] = 0; // the whole-file checksum
     header[50] = 0, header[51] = 1;                      // long offsets
@@ -146,16 +147,14 @@ std::string subsetTrueType(hb_face_t* face, std::set<unsigned> glyphs) {
             data = header;
         } else {
             const Table t(face, {tag[0], tag[1], tag[2], tag[3], '\0'});
-            for (std::size_t at = 0; at < t.size(); ++at)
-                data += static_cast<char>(t.u8(at));
+            for (std::size_t at = 0; at < t.size(); ++at) data += static_cast<char>(t.u8(at));
             if (data.empty()) continue;
         }
         tables.emplace_back(tag, std::move(data));
     }
     const auto n = static_cast<unsigned>(tables.size());
     unsigned power = 1, log2 = 0;
-    while (power * 2 <= n)
-        power *= 2, ++log2;
+    while (power * 2 <= n) power *= 2, ++log2;
     std::string font("\0\1\0\0", 4);
     const auto put16 = [&](unsigned v) {
         font += static_cast<char>(v >> 8 & 0xFF);
@@ -178,12 +177,12 @@ std::string subsetTrueType(hb_face_t* face, std::set<unsigned> glyphs) {
         put32(font, length);
         at += data.size();
     }
-    for (const auto& [tag, data] : tables)
-        font += data;
+    for (const auto& [tag, data] : tables) font += data;
     return font;
 }
 
-std::string postScriptName(hb_face_t* face, int number) {
+std::string postScriptName(hb_face_t* face, int number)
+{
     char text[128];
     unsigned size = sizeof text;
     hb_ot_name_get_utf8(face, HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &size, text);
@@ -197,15 +196,16 @@ std::string postScriptName(hb_face_t* face, int number) {
     return name.empty() ? "Font" + std::to_string(number) : name;
 }
 
-std::string hex4(unsigned v) {
+std::string hex4(unsigned v)
+{
     constexpr char digits[] = "0123456789ABCDEF";
     std::string s(4, '0');
-    for (int i = 3; i >= 0; --i, v >>= 4)
-        s[static_cast<std::size_t>(i)] = digits[v & 0xF];
+    for (int i = 3; i >= 0; --i, v >>= 4) s[static_cast<std::size_t>(i)] = digits[v & 0xF];
     return s;
 }
 
-std::string toUnicodeMap(const std::map<unsigned, PdfFont::Glyph>& used) {
+std::string toUnicodeMap(const std::map<unsigned, PdfFont::Glyph>& used)
+{
     std::string m = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
                     "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
                     "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
@@ -218,8 +218,7 @@ std::string toUnicodeMap(const std::map<unsigned, PdfFont::Glyph>& used) {
         m += std::to_string(n) + " beginbfchar\n";
         for (std::size_t k = i; k < i + n; ++k) {
             m += '<' + hex4(entries[k].first) + "> <";
-            for (const char16_t c : *entries[k].second)
-                m += hex4(c);
+            for (const char16_t c : *entries[k].second) m += hex4(c);
             m += ">\n";
         }
         m += "endbfchar\n";
@@ -235,14 +234,18 @@ PdfFont::PdfFont(hb_face_t* face, bool cff, int number)
     , cff_(cff)
     , unitsPerEm_(std::max(1u, hb_face_get_upem(face)))
     , number_(number)
-    , resource_("F" + std::to_string(number)) {}
+    , resource_("F" + std::to_string(number))
+{
+}
 
-PdfFont::~PdfFont() {
+PdfFont::~PdfFont()
+{
     hb_font_destroy(font_);
     hb_face_destroy(face_);
 }
 
-double PdfFont::use(unsigned glyph, std::u16string_view text) {
+double PdfFont::use(unsigned glyph, std::u16string_view text)
+{
     auto it = used_.find(glyph);
     if (it == used_.end()) {
         const double advance = hb_font_get_glyph_h_advance(font_, glyph);
@@ -254,7 +257,8 @@ double PdfFont::use(unsigned glyph, std::u16string_view text) {
     return it->second.width;
 }
 
-int PdfFont::write(PdfWriter& pdf) const {
+int PdfFont::write(PdfWriter& pdf) const
+{
     std::string name = postScriptName(face_, number_);
     hb_blob_t* blob = hb_face_reference_blob(face_);
     unsigned length = 0;
@@ -263,17 +267,14 @@ int PdfFont::write(PdfWriter& pdf) const {
     hb_blob_destroy(blob);
     if (!cff_) {
         std::set<unsigned> glyphs;
-        for (const auto& entry : used_)
-            glyphs.insert(entry.first);
+        for (const auto& entry : used_) glyphs.insert(entry.first);
         if (std::string subset = subsetTrueType(face_, glyphs); !subset.empty()) {
             font = std::move(subset);
             // A subset's name starts with a tag of six capitals of its own.
             std::uint32_t hash = 2166136261u;
-            for (const unsigned g : glyphs)
-                hash = (hash ^ g) * 16777619u;
+            for (const unsigned g : glyphs) hash = (hash ^ g) * 16777619u;
             std::string tag;
-            for (int i = 0; i < 6; ++i, hash /= 26)
-                tag += static_cast<char>('A' + hash % 26);
+            for (int i = 0; i < 6; ++i, hash /= 26) tag += static_cast<char>('A' + hash % 26);
             name = tag + '+' + name;
         }
     }
@@ -321,12 +322,14 @@ int PdfFont::write(PdfWriter& pdf) const {
     return type0;
 }
 
-PdfFonts::~PdfFonts() {
+PdfFonts::~PdfFonts()
+{
     for (auto& [face, font] : byFace_)
         if (!font) hb_face_destroy(face);
 }
 
-PdfFont* PdfFonts::find(PangoFont* font, bool boldAsked) {
+PdfFont* PdfFonts::find(PangoFont* font, bool boldAsked)
+{
     hb_font_t* shaping = pango_font_get_hb_font(font);
     if (shaping == nullptr) return nullptr;
     hb_face_t* face = hb_font_get_face(shaping);
@@ -362,7 +365,8 @@ PdfFont* PdfFonts::find(PangoFont* font, bool boldAsked) {
     return f;
 }
 
-std::string PdfFonts::write(PdfWriter& pdf) const {
+std::string PdfFonts::write(PdfWriter& pdf) const
+{
     std::string dictionary = "<< ";
     for (const PdfFont* f : order_)
         dictionary += '/' + f->resource() + ' ' + std::to_string(f->write(pdf)) + " 0 R ";

@@ -19,7 +19,8 @@ namespace {
 
 // The creation date as a PDF date: SOURCE_DATE_EPOCH where it is set, so
 // that the same lines make the same file byte for byte; else now.
-std::string creationDate() {
+std::string creationDate()
+{
     const std::time_t t = sourceDateEpoch().value_or(std::time(nullptr));
     std::tm utc{};
     if (::gmtime_r(&t, &utc) == nullptr) return {};
@@ -28,7 +29,8 @@ std::string creationDate() {
     return text;
 }
 
-std::string ref(int number) {
+std::string ref(int number)
+{
     return std::to_string(number) + " 0 R";
 }
 
@@ -48,10 +50,13 @@ struct PdfSheet::Impl {
     std::uint64_t placed = 0;
 
     explicit Impl(Sink sink)
-        : pdf(std::move(sink)) {}
+        : pdf(std::move(sink))
+    {
+    }
 
     // Writes the page drawn so far and starts the next one.
-    void writePage() {
+    void writePage()
+    {
         content.endPath();
         const int stream = pdf.reserve();
         pdf.stream(stream, "", content.ops);
@@ -68,7 +73,8 @@ struct PdfSheet::Impl {
     }
 
     // Each page measures from its top-left corner downwards, as cells do.
-    void startPage() {
+    void startPage()
+    {
         content.ops = "1 0 0 -1 0 ";
         appendNumber(content.ops, layout.pageHeight);
         content.ops += " cm\n";
@@ -78,7 +84,8 @@ struct PdfSheet::Impl {
 };
 
 PdfSheet::PdfSheet(Sink sink, const SheetLayout& layout, const Scale& scale)
-    : impl_(std::make_unique<Impl>(std::move(sink))) {
+    : impl_(std::make_unique<Impl>(std::move(sink)))
+{
     Impl& s = *impl_;
     s.layout = layout;
     s.pointsPerUnit = 72.0 / scale.unitsPerInch();
@@ -108,7 +115,8 @@ PdfSheet::PdfSheet(Sink sink, const SheetLayout& layout, const Scale& scale)
 PdfSheet::~PdfSheet() = default;
 
 void PdfSheet::place(const String& caption, const DrawnRegion& region,
-                     const std::function<void(Target&)>& draw) {
+                     const std::function<void(Target&)>& draw)
+{
     Impl& s = *impl_;
     const SheetLayout& l = s.layout;
     const auto perPage = static_cast<std::uint64_t>(l.columns) * static_cast<std::uint64_t>(l.rows);
@@ -168,26 +176,28 @@ void PdfSheet::place(const String& caption, const DrawnRegion& region,
     ++s.placed;
 }
 
-std::uint64_t PdfSheet::cells() const noexcept {
+std::uint64_t PdfSheet::cells() const noexcept
+{
     return impl_->placed;
 }
 
-std::uint64_t PdfSheet::pages() const noexcept {
+std::uint64_t PdfSheet::pages() const noexcept
+{
     const Impl& s = *impl_;
     const auto perPage =
         static_cast<std::uint64_t>(s.layout.columns) * static_cast<std::uint64_t>(s.layout.rows);
     return s.placed == 0 ? 1 : (s.placed - 1) / perPage + 1;
 }
 
-void PdfSheet::finish() {
+void PdfSheet::finish()
+{
     Impl& s = *impl_;
     s.writePage();
     PdfWriter& pdf = s.pdf;
     const std::string fonts = s.fonts.write(pdf);
     pdf.object(s.resources, "<< /Font " + fonts + " >>");
     std::string kids;
-    for (const int page : s.pages)
-        kids += ref(page) + ' ';
+    for (const int page : s.pages) kids += ref(page) + ' ';
     pdf.object(s.pageTree, "<< /Type /Pages /Kids [ " + kids + "] /Count " +
                                std::to_string(s.pages.size()) + " >>");
     pdf.object(s.catalog, "<< /Type /Catalog /Pages " + ref(s.pageTree) + " >>");

@@ -11,7 +11,8 @@
 
 namespace tallux {
 
-void appendNumber(std::string& out, double value, int decimals) {
+void appendNumber(std::string& out, double value, int decimals)
+{
     if (!std::isfinite(value)) value = 0;
     char text[64];
     // Most coordinates are whole units: no need to format a fraction.
@@ -28,8 +29,7 @@ void appendNumber(std::string& out, double value, int decimals) {
     }
     const char* point = std::find(text, end, '.');
     if (point != end) {
-        while (end[-1] == '0')
-            --end;
+        while (end[-1] == '0') --end;
         if (end[-1] == '.') --end;
     }
     const std::string_view digits(text, static_cast<std::size_t>(end - text));
@@ -43,17 +43,20 @@ constexpr std::size_t flushAt = 64 * 1024;
 } // namespace
 
 PdfWriter::PdfWriter(Sink sink)
-    : sink_(std::move(sink)) {
+    : sink_(std::move(sink))
+{
     // A comment of bytes above 127 marks the file as binary for transfers.
     write("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n");
 }
 
-int PdfWriter::reserve() {
+int PdfWriter::reserve()
+{
     at_.push_back(0);
     return static_cast<int>(at_.size());
 }
 
-void PdfWriter::object(int number, std::string_view body) {
+void PdfWriter::object(int number, std::string_view body)
+{
     at_[static_cast<std::size_t>(number) - 1] = written_ + buffer_.size();
     write(std::to_string(number));
     write(" 0 obj\n");
@@ -61,7 +64,8 @@ void PdfWriter::object(int number, std::string_view body) {
     write("\nendobj\n");
 }
 
-void PdfWriter::stream(int number, std::string_view dictionary, std::string_view data) {
+void PdfWriter::stream(int number, std::string_view dictionary, std::string_view data)
+{
     // Deflated at the fastest level: labels repeat so much that it still
     // shrinks them several times.
     uLongf size = compressBound(static_cast<uLong>(data.size()));
@@ -81,7 +85,8 @@ void PdfWriter::stream(int number, std::string_view dictionary, std::string_view
     write("\nendstream\nendobj\n");
 }
 
-void PdfWriter::finish(int catalog, int info) {
+void PdfWriter::finish(int catalog, int info)
+{
     const std::uint64_t xref = written_ + buffer_.size();
     write("xref\n0 " + std::to_string(at_.size() + 1) + "\n0000000000 65535 f \n");
     char entry[24];
@@ -96,12 +101,14 @@ void PdfWriter::finish(int catalog, int info) {
     flush();
 }
 
-void PdfWriter::write(std::string_view bytes) {
+void PdfWriter::write(std::string_view bytes)
+{
     buffer_ += bytes;
     if (buffer_.size() >= flushAt) flush();
 }
 
-void PdfWriter::flush() {
+void PdfWriter::flush()
+{
     if (buffer_.empty()) return;
     if (!sink_(reinterpret_cast<const unsigned char*>(buffer_.data()), buffer_.size()))
         throw PageError("cannot write the sheet");

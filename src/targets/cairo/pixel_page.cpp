@@ -9,7 +9,8 @@ namespace tallux {
 namespace {
 
 // x * y / 255, rounded as the compositor rounds it.
-constexpr std::uint32_t mul255(std::uint32_t x, std::uint32_t y) {
+constexpr std::uint32_t mul255(std::uint32_t x, std::uint32_t y)
+{
     const std::uint32_t t = x * y + 0x80;
     return (t + (t >> 8)) >> 8;
 }
@@ -24,7 +25,8 @@ struct FreeBlock {
     std::size_t size;
 };
 
-std::vector<FreeBlock>& freeBlocks() {
+std::vector<FreeBlock>& freeBlocks()
+{
     thread_local std::vector<FreeBlock> blocks;
     return blocks;
 }
@@ -32,7 +34,8 @@ std::vector<FreeBlock>& freeBlocks() {
 } // namespace
 
 PixelMemory::PixelMemory(std::size_t size)
-    : size_(size) {
+    : size_(size)
+{
     auto& blocks = freeBlocks();
     const auto fit = std::find_if(blocks.begin(), blocks.end(),
                                   [&](const FreeBlock& b) { return b.size == size; });
@@ -44,18 +47,21 @@ PixelMemory::PixelMemory(std::size_t size)
     }
 }
 
-PixelMemory::~PixelMemory() {
+PixelMemory::~PixelMemory()
+{
     auto& blocks = freeBlocks();
     if (size_ > largestKept) return;
     if (blocks.size() >= keptBlocks) blocks.erase(blocks.begin());
     blocks.push_back({std::move(block_), size_});
 }
 
-std::uint32_t* PixelPage::row(int y) const {
+std::uint32_t* PixelPage::row(int y) const
+{
     return reinterpret_cast<std::uint32_t*>(data_ + static_cast<std::ptrdiff_t>(y) * stride_);
 }
 
-void PixelPage::box(int x0, int y0, int x1, int y1, std::uint32_t rgb) {
+void PixelPage::box(int x0, int y0, int x1, int y1, std::uint32_t rgb)
+{
     x0 = std::max(x0, 0), y0 = std::max(y0, 0);
     x1 = std::min(x1, width_);
     y1 = std::min(y1, height_);
@@ -63,7 +69,8 @@ void PixelPage::box(int x0, int y0, int x1, int y1, std::uint32_t rgb) {
     pending_.push_back({x0, y0, x1, y1, 0xFF000000u | rgb});
 }
 
-void PixelPage::flush() {
+void PixelPage::flush()
+{
     if (pending_.empty()) return;
     cairo_surface_flush(image_);
     // Bands: the rows between two successive top or bottom edges are all
@@ -75,14 +82,14 @@ void PixelPage::flush() {
     }
     std::sort(edges_.begin(), edges_.end());
     edges_.erase(std::unique(edges_.begin(), edges_.end()), edges_.end());
-    for (std::size_t k = 0; k + 1 < edges_.size(); ++k)
-        writeBand(edges_[k], edges_[k + 1]);
+    for (std::size_t k = 0; k + 1 < edges_.size(); ++k) writeBand(edges_[k], edges_[k + 1]);
     const int top = edges_.front(), bottom = edges_.back();
     cairo_surface_mark_dirty_rectangle(image_, 0, top, width_, bottom - top);
     pending_.clear();
 }
 
-void PixelPage::writeBand(int y0, int y1) {
+void PixelPage::writeBand(int y0, int y1)
+{
     covering_.clear();
     int left = 0, right = 0;
     for (const Box& b : pending_) {
@@ -94,25 +101,22 @@ void PixelPage::writeBand(int y0, int y1) {
     if (covering_.empty()) return;
     // The boxes in the order drawn, so that a later one covers an earlier one.
     const auto writeRow = [&](std::uint32_t* line) {
-        for (const Box* b : covering_)
-            std::fill(line + b->x0, line + b->x1, b->px);
+        for (const Box* b : covering_) std::fill(line + b->x0, line + b->x1, b->px);
     };
     const std::size_t span = static_cast<std::size_t>(right - left) * sizeof(std::uint32_t);
     std::uint32_t* first = row(y0) + left;
     bool alike = true;
-    for (int y = y0 + 1; y < y1 && alike; ++y)
-        alike = std::memcmp(row(y) + left, first, span) == 0;
+    for (int y = y0 + 1; y < y1 && alike; ++y) alike = std::memcmp(row(y) + left, first, span) == 0;
     if (!alike) {
-        for (int y = y0; y < y1; ++y)
-            writeRow(row(y));
+        for (int y = y0; y < y1; ++y) writeRow(row(y));
         return;
     }
     writeRow(row(y0));
-    for (int y = y0 + 1; y < y1; ++y)
-        std::memcpy(row(y) + left, first, span);
+    for (int y = y0 + 1; y < y1; ++y) std::memcpy(row(y) + left, first, span);
 }
 
-void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb) {
+void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
+{
     // Boxes kept under the text go in first; the others cover other pixels
     // and may wait.
     const int left = x + mask.left, top = y + mask.top;

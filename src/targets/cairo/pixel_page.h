@@ -41,7 +41,8 @@ public:
         , data_(cairo_image_surface_get_data(image))
         , stride_(cairo_image_surface_get_stride(image))
         , width_(cairo_image_surface_get_width(image))
-        , height_(cairo_image_surface_get_height(image)) {
+        , height_(cairo_image_surface_get_height(image))
+    {
         pending_.reserve(128); // a symbol's elements, mostly
     }
 

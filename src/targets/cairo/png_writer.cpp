@@ -28,10 +28,10 @@ struct Code {
     std::uint8_t length;
 };
 
-constexpr std::uint16_t reversed(std::uint16_t code, int length) {
+constexpr std::uint16_t reversed(std::uint16_t code, int length)
+{
     std::uint16_t r = 0;
-    for (int i = 0; i < length; ++i)
-        r = static_cast<std::uint16_t>(r << 1 | ((code >> i) & 1));
+    for (int i = 0; i < length; ++i) r = static_cast<std::uint16_t>(r << 1 | ((code >> i) & 1));
     return r;
 }
 
@@ -74,8 +74,7 @@ static_assert(lengthBase.size() == lengthExtra.size() &&
 // The fixed five-bit distance codes, bit-reversed.
 constexpr std::array<std::uint16_t, 30> distanceCodes = [] {
     std::array<std::uint16_t, 30> t{};
-    for (std::uint16_t d = 0; d < 30; ++d)
-        t[d] = reversed(d, 5);
+    for (std::uint16_t d = 0; d < 30; ++d) t[d] = reversed(d, 5);
     return t;
 }();
 static_assert(distanceCodes[1] == 0x10 && distanceCodes[29] == 0x17);
@@ -89,9 +88,12 @@ public:
     BitWriter(std::string& out, std::size_t room)
         : out_(out)
         , buffer_(std::make_unique_for_overwrite<char[]>(room + 16))
-        , at_(buffer_.get()) {}
+        , at_(buffer_.get())
+    {
+    }
 
-    void put(std::uint32_t bits, int count) {
+    void put(std::uint32_t bits, int count)
+    {
         acc_ |= static_cast<std::uint64_t>(bits) << used_;
         used_ += count;
         if (used_ >= 32) {
@@ -104,9 +106,9 @@ public:
             used_ -= 32;
         }
     }
-    void flush() {
-        for (; used_ > 0; used_ -= 8, acc_ >>= 8)
-            *at_++ = static_cast<char>(acc_ & 0xFF);
+    void flush()
+    {
+        for (; used_ > 0; used_ -= 8, acc_ >>= 8) *at_++ = static_cast<char>(acc_ & 0xFF);
         used_ = 0;
         out_.append(buffer_.get(), at_);
     }
@@ -124,8 +126,7 @@ constexpr std::array<std::uint8_t, 259> lengthSymbol = [] {
     std::array<std::uint8_t, 259> t{};
     for (std::size_t length = 3; length <= 258; ++length) {
         std::size_t l = lengthBase.size() - 1;
-        while (lengthBase[l] > length)
-            --l;
+        while (lengthBase[l] > length) --l;
         t[length] = static_cast<std::uint8_t>(l);
     }
     return t;
@@ -133,7 +134,8 @@ constexpr std::array<std::uint8_t, 259> lengthSymbol = [] {
 static_assert(lengthSymbol[3] == 0 && lengthSymbol[258] == 28 && lengthSymbol[257] == 27);
 
 // The distance code of a distance 1..32768.
-constexpr std::size_t distanceCode(std::size_t distance) {
+constexpr std::size_t distanceCode(std::size_t distance)
+{
     if (distance <= 4) return distance - 1;
     const auto high = static_cast<std::size_t>(std::bit_width(distance - 1) - 1);
     return 2 * high + (((distance - 1) >> (high - 1)) & 1);
@@ -144,7 +146,8 @@ static_assert(distanceCode(5) == 4 && distanceCode(7) == 5 && distanceCode(244) 
 class Deflater {
 public:
     Deflater(std::string& out, std::size_t room)
-        : bits_(out, room) {
+        : bits_(out, room)
+    {
         bits_.put(1, 1); // the last block
         bits_.put(1, 2); // with the fixed codes
     }
@@ -154,10 +157,10 @@ public:
     // A copy of `length` bytes from `distance` back, in pieces of at most
     // 258; the bytes themselves, `distance` of them repeating from `pattern`,
     // go out as literals where the copy is too short to be a match.
-    void copy(std::size_t length, std::size_t distance, const unsigned char* pattern) {
+    void copy(std::size_t length, std::size_t distance, const unsigned char* pattern)
+    {
         if (length < minMatch || distance > maxDistance) {
-            for (std::size_t k = 0; k < length; ++k)
-                literal(pattern[k % distance]);
+            for (std::size_t k = 0; k < length; ++k) literal(pattern[k % distance]);
             return;
         }
         while (length > 0) {
@@ -169,7 +172,8 @@ public:
         }
     }
 
-    void finish() {
+    void finish()
+    {
         symbol(256);
         bits_.flush();
     }
@@ -177,7 +181,8 @@ public:
 private:
     void symbol(std::size_t v) { bits_.put(literalCodes[v].bits, literalCodes[v].length); }
 
-    void match(std::size_t length, std::size_t distance) {
+    void match(std::size_t length, std::size_t distance)
+    {
         const std::size_t l = lengthSymbol[length];
         symbol(257 + l);
         if (lengthExtra[l] > 0)
@@ -193,7 +198,8 @@ private:
 
 // How many bytes from `at` repeat the bytes from `from` (which lies before
 // it), up to `limit`; eight at a time.
-std::size_t matchLength(const unsigned char* at, const unsigned char* from, std::size_t limit) {
+std::size_t matchLength(const unsigned char* at, const unsigned char* from, std::size_t limit)
+{
     std::size_t n = 0;
     while (n + 8 <= limit) {
         std::uint64_t a = 0, b = 0;
@@ -202,8 +208,7 @@ std::size_t matchLength(const unsigned char* at, const unsigned char* from, std:
         if (a != b) return n + static_cast<std::size_t>(std::countr_zero(a ^ b) / 8);
         n += 8;
     }
-    while (n < limit && at[n] == from[n])
-        ++n;
+    while (n < limit && at[n] == from[n]) ++n;
     return n;
 }
 
@@ -211,7 +216,8 @@ std::size_t matchLength(const unsigned char* at, const unsigned char* from, std:
 // runs and copies from the row above where they are long enough, literals
 // elsewhere. `row` is preceded in memory by the row above, `stride` before.
 void deflateRow(Deflater& z, const unsigned char* row, std::size_t size, std::size_t stride,
-                bool rowAbove) {
+                bool rowAbove)
+{
     const bool upward = rowAbove && stride <= maxDistance;
     const auto starts = [](const unsigned char* a, const unsigned char* b) {
         return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
@@ -243,14 +249,16 @@ void deflateRow(Deflater& z, const unsigned char* row, std::size_t size, std::si
 
 enum class ColourType : std::uint8_t { Grey = 0, Rgb = 2 };
 
-void putBigEndian(std::string& out, std::uint32_t v) {
+void putBigEndian(std::string& out, std::uint32_t v)
+{
     const char bytes[4] = {static_cast<char>(v >> 24), static_cast<char>(v >> 16),
                            static_cast<char>(v >> 8), static_cast<char>(v)};
     out.append(bytes, 4);
 }
 
 // Length, type, data, and the CRC of type and data.
-void putChunk(std::string& out, std::string_view type, std::string_view data) {
+void putChunk(std::string& out, std::string_view type, std::string_view data)
+{
     putBigEndian(out, static_cast<std::uint32_t>(data.size()));
     const std::size_t typeAt = out.size();
     out.append(type);
@@ -262,7 +270,8 @@ void putChunk(std::string& out, std::string_view type, std::string_view data) {
 
 // One row of the surface as a scanline: filter byte 0 (none), then grey or
 // red, green, blue bytes. False when a grey scanline meets a colour.
-bool scanline(const unsigned char* pixels, int width, ColourType colour, unsigned char* out) {
+bool scanline(const unsigned char* pixels, int width, ColourType colour, unsigned char* out)
+{
     *out++ = 0;
     std::uint32_t colourful = 0;
     for (int x = 0; x < width; ++x) {
@@ -284,7 +293,8 @@ bool scanline(const unsigned char* pixels, int width, ColourType colour, unsigne
 // The zlib stream of every scanline, or nothing when a grey image turns out
 // to have colour.
 std::string imageData(const unsigned char* data, int width, int height, int stride,
-                      ColourType colour) {
+                      ColourType colour)
+{
     const std::size_t channels = colour == ColourType::Grey ? 1 : 3;
     const std::size_t line = 1 + channels * static_cast<std::size_t>(width);
     // The scanline above and this one, side by side, as the stream has them.
@@ -323,7 +333,8 @@ std::string imageData(const unsigned char* data, int width, int height, int stri
 
 } // namespace
 
-std::string encodePng(cairo_surface_t* image, double dpi) {
+std::string encodePng(cairo_surface_t* image, double dpi)
+{
     if (cairo_surface_get_type(image) != CAIRO_SURFACE_TYPE_IMAGE ||
         cairo_image_surface_get_format(image) != CAIRO_FORMAT_RGB24)
         return {};

@@ -7,7 +7,8 @@
 
 namespace tallux {
 
-std::optional<std::time_t> sourceDateEpoch() {
+std::optional<std::time_t> sourceDateEpoch()
+{
     const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
     if (epoch == nullptr || *epoch == '\0') return std::nullopt;
     char* end = nullptr;
@@ -16,7 +17,8 @@ std::optional<std::time_t> sourceDateEpoch() {
     return static_cast<std::time_t>(seconds);
 }
 
-void setReproducibleDate(cairo_surface_t* pdf) {
+void setReproducibleDate(cairo_surface_t* pdf)
+{
     const auto t = sourceDateEpoch();
     if (!t) return;
     std::tm utc{};

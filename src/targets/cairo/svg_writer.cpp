@@ -23,7 +23,8 @@ constexpr std::array<char, 200> digitPairs = [] {
 }();
 
 // n < 100000 in decimal digits. Returns the end.
-char* putWhole(char* p, std::uint32_t n) {
+char* putWhole(char* p, std::uint32_t n)
+{
     const std::size_t length = n < 10 ? 1 : n < 100 ? 2 : n < 1000 ? 3 : n < 10000 ? 4 : 5;
     char* const end = p + length;
     p = end;
@@ -43,7 +44,8 @@ char* putWhole(char* p, std::uint32_t n) {
 // Multiples of 1/1024 below 10^5 (whole units and Pango's text metrics) are
 // written directly: their exact decimals have at most 15 significant
 // digits, so no shorter decimal reads back as the same double.
-char* putNumber(char* p, double v) {
+char* putNumber(char* p, double v)
+{
     if (v >= 0 && v < 1e5) { // the common case: whole units
         const auto n = static_cast<std::uint32_t>(v);
         if (static_cast<double>(n) == v) return putWhole(p, n);
@@ -65,8 +67,7 @@ char* putNumber(char* p, double v) {
                 for (char* digit = p + 10; digit != p; n /= 10)
                     *--digit = static_cast<char>('0' + n % 10);
                 p += 10;
-                while (p[-1] == '0')
-                    --p;
+                while (p[-1] == '0') --p;
             }
             return p;
         }
@@ -78,7 +79,8 @@ char* putNumber(char* p, double v) {
     return std::to_chars(p, p + numberRoom, v).ptr;
 }
 
-void putNumber(std::string& out, double v) {
+void putNumber(std::string& out, double v)
+{
     std::array<char, numberRoom> buf{};
     out.append(buf.data(), putNumber(buf.data(), v));
 }
@@ -86,7 +88,8 @@ void putNumber(std::string& out, double v) {
 // A glyph outline coordinate: whole numbers without a point, others to
 // hundredths without trailing zeros (a hundredth of a unit is far below
 // what an outline shows).
-void putHundredths(std::string& out, double v) {
+void putHundredths(std::string& out, double v)
+{
     const double hundredths = std::nearbyint(v * 100);
     if (!(std::abs(hundredths) < 1e15)) return putNumber(out, v);
     auto n = static_cast<std::int64_t>(hundredths);
@@ -104,38 +107,32 @@ void putHundredths(std::string& out, double v) {
 }
 
 // Whether a and b share any area; touching edges share none.
-bool overlap(const SvgBox& a, const SvgBox& b) {
+bool overlap(const SvgBox& a, const SvgBox& b)
+{
     return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
 }
 
-char* copy(char* p, std::string_view s) {
+char* copy(char* p, std::string_view s)
+{
     return std::copy(s.begin(), s.end(), p);
 }
 
 // Text for an XML attribute value or element content.
-void putEscaped(std::string& out, std::string_view s) {
-    for (const char c : s)
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
+void putEscaped(std::string& out, std::string_view s)
+{
+    for (const char c : s) switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
         }
 }
 
 // A family name as a quoted CSS string: quote and backslash escaped,
 // control characters as hexadecimal escapes.
-std::string cssString(std::string_view name) {
+std::string cssString(std::string_view name)
+{
     std::string s = "'";
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
@@ -155,15 +152,15 @@ std::string cssString(std::string_view name) {
     return s + "'";
 }
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
 }
 
-bool sameName(std::string_view a, std::string_view b) {
+bool sameName(std::string_view a, std::string_view b)
+{
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
         return lower(x) == lower(y);
@@ -172,7 +169,8 @@ bool sameName(std::string_view a, std::string_view b) {
 
 // The font-family list: every family asked for, the one fontconfig chose
 // when it is not among them, then the generic sans-serif.
-std::string familyList(std::string_view asked, std::string_view chosen) {
+std::string familyList(std::string_view asked, std::string_view chosen)
+{
     std::string list;
     bool chosenListed = chosen.empty();
     while (!asked.empty()) {
@@ -193,7 +191,8 @@ namespace {
 
 // The start of the file up to the drawing group, for a page size and
 // transformation.
-std::string header(double width, double height, const cairo_matrix_t& m) {
+std::string header(double width, double height, const cairo_matrix_t& m)
+{
     std::array<char, 512> buf; // written before it is read
     char* p = buf.data();
     p = copy(p, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -219,7 +218,8 @@ std::string header(double width, double height, const cairo_matrix_t& m) {
 
 } // namespace
 
-SvgWriter::SvgWriter(double width, double height, const cairo_matrix_t& m) {
+SvgWriter::SvgWriter(double width, double height, const cairo_matrix_t& m)
+{
     // Pages of one size follow each other: the last header is kept.
     struct Kept {
         std::array<double, 8> key{};
@@ -233,16 +233,19 @@ SvgWriter::SvgWriter(double width, double height, const cairo_matrix_t& m) {
     wrote(copy(out_.data(), kept.text));
 }
 
-char* SvgWriter::room(std::size_t n) {
+char* SvgWriter::room(std::size_t n)
+{
     if (out_.size() - used_ < n) out_.resize(std::max(2 * out_.size(), used_ + n));
     return out_.data() + used_;
 }
 
-void SvgWriter::wrote(const char* end) {
+void SvgWriter::wrote(const char* end)
+{
     used_ = static_cast<std::size_t>(end - out_.data());
 }
 
-const SvgWriter::Colour& SvgWriter::colour(Rgb c) {
+const SvgWriter::Colour& SvgWriter::colour(Rgb c)
+{
     const auto same = [&](const Colour& k) {
         return k.set && k.rgb.red == c.red && k.rgb.green == c.green && k.rgb.blue == c.blue;
     };
@@ -270,7 +273,8 @@ const SvgWriter::Colour& SvgWriter::colour(Rgb c) {
 
 // Nothing but the white page lies under b: every box drawn so far in
 // another colour than white ends left of it, and no text piece reaches it.
-bool SvgWriter::untouched(const SvgBox& b) const {
+bool SvgWriter::untouched(const SvgBox& b) const
+{
     if (b.x0 < inkRight_ || textCount_ > texts_.size()) return false;
     if (!overlap(b, textsAround_)) return true;
     for (std::size_t i = 0; i < textCount_; ++i) {
@@ -279,7 +283,8 @@ bool SvgWriter::untouched(const SvgBox& b) const {
     return true;
 }
 
-void SvgWriter::touch(const SvgBox& b) {
+void SvgWriter::touch(const SvgBox& b)
+{
     if (textCount_ < texts_.size()) texts_[textCount_] = b;
     textsAround_ = textCount_++ == 0
                        ? b
@@ -287,7 +292,8 @@ void SvgWriter::touch(const SvgBox& b) {
                                 std::max(textsAround_.x1, b.x1), std::max(textsAround_.y1, b.y1)};
 }
 
-void SvgWriter::box(double x0, double y0, double x1, double y1, Rgb c) {
+void SvgWriter::box(double x0, double y0, double x1, double y1, Rgb c)
+{
     const Colour& fill = colour(c);
     const SvgBox b{x0, y0, x1, y1};
     if (fill.white) {
@@ -313,7 +319,8 @@ void SvgWriter::box(double x0, double y0, double x1, double y1, Rgb c) {
     rect_ = b;
 }
 
-void SvgWriter::flushRect() {
+void SvgWriter::flushRect()
+{
     char* p = room(8 + 4 * numberRoom);
     *p++ = 'M';
     p = putNumber(p, rect_.x0);
@@ -329,14 +336,16 @@ void SvgWriter::flushRect() {
     wrote(p);
 }
 
-void SvgWriter::endPath() {
+void SvgWriter::endPath()
+{
     if (!pathOpen_) return;
     flushRect();
     wrote(copy(room(4), "\"/>\n"));
     pathOpen_ = false;
 }
 
-void SvgWriter::text(double x, double baseline, std::string_view tail, Rgb c, const SvgBox& ink) {
+void SvgWriter::text(double x, double baseline, std::string_view tail, Rgb c, const SvgBox& ink)
+{
     endPath();
     touch(ink);
     const Colour& fill = colour(c);
@@ -351,7 +360,8 @@ void SvgWriter::text(double x, double baseline, std::string_view tail, Rgb c, co
     wrote(copy(p, tail));
 }
 
-void SvgWriter::outline(double x, double y, std::string_view pathData, Rgb c, const SvgBox& ink) {
+void SvgWriter::outline(double x, double y, std::string_view pathData, Rgb c, const SvgBox& ink)
+{
     if (pathData.empty()) return;
     endPath();
     touch(ink);
@@ -368,7 +378,8 @@ void SvgWriter::outline(double x, double y, std::string_view pathData, Rgb c, co
     wrote(copy(p, "\"/>\n"));
 }
 
-std::string SvgWriter::finish() {
+std::string SvgWriter::finish()
+{
     endPath();
     wrote(copy(room(16), "</g>\n</svg>\n"));
     out_.resize(used_);
@@ -376,7 +387,8 @@ std::string SvgWriter::finish() {
     return std::move(out_);
 }
 
-std::string svgTextTail(const SvgFont& font, double width, std::string_view utf8) {
+std::string svgTextTail(const SvgFont& font, double width, std::string_view utf8)
+{
     std::string s = " font-family=\"";
     putEscaped(s, familyList(font.asked, font.chosen));
     s += "\" font-size=\"";
@@ -396,7 +408,8 @@ std::string svgTextTail(const SvgFont& font, double width, std::string_view utf8
     return s;
 }
 
-bool svgTextCarries(std::string_view utf8) {
+bool svgTextCarries(std::string_view utf8)
+{
     const auto byte = [&](std::size_t i) {
         return i < utf8.size() ? static_cast<unsigned char>(utf8[i]) : 0u;
     };
@@ -413,7 +426,8 @@ bool svgTextCarries(std::string_view utf8) {
     return true;
 }
 
-std::string svgPathData(const cairo_path_t* path) {
+std::string svgPathData(const cairo_path_t* path)
+{
     std::string d;
     for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
         const cairo_path_data_t* p = &path->data[i];
@@ -441,9 +455,7 @@ std::string svgPathData(const cairo_path_t* path) {
             d += ' ';
             point(3);
             break;
-        case CAIRO_PATH_CLOSE_PATH:
-            d += 'Z';
-            break;
+        case CAIRO_PATH_CLOSE_PATH: d += 'Z'; break;
         }
     }
     return d;

@@ -17,7 +17,8 @@ struct ContextKey {
     bool operator==(const ContextKey&) const = default;
 };
 
-ContextKey contextKey(cairo_t* cr) {
+ContextKey contextKey(cairo_t* cr)
+{
     cairo_matrix_t m;
     cairo_get_matrix(cr, &m);
     return {cairo_surface_get_type(cairo_get_target(cr)), m.xx, m.yx, m.xy, m.yy};
@@ -25,7 +26,8 @@ ContextKey contextKey(cairo_t* cr) {
 
 // Unhinted metrics and unrounded glyph positions: text measures the same in
 // every scale and on every surface. Glyphs stay anti-aliased.
-PangoContext* newContext(cairo_t* cr) {
+PangoContext* newContext(cairo_t* cr)
+{
     PangoContext* context = pango_font_map_create_context(pango_cairo_font_map_get_default());
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
@@ -53,7 +55,8 @@ public:
     ~Cache() { clear(); }
 
     ShapedText& get(cairo_t* cr, const PangoFontDescription* font, unsigned fontHash,
-                    std::string_view utf8) {
+                    std::string_view utf8)
+    {
         const std::size_t context = contextIndex(cr);
         const std::size_t hash = std::hash<std::string_view>{}(utf8) ^
                                  (std::size_t{fontHash} * 31u) ^ (context * 0x9E3779B97F4A7C15u);
@@ -84,7 +87,8 @@ private:
     static constexpr std::size_t maxEntries = 4096;
     static constexpr std::size_t maxContexts = 16;
 
-    std::size_t contextIndex(cairo_t* cr) {
+    std::size_t contextIndex(cairo_t* cr)
+    {
         const ContextKey key = contextKey(cr);
         for (std::size_t i = 0; i < contexts_.size(); ++i)
             if (contexts_[i].first == key) return i;
@@ -93,7 +97,8 @@ private:
         return contexts_.size() - 1;
     }
 
-    void clearLayouts() {
+    void clearLayouts()
+    {
         for (auto& [hash, e] : entries_) {
             g_object_unref(e.shaped.layout);
             pango_font_description_free(e.font);
@@ -101,10 +106,10 @@ private:
         entries_.clear();
     }
 
-    void clear() {
+    void clear()
+    {
         clearLayouts();
-        for (auto& [key, context] : contexts_)
-            g_object_unref(context);
+        for (auto& [key, context] : contexts_) g_object_unref(context);
         contexts_.clear();
     }
 
@@ -115,7 +120,8 @@ private:
 } // namespace
 
 ShapedText& shapedText(cairo_t* cr, const PangoFontDescription* font, unsigned fontHash,
-                       std::string_view utf8) {
+                       std::string_view utf8)
+{
     thread_local Cache cache;
     return cache.get(cr, font, fontHash, utf8);
 }
