@@ -133,7 +133,7 @@ struct CairoTarget::State {
         const double y0 = snap(std::min(box.y0, box.y1)), y1 = snap(std::max(box.y0, box.y1));
         if (pixels) {
             pixels->box(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1),
-                        static_cast<int>(y1), packed(color));
+                        static_cast<int>(y1), packedBox(color));
             return;
         }
         cairo_save(cr);
@@ -143,6 +143,22 @@ struct CairoTarget::State {
         cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
         cairo_fill(cr);
         cairo_restore(cr);
+    }
+
+    // The colour of the last box, packed once: bars and spaces take turns.
+    Rgb boxColours[2]{};
+    std::uint32_t boxPacked[2]{};
+    bool boxSet[2]{};
+    std::uint32_t packedBox(Rgb c)
+    {
+        for (int k = 0; k < 2; ++k)
+            if (boxSet[k] && boxColours[k].red == c.red && boxColours[k].green == c.green &&
+                boxColours[k].blue == c.blue)
+                return boxPacked[k];
+        // The older of the two goes.
+        boxColours[1] = boxColours[0], boxPacked[1] = boxPacked[0], boxSet[1] = boxSet[0];
+        boxColours[0] = c, boxPacked[0] = packed(c), boxSet[0] = true;
+        return boxPacked[0];
     }
 
     static std::uint32_t packed(Rgb c)
@@ -380,7 +396,10 @@ void CairoTarget::Print(const String& s)
     if (st.svg != nullptr) {
         if (!intersect(where, st.visible()).empty()) st.writeSvg(text);
     } else if (!intersect(where, st.visible()).empty() && !(st.pixels && st.blendText(text))) {
-        if (st.pixels) st.pixels->flush();
+        if (st.pixels) {
+            st.pixels->flush();
+            st.pixels->forgetRows();
+        }
         cairo_save(st.cr);
         cairo_set_source_rgb(st.cr, st.fore.red, st.fore.green, st.fore.blue);
         cairo_move_to(st.cr, st.x, st.y);

@@ -8,6 +8,7 @@
 #include "tallux/cairo_target.h"
 #include "targets/cairo/pixel_page.h"
 #include "targets/cairo/png_writer.h"
+#include "targets/cairo/row_knowledge.h"
 #include "targets/cairo/stable_output.h"
 #include "targets/cairo/svg_writer.h"
 
@@ -103,6 +104,7 @@ struct FilePage::Impl {
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
     std::optional<PixelMemory> pixels; // outlives the surface on it
+    RowKnowledge rows;                 // of the raster page, attached to its surface
     std::optional<SvgWriter> svg;
     std::optional<CairoTarget> target;
     double width = 0, height = 0;
@@ -181,6 +183,10 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
     if (format != FileFormat::Svg) { // the SVG writer paints its own page
         cairo_set_source_rgb(p.cr, 1, 1, 1);
         cairo_paint(p.cr);
+        if (isRaster(format)) {
+            p.rows.blank = true;
+            attachRowKnowledge(p.surface, &p.rows);
+        }
     }
     cairo_scale(p.cr, perUnit, perUnit);
     cairo_translate(p.cr, x.origin, y.origin);

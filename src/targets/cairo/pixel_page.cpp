@@ -55,6 +55,49 @@ PixelMemory::~PixelMemory()
     blocks.push_back({std::move(block_), size_});
 }
 
+PixelPage::PixelPage(cairo_surface_t* image)
+    : image_(image)
+    , data_(cairo_image_surface_get_data(image))
+    , stride_(cairo_image_surface_get_stride(image))
+    , width_(cairo_image_surface_get_width(image))
+    , height_(cairo_image_surface_get_height(image))
+{
+    pending_.reserve(128); // a symbol's elements, mostly
+    // A page painted in one colour: every row but the first is its row above.
+    // Drawn on before: nothing is known.
+    RowKnowledge* rows = rowKnowledgeOf(image);
+    if (rows == nullptr) return;
+    if (!rows->blank || height_ <= 0) {
+        rows->sameAsAbove.clear();
+        return;
+    }
+    rows->blank = false;
+    rows->sameAsAbove.assign(static_cast<std::size_t>(height_), 1);
+    rows->sameAsAbove[0] = 0;
+    rows_ = rows;
+}
+
+void PixelPage::forgetRows() noexcept
+{
+    if (rows_ != nullptr) rows_->sameAsAbove.clear();
+    rows_ = nullptr;
+}
+
+// Row y may now differ from the row above.
+void PixelPage::changed(int y) noexcept
+{
+    if (rows_ != nullptr && y >= 0 && y < height_)
+        rows_->sameAsAbove[static_cast<std::size_t>(y)] = 0;
+}
+
+// Rows y0 to y1 - 1 certainly alike.
+bool PixelPage::knownAlike(int y0, int y1) const
+{
+    if (rows_ == nullptr) return false;
+    const auto* same = rows_->sameAsAbove.data();
+    return std::all_of(same + y0 + 1, same + y1, [](std::uint8_t s) { return s != 0; });
+}
+
 std::uint32_t* PixelPage::row(int y) const
 {
     return reinterpret_cast<std::uint32_t*>(data_ + static_cast<std::ptrdiff_t>(y) * stride_);
@@ -105,8 +148,14 @@ void PixelPage::writeBand(int y0, int y1)
     };
     const std::size_t span = static_cast<std::size_t>(right - left) * sizeof(std::uint32_t);
     std::uint32_t* first = row(y0) + left;
+    // The same boxes across the band keep rows that were alike alike; only
+    // its first row and the row below it may now differ from their rows above.
+    changed(y0);
+    changed(y1);
     bool alike = true;
-    for (int y = y0 + 1; y < y1 && alike; ++y) alike = std::memcmp(row(y) + left, first, span) == 0;
+    if (!knownAlike(y0, y1))
+        for (int y = y0 + 1; y < y1 && alike; ++y)
+            alike = std::memcmp(row(y) + left, first, span) == 0;
     if (!alike) {
         for (int y = y0; y < y1; ++y) writeRow(row(y));
         return;
@@ -137,16 +186,19 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
         overWhiteSet_ = true;
     }
     const std::array<std::uint32_t, 256>& overWhite = overWhite_;
+    for (int my = 0; my <= mask.height; ++my) changed(y + mask.top + my);
     for (int my = 0; my < mask.height; ++my) {
         const int py = y + mask.top + my;
         if (py < 0 || py >= height_) continue;
         std::uint32_t* line = row(py);
         const std::uint8_t* cover =
             mask.coverage.data() + static_cast<std::size_t>(my * mask.width);
-        for (int mx = 0; mx < mask.width; ++mx) {
-            const int px = x + mask.left + mx;
+        const int x0 = x + mask.left;
+        const int from = std::max(0, -x0), to = std::min(mask.width, width_ - x0);
+        for (int mx = from; mx < to; ++mx) {
+            const int px = x0 + mx;
             const std::uint32_t a = cover[mx];
-            if (a == 0 || px < 0 || px >= width_) continue;
+            if (a == 0) continue;
             // The text's colour through its coverage over what lies below.
             const std::uint32_t d = line[px], na = 255 - a;
             if ((d & 0xFFFFFF) == 0xFFFFFF) {

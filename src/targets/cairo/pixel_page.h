@@ -8,6 +8,7 @@
 
 #include <cairo.h>
 
+#include "targets/cairo/row_knowledge.h"
 #include "targets/cairo/text_layouts.h"
 
 namespace tallux {
@@ -36,15 +37,7 @@ private:
 // row is copied down, which makes a symbol of tall bars cost a few rows.
 class PixelPage {
 public:
-    explicit PixelPage(cairo_surface_t* image) noexcept
-        : image_(image)
-        , data_(cairo_image_surface_get_data(image))
-        , stride_(cairo_image_surface_get_stride(image))
-        , width_(cairo_image_surface_get_width(image))
-        , height_(cairo_image_surface_get_height(image))
-    {
-        pending_.reserve(128); // a symbol's elements, mostly
-    }
+    explicit PixelPage(cairo_surface_t* image);
 
     // A box of whole device pixels, [x0, x1) by [y0, y1), in 0x00RRGGBB.
     void box(int x0, int y0, int x1, int y1, std::uint32_t rgb);
@@ -52,6 +45,8 @@ public:
     void blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb);
     // Writes the boxes kept so far.
     void flush();
+    // Something else draws on the pixels: what was known of the rows no longer holds.
+    void forgetRows() noexcept;
 
 private:
     struct Box {
@@ -60,6 +55,8 @@ private:
     };
     std::uint32_t* row(int y) const;
     void writeBand(int y0, int y1);
+    bool knownAlike(int y0, int y1) const;
+    void changed(int y) noexcept;
 
     cairo_surface_t* image_;
     unsigned char* data_;
@@ -67,6 +64,7 @@ private:
     std::vector<Box> pending_;
     std::vector<int> edges_;
     std::vector<const Box*> covering_;
+    RowKnowledge* rows_ = nullptr; // null when nothing is known of the rows
     // The text colour over white for each coverage, for the last colour.
     std::array<std::uint32_t, 256> overWhite_{};
     std::uint32_t overWhiteOf_ = 0;

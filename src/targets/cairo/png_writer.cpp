@@ -11,6 +11,8 @@
 
 #include <zlib.h>
 
+#include "targets/cairo/row_knowledge.h"
+
 namespace tallux {
 
 namespace {
@@ -143,6 +145,37 @@ constexpr std::size_t distanceCode(std::size_t distance)
 static_assert(distanceCode(5) == 4 && distanceCode(7) == 5 && distanceCode(244) == 15 &&
               distanceCode(32768) == 29 && distanceCode(24577) == 29 && distanceCode(24576) == 28);
 
+// A code and its extra bits as they go out, in one piece.
+struct Bits {
+    std::uint32_t bits;
+    std::uint8_t count;
+};
+
+// The length symbol's code and extra bits of every match length 3..258.
+constexpr std::array<Bits, 259> lengthCodes = [] {
+    std::array<Bits, 259> t{};
+    for (std::size_t length = minMatch; length <= maxMatch; ++length) {
+        const std::size_t l = lengthSymbol[length];
+        const Code code = literalCodes[257 + l];
+        t[length] = {static_cast<std::uint32_t>(code.bits) |
+                         static_cast<std::uint32_t>(length - lengthBase[l]) << code.length,
+                     static_cast<std::uint8_t>(code.length + lengthExtra[l])};
+    }
+    return t;
+}();
+static_assert(lengthCodes[3].count == 7 && lengthCodes[258].count == 8 &&
+              lengthCodes[257].count == 13);
+
+// The distance code and extra bits of a distance 1..32768.
+constexpr Bits distanceBits(std::size_t distance)
+{
+    const std::size_t d = distanceCode(distance);
+    return {static_cast<std::uint32_t>(distanceCodes[d]) |
+                static_cast<std::uint32_t>(distance - distanceBase[d]) << 5,
+            static_cast<std::uint8_t>(5 + distanceExtra[d])};
+}
+static_assert(distanceBits(1).count == 5 && distanceBits(32768).count == 18);
+
 class Deflater {
 public:
     Deflater(std::string& out, std::size_t room)
@@ -181,17 +214,14 @@ public:
 private:
     void symbol(std::size_t v) { bits_.put(literalCodes[v].bits, literalCodes[v].length); }
 
+    // Length and distance, at most 13 + 18 bits, in one piece.
     void match(std::size_t length, std::size_t distance)
     {
-        const std::size_t l = lengthSymbol[length];
-        symbol(257 + l);
-        if (lengthExtra[l] > 0)
-            bits_.put(static_cast<std::uint32_t>(length - lengthBase[l]), lengthExtra[l]);
-        const std::size_t d = distanceCode(distance);
-        bits_.put(distanceCodes[d], 5);
-        if (distanceExtra[d] > 0)
-            bits_.put(static_cast<std::uint32_t>(distance - distanceBase[d]), distanceExtra[d]);
+        const Bits l = lengthCodes[length];
+        const Bits d = distance == 1 ? runDistance : distanceBits(distance);
+        bits_.put(l.bits | d.bits << l.count, l.count + d.count);
     }
+    static constexpr Bits runDistance = distanceBits(1);
 
     BitWriter bits_;
 };
@@ -219,8 +249,15 @@ void deflateRow(Deflater& z, const unsigned char* row, std::size_t size, std::si
                 bool rowAbove)
 {
     const bool upward = rowAbove && stride <= maxDistance;
+    // The first three bytes alike, read as one word (a byte past the row is
+    // readable and ignored).
     const auto starts = [](const unsigned char* a, const unsigned char* b) {
-        return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
+        std::uint32_t u = 0, v = 0;
+        std::memcpy(&u, a, 4);
+        std::memcpy(&v, b, 4);
+        constexpr std::uint32_t firstThree =
+            std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+        return ((u ^ v) & firstThree) == 0;
     };
     std::size_t i = 0;
     while (i < size) {
@@ -292,40 +329,67 @@ bool scanline(const unsigned char* pixels, int width, ColourType colour, unsigne
 
 // The zlib stream of every scanline, or nothing when a grey image turns out
 // to have colour.
+// The Adler-32 of `count` copies of a line whose own checksum is `line`, by
+// doubling.
+uLong repeatedAdler(uLong line, std::size_t length, std::size_t count)
+{
+    uLong result = 1, power = line;
+    std::size_t powerLength = length;
+    for (; count > 0; count >>= 1) {
+        if (count & 1) result = adler32_combine(result, power, static_cast<z_off_t>(powerLength));
+        if (count > 1) {
+            power = adler32_combine(power, power, static_cast<z_off_t>(powerLength));
+            powerLength *= 2;
+        }
+    }
+    return result;
+}
+
+// Whether row y repeats the row above: known from the drawing, or compared.
+bool repeatsAbove(const unsigned char* pixels, int y, int width, int stride,
+                  const std::uint8_t* known)
+{
+    if (y == 0) return false;
+    if (known != nullptr && known[y] != 0) return true;
+    return std::memcmp(pixels, pixels - stride, 4 * static_cast<std::size_t>(width)) == 0;
+}
+
 std::string imageData(const unsigned char* data, int width, int height, int stride,
-                      ColourType colour)
+                      ColourType colour, const std::uint8_t* known)
 {
     const std::size_t channels = colour == ColourType::Grey ? 1 : 3;
     const std::size_t line = 1 + channels * static_cast<std::size_t>(width);
     // The scanline above and this one, side by side, as the stream has them.
-    std::vector<unsigned char> rows(2 * line);
+    std::vector<unsigned char> rows(2 * line + 4); // a spare word for `starts`
     unsigned char* above = rows.data();
     unsigned char* current = rows.data() + line;
 
     std::string out("\x78\x01", 2); // deflate, 32K window, fastest
     // At worst nine bits a byte, a literal each.
     Deflater z(out, line * static_cast<std::size_t>(height) * 9 / 8 + 64);
-    uLong adler = adler32(0, nullptr, 0), lineAdler = 0;
-    std::size_t repeated = 0; // bytes of rows equal to the row above, not yet written
+    uLong adler = adler32(0, nullptr, 0);
+    std::size_t repeated = 0; // rows equal to the row above, not yet written
+    const auto writeRepeated = [&] {
+        if (repeated == 0) return;
+        z.copy(repeated * line, line, above);
+        const uLong lineAdler = adler32(1, above, static_cast<uInt>(line));
+        adler = adler32_combine(adler, repeatedAdler(lineAdler, line, repeated),
+                                static_cast<z_off_t>(repeated * line));
+        repeated = 0;
+    };
     for (int y = 0; y < height; ++y) {
         const unsigned char* pixels = data + static_cast<std::ptrdiff_t>(y) * stride;
-        if (y > 0 &&
-            std::memcmp(pixels, pixels - stride, 4 * static_cast<std::size_t>(width)) == 0) {
-            repeated += line;
-            adler = adler32_combine(adler, lineAdler, static_cast<z_off_t>(line));
+        if (repeatsAbove(pixels, y, width, stride, known)) {
+            ++repeated;
             continue;
         }
-        if (repeated > 0) {
-            z.copy(repeated, line, above);
-            repeated = 0;
-        }
+        writeRepeated();
         if (!scanline(pixels, width, colour, current)) return {};
         deflateRow(z, current, line, line, y > 0);
-        lineAdler = adler32(1, current, static_cast<uInt>(line));
-        adler = adler32_combine(adler, lineAdler, static_cast<z_off_t>(line));
+        adler = adler32(adler, current, static_cast<uInt>(line));
         std::memcpy(above, current, line);
     }
-    if (repeated > 0) z.copy(repeated, line, above);
+    writeRepeated();
     z.finish();
     putBigEndian(out, static_cast<std::uint32_t>(adler));
     return out;
@@ -345,11 +409,16 @@ std::string encodePng(cairo_surface_t* image, double dpi)
     const int stride = cairo_image_surface_get_stride(image);
     if (data == nullptr || width <= 0 || height <= 0) return {};
 
+    const RowKnowledge* rows = rowKnowledgeOf(image);
+    const std::uint8_t* known =
+        rows != nullptr && rows->sameAsAbove.size() == static_cast<std::size_t>(height)
+            ? rows->sameAsAbove.data()
+            : nullptr;
     ColourType colour = ColourType::Grey;
-    std::string idat = imageData(data, width, height, stride, colour);
+    std::string idat = imageData(data, width, height, stride, colour, known);
     if (idat.empty()) {
         colour = ColourType::Rgb;
-        idat = imageData(data, width, height, stride, colour);
+        idat = imageData(data, width, height, stride, colour, known);
     }
 
     std::string png("\x89PNG\r\n\x1a\n", 8);
