@@ -145,7 +145,23 @@ struct CairoTarget::State {
         cairo_restore(cr);
     }
 
-    // The colour of the last box, packed once: bars and spaces take turns.
+    // The colours of the last two boxes, looked up once: bars and spaces
+    // take turns.
+    Long lineValues[2]{};
+    Rgb lineColours[2]{};
+    bool lineSet[2]{};
+    std::optional<Rgb> lineColour(Long value)
+    {
+        for (int k = 0; k < 2; ++k)
+            if (lineSet[k] && lineValues[k] == value) return lineColours[k];
+        const std::optional<Rgb> c = hostColor(value);
+        if (!c) return c;
+        lineValues[1] = lineValues[0], lineColours[1] = lineColours[0], lineSet[1] = lineSet[0];
+        lineValues[0] = value, lineColours[0] = *c, lineSet[0] = true;
+        return c;
+    }
+
+    // The colour of the last two boxes, packed once.
     Rgb boxColours[2]{};
     std::uint32_t boxPacked[2]{};
     bool boxSet[2]{};
@@ -364,7 +380,7 @@ void CairoTarget::CurrentY(Single value)
 void CairoTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color)
 {
     if (flags != filledBox) reject(err::InvalidCall, "Line draws filled boxes only (flags 38)");
-    const auto rgb = hostColor(color);
+    const auto rgb = state_->lineColour(color);
     if (!rgb) reject(err::InvalidCall, "Invalid procedure call or argument: not a colour");
     if (!std::isfinite(y1) || !std::isfinite(y2))
         reject(err::InvalidCall, "Invalid procedure call or argument");

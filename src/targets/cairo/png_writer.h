@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include <cairo.h>
@@ -13,5 +15,8 @@ namespace tallux {
 // become zeros that the fastest zlib level packs at once. Empty for a
 // surface of another format.
 std::string encodePng(cairo_surface_t* image, double dpi);
+
+// The Adler-32 checksum `adler` continued over `size` bytes (1 to begin).
+std::uint32_t adler32Of(std::uint32_t adler, const unsigned char* bytes, std::size_t size);
 
 } // namespace tallux
