@@ -267,7 +267,10 @@ void deflateRow(Deflater& z, const unsigned char* row, std::size_t size, std::si
         if (limit >= minMatch) {
             if ((i > 0 || rowAbove) && starts(row + i, row + i - 1))
                 run = matchLength(row + i, row + i - 1, limit);
-            if (upward && starts(row + i, row + i - stride))
+            // The copy from above is taken only where it is longer than the
+            // run, so only where it also holds at the byte that ended the run.
+            if (upward && run < limit && row[i + run] == row[i + run - stride] &&
+                starts(row + i, row + i - stride))
                 up = matchLength(row + i, row + i - stride, limit);
         }
         if (std::max(run, up) >= minMatch) {
@@ -310,21 +313,25 @@ void putChunk(std::string& out, std::string_view type, std::string_view data)
 bool scanline(const unsigned char* pixels, int width, ColourType colour, unsigned char* out)
 {
     *out++ = 0;
-    std::uint32_t colourful = 0;
+    if (colour == ColourType::Grey) {
+        // Blue, and whether green differs from blue or red from green.
+        std::uint32_t colourful = 0;
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t px = 0;
+            std::memcpy(&px, pixels + 4 * x, 4);
+            colourful |= (px ^ (px >> 8)) & 0xFFFF;
+            out[x] = static_cast<unsigned char>(px);
+        }
+        return colourful == 0;
+    }
     for (int x = 0; x < width; ++x) {
         std::uint32_t px = 0;
         std::memcpy(&px, pixels + 4 * x, 4);
-        const std::uint32_t r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, b = px & 0xFF;
-        if (colour == ColourType::Grey) {
-            colourful |= (r ^ g) | (g ^ b);
-            out[x] = static_cast<unsigned char>(b);
-        } else {
-            out[3 * x] = static_cast<unsigned char>(r);
-            out[3 * x + 1] = static_cast<unsigned char>(g);
-            out[3 * x + 2] = static_cast<unsigned char>(b);
-        }
+        out[3 * x] = static_cast<unsigned char>(px >> 16);
+        out[3 * x + 1] = static_cast<unsigned char>(px >> 8);
+        out[3 * x + 2] = static_cast<unsigned char>(px);
     }
-    return colourful == 0;
+    return true;
 }
 
 // The zlib stream of every scanline, or nothing when a grey image turns out
