@@ -1,10 +1,10 @@
 #include "output_file.h"
 
+#include <atomic>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -13,25 +13,27 @@ namespace tallux::cli {
 
 namespace {
 
-// The process's file creation mask, read once: reading it means setting it,
-// which must not race with another thread's reading.
-mode_t creationMask()
+// Opens a new file beside `path` under a name no other writer uses: the
+// process id and a count, tried again on the rare clash with a leftover.
+// The file gets the usual permissions (0666 less the creation mask).
+int openTemporary(const std::string& path, std::string& temp)
 {
-    static const mode_t mask = [] {
-        const mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-    }();
-    return mask;
+    static std::atomic<unsigned long> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 } // namespace
 
 PendingFile::PendingFile(std::string path)
     : path_(std::move(path))
-    , temp_(path_ + ".XXXXXX")
 {
-    fd_ = ::mkstemp(temp_.data());
+    fd_ = openTemporary(path_, temp_);
     if (fd_ < 0) {
         const int e = errno;
         temp_.clear();
@@ -95,9 +97,7 @@ void PendingFile::close(bool durable)
         if (temp_.empty()) fail("write", EBADF);
         return;
     }
-    // mkstemp creates 0600; an output file gets the usual permissions.
-    if (::fchmod(fd_, 0666 & ~creationMask()) != 0 || (durable && ::fsync(fd_) != 0))
-        fail("write", errno);
+    if (durable && ::fsync(fd_) != 0) fail("write", errno);
     const int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0) fail("write", errno);
 }

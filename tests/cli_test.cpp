@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "commands.h"
 
@@ -132,6 +133,12 @@ TEST(Cli, OutputFileIsWrittenOnlyWhenDrawn)
     std::stringstream good;
     good << in.rdbuf();
     EXPECT_EQ(linesOf(good.str()).size(), 4u + 29 + 4); // set-up, bars, text
+    // An output file gets the usual permissions: 0666 less the creation mask.
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 
     // A failed call leaves the good file as it was, and no temporary beside it.
     const Outcome failed = tallux({"draw", "BarCODE39", "--code", "\xC3\x88", "--output", file});
