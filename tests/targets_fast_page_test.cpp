@@ -57,15 +57,6 @@ std::vector<std::uint32_t> drawnByCairo(tBarcodeType type, DrawParams p, const P
     return pixels;
 }
 
-PageOptions fixed(ScaleUnits units, double dpi, double width, double height)
-{
-    PageOptions o;
-    o.scale = {units, dpi};
-    o.width = width;
-    o.height = height;
-    return o;
-}
-
 TEST(FastPage, RasterPagesShowWhatCairoDrawsForTheSameCalls)
 {
     struct Case {

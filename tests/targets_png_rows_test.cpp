@@ -43,15 +43,6 @@ std::string encodedFromCairo(tBarcodeType type, DrawParams p, const PageOptions&
     return png;
 }
 
-PageOptions fixed(ScaleUnits units, double dpi, double width, double height)
-{
-    PageOptions o;
-    o.scale = {units, dpi};
-    o.width = width;
-    o.height = height;
-    return o;
-}
-
 TEST(PngRows, KnownRowsGiveTheSameFileAsComparedRows)
 {
     struct Case {

@@ -22,6 +22,16 @@
 
 namespace tallux::test {
 
+// Page options of a fixed size in the given units and resolution.
+inline PageOptions fixed(ScaleUnits units, double dpi, double width, double height)
+{
+    PageOptions o;
+    o.scale = {units, dpi};
+    o.width = width;
+    o.height = height;
+    return o;
+}
+
 // A PNG read back into memory, one grey level (0..255) a pixel.
 struct Image {
     int width = 0, height = 0;
