@@ -55,6 +55,10 @@ struct Outcome {
 #endif
 };
 
+using Chunk = std::vector<Job>;
+using Outcomes = std::vector<Outcome>;
+constexpr std::size_t chunkLines = 16;
+
 // Runs the line's method on the target: an empty text when the symbol was
 // drawn, else what went wrong.
 std::string drawOn(DrawRequest& r, Target& target)
@@ -164,16 +168,25 @@ public:
         const auto start = std::chrono::steady_clock::now();
         LineReader reader(input, longestLine);
         {
-            OrderedPool<Job, Outcome> pool(request_.jobs, 8 * request_.jobs + 8,
-                                           [this](Job& job) { return work(job); });
+            // Lines travel to the workers in small chunks, so that the hand-over
+            // costs little beside drawing a symbol.
+            OrderedPool<Chunk, Outcomes> pool(request_.jobs, 8 * request_.jobs + 8,
+                                              [this](Chunk& chunk) { return work(chunk); });
+            Chunk chunk;
+            const auto submit = [&] {
+                while (pool.full()) take(pool.next());
+                pool.submit(std::move(chunk));
+                chunk = {};
+                while (auto o = pool.tryNext()) take(std::move(*o));
+            };
             std::string text;
             try {
                 while (!stopped_ && reader.next(text)) {
                     if (!reader.tooLong() && !isSymbolLine(text)) continue;
-                    while (pool.full()) take(pool.next());
-                    pool.submit({reader.lineNumber(), std::move(text), reader.tooLong()});
+                    chunk.push_back({reader.lineNumber(), std::move(text), reader.tooLong()});
                     text = {};
-                    while (auto o = pool.tryNext()) take(std::move(*o));
+                    if (chunk.size() < chunkLines) continue;
+                    submit();
                     tally_.linesRead = reader.lineNumber();
                     tally_.seconds = secondsSince(start);
                     progress_.update(tally_, shareDone(reader));
@@ -184,6 +197,7 @@ public:
                 readFailed_ = true;
                 if (status_ == exitDrawn) status_ = exitOutput;
             }
+            if (!chunk.empty() && !stopped_) submit();
             while (pool.inFlight() > 0) take(pool.next());
         }
         progress_.clear();
@@ -218,6 +232,14 @@ private:
         stopped_ = true;
         stopping_ = true;
         if (status_ == exitDrawn) status_ = status;
+    }
+
+    Outcomes work(Chunk& chunk)
+    {
+        Outcomes outcomes;
+        outcomes.reserve(chunk.size());
+        for (Job& job : chunk) outcomes.push_back(work(job));
+        return outcomes;
     }
 
     // On a worker: everything that can run apart from the other lines.
@@ -282,6 +304,11 @@ private:
             o.error = e.what();
             o.outputFailed = true;
         }
+    }
+
+    void take(Outcomes outcomes)
+    {
+        for (Outcome& o : outcomes) take(std::move(o));
     }
 
     // In line order: puts the line's file in place or its symbol on the sheet.

@@ -19,8 +19,9 @@ namespace {
 int openTemporary(const std::string& path, std::string& temp)
 {
     static std::atomic<unsigned long> counter{0};
+    static const std::string process = ".tmp-" + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        temp = path + process + std::to_string(counter++);
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
