@@ -180,7 +180,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Call& c : calls) {
         if (c.member == Member::TextHeight && !c.failed) {
             try {
-                isbnTop = static_cast<Single>(CInt(c.value.value() + 4).value()) + p.pY;
+                // The height comes back as a Single, and Single + 4 stays a Single.
+                isbnTop = static_cast<Single>(CInt(c.value + Number(Integer(4))).value()) + p.pY;
             } catch (const RuntimeError&) {
             }
         }
