@@ -126,27 +126,13 @@ TEST(Codabar, TextLeavesOutStartAndStopButMeasuresThemForTheFit)
 
 TEST(Codabar, PreparationErrorsAreRaisedBeforeAnyCall)
 {
-    struct Case {
-        std::u16string ratio;
-        float x;
-        int error;
-        std::u16string after;
+    const RaisedCase cases[] = {
+        /*0*/ {.ratio = u"", .error = err::InvalidCall, .after = u" 12 "},
+        /*1*/ {.ratio = u"3", .error = err::InvalidCall, .after = u" 12 "},
+        /*2*/ {.ratio = u"1:40000", .error = err::Overflow, .after = u" 12 "},
+        /*3*/ {.ratio = u"3:1", .x = -40000, .error = err::Overflow, .after = u"12"},
     };
-    const Case cases[] = {
-        /*0*/ {u"", 10, err::InvalidCall, u" 12 "},
-        /*1*/ {u"3", 10, err::InvalidCall, u" 12 "},
-        /*2*/ {u"1:40000", 10, err::Overflow, u" 12 "},
-        /*3*/ {u"3:1", -40000, err::Overflow, u"12"},
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        RecordingTarget t;
-        DrawParams p = params(t, u" 12 ");
-        p.pRatio = cases[i].ratio;
-        p.pX = cases[i].x;
-        EXPECT_EQ(raisedBy([&] { drawCodabar(p); }), cases[i].error) << "case " << i;
-        EXPECT_TRUE(t.calls.empty()) << "case " << i;
-        EXPECT_EQ(p.pCode, cases[i].after) << "case " << i;
-    }
+    expectRaisedBeforeAnyCall(Codabar, u" 12 ", false, cases);
 }
 
 } // namespace

@@ -115,27 +115,13 @@ TEST(Code11, ErrorsAfterTheTrapBecomeTheResult)
 
 TEST(Code11, PreparationErrorsAreRaisedBeforeAnyCall)
 {
-    struct Case {
-        std::u16string ratio;
-        int width;
-        int error;
+    const RaisedCase cases[] = {
+        /*0*/ {.ratio = u"", .error = err::InvalidCall, .after = u"12"},
+        /*1*/ {.ratio = u"3", .error = err::InvalidCall, .after = u"12"},
+        /*2*/ {.ratio = u"3:1", .width = 1561, .error = err::Overflow, .after = u"12"}, // 1561 x 21
+        /*3*/ {.ratio = u"1:20000", .error = err::Overflow, .after = u"12"},            // 2 x 20000
     };
-    const Case cases[] = {
-        /*0*/ {u"", 2, err::InvalidCall},
-        /*1*/ {u"3", 2, err::InvalidCall},
-        /*2*/ {u"3:1", 1561, err::Overflow},  // 1561 x 21
-        /*3*/ {u"1:20000", 2, err::Overflow}, // 2 x 20000
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        RecordingTarget t;
-        DrawParams p = params(t, u"12");
-        p.pRatio = cases[i].ratio;
-        p.pWidth = cases[i].width;
-        p.pChk = true;
-        EXPECT_EQ(raisedBy([&] { draw11(p); }), cases[i].error) << "case " << i;
-        EXPECT_TRUE(t.calls.empty()) << "case " << i;
-        EXPECT_EQ(p.pCode, u"12") << "case " << i;
-    }
+    expectRaisedBeforeAnyCall(Code_11, u"12", true, cases);
 }
 
 } // namespace

@@ -125,33 +125,17 @@ TEST(Code39, CharacterOutsideTheTableStopsWithNine)
 
 TEST(Code39, PreparationErrorsAreRaisedBeforeAnyCall)
 {
-    struct Case {
-        std::u16string ratio;
-        int width;
-        int error;
+    const RaisedCase cases[] = {
+        /*0*/ {.ratio = u"", .error = err::InvalidCall, .after = u"CODE39"},
+        /*1*/ {.ratio = u"3", .error = err::InvalidCall, .after = u"CODE39"},
+        /*2*/ {.ratio = u"5000:1", .error = err::Overflow, .after = u"CODE39"}, // 35000 after
+                                                                                // rounding
+        /*3*/ {.ratio = u"3:1", .width = 1561, .error = err::Overflow, .after = u"CODE39"}, // 1561
+                                                                                            // x 21
+        /*4*/ {.ratio = u"1:40000", .error = err::Overflow, .after = u"CODE39"}, // narrow extra
+                                                                                 // beyond 16 bits
     };
-    const Case cases[] = {
-        /*0*/ {u"", 2, err::InvalidCall},
-        /*1*/ {u"3", 2, err::InvalidCall},
-        /*2*/ {u"5000:1", 2, err::Overflow},  // 35000 after rounding
-        /*3*/ {u"3:1", 1561, err::Overflow},  // 1561 x 21 overflows
-        /*4*/ {u"1:40000", 2, err::Overflow}, // narrow extra beyond 16 bits
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        RecordingTarget t;
-        DrawParams p = params(t, u"CODE39");
-        p.pRatio = cases[i].ratio;
-        p.pWidth = cases[i].width;
-        p.pChk = true;
-        try {
-            Tallux().draw(Code_39, p);
-            ADD_FAILURE() << "case " << i << " returned instead of raising";
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), cases[i].error) << "case " << i;
-        }
-        EXPECT_TRUE(t.calls.empty()) << "case " << i;
-        EXPECT_EQ(p.pCode, u"CODE39") << "case " << i;
-    }
+    expectRaisedBeforeAnyCall(Code_39, u"CODE39", true, cases);
 }
 
 TEST(Code39, TextLineIsCentredUnderTheBars)

@@ -130,27 +130,14 @@ TEST(Msi, ErrorsAfterTheTrapBecomeTheResult)
 
 TEST(Msi, PreparationErrorsAreRaisedBeforeAnyCall)
 {
-    struct Case {
-        std::u16string ratio;
-        int width;
-        int error;
+    const RaisedCase cases[] = {
+        /*0*/ {.ratio = u"", .error = err::InvalidCall, .after = u"1234"},
+        /*1*/ {.ratio = u"3", .error = err::InvalidCall, .after = u"1234"},
+        /*2*/ {.ratio = u"3:1", .width = 1561, .error = err::Overflow, .after = u"1234"}, // 1561 x
+                                                                                          // 21
+        /*3*/ {.ratio = u"-5000:0", .error = err::Overflow, .after = u"1234"},            // -35000
     };
-    const Case cases[] = {
-        /*0*/ {u"", 2, err::InvalidCall},
-        /*1*/ {u"3", 2, err::InvalidCall},
-        /*2*/ {u"3:1", 1561, err::Overflow},  // 1561 x 21
-        /*3*/ {u"-5000:0", 2, err::Overflow}, // -35000
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        RecordingTarget t;
-        DrawParams p = params(t, u"1234");
-        p.pRatio = cases[i].ratio;
-        p.pWidth = cases[i].width;
-        p.pChk = true;
-        EXPECT_EQ(raisedBy([&] { drawMsi(p); }), cases[i].error) << "case " << i;
-        EXPECT_TRUE(t.calls.empty()) << "case " << i;
-        EXPECT_EQ(p.pCode, u"1234") << "case " << i;
-    }
+    expectRaisedBeforeAnyCall(Code_MSI, u"1234", true, cases);
 }
 
 } // namespace

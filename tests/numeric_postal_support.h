@@ -45,16 +45,4 @@ inline bool alternates(const RecordingTarget& t)
     return true;
 }
 
-// The error number that a call raised to its caller, or -1 when it returned.
-template <class F>
-int raisedBy(F&& call)
-{
-    try {
-        call();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return -1;
-}
-
 } // namespace tallux::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,46 @@ inline std::vector<std::string> lines(const RecordingTarget& t)
     for (const Call& c : t.calls)
         if (c.member == Member::Line) out.push_back(c.str());
     return out;
+}
+
+// The error number that a call raised to its caller, or -1 when it returned.
+template <class F>
+int raisedBy(F&& call)
+{
+    try {
+        call();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return -1;
+}
+
+// A call that fails in its preparation: the ratio, module width and pX it
+// starts from, the error it raises, and what pCode then holds.
+struct RaisedCase {
+    std::u16string ratio;
+    int width = 2;
+    float x = 10;
+    int error = 0;
+    std::u16string after;
+};
+
+// Draws each case from `code` on a fresh recording target: the method raises
+// the case's error before the target hears of it, leaving pCode as `after`.
+inline void expectRaisedBeforeAnyCall(tBarcodeType type, const std::u16string& code, bool chk,
+                                      std::span<const RaisedCase> cases)
+{
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        RecordingTarget t;
+        DrawParams p = params(t, code);
+        p.pRatio = cases[i].ratio;
+        p.pWidth = cases[i].width;
+        p.pX = cases[i].x;
+        p.pChk = chk;
+        EXPECT_EQ(raisedBy([&] { Tallux().draw(type, p); }), cases[i].error) << "case " << i;
+        EXPECT_TRUE(t.calls.empty()) << "case " << i;
+        EXPECT_EQ(p.pCode, cases[i].after) << "case " << i;
+    }
 }
 
 } // namespace tallux::test
