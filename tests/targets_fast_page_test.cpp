@@ -38,23 +38,7 @@ std::vector<std::uint32_t> pixelsOf(cairo_surface_t* s)
 // where cairo fills every box and sets every text.
 std::vector<std::uint32_t> drawnByCairo(tBarcodeType type, DrawParams p, const PageOptions& o)
 {
-    const double perUnit = o.scale.pixelsPerUnit();
-    cairo_surface_t* s = cairo_image_surface_create(
-        CAIRO_FORMAT_RGB24, static_cast<int>(std::ceil(*o.width * perUnit - 1e-9)),
-        static_cast<int>(std::ceil(*o.height * perUnit - 1e-9)));
-    cairo_t* cr = cairo_create(s);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_scale(cr, perUnit, perUnit);
-    {
-        CairoTarget t(cr, o.scale.unitsPerInch(), true);
-        p.pObject = &t;
-        Tallux().draw(type, p);
-    }
-    cairo_destroy(cr);
-    std::vector<std::uint32_t> pixels = pixelsOf(s);
-    cairo_surface_destroy(s);
-    return pixels;
+    return pixelsOf(drawnOnCairoSurface(type, std::move(p), o).get());
 }
 
 TEST(FastPage, RasterPagesShowWhatCairoDrawsForTheSameCalls)

@@ -23,24 +23,9 @@ namespace {
 // every text set by cairo), encoded without any knowledge of its rows.
 std::string encodedFromCairo(tBarcodeType type, DrawParams p, const PageOptions& o)
 {
-    const double perUnit = o.scale.pixelsPerUnit();
-    cairo_surface_t* s = cairo_image_surface_create(
-        CAIRO_FORMAT_RGB24, static_cast<int>(std::ceil(*o.width * perUnit - 1e-9)),
-        static_cast<int>(std::ceil(*o.height * perUnit - 1e-9)));
-    cairo_t* cr = cairo_create(s);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_scale(cr, perUnit, perUnit);
-    {
-        CairoTarget t(cr, o.scale.unitsPerInch(), true);
-        p.pObject = &t;
-        Tallux().draw(type, p);
-    }
-    cairo_destroy(cr);
-    EXPECT_EQ(rowKnowledgeOf(s), nullptr);
-    std::string png = encodePng(s, o.scale.resolution());
-    cairo_surface_destroy(s);
-    return png;
+    const SurfacePtr s = drawnOnCairoSurface(type, std::move(p), o);
+    EXPECT_EQ(rowKnowledgeOf(s.get()), nullptr);
+    return encodePng(s.get(), o.scale.resolution());
 }
 
 TEST(PngRows, KnownRowsGiveTheSameFileAsComparedRows)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -21,6 +22,29 @@
 #include "tallux/tallux.h"
 
 namespace tallux::test {
+
+using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+
+// The call drawn by a plain cairo target on a white image surface of its own,
+// the page size of `o`, where cairo fills every box and sets every text.
+inline SurfacePtr drawnOnCairoSurface(tBarcodeType type, DrawParams p, const PageOptions& o)
+{
+    const double perUnit = o.scale.pixelsPerUnit();
+    cairo_surface_t* s = cairo_image_surface_create(
+        CAIRO_FORMAT_RGB24, static_cast<int>(std::ceil(*o.width * perUnit - 1e-9)),
+        static_cast<int>(std::ceil(*o.height * perUnit - 1e-9)));
+    cairo_t* cr = cairo_create(s);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_scale(cr, perUnit, perUnit);
+    {
+        CairoTarget t(cr, o.scale.unitsPerInch(), true);
+        p.pObject = &t;
+        Tallux().draw(type, p);
+    }
+    cairo_destroy(cr);
+    return SurfacePtr(s, &cairo_surface_destroy);
+}
 
 // Page options of a fixed size in the given units and resolution.
 inline PageOptions fixed(ScaleUnits units, double dpi, double width, double height)
