@@ -124,18 +124,18 @@ private:
 class PrinterOutput : public Output {
 public:
     explicit PrinterOutput(const DrawRequest& r)
-        : job_(r.printer, "tallux " + std::string(r.method.name))
+        : job_(startPrinterJob(r.printer, "tallux " + std::string(r.method.name)))
     {
     }
-    Target& target() override { return job_.target(); }
+    Target& target() override { return job_->target(); }
     std::string bytes() override { return {}; }
     void finish(bool drawn) override
     {
-        if (drawn) job_.send();
+        if (drawn) job_->send();
     }
 
 private:
-    PrinterJob job_;
+    std::unique_ptr<PrinterJob> job_;
 };
 #endif
 

@@ -1,97 +1,62 @@
 #include "printer_output.h"
 
-#include <QGuiApplication>
-#include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QTemporaryDir>
-#include <cups/cups.h>
-#include <optional>
+#include <dlfcn.h>
+#include <mutex>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 #include "output_file.h"
-#include "tallux/qt/painter_target.h"
 
 namespace tallux::cli {
 
 namespace {
 
-// Printing needs Qt's font and paint engines but no window: without a display
-// the application runs on the offscreen platform.
-std::unique_ptr<QGuiApplication> startApplication()
+// The folder of the running program, with its final slash.
+std::string programFolder()
 {
-    if (QCoreApplication::instance() != nullptr) return nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tallux";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
+    std::vector<char> path(4096);
+    const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= path.size()) return {};
+    const std::string exe(path.data(), static_cast<std::size_t>(n));
+    return exe.substr(0, exe.rfind('/') + 1);
 }
 
-QPrinterInfo findPrinter(const std::string& name)
+// Loads the module once, from beside the program (the build tree) or from the
+// installed library folder, and keeps it for the life of the process.
+StartPrinterJob loadModule()
 {
-    const QPrinterInfo info = name.empty()
-                                  ? QPrinterInfo::defaultPrinter()
-                                  : QPrinterInfo::printerInfo(QString::fromStdString(name));
-    if (!info.isNull()) return info;
-    QString known = QPrinterInfo::availablePrinterNames().join(QStringLiteral(", "));
-    if (known.isEmpty()) known = QStringLiteral("none");
-    throw OutputError((name.empty() ? std::string("there is no default printer")
-                                    : "there is no printer named '" + name + "'") +
-                      " (printers: " + known.toStdString() + ")");
+    static std::once_flag once;
+    static StartPrinterJob start = nullptr;
+    static std::string failure;
+    std::call_once(once, [] {
+        const std::string folder = programFolder();
+        std::string why;
+        for (const char* place : {"", TALLUX_PRINTER_MODULE_FROM_BIN}) {
+            const std::string path = folder + place + TALLUX_PRINTER_MODULE;
+            void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (module == nullptr) {
+                const char* error = ::dlerror();
+                why += (why.empty() ? "" : "; ") + std::string(error ? error : path);
+                continue;
+            }
+            start = reinterpret_cast<StartPrinterJob>(::dlsym(module, printerModuleEntry));
+            if (start != nullptr) return;
+            why = "'" + path + "' has no entry point " + printerModuleEntry;
+            break;
+        }
+        failure = "the printer module cannot be loaded: " + why;
+    });
+    if (start == nullptr) throw OutputError(failure);
+    return start;
 }
 
 } // namespace
 
-struct PrinterJob::State {
-    std::unique_ptr<QGuiApplication> application = startApplication();
-    QTemporaryDir folder;
-    std::string name;
-    std::string title;
-    QString file;
-    std::optional<QPrinter> printer;
-    QPainter painter;
-    std::optional<qt::PainterTarget> target;
-};
-
-PrinterJob::PrinterJob(const std::string& printerName, const std::string& documentName)
-    : state_(std::make_unique<State>())
+std::unique_ptr<PrinterJob> startPrinterJob(const std::string& printerName,
+                                            const std::string& documentName)
 {
-    State& s = *state_;
-    const QPrinterInfo info = findPrinter(printerName);
-    s.name = info.printerName().toStdString();
-    s.title = documentName;
-    if (!s.folder.isValid()) throw OutputError("cannot make a folder for the print job");
-    s.file = s.folder.filePath(QStringLiteral("page.pdf"));
-
-    // The printer's own resolution and page, drawn into the job's file.
-    s.printer.emplace(info, QPrinter::HighResolution);
-    const QPageLayout layout = s.printer->pageLayout();
-    s.printer->setOutputFileName(s.file);
-    s.printer->setPageLayout(layout);
-    s.printer->setDocName(QString::fromStdString(documentName));
-    if (!s.painter.begin(&*s.printer))
-        throw OutputError("cannot start a print job on '" + s.name + "'");
-    s.target.emplace(s.painter, qt::ScaleMode::Twips);
-}
-
-PrinterJob::~PrinterJob()
-{
-    if (state_ && state_->painter.isActive()) state_->painter.end(); // the folder goes with it
-}
-
-Target& PrinterJob::target()
-{
-    return *state_->target;
-}
-
-void PrinterJob::send()
-{
-    State& s = *state_;
-    if (!s.painter.end()) throw OutputError("the page for printer '" + s.name + "' failed");
-    const QByteArray file = s.file.toLocal8Bit();
-    if (cupsPrintFile(s.name.c_str(), file.constData(), s.title.c_str(), 0, nullptr) == 0)
-        throw OutputError("printer '" + s.name +
-                          "' did not take the job: " + cupsLastErrorString());
+    return std::unique_ptr<PrinterJob>(loadModule()(printerName, documentName));
 }
 
 } // namespace tallux::cli

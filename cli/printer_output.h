@@ -14,20 +14,23 @@ namespace tallux::cli {
 // destroyed unsent is dropped and prints nothing.
 class PrinterJob {
 public:
-    // Raises OutputError when there is no such printer or no job can start.
-    explicit PrinterJob(const std::string& printerName, const std::string& documentName);
-    ~PrinterJob();
-    PrinterJob(const PrinterJob&) = delete;
-    PrinterJob& operator=(const PrinterJob&) = delete;
-
-    Target& target();
+    virtual ~PrinterJob() = default;
+    virtual Target& target() = 0;
     // Ends the page and hands the job to the printing system; OutputError
     // when that fails.
-    void send();
-
-private:
-    struct State;
-    std::unique_ptr<State> state_;
+    virtual void send() = 0;
 };
+
+// Starts a job. Qt and CUPS live in the printer module, which is loaded
+// only here, so that every other command starts without them. Raises
+// OutputError when the module cannot be loaded, there is no such printer or
+// no job can start.
+std::unique_ptr<PrinterJob> startPrinterJob(const std::string& printerName,
+                                            const std::string& documentName);
+
+// The printer module's one entry point: a new job, or OutputError.
+using StartPrinterJob = PrinterJob* (*)(const std::string& printerName,
+                                        const std::string& documentName);
+inline constexpr const char* printerModuleEntry = "tallux_start_printer_job";
 
 } // namespace tallux::cli

@@ -120,6 +120,20 @@ TEST(Cli, HelpVersionAndList)
     EXPECT_EQ(list[14].substr(0, 7), "BarUPCE");
 }
 
+TEST(Cli, APrinterWithoutItsModuleIsAClearOutputError)
+{
+    // The test program has no printer module beside it.
+    const Outcome r = tallux({"draw", "BarCODE39", "--target", "printer:Any"});
+    if (r.status == 64) {
+        EXPECT_NE(r.err.find("no printer target"), std::string::npos) << r.err;
+        return;
+    }
+    EXPECT_EQ(r.status, 74);
+    EXPECT_NE(r.err.find("the printer module cannot be loaded: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("tallux-printer.so"), std::string::npos) << r.err;
+    EXPECT_EQ(linesOf(r.err).size(), 1u) << r.err;
+}
+
 TEST(Cli, OutputFileIsWrittenOnlyWhenDrawn)
 {
     const auto dir =

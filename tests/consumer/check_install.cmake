@@ -23,3 +23,15 @@ file(GLOB_RECURSE pc ${WORK_DIR}/prefix/*/tallux.pc)
 if(NOT pc)
     message(FATAL_ERROR "no tallux.pc installed")
 endif()
+# The installed command finds its installed printer module.
+file(GLOB_RECURSE module ${WORK_DIR}/prefix/*/tallux-printer.so)
+if(module)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
+                            QT_QPA_PLATFORM=offscreen
+                            ${WORK_DIR}/prefix/bin/tallux draw BarCODE39
+                            --target printer:NoSuchPrinter
+                    RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+    if(NOT rc EQUAL 74 OR err MATCHES "module cannot be loaded")
+        message(FATAL_ERROR "the installed printer module was not used (${rc}): ${err}")
+    endif()
+endif()
