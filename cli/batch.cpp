@@ -48,8 +48,9 @@ struct Outcome {
     std::string error;         // why the line was not drawn
     bool outputFailed = false; // a file could not be written: the run stops
     std::string method;
-    std::optional<PendingFile> file; // written, not yet in place
-    std::vector<Call> calls;         // the sheet's drawing of the symbol
+    std::optional<PlacedFile> placed; // in place already, taken back on a stop
+    std::optional<PendingFile> file;  // written, not yet in place
+    std::vector<Call> calls;          // the sheet's drawing of the symbol
 #ifdef TALLUX_HAVE_CAIRO
     DrawnRegion region;
 #endif
@@ -267,7 +268,8 @@ private:
                 o.error = drawOn(r, recorder);
             } else {
                 r.target = *request_.target;
-                drawToFile(r, names_->expand(job.line, r.method.alias, line->code), o);
+                drawToFile(r, names_->expand(job.line, r.method.alias, line->code),
+                           names_->uniqueByLine(), o);
             }
         } catch (const std::exception& e) {
             // A line that cannot be read, a page that cannot be made.
@@ -288,7 +290,10 @@ private:
 #endif
     }
 
-    static void drawToFile(DrawRequest& r, const std::string& path, Outcome& o)
+    // A new file whose name no other line can take goes in place at once, and
+    // a stop before its line takes it back. Any other file waits for its turn,
+    // so that a good file already there is replaced only in line order.
+    static void drawToFile(DrawRequest& r, const std::string& path, bool uniqueName, Outcome& o)
     {
         const std::unique_ptr<Output> output = makeOutput(r);
         o.error = drawOn(r, output->target());
@@ -296,6 +301,7 @@ private:
         if (!o.error.empty()) return;
         const std::string bytes = output->bytes();
         try {
+            if (uniqueName && (o.placed = placeNewFile(path, bytes))) return;
             PendingFile file(path);
             file.write(bytes);
             file.close(false);
@@ -343,6 +349,9 @@ private:
     {
         if (sheet_) {
             sheet_->place(o);
+        } else if (o.placed) {
+            o.placed->keep();
+            ++tally_.files;
         } else if (o.file) {
             if (!names_->uniqueByLine() && !written_.insert(o.file->path()).second)
                 throw LineError("'" + o.file->path() + "' was already written by an earlier line");

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
@@ -29,7 +30,91 @@ int openTemporary(const std::string& path, std::string& temp)
     return -1;
 }
 
+// Writes all of `bytes` to `fd`; false with errno set when that fails.
+bool writeAll(int fd, std::string_view bytes)
+{
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Gives the unnamed file open as `fd` the name `path`. Naming by the open file
+// itself needs a privilege; without it the file is named through /proc.
+bool linkUnnamed(int fd, const std::string& path)
+{
+    static std::atomic<bool> byDescriptor{true};
+    if (byDescriptor && ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (byDescriptor && errno != ENOENT) return false;
+    byDescriptor = false;
+    char self[32];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    return ::linkat(AT_FDCWD, self, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
 } // namespace
+
+PlacedFile::~PlacedFile()
+{
+    removeUnlessKept();
+}
+
+PlacedFile::PlacedFile(PlacedFile&& other) noexcept
+    : path_(std::exchange(other.path_, {}))
+    , device_(other.device_)
+    , inode_(other.inode_)
+{
+}
+
+PlacedFile& PlacedFile::operator=(PlacedFile&& other) noexcept
+{
+    if (this != &other) {
+        removeUnlessKept();
+        path_ = std::exchange(other.path_, {});
+        device_ = other.device_;
+        inode_ = other.inode_;
+    }
+    return *this;
+}
+
+void PlacedFile::removeUnlessKept() noexcept
+{
+    struct stat st {};
+    if (!path_.empty() && ::lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ &&
+        st.st_ino == inode_)
+        ::unlink(path_.c_str());
+    path_.clear();
+}
+
+std::optional<PlacedFile> placeNewFile(const std::string& path, std::string_view bytes)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash + 1 == path.size()) return std::nullopt; // a folder's name
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (!writeAll(fd, bytes) || ::fstat(fd, &st) != 0) {
+        const int e = errno;
+        ::close(fd); // the unnamed file goes with it
+        throw OutputError("cannot write '" + path + "': " + std::strerror(e));
+    }
+    const bool named = linkUnnamed(fd, path);
+    if (::close(fd) != 0 && named) {
+        const int e = errno;
+        ::unlink(path.c_str());
+        throw OutputError("cannot write '" + path + "': " + std::strerror(e));
+    }
+    if (!named) return std::nullopt;
+    return PlacedFile(path, st.st_dev, st.st_ino);
+}
 
 PendingFile::PendingFile(std::string path)
     : path_(std::move(path))
@@ -82,14 +167,7 @@ void PendingFile::fail(const char* what, int error)
 void PendingFile::write(std::string_view bytes)
 {
     if (fd_ < 0) fail("write", EBADF);
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("write", errno);
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    if (!writeAll(fd_, bytes)) fail("write", errno);
 }
 
 void PendingFile::close(bool durable)

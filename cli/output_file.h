@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace tallux::cli {
 
@@ -37,6 +39,41 @@ private:
     std::string path_, temp_;
     int fd_ = -1;
 };
+
+// A new file that appeared at its path only once complete (see placeNewFile).
+// Dropped without keep(), it is removed again, provided the path still holds
+// this very file; so a run that stops can take back what it wrote ahead.
+class PlacedFile {
+public:
+    PlacedFile(std::string path, dev_t device, ino_t inode)
+        : path_(std::move(path))
+        , device_(device)
+        , inode_(inode)
+    {
+    }
+    ~PlacedFile();
+    PlacedFile(PlacedFile&& other) noexcept;
+    PlacedFile& operator=(PlacedFile&& other) noexcept;
+    PlacedFile(const PlacedFile&) = delete;
+    PlacedFile& operator=(const PlacedFile&) = delete;
+
+    const std::string& path() const noexcept { return path_; }
+    void keep() noexcept { path_.clear(); }
+
+private:
+    void removeUnlessKept() noexcept;
+
+    std::string path_; // empty once kept
+    dev_t device_;
+    ino_t inode_;
+};
+
+// Writes `bytes` as a new file at `path` that is never seen half-written: the
+// file is written without a name and gets its name once whole. Gives nothing,
+// and leaves nothing, when the path exists already or the file system cannot
+// do this; PendingFile is then the way (and reports what stands in the way).
+// Raises OutputError when the bytes cannot be written.
+std::optional<PlacedFile> placeNewFile(const std::string& path, std::string_view bytes);
 
 // Writes the whole file or nothing: the bytes go to a temporary file beside
 // the path, which then replaces the path in one step. A good file that was
