@@ -52,7 +52,10 @@ private:
     static std::unique_ptr<FilePage> makePage(const DrawRequest& r)
     {
         try {
-            return std::make_unique<FilePage>(formatOf(r.target), r.page, measure(r));
+            const FileFormat format = formatOf(r.target);
+            if (!FilePage::needsMeasuring(format, r.page))
+                return std::make_unique<FilePage>(format, r.page);
+            return std::make_unique<FilePage>(format, r.page, measure(r));
         } catch (const PageError& e) {
             throw OutputError(e.what());
         }

@@ -162,15 +162,26 @@ struct ScratchDir {
     }
 };
 
-// Draws with a method on a file page measured first, as the command does.
-inline std::string drawPage(tBarcodeType type, DrawParams p, FileFormat format,
-                            const PageOptions& options, Integer* result = nullptr)
+// Makes the page for a drawing as the command does: measured first, unless
+// the page sizes itself by what is drawn on it.
+inline std::unique_ptr<FilePage> pageFor(tBarcodeType type, const DrawParams& p, FileFormat format,
+                                         const PageOptions& options)
 {
+    if (!FilePage::needsMeasuring(format, options))
+        return std::make_unique<FilePage>(format, options);
     MeasuringTarget measuring(options.scale);
     DrawParams copy = p;
     copy.pObject = &measuring;
     Tallux().draw(type, copy);
-    FilePage page(format, options, measuring.drawn());
+    return std::make_unique<FilePage>(format, options, measuring.drawn());
+}
+
+// Draws with a method on a file page, as the command does.
+inline std::string drawPage(tBarcodeType type, DrawParams p, FileFormat format,
+                            const PageOptions& options, Integer* result = nullptr)
+{
+    const std::unique_ptr<FilePage> owned = pageFor(type, p, format, options);
+    FilePage& page = *owned;
     p.pObject = &page.target();
     const Integer r = Tallux().draw(type, p);
     if (result) *result = r;

@@ -256,11 +256,8 @@ struct Drawn {
 
 Drawn drawSvg(tBarcodeType type, DrawParams p, const PageOptions& o)
 {
-    MeasuringTarget measuring(o.scale);
-    DrawParams copy = p;
-    copy.pObject = &measuring;
-    Tallux().draw(type, copy);
-    FilePage page(FileFormat::Svg, o, measuring.drawn());
+    const std::unique_ptr<FilePage> owned = pageFor(type, p, FileFormat::Svg, o);
+    FilePage& page = *owned;
     Noting noting(page.target());
     p.pObject = &noting;
     EXPECT_EQ(Tallux().draw(type, p), 0);
@@ -426,7 +423,8 @@ const Rgb black{0, 0, 0}, whiteRgb{1, 1, 1}, red{1, 0, 0};
 // What the writer puts between the drawing group's start and end.
 std::string body(SvgWriter& w)
 {
-    const std::string all = w.finish();
+    const cairo_matrix_t identity{1, 0, 0, 1, 0, 0};
+    const std::string all = w.finish(100, 100, identity);
     const std::size_t from = all.find("\">\n", all.find("<g ")) + 3;
     return all.substr(from, all.rfind("</g>") - from);
 }
@@ -463,9 +461,8 @@ TEST(SvgWriter, BoxesOfOneColourShareAPathAndWhiteOnTheBarePageIsLeftOut)
          "<path fill=\"#ff0000\" d=\"M0 0H10V5H0Z\"/>\n<path fill=\"#000000\" "
          "d=\"M10 0H20V5H10Z\"/>\n<path fill=\"#ff0000\" d=\"M20 0H30V5H20Z\"/>\n"},
     };
-    const cairo_matrix_t identity{1, 0, 0, 1, 0, 0};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        SvgWriter w(100, 100, identity);
+        SvgWriter w;
         for (const Box& b : rows[i].boxes) w.box(b.x0, b.y0, b.x1, b.y1, b.c);
         EXPECT_EQ(body(w), rows[i].body) << "row " << i;
     }
@@ -473,8 +470,7 @@ TEST(SvgWriter, BoxesOfOneColourShareAPathAndWhiteOnTheBarePageIsLeftOut)
 
 TEST(SvgWriter, WhiteUnderTextIsKept)
 {
-    const cairo_matrix_t identity{1, 0, 0, 1, 0, 0};
-    SvgWriter w(100, 100, identity);
+    SvgWriter w;
     const std::string tail = svgTextTail({"Sans", "DejaVu Sans", 10, false}, 6, "1");
     w.text(0, 20, tail, black, {0, 10, 6, 22});
     w.box(0, 12, 10, 15, whiteRgb); // under the text
@@ -498,8 +494,8 @@ TEST(SvgWriter, EachPageHasItsOwnSizeAndTransformation)
     };
     for (int round = 0; round < 2; ++round) // pages of other sizes one after another
         for (std::size_t i = 0; i < std::size(pages); ++i) {
-            SvgWriter w(pages[i].width, 50, pages[i].m);
-            const Element svg = XmlReader(w.finish()).document();
+            SvgWriter w;
+            const Element svg = XmlReader(w.finish(pages[i].width, 50, pages[i].m)).document();
             EXPECT_EQ(svg.at("width"), pages[i].widthText) << "page " << i;
             EXPECT_EQ(svg.at("height"), "50pt") << "page " << i;
             EXPECT_EQ(drawing(svg).at("transform"), pages[i].transform) << "page " << i;
@@ -525,9 +521,8 @@ TEST(SvgWriter, NumbersAreShortestRoundTrip)
         /*13*/ 1e-7,
         /*14*/ -2147483648.25,
     };
-    const cairo_matrix_t identity{1, 0, 0, 1, 0, 0};
     for (std::size_t i = 0; i < std::size(values); ++i) {
-        SvgWriter w(100, 100, identity);
+        SvgWriter w;
         w.text(values[i], 0, ">1</text>\n", black, {});
         const Element g = XmlReader("<g>" + body(w) + "</g>").document();
         char shortest[32];
@@ -624,6 +619,110 @@ TEST(SvgPage, TextWithAControlCharacterIsWrittenAsItsOutlines)
     EXPECT_EQ(g.children[0].at("transform"), "translate(10 10)");
     EXPECT_EQ(g.children[1].name, "text");
     EXPECT_EQ(g.children[1].text, "ok");
+}
+
+// --- Pages sized by their drawing ----------------------------------------------
+
+TEST(SvgPage, OnlyAnSvgPageThatFitsItsDrawingSkipsMeasuring)
+{
+    PageOptions fits = pixels(), wide = pixels(), high = pixels(), margin = pixels();
+    wide.width = 300;
+    high.height = 300;
+    margin.margin = 4;
+    EXPECT_FALSE(FilePage::needsMeasuring(FileFormat::Svg, fits));
+    EXPECT_FALSE(FilePage::needsMeasuring(FileFormat::Svg, margin));
+    EXPECT_TRUE(FilePage::needsMeasuring(FileFormat::Svg, wide));
+    EXPECT_TRUE(FilePage::needsMeasuring(FileFormat::Svg, high));
+    for (const FileFormat f : {FileFormat::Png, FileFormat::Pdf, FileFormat::Ps}) {
+        EXPECT_TRUE(FilePage::needsMeasuring(f, fits));
+        EXPECT_THROW(FilePage(f, fits), PageError);
+    }
+}
+
+// The drawing group's transformation, "matrix(a b c d e f)", as numbers.
+std::vector<double> transformOf(const Element& g)
+{
+    std::string_view t = g.at("transform");
+    EXPECT_TRUE(t.starts_with("matrix(") && t.ends_with(")")) << t;
+    t = t.substr(7, t.size() - 8);
+    std::vector<double> m;
+    for (std::size_t at = 0; at <= t.size();) {
+        const std::size_t space = std::min(t.find(' ', at), t.size());
+        m.push_back(number(t.substr(at, space - at)));
+        at = space + 1;
+    }
+    return m;
+}
+
+// A page side, "123.5pt", in points.
+double points(const Element& svg, const std::string& side)
+{
+    const std::string& text = svg.at(side);
+    EXPECT_TRUE(text.ends_with("pt")) << text;
+    return number(std::string_view(text).substr(0, text.size() - 2));
+}
+
+TEST(SvgPage, APageSizedByItsDrawingHoldsWhatAMeasuredPageHolds)
+{
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        DrawParams p = symbol(c.code, c.width, c.fore, c.line);
+        PageOptions o = pixels();
+        o.margin = i % 2 == 0 ? std::nullopt : std::optional<double>(3.5);
+        DrawParams measured = p;
+        MeasuringTarget measuring(o.scale);
+        measured.pObject = &measuring;
+        Tallux().draw(c.type, measured);
+        FilePage before(FileFormat::Svg, o, measuring.drawn());
+        measured = p;
+        measured.pObject = &before.target();
+        Tallux().draw(c.type, measured);
+        FilePage after(FileFormat::Svg, o);
+        p.pObject = &after.target();
+        Tallux().draw(c.type, p);
+
+        const Element a = XmlReader(before.finish()).document();
+        const Element b = XmlReader(after.finish()).document();
+        EXPECT_EQ(transformOf(drawing(a)), transformOf(drawing(b))) << "case " << i;
+        // The same elements; the page only as large as the text measures on it.
+        ASSERT_EQ(drawing(a).children.size(), drawing(b).children.size()) << "case " << i;
+        for (std::size_t k = 0; k < drawing(a).children.size(); ++k)
+            EXPECT_EQ(drawing(a).children[k].attributes, drawing(b).children[k].attributes)
+                << "case " << i << ", element " << k;
+        EXPECT_EQ(points(a, "width"), points(b, "width")) << "case " << i;
+        EXPECT_NEAR(points(a, "height"), points(b, "height"), 0.01) << "case " << i;
+        EXPECT_EQ(after.width(), points(b, "width")) << "case " << i;
+        EXPECT_EQ(after.height(), points(b, "height")) << "case " << i;
+    }
+}
+
+TEST(SvgPage, APageSizedByItsDrawingCoversTextOfAnySize)
+{
+    // A control character shows as a box whose size does not follow the
+    // font's measures: the page still holds all of it.
+    PageOptions o = pixels();
+    o.margin = 0;
+    FilePage page(FileFormat::Svg, o);
+    CairoTarget& t = page.target();
+    t.FontName(u"DejaVu Sans");
+    t.CurrentX(Integer(10));
+    t.CurrentY(10);
+    t.Print(u"a\u0001b");
+    const DrawnRegion drawn = t.drawn();
+    const Element svg = XmlReader(page.finish()).document();
+    const std::vector<double> m = transformOf(drawing(svg));
+    ASSERT_EQ(m.size(), 6u);
+    EXPECT_LE(m[0] * drawn.right + m[4], page.width() + 1e-9);
+    EXPECT_LE(m[3] * drawn.bottom + m[5], page.height() + 1e-9);
+}
+
+TEST(SvgPage, APageSizedByItsDrawingRefusesAHugeDrawingWhenFinished)
+{
+    PageOptions o;
+    o.scale = {ScaleUnits::Points, 72};
+    FilePage page(FileFormat::Svg, o);
+    page.target().Line(Integer(38), Integer(0), 0, Integer(10), 20000, 0);
+    EXPECT_THROW(page.finish(), PageError);
 }
 
 } // namespace

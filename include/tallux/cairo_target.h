@@ -118,13 +118,21 @@ struct PageError : std::runtime_error {
 // target, then take the file's bytes.
 class FilePage {
 public:
+    // Whether the page must be sized before the drawing, from a measuring
+    // pass. An SVG page that fits its drawing need not: it is laid out when
+    // finished, around what was drawn, so the drawing is done once.
+    static bool needsMeasuring(FileFormat format, const PageOptions& options) noexcept;
+
     FilePage(FileFormat format, const PageOptions& options, const DrawnRegion& measured);
+    // A page sized by the drawing on it, where needsMeasuring() is false.
+    FilePage(FileFormat format, const PageOptions& options);
     ~FilePage();
     FilePage(const FilePage&) = delete;
     FilePage& operator=(const FilePage&) = delete;
 
     CairoTarget& target();
-    // The page size in pixels (raster) or points (vector).
+    // The page size in pixels (raster) or points (vector); for a page sized
+    // by its drawing, 0 until finished.
     double width() const noexcept;
     double height() const noexcept;
     // Ends the drawing and returns the whole file. Raises PageError when

@@ -193,7 +193,7 @@ namespace {
 // transformation.
 std::string header(double width, double height, const cairo_matrix_t& m)
 {
-    std::array<char, 512> buf; // written before it is read
+    std::array<char, SvgWriter::headerRoom> buf; // written before it is read
     char* p = buf.data();
     p = copy(p, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                 "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"");
@@ -218,24 +218,16 @@ std::string header(double width, double height, const cairo_matrix_t& m)
 
 } // namespace
 
-SvgWriter::SvgWriter(double width, double height, const cairo_matrix_t& m)
+SvgWriter::SvgWriter()
 {
-    // Pages of one size follow each other: the last header is kept.
-    struct Kept {
-        std::array<double, 8> key{};
-        std::string text;
-    };
-    thread_local Kept kept;
-    const std::array<double, 8> key{width, height, m.xx, m.yx, m.xy, m.yy, m.x0, m.y0};
-    if (kept.text.empty() || kept.key != key) kept = {key, header(width, height, m)};
     // A symbol with its digits fits; longer ones grow the buffer.
     out_.resize(8192);
-    wrote(copy(out_.data(), kept.text));
+    used_ = headerRoom;
 }
 
 char* SvgWriter::room(std::size_t n)
 {
-    if (out_.size() - used_ < n) out_.resize(std::max(2 * out_.size(), used_ + n));
+    if (out_.size() < used_ + n) out_.resize(std::max(2 * out_.size(), used_ + n));
     return out_.data() + used_;
 }
 
@@ -378,12 +370,23 @@ void SvgWriter::outline(double x, double y, std::string_view pathData, Rgb c, co
     wrote(copy(p, "\"/>\n"));
 }
 
-std::string SvgWriter::finish()
+std::string SvgWriter::finish(double width, double height, const cairo_matrix_t& m)
 {
     endPath();
     wrote(copy(room(16), "</g>\n</svg>\n"));
+    // Pages of one size follow each other: the last header is kept.
+    struct Kept {
+        std::array<double, 8> key{};
+        std::string text;
+    };
+    thread_local Kept kept;
+    const std::array<double, 8> key{width, height, m.xx, m.yx, m.xy, m.yy, m.x0, m.y0};
+    if (kept.text.empty() || kept.key != key) kept = {key, header(width, height, m)};
+    const std::size_t start = headerRoom - kept.text.size();
+    copy(out_.data() + start, kept.text);
     out_.resize(used_);
-    used_ = 0;
+    out_.erase(0, start);
+    used_ = headerRoom;
     return std::move(out_);
 }
 

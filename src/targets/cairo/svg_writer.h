@@ -21,11 +21,12 @@ struct SvgBox {
 // the one before it along x widens it); a white box where the page is still
 // untouched is left out, as it changes nothing. Each text piece is a text
 // element, or for text XML cannot carry, a path of its glyph outlines. The
-// page is in points; the drawing inside it in scale units, mapped by the
-// page's transformation.
+// drawing is in scale units; the page, in points, and the transformation
+// that maps the drawing onto it are given at the end, so a page can be sized
+// after what was drawn on it.
 class SvgWriter {
 public:
-    SvgWriter(double width, double height, const cairo_matrix_t& unitsToPoints);
+    SvgWriter();
 
     // A filled box with corners (x0, y0) and (x1, y1), x0 < x1 and y0 < y1,
     // in scale units.
@@ -36,8 +37,12 @@ public:
     // Glyph outlines (path data relative to the text's top-left corner)
     // with that corner at (x, y).
     void outline(double x, double y, std::string_view pathData, Rgb colour, const SvgBox& ink);
-    // The whole file.
-    std::string finish();
+    // The longest start of a file, up to the drawing group.
+    static constexpr std::size_t headerRoom = 512;
+
+    // The whole file: a page of width by height points, the drawing mapped
+    // onto it by unitsToPoints.
+    std::string finish(double width, double height, const cairo_matrix_t& unitsToPoints);
 
 private:
     // A colour as "#rrggbb"; the last two are kept, as bars and spaces
@@ -58,7 +63,9 @@ private:
     void flushRect();
     void endPath();
 
-    std::string out_; // made once; its first used_ characters are written
+    // Made once: the file's start goes in front of the drawing, which is
+    // written from headerRoom to used_.
+    std::string out_;
     std::size_t used_ = 0;
     // The path being written: its colour, and its last rectangle, not yet
     // written while the next box may continue it.
