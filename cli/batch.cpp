@@ -21,6 +21,7 @@
 #include "output.h"
 #include "output_file.h"
 #include "render/text.h"
+#include "stop_on_signal.h"
 #include "tallux/recording_target.h"
 #include "tallux/tallux.h"
 #ifdef TALLUX_HAVE_CAIRO
@@ -171,8 +172,10 @@ public:
         {
             // Lines travel to the workers in small chunks, so that the hand-over
             // costs little beside drawing a symbol.
+            std::optional<StopOnSignal::Shield> shield(std::in_place);
             OrderedPool<Chunk, Outcomes> pool(request_.jobs, 8 * request_.jobs + 8,
                                               [this](Chunk& chunk) { return work(chunk); });
+            shield.reset();
             Chunk chunk;
             const auto submit = [&] {
                 while (pool.full()) take(pool.next());
@@ -182,7 +185,7 @@ public:
             };
             std::string text;
             try {
-                while (!stopped_ && reader.next(text)) {
+                while (!stopped_ && StopOnSignal::received() == 0 && reader.next(text)) {
                     if (!reader.tooLong() && !isSymbolLine(text)) continue;
                     chunk.push_back({reader.lineNumber(), std::move(text), reader.tooLong()});
                     text = {};
@@ -198,8 +201,15 @@ public:
                 readFailed_ = true;
                 if (status_ == exitDrawn) status_ = exitOutput;
             }
+            // Stopped by a signal: the lines read so far are finished.
             if (!chunk.empty() && !stopped_) submit();
             while (pool.inFlight() > 0) take(pool.next());
+        }
+        if (const int signal = StopOnSignal::received(); signal != 0 && !readFailed_) {
+            interrupted_ = true;
+            report(std::string("interrupted by ") + signalName(signal) + " after line " +
+                   std::to_string(reader.lineNumber()) + "; the lines read were finished");
+            if (status_ == exitDrawn || status_ == exitResult) status_ = exitInterrupted;
         }
         progress_.clear();
         tally_.linesRead = stopped_ ? stopLine_ : reader.lineNumber();
@@ -364,7 +374,7 @@ private:
     {
         if (!sheet_) return;
         const std::string name = quoted(*request_.sheet);
-        if (stopped_ || readFailed_) {
+        if (stopped_ || readFailed_ || interrupted_) {
             report("nothing written to " + name);
         } else if (tally_.drawn == 0) {
             report("nothing written to " + name + ": no symbol was drawn");
@@ -390,6 +400,7 @@ private:
     Tally tally_;
     bool stopped_ = false;
     bool readFailed_ = false;
+    bool interrupted_ = false;
     std::atomic<bool> stopping_ = false; // read by the workers
     std::size_t stopLine_ = 0;
     int status_ = exitDrawn;
@@ -426,6 +437,7 @@ int batchCommand(std::span<const std::string_view> words, std::ostream& err)
         }
     }
     const bool terminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+    const StopOnSignal stopOnSignal;
     const int status = runBatch(request, fd, err, terminal);
     if (fd != STDIN_FILENO) ::close(fd);
     return status;

@@ -6,6 +6,8 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "stop_on_signal.h"
+
 namespace tallux::cli {
 
 LineReader::LineReader(int fd, std::size_t longest)
@@ -24,7 +26,11 @@ bool LineReader::fill()
     if (begin_ == end_) begin_ = end_ = 0;
     for (;;) {
         const ssize_t n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR) {
+            if (StopOnSignal::received() == 0) continue;
+            interrupted_ = true; // the run stops: the line begun is not one
+            return false;
+        }
         if (n < 0) throw std::system_error(errno, std::generic_category(), "cannot read the input");
         if (n == 0) eof_ = true;
         end_ += static_cast<std::size_t>(n);
@@ -39,7 +45,7 @@ bool LineReader::next(std::string& line)
     bool any = false;
     for (;;) {
         if (begin_ == end_ && !fill()) {
-            if (!any) return false;
+            if (!any || interrupted_) return false;
             break; // the last line has no line end
         }
         any = true;

@@ -14,7 +14,8 @@ class LineReader {
 public:
     explicit LineReader(int fd, std::size_t longest = 64 * 1024);
 
-    // The next line without its line end; false at the end of the input.
+    // The next line without its line end; false at the end of the input, or
+    // when a stopping signal interrupted a read that waited (see StopOnSignal).
     // Raises std::system_error when the input cannot be read.
     bool next(std::string& line);
     // The number of the line last returned, from 1.
@@ -32,6 +33,7 @@ private:
     std::vector<char> buffer_;
     std::size_t begin_ = 0, end_ = 0;
     bool eof_ = false;
+    bool interrupted_ = false;
     std::size_t lineNumber_ = 0;
     bool tooLong_ = false;
     std::uint64_t consumed_ = 0;

@@ -76,14 +76,17 @@ void printBatchHelp(std::ostream& out)
            "\n"
            "Lines are drawn on every core and their outputs kept in line order: the same\n"
            "input gives the same files whatever --jobs says. Each file is written whole\n"
-           "under a temporary name and then put in place; a bad line writes nothing. A\n"
-           "name template whose {n} does not lead is checked for names that repeat. A\n"
-           "bad line stops the run at that line (the files of the lines before stay),\n"
+           "and only then given its name; a bad line writes nothing. A name template\n"
+           "whose {n} does not lead is checked for names that repeat. A bad line stops\n"
+           "the run at that line (the files of the lines before stay),\n"
            "unless --keep-going; a sheet is written only when the run was not stopped.\n"
            "A progress bar shows on a terminal; a summary ends the run on standard error.\n"
+           "SIGINT (Ctrl-C), SIGTERM or SIGHUP stops the reading; the lines read are\n"
+           "finished, no sheet is written; a second signal ends the run at once.\n"
            "\n"
            "Exit status: 0 every line drawn; 1 some line failed; 64 usage error; 74 an\n"
-           "output could not be written or the input could not be read.\n";
+           "output could not be written or the input could not be read; 130 stopped by\n"
+           "a signal.\n";
 }
 
 void printList(std::ostream& out)

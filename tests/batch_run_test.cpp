@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
 
 #include "batch_support.h"
 
@@ -167,6 +172,70 @@ TEST(BatchRun, TheFilesDoNotDependOnTheNumberOfWorkers)
         EXPECT_TRUE(filesA == filesB) << kind << ": the files differ";
         EXPECT_EQ(filesA.count(std::string("3-code128-BX_2.") + kind), 1u) << kind;
     }
+}
+
+// The command on a pipe that stays open, so only a signal ends its run.
+TEST(BatchRun, ASignalStopsTheReadingAndTheLinesReadAreFinished)
+{
+    Scratch dir;
+    int input[2], errors[2];
+    ASSERT_EQ(::pipe(input), 0);
+    ASSERT_EQ(::pipe(errors), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errors[1], STDERR_FILENO);
+    for (const int fd : {input[0], input[1], errors[0], errors[1]})
+        posix_spawn_file_actions_addclose(&actions, fd);
+    const std::string output = dir / "{n}.trace";
+    const char* argv[] = {TALLUX_CLI_PATH, "batch", "-", "-o", output.c_str(), "-j", "2", nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(
+        ::posix_spawn(&pid, TALLUX_CLI_PATH, &actions, nullptr, const_cast<char**>(argv), environ),
+        0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(input[0]);
+    ::close(errors[1]);
+
+    std::string lines;
+    for (int i = 0; i < 40; ++i) lines += "code39,A\n";
+    ASSERT_EQ(::write(input[1], lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+    // The first file shows that the run has begun (its signal handling with it).
+    bool begun = false;
+    for (int i = 0; i < 3000 && !begun; ++i) {
+        begun = std::filesystem::exists(dir / "1.trace");
+        if (!begun) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid, begun ? SIGINT : SIGKILL);
+    std::string err;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) > 0;)
+        err.append(buffer, static_cast<std::size_t>(n));
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::close(input[1]);
+    ::close(errors[0]);
+    if (!begun) GTEST_SKIP() << "files on this file system appear only in line order";
+
+    ASSERT_TRUE(WIFEXITED(status)) << err;
+    EXPECT_EQ(WEXITSTATUS(status), exitInterrupted) << err;
+    // Lines 1 to 16 went to the workers together; the signal may come while
+    // the reading goes on, so the last line read is one of 16 to 40.
+    const std::string said = "interrupted by SIGINT after line ";
+    const std::size_t at = err.find(said);
+    ASSERT_NE(at, std::string::npos) << err;
+    const int last = std::atoi(err.c_str() + at + said.size());
+    EXPECT_GE(last, 16) << err;
+    EXPECT_LE(last, 40) << err;
+    EXPECT_NE(err.find("; the lines read were finished"), std::string::npos) << err;
+    const std::string n = std::to_string(last);
+    EXPECT_NE(err.find(n + " lines read, " + n + " drawn, 0 failed, " + n + " files written"),
+              std::string::npos)
+        << err;
+    const auto files = filesIn(dir.path);
+    EXPECT_EQ(files.size(), static_cast<std::size_t>(last));
+    for (int i = 1; i <= last; ++i)
+        EXPECT_EQ(files.count(std::to_string(i) + ".trace"), 1u) << "line " << i;
 }
 
 TEST(BatchRun, UsageErrorsExit64)
