@@ -2,64 +2,6 @@
 
 namespace tallux::cli {
 
-// Each call goes to the measuring target first: a value it refuses is
-// refused here too, and is not recorded.
-void MeasuredRecording::FontName(const String& value)
-{
-    measuring_.FontName(value);
-    calls.push_back({.member = Member::FontName, .text = value});
-}
-void MeasuredRecording::ForeColor(Long value)
-{
-    measuring_.ForeColor(value);
-    calls.push_back({.member = Member::ForeColor, .value = value});
-}
-void MeasuredRecording::FontBold(Boolean value)
-{
-    measuring_.FontBold(value);
-    calls.push_back({.member = Member::FontBold, .value = Integer(value.value())});
-}
-void MeasuredRecording::FontSize(Integer value)
-{
-    measuring_.FontSize(value);
-    calls.push_back({.member = Member::FontSize, .value = value});
-}
-void MeasuredRecording::CurrentX(Number value)
-{
-    measuring_.CurrentX(value);
-    calls.push_back({.member = Member::CurrentX, .value = value});
-}
-void MeasuredRecording::CurrentY(Single value)
-{
-    measuring_.CurrentY(value);
-    calls.push_back({.member = Member::CurrentY, .value = value});
-}
-void MeasuredRecording::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2,
-                             Long color)
-{
-    measuring_.Line(flags, x1, y1, x2, y2, color);
-    calls.push_back({.member = Member::Line,
-                     .flags = flags,
-                     .x1 = x1,
-                     .x2 = x2,
-                     .y1 = y1,
-                     .y2 = y2,
-                     .color = color});
-}
-void MeasuredRecording::Print(const String& s)
-{
-    measuring_.Print(s);
-    calls.push_back({.member = Member::Print, .text = s});
-}
-Number MeasuredRecording::TextWidth(const String& s)
-{
-    return measuring_.TextWidth(s);
-}
-Number MeasuredRecording::TextHeight(const String& s)
-{
-    return measuring_.TextHeight(s);
-}
-
 void replay(const std::vector<Call>& calls, Target& target)
 {
     for (const Call& c : calls) {

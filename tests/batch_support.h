@@ -11,41 +11,13 @@
 
 #include "batch.h"
 #include "commands.h"
+#include "scratch.h"
 
 namespace tallux::cli::test {
 
-// A scratch folder of its own, removed afterwards.
-struct Scratch {
-    std::filesystem::path path;
-    Scratch()
-        : path(std::filesystem::temp_directory_path() /
-               ("tallux-batch-" + std::to_string(::getpid()) + "-" + std::to_string(serial()++)))
-    {
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~Scratch() { std::filesystem::remove_all(path); }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-
-    static int& serial()
-    {
-        static int n = 0;
-        return n;
-    }
-};
-
-inline std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void writeFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using tallux::test::readFile;
+using tallux::test::Scratch;
+using tallux::test::writeFile;
 
 // Every file in a folder by name, with its bytes.
 inline std::map<std::string, std::string> filesIn(const std::filesystem::path& dir)

@@ -66,7 +66,7 @@ TEST_P(Decoding, ReadersDecodeTheDrawnSymbol)
 {
     const Row& row = rows[GetParam()];
 
-    ScratchDir dir("tallux-decode");
+    Scratch dir("tallux-decode");
     const std::string png = (dir.path / "symbol.png").string();
     int status = -1;
     const std::string summary =

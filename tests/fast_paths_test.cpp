@@ -6,21 +6,14 @@
 #include <string>
 
 #include "render/text.h"
+#include "support.h"
 #include "symbologies/ean_upc/family.h"
 #include "tallux/types.h"
 
 namespace tallux {
 namespace {
 
-int errorOf(auto&& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::raisedBy;
 
 TEST(FastPaths, ValOfOneCharacterOrADigitRunReadsAsTheGeneralReading)
 {
@@ -100,12 +93,12 @@ TEST(FastPaths, CIntOfWholeAndHalfValues)
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         if (c.error != 0) {
-            EXPECT_EQ(errorOf([&] { return CInt(c.value); }), c.error) << "case " << i;
+            EXPECT_EQ(raisedBy([&] { return CInt(c.value); }), c.error) << "case " << i;
         } else {
             EXPECT_EQ(CInt(c.value).value(), c.expected) << "case " << i;
         }
     }
-    EXPECT_EQ(errorOf([] { return CInt(std::nan("")); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return CInt(std::nan("")); }), err::Overflow);
 }
 
 TEST(FastPaths, IntegerArithmeticAtTheEdges)
@@ -132,11 +125,11 @@ TEST(FastPaths, IntegerArithmeticAtTheEdges)
             return c.op == '+' ? a + b : c.op == '-' ? a - b : a * b;
         };
         if (c.overflows)
-            EXPECT_EQ(errorOf(apply), err::Overflow) << "case " << i;
+            EXPECT_EQ(raisedBy(apply), err::Overflow) << "case " << i;
         else
             EXPECT_EQ(apply().value(), c.expected) << "case " << i;
     }
-    EXPECT_EQ(errorOf([] { return -Integer(-32768); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return -Integer(-32768); }), err::Overflow);
     EXPECT_EQ((-Integer(32767)).value(), -32767);
 }
 

@@ -5,29 +5,22 @@
 
 #include "render/ratio.h"
 #include "render/text.h"
+#include "support.h"
 #include "tallux/types.h"
 
 namespace tallux {
 namespace {
 
-int errorOf(auto&& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::raisedBy;
 
 TEST(Integer, ArithmeticIsCheckedAtSixteenBits)
 {
     EXPECT_EQ((Integer(32766) + Integer(1)).value(), 32767);
-    EXPECT_EQ(errorOf([] { return Integer(32767) + Integer(1); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { return Integer(-32768) - Integer(1); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { return Integer(200) * Integer(200); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { return -Integer(-32768); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { return Integer(70000); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return Integer(32767) + Integer(1); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return Integer(-32768) - Integer(1); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return Integer(200) * Integer(200); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return -Integer(-32768); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return Integer(70000); }), err::Overflow);
     EXPECT_EQ((Integer(-181) * Integer(181)).value(), -32761);
 }
 
@@ -37,8 +30,8 @@ TEST(Integer, DivisionTruncatesTowardZero)
     EXPECT_EQ(intDiv(-7, 2).value(), -3);
     EXPECT_EQ(intDiv(7, -2).value(), -3);
     EXPECT_EQ(mod(-7, 2).value(), -1);
-    EXPECT_EQ(errorOf([] { return intDiv(1, 0); }), err::DivisionByZero);
-    EXPECT_EQ(errorOf([] { return intDiv(-32768, -1); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return intDiv(1, 0); }), err::DivisionByZero);
+    EXPECT_EQ(raisedBy([] { return intDiv(-32768, -1); }), err::Overflow);
 }
 
 TEST(CInt, RoundsHalvesToEven)
@@ -51,9 +44,10 @@ TEST(CInt, RoundsHalvesToEven)
     EXPECT_EQ(CInt(10.500001).value(), 11);
     EXPECT_EQ(CInt(32767.49).value(), 32767);
     EXPECT_EQ(CInt(-32768.5).value(), -32768);
-    EXPECT_EQ(errorOf([] { return CInt(32767.5); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { return CInt(std::nan("")); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { return CInt(std::numeric_limits<double>::infinity()); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return CInt(32767.5); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return CInt(std::nan("")); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return CInt(std::numeric_limits<double>::infinity()); }),
+              err::Overflow);
 }
 
 TEST(Number, PromotesAsTheRuntimeDoes)
@@ -65,9 +59,11 @@ TEST(Number, PromotesAsTheRuntimeDoes)
     EXPECT_EQ((Number(Integer(3)) / Number(Integer(2))).type(), Number::Type::Float32);
     EXPECT_EQ((Number(Integer(3)) - Number(Double(0.5))).type(), Number::Type::Float64);
     EXPECT_EQ((Number(Long(3)) + Number(Single(0.5f))).type(), Number::Type::Float64);
-    EXPECT_EQ(errorOf([] { return Number(Integer(32767)) + Number(Integer(1)); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { return Number(Single(3e38f)) + Number(Single(3e38f)); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { return Number(Integer(1)) / Number(Integer(0)); }), err::DivisionByZero);
+    EXPECT_EQ(raisedBy([] { return Number(Integer(32767)) + Number(Integer(1)); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return Number(Single(3e38f)) + Number(Single(3e38f)); }),
+              err::Overflow);
+    EXPECT_EQ(raisedBy([] { return Number(Integer(1)) / Number(Integer(0)); }),
+              err::DivisionByZero);
 }
 
 struct ValCase {
@@ -106,7 +102,7 @@ TEST(Val, ReadsTheNumberAtTheStart)
     };
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(Val(cases[i].text), cases[i].value) << "case " << i;
-    EXPECT_EQ(errorOf([] { return Val(u"1e400"); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return Val(u"1e400"); }), err::Overflow);
 }
 
 TEST(Text, DecimalTextTrimAndCharacterCodes)
@@ -130,11 +126,11 @@ TEST(Text, DecimalTextTrimAndCharacterCodes)
     EXPECT_EQ(ansiCode(u'\u0080'), 63);
     EXPECT_EQ(ansiCode(u'\u4E2D'), 63);
     EXPECT_EQ(ansiCode(u'\xD800'), 63);
-    EXPECT_EQ(errorOf([] { return Asc(u""); }), err::InvalidCall);
+    EXPECT_EQ(raisedBy([] { return Asc(u""); }), err::InvalidCall);
 
     EXPECT_EQ(Mid(u"abc", 4), u"");
     EXPECT_EQ(Mid(u"abcd", 2, 2), u"bc");
-    EXPECT_EQ(errorOf([] { return Left(u"abc", -1); }), err::InvalidCall);
+    EXPECT_EQ(raisedBy([] { return Left(u"abc", -1); }), err::InvalidCall);
     EXPECT_EQ(toUtf8(fromUtf8("a\xC3\xA9\xF0\x9F\x98\x80")), "a\xC3\xA9\xF0\x9F\x98\x80");
     EXPECT_EQ(fromUtf8("\xF0\x9F\x98\x80").size(), 2u);
 }
@@ -149,13 +145,13 @@ TEST(Ratio, ReadsWideAndNarrowExtras)
     EXPECT_EQ(Ratio::read(u"2:3:4").narrow.value(), 3);
     EXPECT_EQ(Ratio::read(u" 2 : 1 ").wide.value(), 14);
 
-    EXPECT_EQ(errorOf([] { return Ratio::read(u""); }), err::InvalidCall);
-    EXPECT_EQ(errorOf([] { return Ratio::read(u"3"); }), err::InvalidCall);
-    EXPECT_EQ(errorOf([] { return Ratio::read(u"5000:1"); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { return Ratio::read(u"1:40000"); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return Ratio::read(u""); }), err::InvalidCall);
+    EXPECT_EQ(raisedBy([] { return Ratio::read(u"3"); }), err::InvalidCall);
+    EXPECT_EQ(raisedBy([] { return Ratio::read(u"5000:1"); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { return Ratio::read(u"1:40000"); }), err::Overflow);
 
-    EXPECT_EQ(errorOf([] { Ratio::read(u"3:1").checkProducts(2000); }), err::Overflow);
-    EXPECT_EQ(errorOf([] { Ratio::read(u"3:1").checkProducts(1560); }), 0);
+    EXPECT_EQ(raisedBy([] { Ratio::read(u"3:1").checkProducts(2000); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { Ratio::read(u"3:1").checkProducts(1560); }), 0);
 }
 
 TEST(RuntimeError, CarriesNumberAndStandardMessage)

@@ -66,7 +66,8 @@ inline std::vector<std::string> lines(const RecordingTarget& t)
     return out;
 }
 
-// The error number that a call raised to its caller, or -1 when it returned.
+// The error number that a call raised to its caller, or 0 when it returned
+// (as Err reads with no error).
 template <class F>
 int raisedBy(F&& call)
 {
@@ -75,7 +76,7 @@ int raisedBy(F&& call)
     } catch (const RuntimeError& e) {
         return e.number();
     }
-    return -1;
+    return 0;
 }
 
 // A call that fails in its preparation: the ratio, module width and pX it

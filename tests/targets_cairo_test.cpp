@@ -10,18 +10,9 @@
 namespace tallux::test {
 namespace {
 
-PageOptions fixedPage(ScaleUnits units, double dpi, double width, double height)
-{
-    PageOptions o;
-    o.scale = {units, dpi};
-    o.width = width;
-    o.height = height;
-    return o;
-}
-
 // A page in pixels, origin unmoved, with direct access to its target.
 struct PixelPage {
-    FilePage page{FileFormat::Png, fixedPage(ScaleUnits::Pixels, 96, 200, 100), DrawnRegion{}};
+    FilePage page{FileFormat::Png, fixed(ScaleUnits::Pixels, 96, 200, 100), DrawnRegion{}};
     CairoTarget& t = page.target();
     Image image() { return readPng(page.finish()); }
 };
@@ -55,7 +46,7 @@ TEST(CairoTarget, BarsHaveThePixelWidthsTheCallAskedFor)
         const double right = (int{last.x2.value()} + 1) * c.pixelsPerUnit;
 
         p.pCode = u"TALLUX";
-        const PageOptions o = fixedPage(c.units, c.dpi, (right + 10) / c.pixelsPerUnit, c.y + 60);
+        const PageOptions o = fixed(c.units, c.dpi, (right + 10) / c.pixelsPerUnit, c.y + 60);
         const Image img = readPng(drawPage(Code_39, p, FileFormat::Png, o));
         ASSERT_EQ(img.width, static_cast<int>(std::ceil(right + 10 - 1e-9))) << "case " << i;
 
@@ -361,7 +352,7 @@ TEST(FilePage, VectorFilesOpen)
     const std::string pdf = drawPage(Code_39, p, FileFormat::Pdf, o);
     ASSERT_TRUE(pdf.starts_with("%PDF-"));
     if (std::string(TALLUX_PDFTOPPM).empty()) GTEST_SKIP() << "pdftoppm is not installed";
-    ScratchDir dir("tallux-pdf");
+    Scratch dir("tallux-pdf");
     writeFile(dir.path / "page.pdf", pdf);
     int status = -1;
     run(std::string(TALLUX_PDFTOPPM) + " -png -r 96 -singlefile " +

@@ -31,7 +31,7 @@ TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing)
         /*12*/ {"code39 --target pdf --margin -3", 64, ""},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        ScratchDir dir("tallux-cli");
+        Scratch dir("tallux-cli");
         const auto file = dir.path / "out.img";
         writeFile(file, "old");
         int status = -1;
@@ -53,7 +53,7 @@ TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing)
 
 TEST(DrawCommand, ThePageFitsTheSymbolAndItsQuietZone)
 {
-    ScratchDir dir("tallux-cli");
+    Scratch dir("tallux-cli");
     const auto file = dir.path / "c.png";
     int status = -1;
     // Code 39 "A" at pX 0, modules 2 pixels: N 3, M 23, 270 pixels of symbol,

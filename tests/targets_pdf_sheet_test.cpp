@@ -64,7 +64,7 @@ std::string sheetOf(const DrawnRegion& region, const std::function<void(Target&)
     return pdf;
 }
 
-Image rendered(const ScratchDir& dir, const std::string& pdf, int dpi)
+Image rendered(const Scratch& dir, const std::string& pdf, int dpi)
 {
     writeFile(dir.path / "s.pdf", pdf);
     run(quoted(TALLUX_PDFTOPPM) + " -r " + std::to_string(dpi) + " -png -singlefile " +
@@ -131,7 +131,7 @@ TEST(PdfSheet, DrawingsAreScaledCentredAndClippedToTheirCell)
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
-        ScratchDir dir("tallux-pdf-sheet");
+        Scratch dir("tallux-pdf-sheet");
         const Image img = rendered(dir,
                                    sheetOf(c.region,
                                            [&](Target& t) {
@@ -154,7 +154,7 @@ TEST(PdfSheet, BoxesTakeTheirColours)
     const Long colours[] = {/*0*/ 0x0000FF, /*1*/ 0x00FF00, /*2*/ static_cast<Long>(0x80000008u),
                             /*3*/ 0x336699};
     const std::uint32_t expected[] = {0xFF0000, 0x00FF00, 0x000000, 0x996633};
-    ScratchDir dir("tallux-pdf-sheet");
+    Scratch dir("tallux-pdf-sheet");
     const Image img = rendered(dir,
                                sheetOf(regionOf(0, 0, 160, 40),
                                        [&](Target& t) {
@@ -191,7 +191,7 @@ TEST(PdfSheet, TextShowsInTheFontPangoChoseOrAsItsOutlines)
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
-        ScratchDir dir("tallux-pdf-sheet");
+        Scratch dir("tallux-pdf-sheet");
         const std::string pdf = sheetOf(regionOf(0, 0, 100, 40), [&](Target& t) {
             t.FontName(c.font);
             t.FontBold(Boolean(c.bold));
@@ -256,7 +256,7 @@ TEST(PdfSheet, APageOfLabelsDecodes)
 {
     if (popplerTool("pdftoppm").empty() || std::string(TALLUX_ZBARIMG).empty())
         GTEST_SKIP() << "pdftoppm or zbarimg is not installed";
-    ScratchDir dir("tallux-pdf-sheet");
+    Scratch dir("tallux-pdf-sheet");
     std::string lines;
     std::set<std::string> codes;
     for (int i = 0; i < 24; ++i) {

@@ -18,6 +18,8 @@
 
 #include <cairo.h>
 
+#include "scratch.h"
+
 #include "tallux/cairo_target.h"
 #include "tallux/tallux.h"
 
@@ -110,19 +112,6 @@ inline Image readPng(const std::string& bytes)
     return img;
 }
 
-inline std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void writeFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // Runs a shell command; returns its standard output, and its exit status in `status`.
 inline std::string run(const std::string& command, int* status = nullptr)
 {
@@ -143,24 +132,6 @@ inline std::string quoted(const std::string& s)
     for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
-
-// A scratch folder of its own, removed afterwards.
-struct ScratchDir {
-    std::filesystem::path path;
-    explicit ScratchDir(const std::string& name)
-        : path(std::filesystem::temp_directory_path() /
-               (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++)))
-    {
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~ScratchDir() { std::filesystem::remove_all(path); }
-    static int& counter()
-    {
-        static int n = 0;
-        return n;
-    }
-};
 
 // Makes the page for a drawing as the command does: measured first, unless
 // the page sizes itself by what is drawn on it.

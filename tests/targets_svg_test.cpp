@@ -380,7 +380,7 @@ TEST(SvgPage, EveryPrintedPieceIsATextElementWhereAndHowItWasPrinted)
 
 std::string renderAndRead(const std::string& svg, const std::string& symbology)
 {
-    ScratchDir dir("tallux-svg");
+    Scratch dir("tallux-svg");
     writeFile(dir.path / "symbol.svg", svg);
     int status = -1;
     run("rsvg-convert -o " + quoted((dir.path / "symbol.png").string()) + " " +

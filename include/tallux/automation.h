@@ -31,6 +31,10 @@ public:
 
 private:
     com::Variant invoke(Member member, std::uint16_t flags, std::span<com::Variant> args);
+    com::Variant invoke(Member member, std::uint16_t flags, com::Variant arg)
+    {
+        return invoke(member, flags, {&arg, 1});
+    }
 
     com::IDispatch* object_;
 };

@@ -58,53 +58,44 @@ Number measured(const Variant& v)
 
 void LateBoundTarget::FontName(const String& value)
 {
-    Variant v(value);
-    invoke(Member::FontName, DISPATCH_PROPERTYPUT, {&v, 1});
+    invoke(Member::FontName, DISPATCH_PROPERTYPUT, value);
 }
 void LateBoundTarget::ForeColor(Long value)
 {
-    Variant v(value);
-    invoke(Member::ForeColor, DISPATCH_PROPERTYPUT, {&v, 1});
+    invoke(Member::ForeColor, DISPATCH_PROPERTYPUT, value);
 }
 void LateBoundTarget::FontBold(Boolean value)
 {
-    Variant v(value);
-    invoke(Member::FontBold, DISPATCH_PROPERTYPUT, {&v, 1});
+    invoke(Member::FontBold, DISPATCH_PROPERTYPUT, value);
 }
 void LateBoundTarget::FontSize(Integer value)
 {
-    Variant v(value);
-    invoke(Member::FontSize, DISPATCH_PROPERTYPUT, {&v, 1});
+    invoke(Member::FontSize, DISPATCH_PROPERTYPUT, value);
 }
 void LateBoundTarget::CurrentX(Number value)
 {
-    Variant v(value);
-    invoke(Member::CurrentX, DISPATCH_PROPERTYPUT, {&v, 1});
+    invoke(Member::CurrentX, DISPATCH_PROPERTYPUT, value);
 }
 void LateBoundTarget::CurrentY(Single value)
 {
-    Variant v(value);
-    invoke(Member::CurrentY, DISPATCH_PROPERTYPUT, {&v, 1});
+    invoke(Member::CurrentY, DISPATCH_PROPERTYPUT, value);
 }
 void LateBoundTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color)
 {
     Variant args[] = {flags, x1, y1, x2, y2, color};
-    invoke(Member::Line, DISPATCH_METHOD, args);
+    invoke(Member::Line, DISPATCH_METHOD, std::span(args));
 }
 void LateBoundTarget::Print(const String& s)
 {
-    Variant v(s);
-    invoke(Member::Print, DISPATCH_METHOD, {&v, 1});
+    invoke(Member::Print, DISPATCH_METHOD, s);
 }
 Number LateBoundTarget::TextWidth(const String& s)
 {
-    Variant v(s);
-    return measured(invoke(Member::TextWidth, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {&v, 1}));
+    return measured(invoke(Member::TextWidth, DISPATCH_METHOD | DISPATCH_PROPERTYGET, s));
 }
 Number LateBoundTarget::TextHeight(const String& s)
 {
-    Variant v(s);
-    return measured(invoke(Member::TextHeight, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {&v, 1}));
+    return measured(invoke(Member::TextHeight, DISPATCH_METHOD | DISPATCH_PROPERTYGET, s));
 }
 
 namespace {
