@@ -194,7 +194,10 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
     } else {
         err << "tallux: nothing written to '" << request.output << "'\n";
     }
-    out << summaryLine(result, raised, request.params.pCode) << "\n";
+    // An image on standard output stands alone there; its summary goes aside.
+    std::ostream& summary =
+        request.output == "-" && request.target != TargetKind::Trace ? err : out;
+    summary << summaryLine(result, raised, request.params.pCode) << "\n";
     return raised ? exitRaised : drawn ? exitDrawn : exitResult;
 }
 

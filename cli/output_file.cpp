@@ -1,5 +1,7 @@
 #include "output_file.h"
 
+#include "files/replace_file.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -30,20 +32,6 @@ int openTemporary(const std::string& path, std::string& temp)
     return -1;
 }
 
-// Writes all of `bytes` to `fd`; false with errno set when that fails.
-bool writeAll(int fd, std::string_view bytes)
-{
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Gives the unnamed file open as `fd` the name `path`. Naming by the open file
 // itself needs a privilege; without it the file is named through /proc.
 bool linkUnnamed(int fd, const std::string& path)
@@ -56,6 +44,8 @@ bool linkUnnamed(int fd, const std::string& path)
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
     return ::linkat(AT_FDCWD, self, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
+
+using files::writeAll;
 
 } // namespace
 
@@ -119,7 +109,13 @@ std::optional<PlacedFile> placeNewFile(const std::string& path, std::string_view
 PendingFile::PendingFile(std::string path)
     : path_(std::move(path))
 {
-    fd_ = openTemporary(path_, temp_);
+    files::Destination to;
+    if (!files::resolve(path_, to)) fail("write", errno);
+    target_ = std::move(to.path);
+    replaced_ = to.replaced;
+    // A device or FIFO is written where it is; anything else gets a temporary.
+    fd_ = to.inPlace ? ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC)
+                     : openTemporary(target_, temp_);
     if (fd_ < 0) {
         const int e = errno;
         temp_.clear();
@@ -134,8 +130,11 @@ PendingFile::~PendingFile()
 
 PendingFile::PendingFile(PendingFile&& other) noexcept
     : path_(std::move(other.path_))
+    , target_(std::move(other.target_))
     , temp_(std::exchange(other.temp_, {}))
+    , replaced_(other.replaced_)
     , fd_(std::exchange(other.fd_, -1))
+    , closedInPlace_(other.closedInPlace_)
 {
 }
 
@@ -144,8 +143,11 @@ PendingFile& PendingFile::operator=(PendingFile&& other) noexcept
     if (this != &other) {
         discard();
         path_ = std::move(other.path_);
+        target_ = std::move(other.target_);
         temp_ = std::exchange(other.temp_, {});
+        replaced_ = other.replaced_;
         fd_ = std::exchange(other.fd_, -1);
+        closedInPlace_ = other.closedInPlace_;
     }
     return *this;
 }
@@ -173,9 +175,16 @@ void PendingFile::write(std::string_view bytes)
 void PendingFile::close(bool durable)
 {
     if (fd_ < 0) {
-        if (temp_.empty()) fail("write", EBADF);
+        if (temp_.empty() && !closedInPlace_) fail("write", EBADF);
         return;
     }
+    if (temp_.empty()) { // written in place: nothing to sync or rename
+        const int fd = std::exchange(fd_, -1);
+        if (::close(fd) != 0) fail("write", errno);
+        closedInPlace_ = true;
+        return;
+    }
+    if (replaced_ && !files::adoptMetadata(fd_, *replaced_)) fail("write", errno);
     if (durable && ::fsync(fd_) != 0) fail("write", errno);
     const int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0) fail("write", errno);
@@ -184,8 +193,9 @@ void PendingFile::close(bool durable)
 void PendingFile::commit()
 {
     if (fd_ >= 0) close(true);
+    if (closedInPlace_) return;
     if (temp_.empty()) fail("write", EBADF);
-    if (::rename(temp_.c_str(), path_.c_str()) != 0) fail("write", errno);
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) fail("write", errno);
     temp_.clear();
 }
 

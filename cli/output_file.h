@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace tallux::cli {
@@ -16,6 +17,8 @@ struct OutputError : std::runtime_error {
 // A file written beside its path under a temporary name, put in place in one
 // step by commit(). Until then the path keeps whatever it held; a pending file
 // that is destroyed without commit() is removed, so no temporary file is left.
+// A symlink is followed, and the file it names is the one replaced, keeping
+// its mode and owner. A device or FIFO is written in place, never replaced.
 class PendingFile {
 public:
     explicit PendingFile(std::string path); // raises OutputError
@@ -36,8 +39,12 @@ private:
     [[noreturn]] void fail(const char* what, int error);
     void discard() noexcept;
 
-    std::string path_, temp_;
+    std::string path_;   // as the caller named it, for messages
+    std::string target_; // the file replaced: symlinks followed
+    std::string temp_;   // empty when written in place
+    std::optional<struct stat> replaced_;
     int fd_ = -1;
+    bool closedInPlace_ = false;
 };
 
 // A new file that appeared at its path only once complete (see placeNewFile).

@@ -51,6 +51,21 @@ TEST(Registry, EntriesRoundTripThroughTheFile)
     EXPECT_EQ(files, 2u); // the registry and its lock
 }
 
+TEST(Registry, ASymlinkedFileIsUpdatedThroughTheLinkWithItsMode)
+{
+    TempDir dir;
+    spill(dir.path() / "real", "tallux-registry 1\nOld\tvalue\n");
+    std::filesystem::permissions(dir.path() / "real", std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink("real", dir.path() / "registry");
+    const Registry r(dir.path() / "registry");
+    r.update([](Entries& e) { e["New"] = "entry"; });
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "registry"));
+    EXPECT_EQ(slurp(dir.path() / "real"), "tallux-registry 1\nNew\tentry\nOld\tvalue\n");
+    EXPECT_EQ(std::filesystem::status(dir.path() / "real").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST(Registry, MissingFileIsEmptyAndNoChangeWritesNothing)
 {
     TempDir dir;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <thread>
 
 #include "batch_support.h"
 #include "output_file.h"
@@ -59,6 +60,62 @@ TEST(PlacedFile, ADroppedFileIsTakenBackUnlessSomethingElseTookItsPlace)
     }
     EXPECT_EQ(filesIn(dir.path),
               (std::map<std::string, std::string>{{"replaced.svg", "someone else's"}}));
+}
+
+// What stands at the path decides what is replaced: a symlink's file (the
+// link stays), a regular file (its mode and owner stay), a device or FIFO
+// (written in place, never replaced).
+TEST(PendingFile, ReplacesOnlyWhatShouldBeReplaced)
+{
+    Scratch dir;
+    writeFile(dir / "real.png", "old");
+    std::filesystem::create_symlink("real.png", dir / "link.png");
+    std::filesystem::create_symlink("sub/new.png", dir / "dangling.png");
+    std::filesystem::create_directory(dir / "sub");
+    writeFile(dir / "private.png", "old");
+    ::chmod((dir / "private.png").c_str(), 0600);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+
+    struct Case {
+        std::string written;      // the path given
+        std::string changed;      // the file that holds the bytes afterwards
+        std::string stillSymlink; // a link that must survive, or ""
+        mode_t mode;              // the mode the changed file has afterwards
+    };
+    const Case cases[] = {
+        /*0*/ {"link.png", "real.png", "link.png", 0644},
+        /*1*/ {"dangling.png", "sub/new.png", "dangling.png", 0},
+        /*2*/ {"private.png", "private.png", "", 0600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        writeFileAtomically(dir / c.written, "new");
+        EXPECT_EQ(readFile(dir / c.changed), "new");
+        if (!c.stillSymlink.empty()) {
+            EXPECT_TRUE(std::filesystem::is_symlink(dir / c.stillSymlink));
+        }
+        struct stat st {};
+        ASSERT_EQ(::stat((dir / c.changed).c_str(), &st), 0);
+        if (c.mode) {
+            EXPECT_EQ(st.st_mode & 0777, c.mode);
+        }
+    }
+
+    // A FIFO gets the bytes through itself and stays a FIFO.
+    std::string fromFifo;
+    std::thread reader([&] { fromFifo = readFile(dir / "fifo"); });
+    writeFileAtomically(dir / "fifo", "streamed");
+    reader.join();
+    EXPECT_EQ(fromFifo, "streamed");
+    EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo"));
+
+    // A device is written, not replaced.
+    writeFileAtomically("/dev/null", "nothing");
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+
+    // A folder is refused with its reason, and nothing is left behind.
+    EXPECT_THROW(writeFileAtomically(dir / "sub", "x"), OutputError);
+    EXPECT_EQ(filesIn(dir / "sub"), (std::map<std::string, std::string>{{"new.png", "new"}}));
 }
 
 } // namespace

@@ -51,6 +51,36 @@ TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing)
     }
 }
 
+// An image on standard output is the image alone; the summary and any failure
+// to write it go to standard error.
+TEST(DrawCommand, StandardOutputHoldsTheImageAlone)
+{
+    struct Case {
+        std::string args;
+        std::string_view ends; // the last bytes of standard output
+    };
+    const Case cases[] = {
+        /*0*/ {"code39 --target png", std::string_view("IEND\xae\x42\x60\x82", 8)},
+        /*1*/ {"code39 --target svg -o -", "</svg>\n"},
+    };
+    Scratch dir("tallux-cli");
+    for (const Case& c : cases) {
+        int status = -1;
+        const std::string out = run(std::string(TALLUX_CLI_PATH) + " draw " + c.args + " 2>" +
+                                        quoted((dir.path / "err").string()),
+                                    &status);
+        EXPECT_EQ(status, 0) << c.args;
+        EXPECT_TRUE(out.ends_with(c.ends)) << c.args;
+        EXPECT_TRUE(readFile(dir.path / "err").starts_with("{\"result\":0,\"code\":\"CODE39\"}\n"))
+            << c.args;
+    }
+    int status = -1;
+    const std::string err =
+        run(std::string(TALLUX_CLI_PATH) + " draw code39 --target png 2>&1 >/dev/full", &status);
+    EXPECT_EQ(status, 74);
+    EXPECT_NE(err.find("tallux: cannot write to standard output: "), std::string::npos) << err;
+}
+
 TEST(DrawCommand, ThePageFitsTheSymbolAndItsQuietZone)
 {
     Scratch dir("tallux-cli");

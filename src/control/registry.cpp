@@ -1,5 +1,7 @@
 #include "tallux/registry.h"
 
+#include "files/replace_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -85,10 +87,22 @@ std::optional<std::string> unescape(std::string_view text)
 }
 
 // Writes the whole file or nothing: a temporary file beside it, synced, then
-// renamed over it.
+// renamed over it with the old file's mode and owner. A symlink is followed to
+// the file it names; a device or FIFO is written in place.
 void replaceFile(const std::filesystem::path& file, const std::string& bytes)
 {
-    std::string temp = file.string() + ".XXXXXX";
+    files::Destination to;
+    if (!files::resolve(file.string(), to)) throw RegistryError(failure("cannot write", file));
+    if (to.inPlace) {
+        const int fd = ::open(to.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) throw RegistryError(failure("cannot write", file));
+        const bool written = files::writeAll(fd, bytes);
+        const int error = errno;
+        if (::close(fd) == 0 && written) return;
+        if (!written) errno = error;
+        throw RegistryError(failure("cannot write", file));
+    }
+    std::string temp = to.path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) throw RegistryError(failure("cannot write", file));
     const auto fail = [&](const char* what) {
@@ -97,21 +111,15 @@ void replaceFile(const std::filesystem::path& file, const std::string& bytes)
         ::unlink(temp.c_str());
         throw RegistryError(message);
     };
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("cannot write");
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    if (!files::writeAll(fd, bytes)) fail("cannot write");
+    if (to.replaced && !files::adoptMetadata(fd, *to.replaced)) fail("cannot write");
     if (::fsync(fd) != 0) fail("cannot write");
     if (::close(fd) != 0) {
         const std::string message = failure("cannot write", file);
         ::unlink(temp.c_str());
         throw RegistryError(message);
     }
-    if (::rename(temp.c_str(), file.c_str()) != 0) {
+    if (::rename(temp.c_str(), to.path.c_str()) != 0) {
         const std::string message = failure("cannot replace", file);
         ::unlink(temp.c_str());
         throw RegistryError(message);

@@ -1,0 +1,78 @@
+#include "files/replace_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tallux::files {
+
+namespace {
+
+// The folder part of `path`, with its slash ("" for a bare name).
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+} // namespace
+
+bool resolve(const std::string& path, Destination& out)
+{
+    std::string at = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0) {
+            if (errno != ENOENT) return false;
+            out = {std::move(at), std::nullopt, false}; // a new file
+            return true;
+        }
+        if (S_ISLNK(st.st_mode)) {
+            if (hops == 40) {
+                errno = ELOOP;
+                return false;
+            }
+            std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX),
+                               '\0');
+            const ssize_t n = ::readlink(at.c_str(), target.data(), target.size());
+            if (n < 0) return false;
+            target.resize(static_cast<std::size_t>(n));
+            at = target.starts_with('/') ? target : folderOf(at) + target;
+            continue;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        if (S_ISREG(st.st_mode))
+            out = {std::move(at), st, false};
+        else
+            out = {std::move(at), std::nullopt, true};
+        return true;
+    }
+}
+
+bool adoptMetadata(int fd, const struct stat& replaced)
+{
+    // Changing the owner needs a privilege; a group the process belongs to
+    // can still be kept without one.
+    if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid);
+    return ::fchmod(fd, replaced.st_mode & 07777) == 0;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace tallux::files
