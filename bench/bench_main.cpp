@@ -8,7 +8,7 @@
 
 #include "alloc_counter.h"
 #include "files.h"
-#include "render/text.h"
+#include "runtime/text.h"
 #include "tallux/recording_target.h"
 #include "tallux/tallux.h"
 

@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "alloc_counter.h"
-#include "render/text.h"
+#include "runtime/text.h"
 #include "tallux/cairo_target.h"
 #include "tallux/tallux.h"
 

@@ -20,13 +20,13 @@
 #include "commands.h"
 #include "output.h"
 #include "output_file.h"
-#include "render/text.h"
+#include "runtime/text.h"
 #include "stop_on_signal.h"
 #include "tallux/recording_target.h"
 #include "tallux/tallux.h"
 #ifdef TALLUX_HAVE_CAIRO
 #include "batch_sheet.h"
-#include "targets/cairo/pdf_sheet.h"
+#include "targets/pdf/pdf_sheet.h"
 #endif
 
 namespace tallux::cli {

@@ -9,7 +9,7 @@
 #include "options.h"
 #include "output.h"
 #include "output_file.h"
-#include "render/text.h"
+#include "runtime/text.h"
 #include "server_commands.h"
 #include "tallux/tallux.h"
 #include "tallux/version.h"

@@ -6,7 +6,7 @@
 #include <functional>
 #include <limits>
 
-#include "render/text.h"
+#include "runtime/text.h"
 
 namespace tallux::cli {
 

@@ -8,7 +8,7 @@
 
 #include "check.h"
 #include "expect.h"
-#include "render/ratio.h"
+#include "runtime/ratio.h"
 #include "tallux/recording_target.h"
 #include "tallux/tallux.h"
 

@@ -11,7 +11,7 @@
 #include <set>
 #include <string_view>
 
-#include "render/text.h"
+#include "runtime/text.h"
 #include "tallux/methods.h"
 
 namespace tallux::fuzz {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "check.h"
-#include "render/ratio.h"
-#include "render/text.h"
+#include "runtime/ratio.h"
+#include "runtime/text.h"
 
 using namespace tallux;
 

@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "check.h"
-#include "control/registration.h"
+#include "automation/posix/registration.h"
 #include "tallux/automation.h"
 #include "tallux/loader.h"
 #include "tallux/registry.h"

@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "automation_support.h"
-#include "control/registration.h"
+#include "automation/posix/registration.h"
 #include "tallux/registry.h"
 
 namespace tallux::test {

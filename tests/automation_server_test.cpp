@@ -4,7 +4,7 @@
 
 #include "automation_support.h"
 #include "commands.h"
-#include "render/text.h"
+#include "runtime/text.h"
 #include "support.h"
 #include "tallux/loader.h"
 

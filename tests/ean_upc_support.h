@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "render/text.h"
+#include "runtime/text.h"
 #include "support.h"
 
 namespace tallux::test {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "render/text.h"
+#include "runtime/text.h"
 #include "support.h"
 #include "symbologies/ean_upc/family.h"
 #include "tallux/types.h"

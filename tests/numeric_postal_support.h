@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "render/text.h"
+#include "runtime/text.h"
 #include "support.h"
 
 namespace tallux::test {

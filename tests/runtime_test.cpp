@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "render/ratio.h"
-#include "render/text.h"
+#include "runtime/ratio.h"
+#include "runtime/text.h"
 #include "support.h"
 #include "tallux/types.h"
 

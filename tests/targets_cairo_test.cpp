@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "render/text.h"
+#include "runtime/text.h"
 #include "support.h"
 #include "targets/cairo/leak_suppressions.h"
 #include "targets_support.h"

@@ -11,7 +11,7 @@
 #include <cairo.h>
 
 #include "support.h"
-#include "targets/cairo/png_writer.h"
+#include "targets/png/png_writer.h"
 #include "targets_support.h"
 
 namespace tallux::test {

@@ -4,9 +4,9 @@
 #include <set>
 #include <sstream>
 
-#include "render/text.h"
-#include "targets/cairo/pdf_sheet.h"
-#include "targets/cairo/pdf_writer.h"
+#include "runtime/text.h"
+#include "targets/pdf/pdf_sheet.h"
+#include "targets/pdf/pdf_writer.h"
 #include "targets_support.h"
 
 namespace tallux::test {

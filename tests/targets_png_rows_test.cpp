@@ -12,8 +12,8 @@
 #include <cairo.h>
 
 #include "support.h"
-#include "targets/cairo/png_writer.h"
-#include "targets/cairo/row_knowledge.h"
+#include "targets/png/png_writer.h"
+#include "targets/png/row_knowledge.h"
 #include "targets_support.h"
 
 namespace tallux::test {

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "render/text.h"
+#include "runtime/text.h"
 #include "targets/cairo/host_color.h"
-#include "targets/cairo/svg_writer.h"
+#include "targets/svg/svg_writer.h"
 #include "targets_support.h"
 
 namespace tallux::test {

@@ -1,6 +1,6 @@
 #include "tallux/about.h"
 
-#include "render/text.h"
+#include "runtime/text.h"
 #include "tallux/version.h"
 
 namespace tallux::about {

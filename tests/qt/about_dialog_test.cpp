@@ -8,7 +8,7 @@
 #include <functional>
 #include <iostream>
 
-#include "about/qt/about_dialog.h"
+#include "qt/about_dialog.h"
 #include "tallux/qt/about_box.h"
 #include "tallux/tallux.h"
 

@@ -3,7 +3,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "about/qt/about_dialog.h"
+#include "qt/about_dialog.h"
 #include "tallux/qt/control_widget.h"
 
 using namespace tallux;

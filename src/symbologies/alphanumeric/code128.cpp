@@ -2,8 +2,8 @@
 #include <string_view>
 #include <vector>
 
-#include "render/drawing.h"
-#include "render/text.h"
+#include "draw/drawing.h"
+#include "runtime/text.h"
 #include "symbologies/alphanumeric/code128_table.h"
 #include "tallux/symbologies.h"
 

@@ -1,4 +1,4 @@
-#include "render/drawing.h"
+#include "draw/drawing.h"
 #include "symbologies/alphanumeric/code39_paint.h"
 #include "symbologies/alphanumeric/code39_table.h"
 #include "tallux/symbologies.h"

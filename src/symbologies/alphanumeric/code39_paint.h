@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/drawing.h"
+#include "draw/drawing.h"
 #include "symbologies/alphanumeric/code39_table.h"
 
 namespace tallux::code39 {

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "render/text.h"
+#include "runtime/text.h"
 
 // The Code 39 character set, shared by Code 39 and its full-ASCII form.
 namespace tallux::code39 {

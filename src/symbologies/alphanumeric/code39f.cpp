@@ -1,7 +1,7 @@
 #include <array>
 #include <string_view>
 
-#include "render/drawing.h"
+#include "draw/drawing.h"
 #include "symbologies/alphanumeric/code39_paint.h"
 #include "symbologies/alphanumeric/code39_table.h"
 #include "tallux/symbologies.h"

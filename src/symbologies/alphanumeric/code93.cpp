@@ -1,6 +1,6 @@
 #include <vector>
 
-#include "render/drawing.h"
+#include "draw/drawing.h"
 #include "symbologies/alphanumeric/code93_table.h"
 #include "tallux/symbologies.h"
 

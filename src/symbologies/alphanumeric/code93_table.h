@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "render/text.h"
+#include "runtime/text.h"
 
 // The Code 93 character set and its full-ASCII pairs.
 namespace tallux::code93 {

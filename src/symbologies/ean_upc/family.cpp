@@ -1,6 +1,6 @@
 #include "symbologies/ean_upc/family.h"
 
-#include "render/text.h"
+#include "runtime/text.h"
 
 namespace tallux::ean {
 

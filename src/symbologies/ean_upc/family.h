@@ -4,8 +4,8 @@
 #include <array>
 #include <string_view>
 
-#include "render/drawing.h"
-#include "render/text.h"
+#include "draw/drawing.h"
+#include "runtime/text.h"
 #include "symbologies/ean_upc/tables.h"
 
 // What the EAN/UPC symbologies share: the normalised code, the check digit,

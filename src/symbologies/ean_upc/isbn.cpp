@@ -1,4 +1,4 @@
-#include "render/text.h"
+#include "runtime/text.h"
 #include "symbologies/ean_upc/family.h"
 #include "tallux/symbologies.h"
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "render/drawing.h"
+#include "draw/drawing.h"
 
 namespace tallux::numeric_postal {
 

@@ -1,5 +1,5 @@
-#include "render/drawing.h"
-#include "render/text.h"
+#include "draw/drawing.h"
+#include "runtime/text.h"
 #include "symbologies/numeric_postal/checked_elements.h"
 #include "symbologies/numeric_postal/codabar_table.h"
 #include "tallux/symbologies.h"

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "render/text.h"
+#include "runtime/text.h"
 
 namespace tallux::codabar {
 

@@ -1,5 +1,5 @@
-#include "render/drawing.h"
-#include "render/text.h"
+#include "draw/drawing.h"
+#include "runtime/text.h"
 #include "symbologies/numeric_postal/code11_table.h"
 #include "symbologies/numeric_postal/digits.h"
 #include "tallux/symbologies.h"

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "render/text.h"
+#include "runtime/text.h"
 #include "tallux/types.h"
 
 namespace tallux::numeric_postal {

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "render/drawing.h"
-#include "render/text.h"
+#include "draw/drawing.h"
+#include "runtime/text.h"
 #include "symbologies/numeric_postal/digits.h"
 #include "symbologies/numeric_postal/msi_table.h"
 #include "tallux/symbologies.h"

@@ -1,5 +1,5 @@
-#include "render/drawing.h"
-#include "render/text.h"
+#include "draw/drawing.h"
+#include "runtime/text.h"
 #include "symbologies/numeric_postal/digits.h"
 #include "symbologies/numeric_postal/postnet_table.h"
 #include "tallux/symbologies.h"

@@ -9,10 +9,10 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
-#include "render/text.h"
+#include "runtime/text.h"
 #include "targets/cairo/host_color.h"
-#include "targets/cairo/pixel_page.h"
-#include "targets/cairo/svg_writer.h"
+#include "targets/png/pixel_page.h"
+#include "targets/svg/svg_writer.h"
 #include "targets/cairo/text_layouts.h"
 
 namespace tallux {

@@ -7,11 +7,11 @@
 #include <cairo.h>
 
 #include "tallux/cairo_target.h"
-#include "targets/cairo/pixel_page.h"
-#include "targets/cairo/png_writer.h"
-#include "targets/cairo/row_knowledge.h"
+#include "targets/png/pixel_page.h"
+#include "targets/png/png_writer.h"
+#include "targets/png/row_knowledge.h"
 #include "targets/cairo/stable_output.h"
-#include "targets/cairo/svg_writer.h"
+#include "targets/svg/svg_writer.h"
 
 namespace tallux {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "render/text.h"
+#include "runtime/text.h"
 
 namespace tallux::com {
 

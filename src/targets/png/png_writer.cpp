@@ -1,4 +1,4 @@
-#include "targets/cairo/png_writer.h"
+#include "targets/png/png_writer.h"
 
 #include <array>
 #include <bit>
@@ -11,7 +11,7 @@
 
 #include <zlib.h>
 
-#include "targets/cairo/row_knowledge.h"
+#include "targets/png/row_knowledge.h"
 
 namespace tallux {
 

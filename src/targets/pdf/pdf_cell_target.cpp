@@ -1,4 +1,4 @@
-#include "targets/cairo/pdf_cell_target.h"
+#include "targets/pdf/pdf_cell_target.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,9 +7,9 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
-#include "render/text.h"
-#include "targets/cairo/pdf_fonts.h"
-#include "targets/cairo/pdf_writer.h"
+#include "runtime/text.h"
+#include "targets/pdf/pdf_fonts.h"
+#include "targets/pdf/pdf_writer.h"
 #include "targets/cairo/text_layouts.h"
 
 namespace tallux {

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "render/text.h"
+#include "runtime/text.h"
 
 namespace tallux {
 

@@ -2,9 +2,9 @@
 #include <dlfcn.h>
 #include <filesystem>
 
-#include "control/object.h"
-#include "control/registration.h"
-#include "control/server.h"
+#include "automation/object.h"
+#include "automation/posix/registration.h"
+#include "automation/server.h"
 #include "tallux/automation.h"
 
 namespace tallux {

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "render/ratio.h"
+#include "runtime/ratio.h"
 #include "tallux/draw_args.h"
 
 namespace tallux {

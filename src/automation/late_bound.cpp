@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "control/object.h"
-#include "render/text.h"
+#include "automation/object.h"
+#include "runtime/text.h"
 #include "tallux/automation.h"
 
 namespace tallux {

@@ -1,4 +1,4 @@
-#include "render/drawing.h"
+#include "draw/drawing.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "render/text.h"
+#include "runtime/text.h"
 
 #include <algorithm>
 #include <array>

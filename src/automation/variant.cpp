@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "render/text.h"
+#include "runtime/text.h"
 #include "tallux/recording_target.h"
 
 namespace tallux::com {

@@ -1,4 +1,4 @@
-#include "targets/cairo/pixel_page.h"
+#include "targets/png/pixel_page.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "targets/cairo/svg_writer.h"
+#include "targets/svg/svg_writer.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
-#include "render/ratio.h"
+#include "runtime/ratio.h"
 
-#include "render/text.h"
+#include "runtime/text.h"
 
 namespace tallux {
 

@@ -1,8 +1,8 @@
 #include <array>
 #include <cmath>
 
-#include "control/object.h"
-#include "control/server.h"
+#include "automation/object.h"
+#include "automation/server.h"
 #include "tallux/automation.h"
 #include "tallux/tallux.h"
 

@@ -1,4 +1,4 @@
-#include "targets/cairo/pdf_fonts.h"
+#include "targets/pdf/pdf_fonts.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,7 +7,7 @@
 
 #include <hb-ot.h>
 
-#include "targets/cairo/pdf_writer.h"
+#include "targets/pdf/pdf_writer.h"
 
 namespace tallux {
 

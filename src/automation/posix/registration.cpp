@@ -1,4 +1,4 @@
-#include "control/registration.h"
+#include "automation/posix/registration.h"
 
 #include "tallux/typelib.h"
 

@@ -1,4 +1,4 @@
-#include "targets/cairo/pdf_sheet.h"
+#include "targets/pdf/pdf_sheet.h"
 #include "targets/cairo/stable_output.h"
 
 #include <algorithm>
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "targets/cairo/pdf_cell_target.h"
-#include "targets/cairo/pdf_fonts.h"
-#include "targets/cairo/pdf_writer.h"
+#include "targets/pdf/pdf_cell_target.h"
+#include "targets/pdf/pdf_fonts.h"
+#include "targets/pdf/pdf_writer.h"
 
 namespace tallux {
 

@@ -8,7 +8,7 @@
 
 #include <cairo.h>
 
-#include "targets/cairo/row_knowledge.h"
+#include "targets/png/row_knowledge.h"
 #include "targets/cairo/text_layouts.h"
 
 namespace tallux {

@@ -1,4 +1,4 @@
-#include "targets/cairo/row_knowledge.h"
+#include "targets/png/row_knowledge.h"
 
 namespace tallux {
 

@@ -1,4 +1,4 @@
-#include "targets/cairo/pdf_writer.h"
+#include "targets/pdf/pdf_writer.h"
 
 #include <algorithm>
 #include <charconv>
