@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# Tests tallux.dll of one architecture under Wine, in a private prefix:
+# registration and its keys, the VBScript suite, JScript by value, the C++
+# client (type information, an early-bound call, unloading), unregistration.
+# Usage: run.sh x64|x86 DLL TALLUX_COMMAND TYPEINFO_LINES
+#   TALLUX_COMMAND is the Linux command whose traces the clients must match;
+#   TYPEINFO_LINES prints the type library the client must read back.
+# Prints a PASS or FAIL line for each check; exits 1 when any fails.
+set -uo pipefail
+[[ $# -eq 4 ]] || { echo "usage: $0 x64|x86 DLL TALLUX_COMMAND TYPEINFO_LINES" >&2; exit 64; }
+arch=$1 dll=$2 cli=$3 typeinfo_lines=$4
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+case $arch in
+x64) cxx=x86_64-w64-mingw32-g++ sys='C:\windows\system32' typelib_platform=win64 ;;
+x86) cxx=i686-w64-mingw32-g++ sys='C:\windows\syswow64' typelib_platform=win32 ;;
+*) echo "unknown architecture $arch" >&2; exit 64 ;;
+esac
+if [[ ! -f $dll ]]; then
+    echo "FAIL $arch: $dll is missing (scripts/windows builds it)"
+    exit 1
+fi
+
+failures=0
+verdict() { # verdict STATUS WHAT [DETAIL FILE]
+    if [[ $1 -eq 0 ]]; then
+        echo "PASS $arch: $2"
+    else
+        echo "FAIL $arch: $2"
+        [[ -n ${3:-} && -s $3 ]] && sed 's/^/    /' "$3"
+        failures=$((failures + 1))
+    fi
+}
+
+source "$here/prefix.sh"
+wine_prefix "$root/build/wine/$arch"
+trap 'wineserver -k 2>/dev/null' EXIT
+work=$WINEPREFIX/drive_c/tallux
+mkdir -p "$work"
+cd "$work" || exit 1
+cp "$dll" tallux.dll
+cp "$here"/suite.vbs "$here"/byvalue.js "$here"/gone.vbs "$here"/cases.txt .
+image='C:\tallux\tallux.dll'
+win() { wine "$@" 2>>wine.log | tr -d '\r'; }
+
+# The identifiers, from the same data as the type library.
+"$typeinfo_lines" >typeinfo.expected
+libid=$(awk '$1 == "library" { print $3 }' typeinfo.expected)
+clsid=$(awk '$1 == "type" && $2 == "Tallux" { print $5 }' typeinfo.expected)
+iid=$(awk '$1 == "type" && $2 == "_Tallux" { print $5 }' typeinfo.expected)
+diid=$(awk '$1 == "type" && $2 == "__Tallux" { print $5 }' typeinfo.expected)
+
+# The C++ client, built while nothing else needs the processor.
+"$cxx" -std=c++20 -O1 -o client.exe "$here/client.cpp" -static -lole32 -loleaut32 -luuid \
+    >client-build.log 2>&1
+verdict $? "the C++ client builds" client-build.log
+
+wine "$sys\\regsvr32.exe" /s "$image" 2>>wine.log
+status=$?
+echo "regsvr32 exited $status" >regsvr32.log
+verdict $status "regsvr32 /s registers" regsvr32.log
+
+# reg_value KEY [NAME]: the data of a value (the default one without NAME).
+reg_value() {
+    local query=(query "HKCR\\$1" /ve)
+    [[ -n ${2:-} ]] && query=(query "HKCR\\$1" /v "$2")
+    win "$sys\\reg.exe" "${query[@]}" | awk -F'    ' '/REG_/ { print $4 }'
+}
+reg_exists() { win "$sys\\reg.exe" query "HKCR\\$1" >/dev/null; }
+
+# key|value name|data (empty: the key only), in the view that this
+# architecture's programs see.
+keys=(
+    "CLSID\\$clsid||Tallux"
+    "CLSID\\$clsid\\InprocServer32||$image"
+    "CLSID\\$clsid\\InprocServer32|ThreadingModel|Apartment"
+    "CLSID\\$clsid\\ProgID||TALLUXLIB.Tallux.1"
+    "CLSID\\$clsid\\VersionIndependentProgID||TALLUXLIB.Tallux"
+    "CLSID\\$clsid\\TypeLib||$libid"
+    "CLSID\\$clsid\\Version||1.0"
+    "CLSID\\$clsid\\MiscStatus||148881"
+    "CLSID\\$clsid\\ToolboxBitmap32||$image, 30000"
+    "CLSID\\$clsid\\Control||"
+    "CLSID\\$clsid\\Programmable||"
+    "TALLUXLIB.Tallux\\CLSID||$clsid"
+    "TALLUXLIB.Tallux\\CurVer||TALLUXLIB.Tallux.1"
+    "TALLUXLIB.Tallux.1\\CLSID||$clsid"
+    "TypeLib\\$libid\\1.0\\0\\$typelib_platform||$image"
+    "Interface\\$iid\\TypeLib||$libid"
+)
+: >keys.log
+for row in "${keys[@]}"; do
+    IFS='|' read -r key name data <<<"$row"
+    if ! reg_exists "$key"; then
+        echo "missing: HKCR\\$key" >>keys.log
+    elif [[ -n $data && $(reg_value "$key" "$name") != "$data" ]]; then
+        echo "HKCR\\$key ${name:-(default)}: \"$(reg_value "$key" "$name")\", expected \"$data\"" >>keys.log
+    fi
+done
+[[ ! -s keys.log ]]
+verdict $? "the registry keys (${#keys[@]})" keys.log
+
+# VBScript: its own checks, then every traced call against the Linux trace.
+win "$sys\\cscript.exe" //nologo suite.vbs cases.txt >suite.out
+grep -P '^check\t' suite.out | grep -vP '^check\t(ok|end)\t' >suite.failed
+grep -qP '^check\tend\t0$' suite.out || echo "the suite did not run to its end" >>suite.failed
+[[ ! -s suite.failed ]]
+verdict $? "VBScript: SupBarType, missing members ($(grep -cP '^check\tok' suite.out) checks)" \
+    suite.failed
+python3 "$here/trace.py" "$cli" cases.txt suite.out >suite.compared
+verdict $? "VBScript: every method by reference matches the Linux trace and write-back" \
+    suite.compared
+
+# JScript: everything by value.
+byvalue_case=7
+win "$sys\\cscript.exe" //nologo byvalue.js cases.txt $byvalue_case >byvalue.out
+python3 "$here/trace.py" "$cli" cases.txt byvalue.out --case $byvalue_case --by-value --untyped \
+    --methods-only >byvalue.compared
+verdict $? "JScript: a call by value draws, returns 0, writes nothing back" byvalue.compared
+
+# The C++ client.
+win client.exe typeinfo "$clsid" >typeinfo.out
+diff -u typeinfo.expected typeinfo.out >typeinfo.diff
+verdict $? "C++: the type information read through GetTypeInfo" typeinfo.diff
+early_case=4
+mapfile -t fields < <(grep -v '^#' cases.txt | awk -F'\t' -v n=$((early_case + 1)) \
+    'NF { if (++i == n) for (f = 1; f <= NF; ++f) print $f }')
+{
+    printf 'case\t%s\t%s\n' $early_case "${fields[0]}"
+    win client.exe draw "$clsid" "$iid" "${fields[@]}"
+} >early.out
+python3 "$here/trace.py" "$cli" cases.txt early.out --case $early_case >early.compared
+verdict $? "C++: an early-bound call through the vtable matches the Linux trace" early.compared
+win client.exe unload "$clsid" >unload.out
+verdict $? "C++: DllCanUnloadNow is S_FALSE while an object lives, S_OK after" unload.out
+
+# Unregistration removes every key and the class can no longer be created.
+wine "$sys\\regsvr32.exe" /u /s "$image" 2>>wine.log
+status=$?
+echo "regsvr32 /u exited $status" >unregister.log
+for key in "CLSID\\$clsid" TALLUXLIB.Tallux TALLUXLIB.Tallux.1 "TypeLib\\$libid" \
+    "Interface\\$iid" "Interface\\$diid"; do
+    reg_exists "$key" && echo "left behind: HKCR\\$key" >>unregister.log
+done
+win "$sys\\cscript.exe" //nologo gone.vbs >gone.out
+grep -qP '^check\t.*\t429$' gone.out || cat gone.out >>unregister.log
+[[ $status -eq 0 && $(wc -l <unregister.log) -eq 1 ]]
+verdict $? "regsvr32 /u /s removes every key; CreateObject then fails with 429" unregister.log
+
+echo "$arch: $failures failed (details in $work)"
+[[ $failures -eq 0 ]]
