@@ -4,9 +4,7 @@
 //                                traced on a recording target like the scripts'
 //   client unload CLSID          DllCanUnloadNow while an object lives and after
 // Prints "FAIL ..." and exits 1 on a failed step.
-#define WIN32_LEAN_AND_MEAN
-#include <oleauto.h>
-#include <windows.h>
+#include <windows.h> // with ole2.h: COM and OLE Automation
 
 #include <cstdio>
 #include <cstdlib>
@@ -116,7 +114,8 @@ void printType(ITypeInfo* info)
         }
         info->ReleaseFuncDesc(f);
     }
-    for (UINT i = 0; i < attr->cImplTypes; ++i) {
+    // A co-class's interfaces (a dispatch interface's own base is IDispatch).
+    for (UINT i = 0; attr->typekind == TKIND_COCLASS && i < attr->cImplTypes; ++i) {
         HREFTYPE ref = 0;
         ITypeInfo* impl = nullptr;
         INT flags = 0;
