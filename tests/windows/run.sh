@@ -8,7 +8,7 @@
 # Prints a PASS or FAIL line for each check; exits 1 when any fails.
 set -uo pipefail
 [[ $# -eq 4 ]] || { echo "usage: $0 x64|x86 DLL TALLUX_COMMAND TYPEINFO_LINES" >&2; exit 64; }
-arch=$1 dll=$2 cli=$3 typeinfo_lines=$4
+arch=$1 dll=$(realpath -m "$2") cli=$(realpath -m "$3") typeinfo_lines=$(realpath -m "$4")
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 case $arch in
