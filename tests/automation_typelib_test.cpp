@@ -215,28 +215,43 @@ TEST(TypeLibrary, IdlTextShowsTheLibrary)
 {
     const std::string idl = idlText();
     const std::string expected[] = {
-        "library TALLUXLIB\n",
-        "version(1.0)",
-        "lcid(1033)",
-        "[uuid(2F2C9C0F-8338-4847-BD2C-3705EED0C07E), control]\n    coclass Tallux {\n"
-        "        [default] dispinterface _Tallux;\n        [default, source] dispinterface "
-        "__Tallux;\n",
-        "[id(0x68030000), propput, helpstring(\"BarCode Type Support \")]\n        void "
-        "SupBarType(\n"
-        "            [in] tBarcodeType value);\n",
-        "[id(0xfffffdd8), hidden, helpstring(\"Shows the about box\")]\n        void "
+        /*0*/ "library TALLUXLIB\n",
+        /*1*/ "version(1.0)",
+        /*2*/ "lcid(1033)",
+        /*3*/
+        "[uuid(5DF5F3B4-47FC-43A6-AA83-20A3F93F3314), hidden, dual, nonextensible, "
+        "oleautomation]\n    interface _Tallux : IDispatch {\n",
+        /*4*/
+        "[uuid(2F2C9C0F-8338-4847-BD2C-3705EED0C07E), control, noncreatable]\n    coclass "
+        "Tallux {\n        [default] interface _Tallux;\n        [default, source] "
+        "dispinterface __Tallux;\n",
+        /*5*/
+        "[uuid(25D2ACE3-DF61-4394-B4F8-240EDBDA4AA9), hidden]\n    dispinterface __Tallux {\n",
+        /*6*/
+        "[id(0x68030000), propput, helpstring(\"BarCode Type Support \")]\n        HRESULT "
+        "SupBarType(\n            [in] tBarcodeType value);\n",
+        /*7*/
+        "[id(0x68030000), propget, helpstring(\"BarCode Type Support \")]\n        HRESULT "
+        "SupBarType(\n            [out, retval] tBarcodeType* value);\n",
+        /*8*/
+        "[id(0xfffffdd8), hidden, helpstring(\"Shows the about box\")]\n        HRESULT "
         "ShowAboutBox();\n",
-        "[id(0x60030013)]\n        short BarUPCE(\n            [in, out] IDispatch** pObject,\n"
-        "            [in, out] float* pX,\n",
-        "        UPC_A_Plus = 13,\n        UPC_E = 14\n    } tBarcodeType;\n};\n",
+        /*9*/
+        "[id(0x60030013)]\n        HRESULT BarUPCE(\n            [in, out] IDispatch** "
+        "pObject,\n            [in, out] float* pX,\n",
+        /*10*/
+        "            [in, out] VARIANT_BOOL* pChk,\n            [out, retval] short* "
+        "result);\n",
+        /*11*/ "        UPC_A_Plus = 13,\n        UPC_E = 14\n    } tBarcodeType;\n",
     };
     for (std::size_t i = 0; i < std::size(expected); ++i)
         EXPECT_NE(idl.find(expected[i]), std::string::npos) << "piece " << i << ":\n"
                                                             << expected[i];
-    // In library order: _Tallux, Tallux, __Tallux, tBarcodeType.
-    EXPECT_LT(idl.find("dispinterface _Tallux {"), idl.find("coclass Tallux {"));
+    // The enumeration is declared before _Tallux uses it; the rest in library
+    // order: _Tallux, Tallux, __Tallux.
+    EXPECT_LT(idl.find("} tBarcodeType;"), idl.find("interface _Tallux : IDispatch {"));
+    EXPECT_LT(idl.find("interface _Tallux : IDispatch {"), idl.find("coclass Tallux {"));
     EXPECT_LT(idl.find("coclass Tallux {"), idl.find("dispinterface __Tallux {"));
-    EXPECT_LT(idl.find("dispinterface __Tallux {"), idl.find("} tBarcodeType;"));
 }
 
 } // namespace

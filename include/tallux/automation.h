@@ -51,7 +51,9 @@ com::ComPtr<com::IDispatch> makeTalluxObject();
 
 } // namespace tallux
 
-// The four entry points of the in-process server, with C linkage.
+#ifndef _WIN32
+// The four entry points of the in-process server, with C linkage. Windows
+// declares its own, with the system's types.
 extern "C" {
 __attribute__((visibility("default"))) tallux::com::HRESULT
 DllGetClassObject(const tallux::com::GUID* clsid, const tallux::com::GUID* iid, void** object);
@@ -59,3 +61,4 @@ __attribute__((visibility("default"))) tallux::com::HRESULT DllCanUnloadNow();
 __attribute__((visibility("default"))) tallux::com::HRESULT DllRegisterServer();
 __attribute__((visibility("default"))) tallux::com::HRESULT DllUnregisterServer();
 }
+#endif

@@ -25,6 +25,7 @@ enum class TypeKind : std::uint8_t {
 
 // Type flags, with their standard values.
 namespace typeflag {
+inline constexpr std::uint16_t CanCreate = 0x2;
 inline constexpr std::uint16_t Hidden = 0x10;
 inline constexpr std::uint16_t Control = 0x20;
 inline constexpr std::uint16_t Dual = 0x40;

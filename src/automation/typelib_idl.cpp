@@ -1,7 +1,11 @@
 #include <cstdio>
+#include <vector>
 
 #include "tallux/typelib.h"
 
+// The library as IDL that widl compiles into the type library the Windows
+// server embeds. _Tallux is written as a dual interface, so the text gives
+// both its dispatch members and the vtable that early-bound callers use.
 namespace tallux::typelib {
 
 namespace {
@@ -37,14 +41,18 @@ std::string typeName(VarType vt, std::string_view userType)
     }
 }
 
-std::string attributes(std::uint16_t flags)
+std::string attributes(const TypeDesc& t)
 {
     std::string s;
-    if (flags & typeflag::Hidden) s += ", hidden";
-    if (flags & typeflag::Control) s += ", control";
-    if (flags & typeflag::Dual) s += ", dual";
-    if (flags & typeflag::NonExtensible) s += ", nonextensible";
-    if (flags & typeflag::OleAutomation) s += ", oleautomation";
+    if (t.flags & typeflag::Hidden) s += ", hidden";
+    if (t.flags & typeflag::Control) s += ", control";
+    if (t.kind == TypeKind::CoClass && !(t.flags & typeflag::CanCreate)) s += ", noncreatable";
+    if (t.flags & typeflag::Dual) s += ", dual";
+    // widl refuses nonextensible on a pure dispinterface.
+    if ((t.flags & typeflag::NonExtensible) &&
+        (t.kind != TypeKind::Dispatch || (t.flags & typeflag::Dual)))
+        s += ", nonextensible";
+    if (t.flags & typeflag::OleAutomation) s += ", oleautomation";
     return s;
 }
 
@@ -56,6 +64,8 @@ std::string parameter(const ParamDesc& p)
     return dir + "] " + typeName(p.vt, p.userType) + (p.byRef ? "* " : " ") + std::string(p.name);
 }
 
+// One member of the dual interface: every member returns HRESULT, and a
+// value it returns is its last, [out, retval] parameter.
 std::string function(const FuncDesc& f)
 {
     std::string s = "        [id(" + hexId(f.memid) + ")";
@@ -63,30 +73,41 @@ std::string function(const FuncDesc& f)
     if (f.invkind == InvokeKind::PropertyGet) s += ", propget";
     if (f.flags & funcflagHidden) s += ", hidden";
     if (!f.helpString.empty()) s += ", helpstring(\"" + std::string(f.helpString) + "\")";
-    s += "]\n        " + typeName(f.result, f.resultType) + " " + std::string(f.name) + "(";
-    for (std::size_t i = 0; i < f.params.size(); ++i)
-        s += (i ? ",\n            " : "\n            ") + parameter(f.params[i]);
+    std::vector<std::string> params;
+    for (const ParamDesc& p : f.params) params.push_back(parameter(p));
+    if (f.result != VT_EMPTY)
+        params.push_back("[out, retval] " + typeName(f.result, f.resultType) +
+                         (f.invkind == InvokeKind::PropertyGet ? "* value" : "* result"));
+    s += "]\n        HRESULT " + std::string(f.name) + "(";
+    for (std::size_t i = 0; i < params.size(); ++i)
+        s += (i ? ",\n            " : "\n            ") + params[i];
     return s + ");\n";
 }
 
 std::string type(const TypeDesc& t)
 {
-    std::string s = "    [uuid(" + uuid(t.guid) + ")" + attributes(t.flags) + "]\n";
+    std::string s = "    [uuid(" + uuid(t.guid) + ")" + attributes(t) + "]\n";
     switch (t.kind) {
     case TypeKind::Dispatch:
-        s += "    dispinterface " + std::string(t.name) +
-             " {\n        properties:\n        methods:\n";
-        for (const FuncDesc& f : t.funcs) s += function(f);
-        return s + "    };\n";
+        if (t.flags & typeflag::Dual) {
+            s += "    interface " + std::string(t.name) + " : IDispatch {\n";
+            for (const FuncDesc& f : t.funcs) s += function(f);
+            return s + "    };\n";
+        }
+        return s + "    dispinterface " + std::string(t.name) +
+               " {\n        properties:\n        methods:\n    };\n";
     case TypeKind::CoClass:
         s += "    coclass " + std::string(t.name) + " {\n";
-        for (const ImplType& i : t.interfaces)
-            s += std::string(i.source ? "        [default, source] dispinterface "
-                                      : "        [default] dispinterface ") +
-                 std::string(i.name) + ";\n";
+        for (const ImplType& i : t.interfaces) {
+            const TypeDesc* it = findType(i.name);
+            const bool dual = it != nullptr && (it->flags & typeflag::Dual);
+            s += std::string(i.source ? "        [default, source] " : "        [default] ") +
+                 (dual ? "interface " : "dispinterface ") + std::string(i.name) + ";\n";
+        }
         return s + "    };\n";
     case TypeKind::Enum:
-        s = "    typedef " + s.substr(4, s.size() - 5) + "\n    enum {\n";
+        s = "    typedef " + s.substr(4, s.size() - 5) + "\n    enum " + std::string(t.name) +
+            " {\n";
         for (std::size_t i = 0; i < t.values.size(); ++i)
             s += "        " + std::string(t.values[i].name) + " = " +
                  std::to_string(t.values[i].value) + (i + 1 < t.values.size() ? ",\n" : "\n");
@@ -100,12 +121,16 @@ std::string type(const TypeDesc& t)
 std::string idlText()
 {
     const Library& lib = talluxLibrary();
-    std::string s = "[\n    uuid(" + uuid(lib.guid) + "),\n    version(" +
+    std::string s = "import \"oaidl.idl\";\n\n[\n    uuid(" + uuid(lib.guid) + "),\n    version(" +
                     std::to_string(lib.major) + "." + std::to_string(lib.minor) + "),\n    lcid(" +
                     std::to_string(lib.lcid) + "),\n    helpstring(\"" +
                     std::string(lib.helpString) + "\")\n]\nlibrary " + std::string(lib.name) +
-                    "\n{\n";
-    for (std::size_t i = 0; i < lib.types.size(); ++i) s += (i ? "\n" : "") + type(lib.types[i]);
+                    "\n{\n    importlib(\"stdole2.tlb\");\n";
+    // IDL names a type only after declaring it: the enumerations come first.
+    for (const TypeDesc& t : lib.types)
+        if (t.kind == TypeKind::Enum) s += "\n" + type(t);
+    for (const TypeDesc& t : lib.types)
+        if (t.kind != TypeKind::Enum) s += "\n" + type(t);
     return s + "};\n";
 }
 

@@ -1,0 +1,305 @@
+#include "automation/windows/control.h"
+
+#include <atomic>
+
+#include "automation/object.h"
+#include "automation/server.h"
+#include "automation/windows/variants.h"
+
+namespace tallux::win {
+
+namespace {
+
+// The dual interface _Tallux over the portable control object: Invoke turns
+// the caller's arguments into portable variants, lets the portable dispatch
+// coerce, call, raise and write back, then returns results, written-back
+// values, the failing argument and the error in the caller's terms. The
+// vtable members pack their arguments as by-reference VARIANTs and go the
+// same way, so both bindings follow one set of rules.
+class Control final : public _Tallux, public ISupportErrorInfo, public IProvideClassInfo {
+public:
+    Control() { server::objectCreated(); }
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (object == nullptr) return com::E_POINTER;
+        *object = nullptr;
+        const com::GUID id = guid(iid);
+        if (id == com::IID_IUnknown || id == com::IID_IDispatch || id == typelib::IID__Tallux)
+            *object = static_cast<_Tallux*>(this);
+        else if (IsEqualIID(iid, IID_ISupportErrorInfo))
+            *object = static_cast<ISupportErrorInfo*>(this);
+        else if (IsEqualIID(iid, IID_IProvideClassInfo))
+            *object = static_cast<IProvideClassInfo*>(this);
+        else
+            return com::E_NOINTERFACE;
+        AddRef();
+        return com::S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    // IDispatch
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        if (count == nullptr) return com::E_POINTER;
+        *count = 1;
+        return com::S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override
+    {
+        if (info == nullptr) return com::E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        return loadTypeInfo(typelib::IID__Tallux, info);
+    }
+    // Members by name, ignoring case. The members take no named arguments,
+    // so names after the first are unknown.
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override
+    {
+        if (!IsEqualIID(iid, IID_NULL)) return com::DISP_E_UNKNOWNINTERFACE;
+        if (names == nullptr || ids == nullptr) return com::E_POINTER;
+        if (count == 0) return com::E_INVALIDARG;
+        for (UINT i = 0; i < count; ++i) ids[i] = com::DISPID_UNKNOWN;
+        com::DISPID id = com::DISPID_UNKNOWN;
+        const com::HRESULT hr =
+            portable_->GetIDsOfNames(reinterpret_cast<const char16_t*>(names[0]), &id);
+        ids[0] = id;
+        return com::FAILED(hr) || count > 1 ? com::DISP_E_UNKNOWNNAME : com::S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
+
+    // ISupportErrorInfo: the vtable members describe their errors.
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override
+    {
+        return guid(iid) == typelib::IID__Tallux ? com::S_OK : com::S_FALSE;
+    }
+
+    // IProvideClassInfo
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override
+    {
+        if (info == nullptr) return com::E_POINTER;
+        *info = nullptr;
+        return loadTypeInfo(typelib::CLSID_Tallux, info);
+    }
+
+    // _Tallux, the vtable side.
+    HRESULT STDMETHODCALLTYPE put_SupBarType(::tBarcodeType value) override
+    {
+        VARIANT v;
+        V_VT(&v) = VT_I4;
+        V_I4(&v) = value;
+        return early(typelib::dispidSupBarType, com::DISPATCH_PROPERTYPUT, {&v, 1}, nullptr);
+    }
+    HRESULT STDMETHODCALLTYPE get_SupBarType(::tBarcodeType* value) override
+    {
+        if (value == nullptr) return com::E_POINTER;
+        VARIANT r;
+        ::VariantInit(&r);
+        const HRESULT hr = early(typelib::dispidSupBarType, com::DISPATCH_PROPERTYGET, {}, &r);
+        if (hr >= 0) *value = static_cast<::tBarcodeType>(V_I4(&r));
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE ShowAboutBox() override
+    {
+        return early(com::DISPID_ABOUTBOX, com::DISPATCH_METHOD, {}, nullptr);
+    }
+
+#define TALLUX_DRAWING_METHOD(Name)                                                                \
+    HRESULT STDMETHODCALLTYPE Name(                                                                \
+        IDispatch** pObject, float* pX, float* pY, BSTR* pCode, short* pWidth, short* pHeight,     \
+        short* pText, VARIANT_BOOL* pBold, BSTR* pFont, LONG* pForeColor, LONG* pLineColor,        \
+        BSTR* pRatio, VARIANT_BOOL* pChk, short* result) override                                  \
+    {                                                                                              \
+        return draw(#Name,                                                                         \
+                    {pObject, pX, pY, pCode, pWidth, pHeight, pText, pBold, pFont, pForeColor,     \
+                     pLineColor, pRatio, pChk},                                                    \
+                    result);                                                                       \
+    }
+    TALLUX_DRAWING_METHOD(BarUPCAPlus)
+    TALLUX_DRAWING_METHOD(BarCODABAR)
+    TALLUX_DRAWING_METHOD(BarCODE11)
+    TALLUX_DRAWING_METHOD(BarCODE25)
+    TALLUX_DRAWING_METHOD(BarCODE39)
+    TALLUX_DRAWING_METHOD(BarCODE39F)
+    TALLUX_DRAWING_METHOD(BarISBN)
+    TALLUX_DRAWING_METHOD(BarMSI)
+    TALLUX_DRAWING_METHOD(BarPOSTNET)
+    TALLUX_DRAWING_METHOD(BarCODE93)
+    TALLUX_DRAWING_METHOD(BarEAN13)
+    TALLUX_DRAWING_METHOD(BarCODE128)
+    TALLUX_DRAWING_METHOD(BarEAN8)
+    TALLUX_DRAWING_METHOD(BarUPCA)
+    TALLUX_DRAWING_METHOD(BarUPCE)
+#undef TALLUX_DRAWING_METHOD
+
+private:
+    ~Control()
+    {
+        server::objectDestroyed();
+    }
+
+    // The thirteen parameters of a drawing method, as the vtable passes them.
+    struct DrawingParams {
+        IDispatch** pObject;
+        float *pX, *pY;
+        BSTR* pCode;
+        short *pWidth, *pHeight, *pText;
+        VARIANT_BOOL* pBold;
+        BSTR* pFont;
+        LONG *pForeColor, *pLineColor;
+        BSTR* pRatio;
+        VARIANT_BOOL* pChk;
+    };
+
+    HRESULT draw(std::string_view name, const DrawingParams& p, short* result);
+    HRESULT early(com::DISPID id, WORD flags, std::span<VARIANT> args, VARIANT* result);
+
+    std::atomic<ULONG> refs_{1};
+    com::ComPtr<com::IDispatch> portable_ = makeTalluxObject();
+};
+
+HRESULT Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
+                        VARIANT* result, EXCEPINFO* excep, UINT* argErr)
+{
+    if (!IsEqualIID(iid, IID_NULL)) return com::DISP_E_UNKNOWNINTERFACE;
+    DISPPARAMS none{};
+    const DISPPARAMS& dp = params != nullptr ? *params : none;
+    // A property put names its value DISPID_PROPERTYPUT; nothing else is named.
+    const bool put = (flags & (com::DISPATCH_PROPERTYPUT | com::DISPATCH_PROPERTYPUTREF)) != 0;
+    if (dp.cNamedArgs > 1 ||
+        (dp.cNamedArgs == 1 && !(put && dp.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT)))
+        return DISP_E_NONAMEDARGS;
+    // The member and the count first, as the portable dispatch checks them,
+    // so that no argument is read for a call that cannot be made.
+    const typelib::FuncDesc* f = typelib::findFunction(id, flags);
+    if (f == nullptr) return com::DISP_E_MEMBERNOTFOUND;
+    if (dp.cArgs != f->params.size()) return com::DISP_E_BADPARAMCOUNT;
+
+    return com::guarded([&]() -> com::HRESULT {
+        InvokeArgs args;
+        if (const com::HRESULT hr = args.load(dp, argErr); com::FAILED(hr)) return hr;
+        com::DispParams portableParams{args.args()};
+        com::Variant answer;
+        com::ExcepInfo info;
+        std::uint32_t bad = 0;
+        com::HRESULT hr = portable_->Invoke(id, flags, portableParams, &answer, &info, &bad);
+        if (com::FAILED(hr) && hr != com::DISP_E_EXCEPTION) {
+            if (argErr != nullptr && bad < dp.cArgs) *argErr = dp.cArgs - 1 - bad;
+            return hr;
+        }
+        // What the member changed reaches the caller also when it raised.
+        if (const com::HRESULT stored = args.storeBack(); com::FAILED(stored)) return stored;
+        if (hr == com::DISP_E_EXCEPTION) {
+            if (excep != nullptr) {
+                *excep = EXCEPINFO{};
+                excep->scode = info.scode;
+                excep->bstrSource = toBstr(info.source);
+                excep->bstrDescription = toBstr(info.description);
+            }
+            return hr;
+        }
+        if (result != nullptr) return toVariant(answer, *result);
+        return com::S_OK;
+    });
+}
+
+// A call through the vtable: the same Invoke, and an error it raises becomes
+// the member's HRESULT with its description set for the caller.
+HRESULT Control::early(com::DISPID id, WORD flags, std::span<VARIANT> args, VARIANT* result)
+{
+    DISPID put = DISPID_PROPERTYPUT;
+    const bool named = (flags & com::DISPATCH_PROPERTYPUT) != 0;
+    DISPPARAMS dp{args.data(), named ? &put : nullptr, static_cast<UINT>(args.size()),
+                  named ? 1u : 0u};
+    EXCEPINFO excep{};
+    HRESULT hr = Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &dp, result, &excep, nullptr);
+    if (hr != com::DISP_E_EXCEPTION) return hr;
+    hr = excep.scode;
+    ICreateErrorInfo* create = nullptr;
+    if (::CreateErrorInfo(&create) >= 0) {
+        const ::GUID iid = guid(typelib::IID__Tallux);
+        create->SetGUID(iid);
+        create->SetSource(excep.bstrSource);
+        create->SetDescription(excep.bstrDescription);
+        IErrorInfo* info = nullptr;
+        if (create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)) >= 0) {
+            ::SetErrorInfo(0, info);
+            info->Release();
+        }
+        create->Release();
+    }
+    ::SysFreeString(excep.bstrSource);
+    ::SysFreeString(excep.bstrDescription);
+    ::SysFreeString(excep.bstrHelpFile);
+    return hr;
+}
+
+HRESULT Control::draw(std::string_view name, const DrawingParams& p, short* result)
+{
+    const void* pointers[] = {p.pObject,    p.pX,     p.pY,    p.pCode, p.pWidth,
+                              p.pHeight,    p.pText,  p.pBold, p.pFont, p.pForeColor,
+                              p.pLineColor, p.pRatio, p.pChk,  result};
+    for (const void* pointer : pointers)
+        if (pointer == nullptr) return com::E_POINTER;
+    // Last parameter first, as DISPPARAMS holds them.
+    VARIANT args[13];
+    const auto ref = [&](std::size_t i, VARTYPE vt) -> VARIANT& {
+        VARIANT& v = args[12 - i];
+        V_VT(&v) = static_cast<VARTYPE>(VT_BYREF | vt);
+        return v;
+    };
+    V_DISPATCHREF(&ref(0, VT_DISPATCH)) = p.pObject;
+    V_R4REF(&ref(1, VT_R4)) = p.pX;
+    V_R4REF(&ref(2, VT_R4)) = p.pY;
+    V_BSTRREF(&ref(3, VT_BSTR)) = p.pCode;
+    V_I2REF(&ref(4, VT_I2)) = p.pWidth;
+    V_I2REF(&ref(5, VT_I2)) = p.pHeight;
+    V_I2REF(&ref(6, VT_I2)) = p.pText;
+    V_BOOLREF(&ref(7, VT_BOOL)) = p.pBold;
+    V_BSTRREF(&ref(8, VT_BSTR)) = p.pFont;
+    V_I4REF(&ref(9, VT_I4)) = p.pForeColor;
+    V_I4REF(&ref(10, VT_I4)) = p.pLineColor;
+    V_BSTRREF(&ref(11, VT_BSTR)) = p.pRatio;
+    V_BOOLREF(&ref(12, VT_BOOL)) = p.pChk;
+
+    const std::optional<MethodInfo> method = findMethod(name);
+    if (!method) return com::DISP_E_MEMBERNOTFOUND;
+    VARIANT r;
+    ::VariantInit(&r);
+    const HRESULT hr = early(method->dispid, com::DISPATCH_METHOD, args, &r);
+    if (hr >= 0) *result = V_I2(&r);
+    return hr;
+}
+
+} // namespace
+
+_Tallux* makeControl() noexcept
+{
+    try {
+        return new Control;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+com::HRESULT loadTypeInfo(const com::GUID& id, ITypeInfo** info) noexcept
+{
+    ITypeLib* library = nullptr;
+    const std::wstring path = thisModulePath();
+    com::HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+    if (com::FAILED(hr)) return hr;
+    hr = library->GetTypeInfoOfGuid(guid(id), info);
+    library->Release();
+    return hr;
+}
+
+} // namespace tallux::win
