@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "numeric_postal_support.h"
-#include "symbologies/numeric_postal/digits.h"
+#include "symbologies/numeric_postal/check_digit.h"
 
 namespace tallux::test {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "runtime/text.h"
 #include "support.h"
+#include "symbologies/digits.h"
 #include "symbologies/ean_upc/family.h"
 #include "tallux/types.h"
 
@@ -42,11 +43,12 @@ TEST(FastPaths, DigitValueOfACharacterIsTheRoundedValOfIt)
         const auto ch = static_cast<char16_t>(c);
         const std::u16string one(1, ch);
         const Integer expected = CInt(Val(one));
-        ASSERT_EQ(ean::digitValue(ch), expected) << "character " << int{ch};
-        ASSERT_EQ(ean::digitValue(std::u16string_view(one)), expected) << "character " << int{ch};
+        ASSERT_EQ(digitValue(ch), expected) << "character " << int{ch};
+        ASSERT_EQ(ean::positionValue(one), expected) << "character " << int{ch};
+        ASSERT_EQ(digitRow(ch), static_cast<std::size_t>(expected.value())) << int{ch};
     }
-    EXPECT_EQ(ean::digitValue(std::u16string_view(u"12")).value(), 12);
-    EXPECT_EQ(ean::digitValue(std::u16string_view()).value(), 0);
+    EXPECT_EQ(ean::positionValue(u"12").value(), 12);
+    EXPECT_EQ(ean::positionValue(u"").value(), 0);
 }
 
 TEST(FastPaths, DecimalTextOfWholeNumbersIsTheirPrintedForm)

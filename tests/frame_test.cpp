@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support.h"
 
 // The contract every drawing method shares, exercised through Code 39.
@@ -116,6 +118,27 @@ TEST(Frame, ElementsAreOneFilledBoxEach)
         EXPECT_EQ(c.y1, 10.0f);
         EXPECT_EQ(c.y2, 110.0f);
         x = c.x2.value() + 1;
+    }
+}
+
+TEST(Frame, EachMethodPrintsForThePTextValuesOfItsRow)
+{
+    // The EAN/UPC methods and Code 128 print for any non-zero pText, the
+    // others for 1 only.
+    constexpr std::string_view anyNonZero[] = {"BarCODE128", "BarEAN13",    "BarEAN8", "BarISBN",
+                                               "BarUPCA",    "BarUPCAPlus", "BarUPCE"};
+    for (const MethodInfo& m : drawingMethods) {
+        const bool any = std::ranges::find(anyNonZero, m.name) != std::end(anyNonZero);
+        EXPECT_EQ(m.printsFor, any ? PrintsFor::anyNonZero : PrintsFor::onlyOne) << m.name;
+        for (int text : {-1, 0, 1, 2}) {
+            RecordingTarget t;
+            DrawParams p = params(t, String(m.sample));
+            p.pText = text;
+            ASSERT_EQ(Tallux().draw(m.type, p).value(), 0) << m.name;
+            const bool printed = std::ranges::any_of(
+                t.calls, [](const Call& c) { return c.member == Member::Print; });
+            EXPECT_EQ(printed, any ? text != 0 : text == 1) << m.name << " pText " << text;
+        }
     }
 }
 

@@ -150,8 +150,11 @@ TEST(Ratio, ReadsWideAndNarrowExtras)
     EXPECT_EQ(raisedBy([] { return Ratio::read(u"5000:1"); }), err::Overflow);
     EXPECT_EQ(raisedBy([] { return Ratio::read(u"1:40000"); }), err::Overflow);
 
-    EXPECT_EQ(raisedBy([] { Ratio::read(u"3:1").checkProducts(2000); }), err::Overflow);
-    EXPECT_EQ(raisedBy([] { Ratio::read(u"3:1").checkProducts(1560); }), 0);
+    // pWidth × a once as the ratio is read, or only later, at the elements.
+    using enum ProductCheck;
+    EXPECT_EQ(raisedBy([] { Ratio::read(u"3:1", 2000, onceBeforeTrap); }), err::Overflow);
+    EXPECT_EQ(raisedBy([] { Ratio::read(u"3:1", 1560, onceBeforeTrap); }), 0);
+    EXPECT_EQ(raisedBy([] { Ratio::read(u"3:1", 2000, beforeEachElement); }), 0);
 }
 
 TEST(RuntimeError, CarriesNumberAndStandardMessage)

@@ -4,6 +4,7 @@
 
 #include "runtime/ratio.h"
 #include "tallux/draw_args.h"
+#include "tallux/methods.h"
 
 namespace tallux {
 
@@ -23,6 +24,13 @@ Integer trapped(Draw&& draw)
     } catch (const RuntimeError& error) {
         return errorResult(error);
     }
+}
+
+// Whether a method prints its human-readable text for this pText, as its row
+// of the method table says.
+constexpr bool printsText(tBarcodeType method, Integer pText)
+{
+    return drawingMethods[method].printsFor == PrintsFor::anyNonZero ? pText != 0 : pText == 1;
 }
 
 // Single arithmetic that raises Overflow (6) instead of reaching infinity.
@@ -73,6 +81,15 @@ public:
         for (char c : pattern) x = left = paintFrom(left, c != '0', a.pWidth, top, bottom);
     }
 
+    // One wide or narrow element from the running x, with the ratio's products
+    // formed before or after it when the method forms them there.
+    void paintElement(bool bar, bool wide, const Ratio& ratio, Single bottom)
+    {
+        ratio.checkProducts(ProductCheck::beforeEachElement, a.pWidth);
+        x = paintFrom(x, bar, ratio.width(a.pWidth, wide), a.pY, bottom);
+        ratio.checkProducts(ProductCheck::afterEachElementOfThatWidth, a.pWidth, wide);
+    }
+
     // Wide/narrow pattern: one element per character, "1" wide and "0"
     // narrow, bars and spaces alternating from a bar.
     void paintElements(std::string_view pattern, const Ratio& ratio, Single bottom)
@@ -80,9 +97,10 @@ public:
         Integer left = x; // in a register from element to element
         bool bar = true;
         for (char c : pattern) {
-            const Integer width =
-                c == '0' ? ratio.narrowWidth(a.pWidth) : ratio.wideWidth(a.pWidth);
-            x = left = paintFrom(left, bar, width, a.pY, bottom);
+            const bool wide = c != '0';
+            ratio.checkProducts(ProductCheck::beforeEachElement, a.pWidth);
+            x = left = paintFrom(left, bar, ratio.width(a.pWidth, wide), a.pY, bottom);
+            ratio.checkProducts(ProductCheck::afterEachElementOfThatWidth, a.pWidth, wide);
             bar = !bar;
         }
     }
@@ -100,6 +118,13 @@ public:
     Number textLineX(Number width) const
     {
         return width.value() > x.value() ? Number(Integer(10)) : centredX(width);
+    }
+    // The same line where the width is measured twice: on `compared` to see
+    // whether the text fits, and again on `centred` inside the centring.
+    Number textLineXMeasuringTwice(const String& compared, const String& centred)
+    {
+        const Number width = textWidth(compared);
+        return width.value() > x.value() ? Number(Integer(10)) : centredX(textWidth(centred));
     }
 
     Target& target() const { return *a.pObject; }

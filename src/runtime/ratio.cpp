@@ -13,4 +13,12 @@ Ratio Ratio::read(std::u16string_view pRatio)
     return {wide, narrow};
 }
 
+Ratio Ratio::read(std::u16string_view pRatio, Integer pWidth, ProductCheck products)
+{
+    Ratio ratio = read(pRatio);
+    ratio.products = products;
+    ratio.checkProducts(ProductCheck::onceBeforeTrap, pWidth);
+    return ratio;
+}
+
 } // namespace tallux

@@ -1,10 +1,19 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "tallux/types.h"
 
 namespace tallux {
+
+// When a method forms the products pWidth × a and pWidth × b. They serve only
+// as a range check: a product beyond 16 bits is Overflow (6).
+enum class ProductCheck : std::uint8_t {
+    onceBeforeTrap,              // both, as the ratio is read: raised, nothing drawn
+    beforeEachElement,           // both, before every element is painted, gaps included
+    afterEachElementOfThatWidth, // the element's own product, once it is painted
+};
 
 // The wide-to-narrow ratio text "wide:narrow" of the symbologies with wide
 // elements: the wide extra is 7 times the number before the colon, the narrow
@@ -13,20 +22,29 @@ namespace tallux {
 struct Ratio {
     Integer wide;   // a
     Integer narrow; // b
+    ProductCheck products = ProductCheck::onceBeforeTrap;
 
     // Raises 5 for a text without a colon (the empty text included) and 6 for
     // an extra outside the 16-bit range.
     static Ratio read(std::u16string_view pRatio);
+    // The same, for a method that forms the products when `products` says;
+    // when that is once before the trap, they are formed here.
+    static Ratio read(std::u16string_view pRatio, Integer pWidth, ProductCheck products);
 
     Integer narrowWidth(Integer pWidth) const { return pWidth + narrow; } // N
     Integer wideWidth(Integer pWidth) const { return pWidth + wide; }     // M
-
-    // The products pWidth × a and pWidth × b, formed only for their range:
-    // Overflow (6) when either leaves 16 bits.
-    void checkProducts(Integer pWidth) const
+    Integer width(Integer pWidth, bool isWide) const
     {
-        (void)(pWidth * wide);
-        (void)(pWidth * narrow);
+        return isWide ? wideWidth(pWidth) : narrowWidth(pWidth);
+    }
+
+    // Forms the products if `moment` is when this method forms them: both at
+    // once, except after an element, where only the product of its own width.
+    void checkProducts(ProductCheck moment, Integer pWidth, bool isWide = false) const
+    {
+        if (moment != products) return;
+        if (moment != ProductCheck::afterEachElementOfThatWidth || isWide) (void)(pWidth * wide);
+        if (moment != ProductCheck::afterEachElementOfThatWidth || !isWide) (void)(pWidth * narrow);
     }
 };
 

@@ -96,6 +96,7 @@ Integer BarCODE128(const DrawArgs& a)
             for (char16_t c : a.pCode) read(set == u'A' ? valueInSetA(c) : valueInSetB(c));
         }
 
+        const bool text = printsText(Code_128, a.pText);
         const Single bottom = d.bottom();
         d.paintModules(pattern(start), bottom);
         if (set == u'C') {
@@ -104,14 +105,14 @@ Integer BarCODE128(const DrawArgs& a)
         } else {
             // Each character is printed under its own modules.
             for (std::size_t i = 0; i < values.size(); ++i) {
-                if (a.pText != 0) d.printAt(Number(d.x), d.textRow(), String(1, a.pCode[i]));
+                if (text) d.printAt(Number(d.x), d.textRow(), String(1, a.pCode[i]));
                 d.paintModules(pattern(values[i]), bottom);
             }
         }
         if (a.pChk) d.paintModules(pattern(sum.checkValue()), bottom);
         d.paintModules(pattern(code128::stop), bottom);
 
-        if (set == u'C' && a.pText != 0) {
+        if (set == u'C' && text) {
             const Number width = d.textWidth(a.pCode);
             d.printAt(d.textLineX(width), d.textRow(), a.pCode);
         }

@@ -1,5 +1,4 @@
 #include "draw/drawing.h"
-#include "symbologies/alphanumeric/code39_paint.h"
 #include "symbologies/alphanumeric/code39_table.h"
 #include "tallux/symbologies.h"
 
@@ -9,8 +8,7 @@ namespace tallux::draw {
 // elements a character with a narrow white gap after each.
 Integer BarCODE39(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio);
-    ratio.checkProducts(a.pWidth);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::onceBeforeTrap);
 
     Drawing d(a);
     return trapped([&] {
@@ -27,15 +25,15 @@ Integer BarCODE39(const DrawArgs& a)
 
         const Single bottom = d.bottom();
         for (std::size_t i = 0; i < drawn.size(); ++i) {
-            code39::paintCharacter(d, drawn[i], ratio, bottom);
+            d.paintElements(code39::pattern(drawn[i]), ratio, bottom);
             // The gap is painted between characters; x moves past it after the last too.
             if (i + 1 < drawn.size())
-                d.paint(false, ratio.narrowWidth(a.pWidth), bottom);
+                d.paintElement(false, false, ratio, bottom);
             else
                 d.x += ratio.narrowWidth(a.pWidth);
         }
 
-        if (a.pText == 1) {
+        if (printsText(Code_39, a.pText)) {
             const Number width = d.textWidth(a.pCode);
             d.printAt(d.textLineX(width), d.textRow(), a.pCode);
         }

@@ -2,7 +2,6 @@
 #include <string_view>
 
 #include "draw/drawing.h"
-#include "symbologies/alphanumeric/code39_paint.h"
 #include "symbologies/alphanumeric/code39_table.h"
 #include "tallux/symbologies.h"
 
@@ -50,7 +49,7 @@ String encode(std::u16string_view data)
 // line shows the data as passed, with the check character.
 Integer BarCODE39F(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::afterEachElementOfThatWidth);
 
     Drawing d(a);
     return trapped([&] {
@@ -66,21 +65,13 @@ Integer BarCODE39F(const DrawArgs& a)
         }
         drawn += u'*';
 
-        // The products pWidth × a and pWidth × b are range-checked as each
-        // element of that width is painted.
-        const auto formProduct = [&](bool wide) {
-            (void)(a.pWidth * (wide ? ratio.wide : ratio.narrow));
-        };
         const Single bottom = d.bottom();
         for (std::size_t i = 0; i < drawn.size(); ++i) {
-            code39::paintCharacter(d, drawn[i], ratio, bottom, formProduct);
-            if (i + 1 < drawn.size()) {
-                d.paint(false, ratio.narrowWidth(a.pWidth), bottom);
-                formProduct(false);
-            }
+            d.paintElements(code39::pattern(drawn[i]), ratio, bottom);
+            if (i + 1 < drawn.size()) d.paintElement(false, false, ratio, bottom);
         }
 
-        if (a.pText == 1) {
+        if (printsText(Code_39F, a.pText)) {
             const Number width = d.textWidth(a.pCode);
             d.printAt(d.textLineX(width), d.textRow(), a.pCode);
         }

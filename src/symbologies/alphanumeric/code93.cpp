@@ -72,7 +72,7 @@ Integer BarCODE93(const DrawArgs& a)
         }
         paintSymbol(code93::stop);
 
-        if (a.pText == 1) {
+        if (printsText(Code_93, a.pText)) {
             const Number width = d.textWidth(a.pCode);
             d.printAt(d.textLineX(width), d.textRow(), a.pCode);
         }

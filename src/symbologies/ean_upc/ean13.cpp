@@ -10,9 +10,9 @@ inline constexpr DigitTable leadingDigitParity = {"000000", "001011", "001101", 
                                                   "011001", "011100", "010101", "010110", "011010"};
 static_assert(allOfLength(leadingDigitParity, 6));
 
-void drawEan13Symbol(Drawing& d, const Rows& rows, std::u16string_view digits, Number leadingX)
+void drawEan13Symbol(Drawing& d, const Rows& rows, std::u16string_view digits, bool text,
+                     Number leadingX)
 {
-    const bool text = d.a.pText != 0;
     if (text) {
         // The symbol starts right after the printed leading digit.
         const String leading(1, digits[0]);
@@ -50,7 +50,7 @@ Integer BarEAN13(const DrawArgs& a)
         d.setUp();
         const ean::SymbolDigits digits(a.pCode, ean::checkDigit(a.pCode, 12));
         // The leading digit stands at the unrounded pX.
-        ean::drawEan13Symbol(d, ean::rows(d), digits, Number(a.pX));
+        ean::drawEan13Symbol(d, ean::rows(d), digits, printsText(EAN_13, a.pText), Number(a.pX));
     });
 }
 

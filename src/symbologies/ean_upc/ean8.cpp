@@ -15,7 +15,7 @@ Integer BarEAN8(const DrawArgs& a)
         d.setUp();
         const ean::SymbolDigits digits(a.pCode, ean::checkDigit(a.pCode, 7));
         const ean::Rows rows = ean::rows(d);
-        const bool text = a.pText != 0;
+        const bool text = printsText(EAN_8, a.pText);
 
         ean::drawGuard(d, rows, ean::startGuard);
         for (std::size_t i = 0; i <= 3; ++i) {

@@ -12,11 +12,10 @@ void normaliseCode(String& code, int n)
     code.resize(static_cast<std::size_t>(n), u'0'); // padded with "0" or cut
 }
 
-Integer strictDigitValue(std::u16string_view character)
+Integer strictPositionValue(std::u16string_view position)
 {
-    if (character.size() != 1 || character[0] < u'0' || character[0] > u'9')
-        throw RuntimeError(err::TypeMismatch);
-    return character[0] - u'0';
+    if (position.size() != 1) throw RuntimeError(err::TypeMismatch);
+    return strictDigitValue(position[0]);
 }
 
 Rows rows(const Drawing& d)

@@ -6,6 +6,7 @@
 
 #include "draw/drawing.h"
 #include "runtime/text.h"
+#include "symbologies/digits.h"
 #include "symbologies/ean_upc/tables.h"
 
 // What the EAN/UPC symbologies share: the normalised code, the check digit,
@@ -16,20 +17,17 @@ namespace tallux::ean {
 // n characters; each step is written back into the caller's variable.
 void normaliseCode(String& code, int n);
 
-// The value of a character as the tables and the check digit read it:
-// "0".."9" their digit, any other character 0 (Val of the character).
-inline Integer digitValue(char16_t c)
+// A position of the data as the check digit reads it, one character or the
+// empty text past the end: the digit reading of the character, and Val of
+// any other text.
+inline Integer positionValue(std::u16string_view position)
 {
-    return c >= u'0' && c <= u'9' ? Integer(c - u'0') : Integer(0);
-}
-inline Integer digitValue(std::u16string_view character)
-{
-    return character.size() == 1 ? digitValue(character[0]) : CInt(Val(character));
+    return position.size() == 1 ? digitValue(position[0]) : CInt(Val(position));
 }
 
 // The strict reading that UPC-E applies: a character that is not a decimal
 // digit, or a missing one, is a type mismatch (13).
-Integer strictDigitValue(std::u16string_view character);
+Integer strictPositionValue(std::u16string_view position);
 
 // The modulo-10 check digit of n data positions, each read by `value` (a
 // position past the end reads as the empty text): weight 3 on the rightmost
@@ -52,7 +50,7 @@ char16_t checkDigit(std::u16string_view data, int n, DigitValue value)
 }
 inline char16_t checkDigit(std::u16string_view data, int n)
 {
-    return checkDigit(data, n, [](std::u16string_view c) { return digitValue(c); });
+    return checkDigit(data, n, [](std::u16string_view p) { return positionValue(p); });
 }
 
 // The digits a symbol reads, the code followed by its check digit, held in
@@ -78,7 +76,7 @@ private:
 // The entry of a table for the digit value of c.
 inline std::string_view byDigit(const DigitTable& table, char16_t c)
 {
-    return table[static_cast<std::size_t>(digitValue(c).value())];
+    return table[digitRow(c)];
 }
 
 // The vertical layout of a symbol: data bars end at the short bottom, guard
@@ -118,8 +116,10 @@ inline void drawGuard(Drawing& d, const Rows& rows, std::string_view guard)
 void printDigit(Drawing& d, const Rows& rows, char16_t c);
 
 // The EAN-13 symbol of thirteen digits (the check digit last) from the running
-// x: the leading digit printed at leadingX and carried by the parity of the
-// left half, then guards and digits with each digit printed under its modules.
-void drawEan13Symbol(Drawing& d, const Rows& rows, std::u16string_view digits, Number leadingX);
+// x: the leading digit carried by the parity of the left half, then guards and
+// digits. With text, the leading digit is printed at leadingX and each other
+// digit under its modules.
+void drawEan13Symbol(Drawing& d, const Rows& rows, std::u16string_view digits, bool text,
+                     Number leadingX);
 
 } // namespace tallux::ean

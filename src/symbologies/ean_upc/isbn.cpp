@@ -12,7 +12,7 @@ char16_t bookNumberCheck(std::u16string_view code)
 {
     Integer sum = 0;
     for (int k = 1; k <= 9; ++k)
-        sum = Integer(k + 1) * ean::digitValue(code[static_cast<std::size_t>(9 - k)]) + sum;
+        sum = Integer(k + 1) * digitValue(code[static_cast<std::size_t>(9 - k)]) + sum;
     const Integer v = mod(Integer(11) - mod(sum, 11), 11);
     return v == 10 ? u'X' : static_cast<char16_t>(u'0' + v.value());
 }
@@ -39,8 +39,9 @@ Integer BarISBN(const DrawArgs& a)
         d.setUp();
         const char16_t bookCheck = bookNumberCheck(a.pCode);
 
+        const bool text = printsText(ISBN, a.pText);
         Integer offset = 0; // the symbol hangs below the top line
-        if (a.pText != 0) {
+        if (text) {
             d.target().FontName(a.pFont);
             d.printAt(Number(d.x), a.pY, topLine(a.pCode, bookCheck));
             offset = CInt(d.textHeight(u"I") + Number(Integer(4)));
@@ -50,7 +51,7 @@ Integer BarISBN(const DrawArgs& a)
         a.pCode = u"978" + a.pCode;
         const ean::SymbolDigits digits(a.pCode, ean::checkDigit(a.pCode, 12));
         // Here the leading digit stands at the rounded pX, under the top line's start.
-        ean::drawEan13Symbol(d, ean::rowsBelow(a, offset), digits, Number(d.x));
+        ean::drawEan13Symbol(d, ean::rowsBelow(a, offset), digits, text, Number(d.x));
     });
 }
 

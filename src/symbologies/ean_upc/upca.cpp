@@ -28,7 +28,7 @@ Integer BarUPCA(const DrawArgs& a)
         d.setUp();
         const ean::SymbolDigits digits(a.pCode, ean::checkDigit(a.pCode, 11));
         const ean::Rows rows = ean::rows(d);
-        const bool text = a.pText != 0;
+        const bool text = printsText(UPC_A, a.pText);
 
         if (text) {
             // The number-system digit at the unrounded pX, 10 units before the start guard.

@@ -16,7 +16,7 @@ Integer BarUPCAPlus(const DrawArgs& a)
         d.setUp();
         const ean::SymbolDigits digits(a.pCode, ean::checkDigit(a.pCode, 11));
         const ean::Rows rows = ean::rows(d);
-        const bool text = a.pText != 0;
+        const bool text = printsText(UPC_A_Plus, a.pText);
 
         if (text) {
             // The number-system digit at the rounded pX, the start guard right after it.

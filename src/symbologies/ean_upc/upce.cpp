@@ -44,9 +44,9 @@ Integer BarUPCE(const DrawArgs& a)
         d.setUp();
         const std::u16string_view digits = a.pCode;
         // Computed over the UPC-A form, where only decimal digits are accepted.
-        const char16_t check = ean::checkDigit(expanded(digits), 12, ean::strictDigitValue);
+        const char16_t check = ean::checkDigit(expanded(digits), 12, ean::strictPositionValue);
         const ean::Rows rows = ean::rows(d);
-        const bool text = a.pText != 0;
+        const bool text = printsText(UPC_E, a.pText);
 
         if (text) {
             // The number-system digit at the unrounded pX, the start guard right after it.

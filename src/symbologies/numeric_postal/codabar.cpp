@@ -1,6 +1,5 @@
 #include "draw/drawing.h"
 #include "runtime/text.h"
-#include "symbologies/numeric_postal/checked_elements.h"
 #include "symbologies/numeric_postal/codabar_table.h"
 #include "tallux/symbologies.h"
 
@@ -10,7 +9,7 @@ namespace tallux::draw {
 // data framed by start and stop characters "A" to "D" ("A" where missing).
 Integer BarCODABAR(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::beforeEachElement);
     a.pCode = trimBlanks(a.pCode);
 
     Drawing d(a);
@@ -26,17 +25,15 @@ Integer BarCODABAR(const DrawArgs& a)
         const Single bottom = d.bottom();
         const std::size_t n = a.pCode.size();
         for (std::size_t i = 0; i < n; ++i) {
-            numeric_postal::paintElements(d, codabar::pattern(a.pCode[i]), ratio, bottom);
-            if (i + 1 < n) numeric_postal::paintElement(d, false, false, ratio, bottom);
+            d.paintElements(codabar::pattern(a.pCode[i]), ratio, bottom);
+            if (i + 1 < n) d.paintElement(false, false, ratio, bottom);
         }
 
-        if (a.pText == 1) {
+        if (printsText(Codabar, a.pText)) {
             // The start and stop characters are not printed; the whole code
             // decides whether the line fits under the bars.
             const String text = Mid(a.pCode, 2, static_cast<int>(n) - 2);
-            const Number whole = d.textWidth(a.pCode);
-            const Number left =
-                whole.value() > d.x.value() ? Number(Integer(10)) : d.centredX(d.textWidth(text));
+            const Number left = d.textLineXMeasuringTwice(a.pCode, text);
             d.printAt(left, d.textRow(), text);
         }
     });

@@ -1,7 +1,7 @@
 #include "draw/drawing.h"
 #include "runtime/text.h"
+#include "symbologies/digits.h"
 #include "symbologies/numeric_postal/code11_table.h"
-#include "symbologies/numeric_postal/digits.h"
 #include "tallux/symbologies.h"
 
 namespace tallux::draw {
@@ -12,7 +12,7 @@ namespace {
 // "-", and its own code for anything else.
 Integer checkValue(char16_t c)
 {
-    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (isDigit(c)) return digitValue(c);
     if (c == u'-') return 10;
     return ansiCode(c);
 }
@@ -46,7 +46,7 @@ String checkCharacters(std::u16string_view code)
 std::size_t row(char16_t c)
 {
     if (c == u'-') return code11::dashRow;
-    return numeric_postal::digitRow(c);
+    return digitRow(c);
 }
 
 } // namespace
@@ -55,8 +55,7 @@ std::size_t row(char16_t c)
 // space after every character, the stop included.
 Integer BarCODE11(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio);
-    ratio.checkProducts(a.pWidth);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::onceBeforeTrap);
 
     Drawing d(a);
     return trapped([&] {
@@ -66,7 +65,7 @@ Integer BarCODE11(const DrawArgs& a)
         if (a.pChk) a.pCode += checkCharacters(a.pCode);
 
         const Single bottom = d.bottom();
-        const auto gap = [&] { d.paint(false, ratio.narrowWidth(a.pWidth), bottom); };
+        const auto gap = [&] { d.paintElement(false, false, ratio, bottom); };
         d.paintElements(code11::patterns[code11::startStopRow], ratio, bottom);
         gap();
         for (char16_t c : a.pCode) {
@@ -76,7 +75,7 @@ Integer BarCODE11(const DrawArgs& a)
         d.paintElements(code11::patterns[code11::startStopRow], ratio, bottom);
         gap();
 
-        if (a.pText == 1) {
+        if (printsText(Code_11, a.pText)) {
             const Number width = d.textWidth(a.pCode);
             d.printAt(d.textLineX(width), d.textRow(), a.pCode);
         }

@@ -1,20 +1,13 @@
 #include "draw/drawing.h"
 #include "runtime/text.h"
-#include "symbologies/numeric_postal/checked_elements.h"
+#include "symbologies/digits.h"
+#include "symbologies/numeric_postal/check_digit.h"
 #include "symbologies/numeric_postal/code25_table.h"
-#include "symbologies/numeric_postal/digits.h"
 #include "tallux/symbologies.h"
 
 namespace tallux::draw {
 
 namespace {
-
-// The value of one digit of a pair; anything but "0" to "9" is a type mismatch.
-std::size_t digitValue(char16_t c)
-{
-    if (c < u'0' || c > u'9') throw RuntimeError(err::TypeMismatch);
-    return static_cast<std::size_t>(c - u'0');
-}
 
 // Weights 3 and 1 from the left; the drawn string has odd length here, so the
 // rightmost data digit carries weight 3.
@@ -23,9 +16,16 @@ char16_t checkDigit(std::u16string_view digits)
     Integer sum = 0;
     for (std::size_t i = 0; i < digits.size(); ++i) {
         const Integer weight = i % 2 == 0 ? 3 : 1;
-        sum += weight * numeric_postal::characterValue(digits[i]);
+        sum += weight * digitValue(digits[i]);
     }
     return numeric_postal::tensComplement(sum);
+}
+
+// The pattern of one digit of a pair; anything but "0" to "9" is a type
+// mismatch (13).
+std::string_view digitPattern(char16_t c)
+{
+    return code25::digitPatterns[static_cast<std::size_t>(strictDigitValue(c).value())];
 }
 
 // The ten elements of a digit pair: bars from the first digit, spaces from
@@ -46,7 +46,7 @@ std::string interleave(std::string_view bars, std::string_view spaces)
 // a stop of wide bar, narrow space, narrow bar; no gaps.
 Integer BarCODE25(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::beforeEachElement);
     a.pCode = trimBlanks(a.pCode);
     // Digits go in pairs: a fill digit "0" at the end makes their number, check
     // digit included, even.
@@ -62,15 +62,15 @@ Integer BarCODE25(const DrawArgs& a)
         if (a.pChk) drawn += checkDigit(drawn);
 
         const Single bottom = d.bottom();
-        numeric_postal::paintElements(d, code25::startPattern, ratio, bottom);
+        d.paintElements(code25::startPattern, ratio, bottom);
         for (std::size_t i = 0; i + 1 < drawn.size(); i += 2) {
-            const auto first = code25::digitPatterns[digitValue(drawn[i])];
-            const auto second = code25::digitPatterns[digitValue(drawn[i + 1])];
-            numeric_postal::paintElements(d, interleave(first, second), ratio, bottom);
+            const auto first = digitPattern(drawn[i]);
+            const auto second = digitPattern(drawn[i + 1]);
+            d.paintElements(interleave(first, second), ratio, bottom);
         }
-        numeric_postal::paintElements(d, code25::stopPattern, ratio, bottom);
+        d.paintElements(code25::stopPattern, ratio, bottom);
 
-        if (a.pText == 1) {
+        if (printsText(Code_25, a.pText)) {
             const Number width = d.textWidth(a.pCode);
             d.printAt(d.textLineX(width), d.textRow(), a.pCode);
         }

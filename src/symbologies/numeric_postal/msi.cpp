@@ -3,7 +3,8 @@
 
 #include "draw/drawing.h"
 #include "runtime/text.h"
-#include "symbologies/numeric_postal/digits.h"
+#include "symbologies/digits.h"
+#include "symbologies/numeric_postal/check_digit.h"
 #include "symbologies/numeric_postal/msi_table.h"
 #include "tallux/symbologies.h"
 
@@ -11,15 +12,13 @@ namespace tallux::draw {
 
 namespace {
 
-using numeric_postal::characterValue;
-
 // The text without the blanks that Val skips, when everything else is a digit.
 std::optional<String> digitsOnly(std::u16string_view text)
 {
     String digits;
     for (char16_t c : text) {
         if (c == u' ' || c == u'\t' || c == u'\n') continue;
-        if (c < u'0' || c > u'9') return std::nullopt;
+        if (!isDigit(c)) return std::nullopt;
         digits += c;
     }
     return digits;
@@ -32,7 +31,7 @@ String twice(std::u16string_view digits)
     String out;
     int carry = 0;
     for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        const int v = 2 * (*it - u'0') + carry;
+        const int v = 2 * digitValue(*it).value() + carry;
         out += static_cast<char16_t>(u'0' + v % 10);
         carry = v / 10;
     }
@@ -60,9 +59,9 @@ char16_t checkDigit(std::u16string_view code)
         if (oddFromRight(k)) odd += code[k];
 
     Integer sum = 0;
-    for (char16_t c : doubled(odd)) sum += characterValue(c);
+    for (char16_t c : doubled(odd)) sum += digitValue(c);
     for (std::size_t k = 0; k < code.size(); ++k)
-        if (!oddFromRight(k)) sum += characterValue(code[k]);
+        if (!oddFromRight(k)) sum += digitValue(code[k]);
     return numeric_postal::tensComplement(sum);
 }
 
@@ -72,8 +71,7 @@ char16_t checkDigit(std::u16string_view code)
 // of narrow bar, wide space, narrow bar; no gaps.
 Integer BarMSI(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio);
-    ratio.checkProducts(a.pWidth);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::onceBeforeTrap);
 
     Drawing d(a);
     return trapped([&] {
@@ -84,11 +82,10 @@ Integer BarMSI(const DrawArgs& a)
 
         const Single bottom = d.bottom();
         d.paintElements(msi::startPattern, ratio, bottom);
-        for (char16_t c : a.pCode)
-            d.paintElements(msi::digitPatterns[numeric_postal::digitRow(c)], ratio, bottom);
+        for (char16_t c : a.pCode) d.paintElements(msi::digitPatterns[digitRow(c)], ratio, bottom);
         d.paintElements(msi::stopPattern, ratio, bottom);
 
-        if (a.pText == 1) {
+        if (printsText(Code_MSI, a.pText)) {
             const Number width = d.textWidth(a.pCode);
             d.printAt(d.textLineX(width), d.textRow(), a.pCode);
         }

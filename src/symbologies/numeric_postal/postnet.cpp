@@ -1,14 +1,13 @@
 #include "draw/drawing.h"
 #include "runtime/text.h"
-#include "symbologies/numeric_postal/digits.h"
+#include "symbologies/digits.h"
+#include "symbologies/numeric_postal/check_digit.h"
 #include "symbologies/numeric_postal/postnet_table.h"
 #include "tallux/symbologies.h"
 
 namespace tallux::draw {
 
 namespace {
-
-using numeric_postal::characterValue;
 
 // ZIP (5), ZIP with delivery point (6) or ZIP+4 (9) digits: shorter codes are
 // padded with zeros on the right, longer ones cut.
@@ -23,7 +22,7 @@ String normalised(std::u16string_view code)
 char16_t checkDigit(std::u16string_view code)
 {
     Integer sum = 0;
-    for (char16_t c : code) sum += characterValue(c);
+    for (char16_t c : code) sum += digitValue(c);
     return numeric_postal::tensComplement(sum);
 }
 
@@ -50,7 +49,7 @@ Integer BarPOSTNET(const DrawArgs& a)
         bar(true);
         gap();
         for (char16_t c : a.pCode) {
-            const auto pattern = postnet::digitPatterns[numeric_postal::digitRow(c)];
+            const auto pattern = postnet::digitPatterns[digitRow(c)];
             for (char bit : pattern) {
                 bar(bit != '0');
                 gap();
@@ -58,10 +57,11 @@ Integer BarPOSTNET(const DrawArgs& a)
         }
         bar(true);
 
-        if (a.pText == 1) {
+        if (printsText(PostNet, a.pText)) {
             a.pCode.pop_back(); // the check digit is drawn, not printed
-            const Number width = d.textWidth(a.pCode);
-            d.printAt(d.textLineX(width), d.textRow(), a.pCode);
+            // Measured for the fit, and again for the centring.
+            const Number left = d.textLineXMeasuringTwice(a.pCode, a.pCode);
+            d.printAt(left, d.textRow(), a.pCode);
         }
     });
 }
