@@ -2,12 +2,15 @@
 # Tests tallux.dll of one architecture under Wine, in a private prefix:
 # registration and its keys, the VBScript suite, JScript by value, the C++
 # client (type information, an early-bound call, unloading), unregistration.
-# Usage: run.sh x64|x86 DLL TALLUX_COMMAND TYPEINFO_LINES
+# Usage: run.sh x64|x86 DLL TALLUX_COMMAND TYPEINFO_LINES [PREFIX]
 #   TALLUX_COMMAND is the Linux command whose traces the clients must match;
-#   TYPEINFO_LINES prints the type library the client must read back.
+#   TYPEINFO_LINES prints the type library the client must read back;
+#   PREFIX is the Wine prefix to create afresh (default build/wine/<arch>):
+#   each build directory passes its own, so test runs never share one.
 # Prints a PASS or FAIL line for each check; exits 1 when any fails.
 set -uo pipefail
-[[ $# -eq 4 ]] || { echo "usage: $0 x64|x86 DLL TALLUX_COMMAND TYPEINFO_LINES" >&2; exit 64; }
+[[ $# -eq 4 || $# -eq 5 ]] ||
+    { echo "usage: $0 x64|x86 DLL TALLUX_COMMAND TYPEINFO_LINES [PREFIX]" >&2; exit 64; }
 arch=$1 dll=$(realpath -m "$2") cli=$(realpath -m "$3") typeinfo_lines=$(realpath -m "$4")
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -33,7 +36,7 @@ verdict() { # verdict STATUS WHAT [DETAIL FILE]
 }
 
 source "$here/prefix.sh"
-wine_prefix "$root/build/wine/$arch"
+wine_prefix "$(realpath -m "${5:-$root/build/wine/$arch}")"
 trap 'wineserver -k 2>/dev/null' EXIT
 work=$WINEPREFIX/drive_c/tallux
 mkdir -p "$work"
@@ -49,6 +52,7 @@ libid=$(awk '$1 == "library" { print $3 }' typeinfo.expected)
 clsid=$(awk '$1 == "type" && $2 == "Tallux" { print $5 }' typeinfo.expected)
 iid=$(awk '$1 == "type" && $2 == "_Tallux" { print $5 }' typeinfo.expected)
 diid=$(awk '$1 == "type" && $2 == "__Tallux" { print $5 }' typeinfo.expected)
+lcid=$(awk '$1 == "library" { printf "%x", $5 }' typeinfo.expected)
 
 # The C++ client, built while nothing else needs the processor.
 "$cxx" -std=c++20 -O1 -o client.exe "$here/client.cpp" -static -lole32 -loleaut32 -luuid \
@@ -85,7 +89,7 @@ keys=(
     "TALLUXLIB.Tallux\\CLSID||$clsid"
     "TALLUXLIB.Tallux\\CurVer||TALLUXLIB.Tallux.1"
     "TALLUXLIB.Tallux.1\\CLSID||$clsid"
-    "TypeLib\\$libid\\1.0\\0\\$typelib_platform||$image"
+    "TypeLib\\$libid\\1.0\\$lcid\\$typelib_platform||$image"
     "Interface\\$iid\\TypeLib||$libid"
 )
 : >keys.log
