@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <ostream>
@@ -24,6 +25,7 @@
 #include "stop_on_signal.h"
 #include "tallux/recording_target.h"
 #include "tallux/tallux.h"
+#include "warnings.h"
 #ifdef TALLUX_HAVE_CAIRO
 #include "batch_sheet.h"
 #include "targets/pdf/pdf_sheet.h"
@@ -45,9 +47,11 @@ struct Job {
 // What a worker made of a line, handed back in line order.
 struct Outcome {
     std::size_t line = 0;
-    bool skipped = false;      // the run stopped before this line
-    std::string error;         // why the line was not drawn
-    bool outputFailed = false; // a file could not be written: the run stops
+    bool skipped = false;        // the run stopped before this line
+    std::string error;           // why the line was not drawn
+    bool outputFailed = false;   // a file could not be written: the run stops
+    bool warnedStrictly = false; // --strict and a warning: nothing written
+    std::vector<std::string> warnings;
     std::string method;
     std::optional<PlacedFile> placed; // in place already, taken back on a stop
     std::optional<PendingFile> file;  // written, not yet in place
@@ -60,6 +64,19 @@ struct Outcome {
 using Chunk = std::vector<Job>;
 using Outcomes = std::vector<Outcome>;
 constexpr std::size_t chunkLines = 16;
+
+// The folders of a file's path, made as needed (by any worker: one that is
+// there already is fine).
+void makeFolders(const std::string& path)
+{
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) return;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error && !std::filesystem::is_directory(folder))
+        throw OutputError("cannot make the folder " + cli::quoted(folder.string()) + ": " +
+                          error.message());
+}
 
 // Runs the line's method on the target: an empty text when the symbol was
 // drawn, else what went wrong.
@@ -216,7 +233,8 @@ public:
         finishSheet();
         tally_.seconds = secondsSince(start);
         err_ << "tallux: " << summaryText(tally_) << "\n";
-        if (status_ != exitDrawn) return status_;
+        if (status_ != exitDrawn && status_ != exitResult) return status_;
+        if (warned_) return exitWarned;
         return tally_.failed > 0 ? exitResult : exitDrawn;
     }
 
@@ -269,7 +287,12 @@ private:
             const std::optional<BatchLine> line = parseBatchLine(job.text);
             DrawRequest r = lineRequest(*line, request_.drawOptions);
             o.method = r.method.name;
-            if (request_.sheet) {
+            if (request_.target && !request_.sheet && !request_.dryRun) r.target = *request_.target;
+            o.warnings = drawingWarnings(r);
+            if (request_.strict && !o.warnings.empty()) {
+                o.error = "nothing drawn: --strict and a warning";
+                o.warnedStrictly = true;
+            } else if (request_.sheet) {
                 drawForSheet(r, o);
             } else if (request_.dryRun) {
                 RecordingTarget recorder;
@@ -277,7 +300,6 @@ private:
                 recorder.charHeight = r.charHeight;
                 o.error = drawOn(r, recorder);
             } else {
-                r.target = *request_.target;
                 drawToFile(r, names_->expand(job.line, r.method.alias, line->code),
                            names_->uniqueByLine(), o);
             }
@@ -311,6 +333,7 @@ private:
         if (!o.error.empty()) return;
         const std::string bytes = output->bytes();
         try {
+            makeFolders(path);
             if (uniqueName && (o.placed = placeNewFile(path, bytes))) return;
             PendingFile file(path);
             file.write(bytes);
@@ -332,6 +355,9 @@ private:
     {
         if (stopped_ || o.skipped) return; // a pending file is removed with it
         stopLine_ = o.line;
+        for (const std::string& w : o.warnings)
+            report("line " + std::to_string(o.line) + ": warning: " + w);
+        if (o.warnedStrictly) warned_ = true;
         if (o.error.empty()) {
             try {
                 keep(o);
@@ -373,7 +399,7 @@ private:
     void finishSheet()
     {
         if (!sheet_) return;
-        const std::string name = quoted(*request_.sheet);
+        const std::string name = cli::quoted(*request_.sheet);
         if (stopped_ || readFailed_ || interrupted_) {
             report("nothing written to " + name);
         } else if (tally_.drawn == 0) {
@@ -401,6 +427,7 @@ private:
     bool stopped_ = false;
     bool readFailed_ = false;
     bool interrupted_ = false;
+    bool warned_ = false;                // a line failed for its warnings (--strict)
     std::atomic<bool> stopping_ = false; // read by the workers
     std::size_t stopLine_ = 0;
     int status_ = exitDrawn;
@@ -433,7 +460,8 @@ int batchCommand(std::span<const std::string_view> words, std::ostream& err)
         if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
             const int e = fd < 0 ? errno : EISDIR;
             if (fd >= 0) ::close(fd);
-            throw UsageError("cannot read " + quoted(request.input) + ": " + std::strerror(e));
+            throw OutputError("cannot read " + cli::quoted(request.input) + ": " +
+                              std::strerror(e));
         }
     }
     const bool terminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;

@@ -26,6 +26,7 @@ struct BatchRequest {
     bool dryRun = false;                            // draw every line, write nothing
     unsigned jobs = 1;
     bool keepGoing = false;
+    bool strict = false; // a line with a warning fails
 };
 
 // Parses the words after `batch`. Raises UsageError.

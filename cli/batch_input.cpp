@@ -61,6 +61,8 @@ bool LineReader::next(std::string& line)
         consumed_ += used;
         if (nl) break;
     }
+    // A spreadsheet's UTF-8 file may begin with a byte order mark.
+    if (lineNumber_ == 0 && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
     ++lineNumber_;
     return true;
 }

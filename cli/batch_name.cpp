@@ -1,7 +1,6 @@
 #include "batch_name.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace tallux::cli {
 
@@ -18,27 +17,6 @@ constexpr bool keeps(char c)
 {
     return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '_' ||
            c == '+' || c == '.';
-}
-
-std::string lowered(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::optional<TargetKind> formatOfName(std::string_view name)
-{
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos)
-        return std::nullopt;
-    const std::string ext = lowered(name.substr(dot + 1));
-    if (ext == "png") return TargetKind::Png;
-    if (ext == "svg") return TargetKind::Svg;
-    if (ext == "pdf") return TargetKind::Pdf;
-    if (ext == "ps") return TargetKind::Ps;
-    if (ext == "trace") return TargetKind::Trace;
-    return std::nullopt;
 }
 
 } // namespace
@@ -86,7 +64,7 @@ NameTemplate::NameTemplate(std::string_view text)
     uniqueByLine_ =
         line != pieces_.end() && onlyTextBefore &&
         (after == pieces_.end() || (after->field == Field::Text && !isDigit(after->text.front())));
-    if (pieces_.back().field == Field::Text) format_ = formatOfName(pieces_.back().text);
+    if (pieces_.back().field == Field::Text) format_ = targetOfName(pieces_.back().text);
 }
 
 std::string NameTemplate::expand(std::size_t line, std::string_view method,

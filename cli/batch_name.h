@@ -20,7 +20,7 @@ public:
     // True when no two lines can get the same name: {n} comes before every
     // other field and is not followed by a digit.
     bool uniqueByLine() const noexcept { return uniqueByLine_; }
-    // The format its extension names (.png, .svg, .pdf, .ps, .trace).
+    // The format its extension names (see targetOfName).
     std::optional<TargetKind> format() const noexcept { return format_; }
 
 private:

@@ -27,12 +27,8 @@ int wholeNumber(std::string_view option, std::string_view text, int low, int hig
 
 TargetKind fileTarget(std::string_view text)
 {
-    if (text == "trace") return TargetKind::Trace;
-    if (text == "png") return TargetKind::Png;
-    if (text == "svg") return TargetKind::Svg;
-    if (text == "pdf") return TargetKind::Pdf;
-    if (text == "ps") return TargetKind::Ps;
-    usage("unknown target " + quoted(text) + " for batch (trace, png, svg, pdf or ps)");
+    if (const auto kind = targetNamed(text)) return *kind;
+    usage("unknown target " + quoted(text) + " for batch (trace, png, svg, pdf, ps or eps)");
 }
 
 // COLSxROWS, each from 1 to 100.
@@ -75,7 +71,7 @@ const std::vector<Option>& options()
          [](BatchRequest& r, auto, auto v) { r.output = std::string(v); }},
         {"-o", "NAME", "same as --output",
          [](BatchRequest& r, auto, auto v) { r.output = std::string(v); }},
-        {"--target", "KIND", "trace, png, svg, pdf or ps (default: the extension of NAME)",
+        {"--target", "KIND", "trace, png, svg, pdf, ps or eps (default: the extension of NAME)",
          [](BatchRequest& r, auto, auto v) { r.target = fileTarget(v); }},
         {"--sheet", "FILE", "every symbol into one PDF of labels instead, each with its method",
          [](BatchRequest& r, auto, auto v) { r.sheet = std::string(v); }},
@@ -96,6 +92,8 @@ const std::vector<Option>& options()
         {"--keep-going", "", "report a bad line and go on (default: stop at the first)",
          [](BatchRequest& r, auto, auto) { r.keepGoing = true; }},
         {"-k", "", "same as --keep-going", [](BatchRequest& r, auto, auto) { r.keepGoing = true; }},
+        {"--strict", "", "a line with a warning is a bad line: nothing is written for it",
+         [](BatchRequest& r, auto, auto) { r.strict = true; }},
     };
     return table;
 }
@@ -113,11 +111,18 @@ void checkOutputs(BatchRequest& r)
     const int chosen = int{r.output.has_value()} + int{r.sheet.has_value()} + int{r.dryRun};
     if (chosen != 1) usage("batch needs one of --output NAME, --sheet FILE or --dry-run");
     if (r.output) {
+        if (*r.output == "-")
+            usage("batch writes a file per line, not standard output: give --output NAME with "
+                  "{n}, or --sheet FILE");
         const NameTemplate name(*r.output); // a bad template is a usage error now
+        if (r.target && name.format() && *r.target != *name.format())
+            usage("--target does not match the extension of " + quoted(*r.output) +
+                  "; leave out --target or change the name");
         if (!r.target) r.target = name.format();
         if (!r.target)
             usage("the output name " + quoted(*r.output) +
-                  " has no known extension (.png, .svg, .pdf, .ps, .trace); give --target");
+                  " has no known extension (.png, .svg, .pdf, .ps, .eps, .jsonl, .trace); give " +
+                  "--target");
     } else if (r.target) {
         usage("--target goes with --output");
     }

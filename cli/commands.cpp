@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -14,6 +15,7 @@
 #include "tallux/tallux.h"
 #include "tallux/version.h"
 #include "trace.h"
+#include "warnings.h"
 #ifdef TALLUX_CLI_PRINTER
 #include "printer_output.h"
 #endif
@@ -45,20 +47,28 @@ void printHelp(std::ostream& out)
            "a summary line {\"result\":N,\"code\":...} or {\"raised\":N,\"code\":...} that\n"
            "also goes to standard output for every other target.\n"
            "\n"
-           "The png, svg, pdf and ps targets draw on a white page sized to the symbol and\n"
-           "its text plus a quiet zone of ten modules a side, in scale units (--units) of\n"
-           "twips by default: pWidth 15 gives 1/96-inch modules and 7-point text. PNG\n"
-           "pixels: --dpi, by default a whole number per unit, so that equal widths stay\n"
-           "equal; the PNG records its resolution. A file is written only when the\n"
-           "method returned 0; otherwise nothing is written and an old file stays.\n"
+           "The png, svg, pdf, ps and eps targets draw on a white page sized to the\n"
+           "symbol and its text plus a quiet zone of ten modules a side, in scale units\n"
+           "(--units) of twips by default. Left out, --width, --height, --x and --y have\n"
+           "the same physical size in any units (1/96-inch modules, 5/8-inch bars); the\n"
+           "PNG resolution is about 300 dpi, chosen so that the narrow element is whole\n"
+           "pixels (288 dpi for 15-twip modules), and is recorded in the file. Without\n"
+           "--ratio the wide elements are 2.5 times the narrow ones. The target follows\n"
+           "the output's extension when --target is left out. A file is written only when\n"
+           "the method returned 0; otherwise nothing is written and an old file stays.\n"
+           "Warnings go to standard error: a length that whole units change by more than\n"
+           "5 %, a ratio below 2:1, an element below one pixel, a page smaller than the\n"
+           "symbol, and data that the symbol shows otherwise (a check digit replaced,\n"
+           "characters left out or drawn as \"0\" or \"?\", fill digits, a code cut).\n"
            "register and unregister load LIBRARY (default libtallux.so.1, searched as the\n"
            "dynamic loader searches) and call its entry points. The registry is the file\n"
            "$TALLUX_REGISTRY, else $XDG_DATA_HOME/tallux/registry, else\n"
            "~/.local/share/tallux/registry.\n"
            "\n"
            "Exit status: 0 drawn; 1 the method returned an error number; 2 it raised a\n"
-           "run-time error; 64 usage error; 69 the library cannot be loaded; 74 the output\n"
-           "or the registry could not be written.\n";
+           "run-time error; 64 usage error; 65 a warning with --strict (nothing written);\n"
+           "69 the library cannot be loaded; 74 the output or the registry could not be\n"
+           "written.\n";
 }
 
 void printBatchHelp(std::ostream& out)
@@ -84,9 +94,12 @@ void printBatchHelp(std::ostream& out)
            "SIGINT (Ctrl-C), SIGTERM or SIGHUP stops the reading; the lines read are\n"
            "finished, no sheet is written; a second signal ends the run at once.\n"
            "\n"
-           "Exit status: 0 every line drawn; 1 some line failed; 64 usage error; 74 an\n"
-           "output could not be written or the input could not be read; 130 stopped by\n"
-           "a signal.\n";
+           "Folders in NAME are made as needed. Warnings name their line; with --strict a\n"
+           "line with a warning is a bad line and the run exits 65.\n"
+           "\n"
+           "Exit status: 0 every line drawn; 1 some line failed; 64 usage error; 65 a\n"
+           "warning with --strict; 74 an output could not be written or the input could\n"
+           "not be read; 130 stopped by a signal.\n";
 }
 
 void printList(std::ostream& out)
@@ -167,6 +180,13 @@ namespace {
 int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
 {
     DrawRequest request = parseDraw(words);
+    const std::vector<std::string> warnings = drawingWarnings(request);
+    for (const std::string& w : warnings) err << "tallux: warning: " << w << "\n";
+    if (request.strict && !warnings.empty()) {
+        err << "tallux: nothing drawn: --strict and " << warnings.size()
+            << (warnings.size() == 1 ? " warning\n" : " warnings\n");
+        return exitWarned;
+    }
     const std::unique_ptr<Output> output = makeOutput(request);
     request.params.pObject = &output->target();
 
@@ -233,7 +253,8 @@ int run(std::span<const std::string_view> words, std::ostream& out, std::ostream
         }
         if (command == "draw") {
             const auto rest = words.subspan(1);
-            if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
+            const auto help = [](std::string_view w) { return w == "--help" || w == "-h"; };
+            if (std::ranges::any_of(rest.subspan(0, std::min<std::size_t>(2, rest.size())), help)) {
                 printHelp(out);
                 return exitDrawn;
             }

@@ -1,4 +1,6 @@
+#include <cmath>
 #include <optional>
+#include <string>
 
 #include "output.h"
 #include "output_file.h"
@@ -14,22 +16,23 @@ FileFormat formatOf(TargetKind kind)
     case TargetKind::Svg: return FileFormat::Svg;
     case TargetKind::Pdf: return FileFormat::Pdf;
     case TargetKind::Ps: return FileFormat::Ps;
+    case TargetKind::Eps: return FileFormat::Eps;
     default: return FileFormat::Png;
     }
 }
 
-// What the request draws, measured without touching the caller's variables.
-DrawnRegion measure(const DrawRequest& request)
+// What the request draws, measured without touching the caller's variables;
+// nothing when the method does not draw the whole symbol.
+std::optional<DrawnRegion> measure(const DrawRequest& request)
 {
     MeasuringTarget measuring(request.page.scale);
     DrawParams copy = request.params;
     copy.pObject = &measuring;
     try {
-        Tallux().draw(request.method.type, copy);
+        if (Tallux().draw(request.method.type, copy) == 0) return measuring.drawn();
     } catch (const RuntimeError&) {
-        // The real drawing raises it again and reports it.
     }
-    return measuring.drawn();
+    return std::nullopt;
 }
 
 class ImageOutput : public Output {
@@ -55,7 +58,9 @@ private:
             const FileFormat format = formatOf(r.target);
             if (!FilePage::needsMeasuring(format, r.page))
                 return std::make_unique<FilePage>(format, r.page);
-            return std::make_unique<FilePage>(format, r.page, measure(r));
+            // A drawing that fails gets a small page: the real drawing
+            // reports the method's error, whatever the format.
+            return std::make_unique<FilePage>(format, r.page, measure(r).value_or(DrawnRegion{}));
         } catch (const PageError& e) {
             throw OutputError(e.what());
         }
@@ -63,7 +68,26 @@ private:
     std::unique_ptr<FilePage> page_;
 };
 
+std::string whole(double v)
+{
+    return std::to_string(std::lround(v));
+}
+
 } // namespace
+
+std::optional<std::string> pageTooSmall(const DrawRequest& request)
+{
+    const PageOptions& page = request.page;
+    if (!page.width && !page.height) return std::nullopt;
+    const auto measured = measure(request);
+    if (!measured || measured->empty) return std::nullopt;
+    const DrawnRegion& drawn = *measured;
+    const bool cut = drawn.left < 0 || drawn.top < 0 || (page.width && drawn.right > *page.width) ||
+                     (page.height && drawn.bottom > *page.height);
+    if (!cut) return std::nullopt;
+    return "the page (--size) cuts the symbol, which reaches from " + whole(drawn.left) + "," +
+           whole(drawn.top) + " to " + whole(drawn.right) + "," + whole(drawn.bottom);
+}
 
 std::unique_ptr<Output> makeImageOutput(const DrawRequest& request)
 {

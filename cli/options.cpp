@@ -1,11 +1,15 @@
 #include "options.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <limits>
 
+#include "runtime/ratio.h"
 #include "runtime/text.h"
 
 namespace tallux::cli {
@@ -75,12 +79,8 @@ Long parseLong(std::string_view option, std::string_view text)
 
 TargetKind parseTarget(std::string_view text)
 {
-    if (text == "trace") return TargetKind::Trace;
-    if (text == "png") return TargetKind::Png;
-    if (text == "svg") return TargetKind::Svg;
-    if (text == "pdf") return TargetKind::Pdf;
-    if (text == "ps") return TargetKind::Ps;
-    usage("unknown target " + quoted(text) + " (trace, png, svg, pdf or ps)");
+    if (const auto kind = targetNamed(text)) return *kind;
+    usage("unknown target " + quoted(text) + " (trace, png, svg, pdf, ps or eps)");
 }
 
 ScaleUnits parseUnits(std::string_view text)
@@ -98,6 +98,25 @@ double parseDpi(std::string_view option, std::string_view text)
     const double v = parseSingle(option, text);
     if (!(v >= 1 && v <= 9600)) usage(quoted(option) + " needs a resolution from 1 to 9600");
     return v;
+}
+
+// --width and --height: an Integer in scale units, or a length with a unit.
+Length parseLength(std::string_view option, std::string_view text)
+{
+    if (const auto length = lengthWithUnit(text)) {
+        if (!(length->value >= 0))
+            usage(quoted(option) + " needs a length of zero or more, not " + quoted(text));
+        return *length;
+    }
+    const auto alone = [&]() -> std::optional<int> {
+        int v = 0;
+        if (parseWhole(text, v) && v >= Integer::min && v <= Integer::max) return v;
+        return std::nullopt;
+    }();
+    if (!alone)
+        usage(quoted(option) + " needs an Integer from -32768 to 32767 in scale units, or a " +
+              "length such as 0.33mm, 2px, 1pt, 15tw or 0.013in, not " + quoted(text));
+    return {static_cast<double>(*alone), LengthUnit::Scale};
 }
 
 // WIDTHxHEIGHT in scale units, each more than zero.
@@ -121,10 +140,141 @@ void setTarget(DrawRequest& r, std::string_view text)
 {
     if (text == "printer" || text.starts_with("printer:")) {
         r.target = TargetKind::Printer;
+        r.targetGiven = true;
         r.printer = std::string(text.substr(std::min(text.size(), std::size_t{8})));
         return;
     }
     r.target = parseTarget(text);
+    r.targetGiven = true;
+}
+
+// The words and file name extensions of the file targets.
+struct TargetWord {
+    std::string_view word;
+    TargetKind kind;
+};
+constexpr std::array<TargetWord, 6> targetWords{{
+    {"trace", TargetKind::Trace},
+    {"png", TargetKind::Png},
+    {"svg", TargetKind::Svg},
+    {"pdf", TargetKind::Pdf},
+    {"ps", TargetKind::Ps},
+    {"eps", TargetKind::Eps},
+}};
+constexpr std::array<TargetWord, 7> extensions{{
+    {"jsonl", TargetKind::Trace},
+    {"trace", TargetKind::Trace},
+    {"png", TargetKind::Png},
+    {"svg", TargetKind::Svg},
+    {"pdf", TargetKind::Pdf},
+    {"ps", TargetKind::Ps},
+    {"eps", TargetKind::Eps},
+}};
+
+std::string_view targetWord(TargetKind kind)
+{
+    for (const TargetWord& t : targetWords)
+        if (t.kind == kind) return t.word;
+    return "printer";
+}
+
+// What the command line leaves out, in twips: the host's usual 1/96-inch
+// module and 5/8-inch bars, 150 twips from the page's corner.
+constexpr double defaultX = 150, defaultY = 150, defaultWidth = 15, defaultHeight = 900;
+// The resolution that a PNG comes near without --dpi.
+constexpr double aboutDpi = 300;
+
+std::string_view unitName(ScaleUnits units)
+{
+    switch (units) {
+    case ScaleUnits::Twips: return "twips";
+    case ScaleUnits::Points: return "pt";
+    case ScaleUnits::Pixels: return "px";
+    case ScaleUnits::Millimetres: return "mm";
+    }
+    return "";
+}
+
+std::string numberText(double v)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4g", v);
+    return buf;
+}
+
+// A size in whole scale units: as given, or the default's physical size.
+// A length that rounding changes by more than 5 % gets a warning.
+Integer wholeUnits(DrawRequest& r, std::string_view option, const std::optional<Length>& given,
+                   double defaultTwips, double dpi)
+{
+    const ScaleUnits units = r.page.scale.units;
+    if (!given) {
+        const double v = inUnits({defaultTwips, LengthUnit::Twips}, units, dpi);
+        return std::max(1, static_cast<int>(std::lround(v)));
+    }
+    const double exact = inUnits(*given, units, dpi);
+    const double whole = std::round(exact);
+    if (!(whole >= Integer::min && whole <= Integer::max))
+        usage(quoted(option) + " is " + numberText(exact) + " " + std::string(unitName(units)) +
+              ", more than 32767");
+    if (std::abs(whole - exact) > 0.05 * exact)
+        r.warnings.push_back(std::string(option) + " is " + numberText(exact) + " " +
+                             std::string(unitName(units)) + ", drawn as " + numberText(whole) +
+                             " (use other --units or a width in whole " +
+                             std::string(unitName(units)) + ")");
+    return static_cast<int>(whole);
+}
+
+// The ratio text whose wide element is 2.5 narrow ones at this module width,
+// with no narrow extra. The number before the colon counts seven times, so it
+// is the wide extra / 7, written with as many digits as reading it back needs.
+String readableRatio(Integer width)
+{
+    const long extra =
+        std::clamp(std::lround(1.5 * width.value()), long{Integer::min}, long{Integer::max});
+    String text;
+    for (int digits = 1; digits <= 17; ++digits) {
+        char buf[48];
+        std::snprintf(buf, sizeof buf, "%.*g:0", digits, static_cast<double>(extra) / 7);
+        text = fromUtf8(buf);
+        try {
+            if (Ratio::read(text).wide == Integer(static_cast<int>(extra))) break;
+        } catch (const RuntimeError&) {
+        }
+    }
+    return text;
+}
+
+// Fills in what the command line left out; see parseDraw.
+void applySizes(DrawRequest& r)
+{
+    Scale& scale = r.page.scale;
+    const auto inPixels = [](const std::optional<Length>& l) {
+        return l && l->unit == LengthUnit::Pixels;
+    };
+    if (scale.dpi == 0 &&
+        (scale.units == ScaleUnits::Pixels || inPixels(r.width) || inPixels(r.height)))
+        scale.dpi = pixelDpi;
+    const double dpi = scale.dpi > 0 ? scale.dpi : pixelDpi;
+    r.params.pWidth = wholeUnits(r, "--width", r.width, defaultWidth, dpi);
+    r.params.pHeight = wholeUnits(r, "--height", r.height, defaultHeight, dpi);
+    if (!r.xGiven)
+        r.params.pX = static_cast<Single>(inUnits({defaultX, LengthUnit::Twips}, scale.units, dpi));
+    if (!r.yGiven)
+        r.params.pY = static_cast<Single>(inUnits({defaultY, LengthUnit::Twips}, scale.units, dpi));
+    if (!r.ratioGiven && readsRatio(r.method.type))
+        r.params.pRatio = readableRatio(r.params.pWidth);
+    if (scale.dpi > 0) return;
+
+    // The narrow element whole pixels, at about 300 dpi.
+    const double perInch = unitsPerInch(scale.units, dpi);
+    const double narrow = narrowWidth(r);
+    if (narrow <= 0) {
+        scale.dpi = pixelDpi;
+        return;
+    }
+    const double pixels = std::max(1.0, std::round(aboutDpi * narrow / perInch));
+    scale.dpi = std::clamp(pixels * perInch / narrow, 1.0, 9600.0);
 }
 
 struct Option {
@@ -137,16 +287,24 @@ struct Option {
 const std::vector<Option>& options()
 {
     static const std::vector<Option> table = {
-        {"--x", "F", "pX: left edge of the symbol (Single)",
-         [](DrawRequest& r, auto o, auto v) { r.params.pX = parseSingle(o, v); }},
-        {"--y", "F", "pY: top edge of the bars (Single)",
-         [](DrawRequest& r, auto o, auto v) { r.params.pY = parseSingle(o, v); }},
+        {"--x", "F", "pX: left edge of the symbol (Single; default 150 twips)",
+         [](DrawRequest& r, auto o, auto v) {
+             r.params.pX = parseSingle(o, v);
+             r.xGiven = true;
+         }},
+        {"--y", "F", "pY: top edge of the bars (Single; default 150 twips)",
+         [](DrawRequest& r, auto o, auto v) {
+             r.params.pY = parseSingle(o, v);
+             r.yGiven = true;
+         }},
         {"--code", "TEXT", "pCode: the data (default: a sample for the method)",
          [](DrawRequest& r, auto, auto v) { r.params.pCode = fromUtf8(v); }},
-        {"--width", "N", "pWidth: module width; also sets the font size to N \\ 2",
-         [](DrawRequest& r, auto o, auto v) { r.params.pWidth = parseInteger(o, v); }},
-        {"--height", "N", "pHeight: bar height",
-         [](DrawRequest& r, auto o, auto v) { r.params.pHeight = parseInteger(o, v); }},
+        {"--width", "N|LEN",
+         "pWidth: module width in scale units or a length (0.33mm, 2px, 1pt, 15tw, 0.013in; "
+         "default 15 twips); the font size is pWidth \\ 2",
+         [](DrawRequest& r, auto o, auto v) { r.width = parseLength(o, v); }},
+        {"--height", "N|LEN", "pHeight: bar height, the same way (default 900 twips)",
+         [](DrawRequest& r, auto o, auto v) { r.height = parseLength(o, v); }},
         {"--text", "N", "pText: human-readable line (1 prints for every method)",
          [](DrawRequest& r, auto o, auto v) { r.params.pText = parseInteger(o, v); }},
         {"--bold", "B", "pBold: -1, 0, 1, true or false",
@@ -157,22 +315,32 @@ const std::vector<Option>& options()
          [](DrawRequest& r, auto o, auto v) { r.params.pForeColor = parseLong(o, v); }},
         {"--line-color", "C", "pLineColor: bar colour",
          [](DrawRequest& r, auto o, auto v) { r.params.pLineColor = parseLong(o, v); }},
-        {"--ratio", "TEXT", "pRatio: wide:narrow extras, e.g. 3:1",
-         [](DrawRequest& r, auto, auto v) { r.params.pRatio = fromUtf8(v); }},
+        {"--ratio", "TEXT",
+         "pRatio: wide:narrow extras, e.g. 3:1 (default: wide elements 2.5 narrow ones)",
+         [](DrawRequest& r, auto, auto v) {
+             r.params.pRatio = fromUtf8(v);
+             r.ratioGiven = true;
+         }},
         {"--chk", "B",
          "pChk: add the optional check character (default 1 for Code 93 and Code 128)",
          [](DrawRequest& r, auto o, auto v) { r.params.pChk = parseBoolean(o, v); }},
-        {"--target", "KIND", "trace, png, svg, pdf, ps or printer[:NAME] (default trace)",
+        {"--target", "KIND",
+         "trace, png, svg, pdf, ps, eps or printer[:NAME] (default: the extension of the "
+         "output, else trace)",
          [](DrawRequest& r, auto, auto v) { setTarget(r, v); }},
-        {"--output", "FILE", "where the drawing goes; - or absent: standard output",
+        {"--output", "FILE",
+         "where the drawing goes (.jsonl, .png, .svg, .pdf, .ps, .eps pick the target); - or "
+         "absent: standard output",
          [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
         {"-o", "FILE", "same as --output",
          [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
         {"--units", "U", "image targets: scale units, twips, pt, px or mm (default twips)",
          [](DrawRequest& r, auto, auto v) { r.page.scale.units = parseUnits(v); }},
-        {"--dpi", "N", "image targets: resolution (default: whole pixels per unit, 1440 for twips)",
+        {"--dpi", "N",
+         "image targets: resolution (default: about 300, the narrow element whole pixels)",
          [](DrawRequest& r, auto o, auto v) { r.page.scale.dpi = parseDpi(o, v); }},
-        {"--size", "WxH", "image targets: page size in scale units (default: fits the drawing)",
+        {"--size", "WxH",
+         "image and printer targets: page size in scale units (default: fits the drawing)",
          [](DrawRequest& r, auto o, auto v) { parseSize(r, o, v); }},
         {"--margin", "F", "image targets: quiet zone around the drawing (default ten modules)",
          [](DrawRequest& r, auto o, auto v) { r.page.margin = parsePositive(o, v); }},
@@ -180,6 +348,8 @@ const std::vector<Option>& options()
          [](DrawRequest& r, auto o, auto v) { r.charWidth = parsePositive(o, v); }},
         {"--char-height", "F", "trace target: TextHeight (default 12)",
          [](DrawRequest& r, auto o, auto v) { r.charHeight = parsePositive(o, v); }},
+        {"--strict", "", "fail with exit status 65, writing nothing, where a warning is given",
+         [](DrawRequest& r, auto, auto) { r.strict = true; }},
     };
     return table;
 }
@@ -192,6 +362,40 @@ const Option* findOption(std::string_view name)
 }
 
 } // namespace
+
+std::optional<TargetKind> targetNamed(std::string_view word) noexcept
+{
+    const auto it = std::ranges::find(targetWords, word, &TargetWord::word);
+    if (it == targetWords.end()) return std::nullopt;
+    return it->kind;
+}
+
+std::optional<TargetKind> targetOfName(std::string_view name) noexcept
+{
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos)
+        return std::nullopt;
+    std::string ext(name.substr(dot + 1));
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto it = std::ranges::find(extensions, ext, &TargetWord::word);
+    if (it == extensions.end()) return std::nullopt;
+    return it->kind;
+}
+
+bool readsRatio(tBarcodeType type) noexcept
+{
+    return std::ranges::find(wideNarrowMethods, type) != wideNarrowMethods.end();
+}
+
+double narrowWidth(const DrawRequest& r) noexcept
+{
+    if (!readsRatio(r.method.type)) return r.params.pWidth.value();
+    try {
+        return r.params.pWidth.value() + Ratio::read(r.params.pRatio).narrow.value();
+    } catch (const RuntimeError&) {
+        return r.params.pWidth.value(); // the drawing raises it
+    }
+}
 
 std::string quoted(std::string_view word)
 {
@@ -215,12 +419,9 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
     const auto method = findMethod(words[0]);
     if (!method) usage("unknown method " + quoted(words[0]) + " (see 'tallux list')");
 
-    DrawRequest request{.method = *method};
+    DrawRequest request;
+    request.method = *method;
     request.params.pCode = String(method->sample);
-    request.params.pX = 150;
-    request.params.pY = 150;
-    request.params.pWidth = 15;
-    request.params.pHeight = 900;
     // Readers accept Code 93 and Code 128 only with their check characters.
     request.params.pChk = method->type == Code_93 || method->type == Code_128;
 
@@ -229,7 +430,9 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
         const Option* option = findOption(word);
         if (option == nullptr) usage("unknown option " + quoted(word));
         std::string_view value;
-        if (inlineValue) {
+        if (option->valueName.empty()) {
+            if (inlineValue) usage(quoted(word) + " takes no value");
+        } else if (inlineValue) {
             value = *inlineValue;
         } else {
             if (i + 1 >= words.size()) usage(quoted(word) + " needs a value");
@@ -239,6 +442,13 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
     }
     if (request.target == TargetKind::Printer && request.output != "-")
         usage("the printer target writes no file; leave out --output");
+    if (const auto named = targetOfName(request.output)) {
+        if (!request.targetGiven) request.target = *named;
+        if (request.target != *named)
+            usage("--target " + std::string(targetWord(request.target)) + " does not match " +
+                  quoted(request.output) + "; leave out --target or change the name");
+    }
+    applySizes(request);
     return request;
 }
 

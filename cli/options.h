@@ -1,11 +1,14 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "lengths.h"
 #include "tallux/cairo_target.h"
 #include "tallux/methods.h"
 
@@ -16,7 +19,14 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-enum class TargetKind { Trace, Png, Svg, Pdf, Ps, Printer };
+enum class TargetKind { Trace, Png, Svg, Pdf, Ps, Eps, Printer };
+
+// The file target a word names (trace, png, svg, pdf, ps, eps).
+std::optional<TargetKind> targetNamed(std::string_view word) noexcept;
+
+// The file target a file name's extension names (.jsonl or .trace, .png,
+// .svg, .pdf, .ps, .eps; any case).
+std::optional<TargetKind> targetOfName(std::string_view name) noexcept;
 
 // Everything `tallux draw` was asked to do.
 struct DrawRequest {
@@ -28,7 +38,22 @@ struct DrawRequest {
     double charHeight = 12;   // trace target: TextHeight
     PageOptions page{};       // image targets: scale units, resolution, size, margin
     std::string printer{};    // printer target: its name; empty: the default printer
+    bool strict = false;      // --strict: a warning fails the drawing
+    // What the command line was given, before the defaults filled the rest.
+    std::optional<Length> width, height;
+    bool xGiven = false, yGiven = false, ratioGiven = false, targetGiven = false;
+    // Lengths that whole scale units could not keep: one line each.
+    std::vector<std::string> warnings;
 };
+
+// The methods with wide and narrow elements, which read pRatio.
+inline constexpr std::array<tBarcodeType, 6> wideNarrowMethods{Codabar, Code_11,  Code_25,
+                                                               Code_39, Code_39F, Code_MSI};
+bool readsRatio(tBarcodeType type) noexcept;
+
+// The narrow element's width in scale units: pWidth, plus the narrow extra
+// of the ratio text for the wide/narrow methods.
+double narrowWidth(const DrawRequest& request) noexcept;
 
 // A word as a usage message shows it: in quotes, with control characters
 // escaped so the message stays on one line.
@@ -48,6 +73,10 @@ std::string optionHelpLine(std::string_view name, std::string_view valueName,
 
 // Parses the words after `draw`: METHOD, then options as `--name value` or
 // `--name=value`. A value is taken as given even when it begins with "-".
+// What is not given gets the same physical size in any scale units (a
+// 1/96-inch module, 5/8-inch bars), a resolution that makes the narrow
+// element whole pixels at about 300 dpi, and for the wide/narrow methods a
+// ratio text whose wide elements are 2.5 narrow ones.
 DrawRequest parseDraw(std::span<const std::string_view> words);
 
 // The option table, for --help.

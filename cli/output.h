@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "options.h"
@@ -27,5 +28,9 @@ std::unique_ptr<Output> makeOutput(const DrawRequest& request);
 // measuring target (with a copy of the caller's variables) before the real
 // drawing. Raises OutputError when the page cannot be made.
 std::unique_ptr<Output> makeImageOutput(const DrawRequest& request);
+
+// For a page of a given size (--size) that does not hold all the drawing:
+// what the drawing needs.
+std::optional<std::string> pageTooSmall(const DrawRequest& request);
 
 } // namespace tallux::cli

@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::ostringstream out, err;
     const int status = tallux::cli::run(words, out, err);
-    FUZZ_CHECK(status == 0 || status == 1 || status == 2 || status == 64, "exit status %d", status);
+    FUZZ_CHECK(status == 0 || status == 1 || status == 2 || status == 64 || status == 65,
+               "exit status %d", status);
     if (status == 64) {
         const std::string e = err.str();
         FUZZ_CHECK(out.str().empty() && !e.empty() && e.find('\n') == e.size() - 1,

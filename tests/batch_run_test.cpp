@@ -89,6 +89,22 @@ TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing)
          1,
          {},
          {"line 2:", "line 4:", "line 5:", "line 7:", "3 drawn, 4 failed, 0 files written"}},
+        /*6*/
+        {"\xEF\xBB\xBF"
+         "code39,A\n",
+         {},
+         0,
+         {"1.trace"},
+         {"1 line read, 1 drawn"}}, // a BOM
+        /*7*/
+        {"code39,a\ncode39,B\n",
+         {"--strict", "-k"},
+         exitWarned,
+         {"2.trace"},
+         {"line 1: warning: BarCODE39: 'a' has no bars", "line 1: nothing drawn: --strict",
+          "2 lines read, 1 drawn, 1 failed"}},
+        /*8*/
+        {"code39,a\n", {}, 0, {"1.trace"}, {"line 1: warning: BarCODE39: 'a' has no bars"}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -126,7 +142,7 @@ TEST(BatchRun, ANameThatRepeatsIsABadLineNotAnOverwrite)
 {
     Scratch dir;
     const BatchRun r = batch(dir, "code39,A,width=3\ncode39,A,width=5\ncode39,B\n",
-                             {"-o", dir / "{code}.trace", "-k"});
+                             {"-o", dir / "{code}.trace", "-k", "--ratio", "3:1"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(
         r.err.find("line 2: '" + (dir / "A.trace") + "' was already written by an earlier line"),
@@ -138,15 +154,26 @@ TEST(BatchRun, ANameThatRepeatsIsABadLineNotAnOverwrite)
     EXPECT_NE(files.at("A.trace").find(R"("x1":150,"y1":150,"x2":153)"), std::string::npos);
 }
 
-TEST(BatchRun, AFileThatCannotBeWrittenStopsTheRunWith74)
+TEST(BatchRun, FoldersAreMadeAndAFileThatCannotBeWrittenStopsTheRunWith74)
 {
     Scratch dir;
-    const BatchRun r =
-        batch(dir, "code39,A\ncode39,B\n", {"-o", dir / "missing/{n}.trace", "--keep-going"});
+    BatchRun r = batch(dir, "code39,A\n", {"-o", dir / "new/{method}/{n}.trace"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(filesIn(dir.path / "new" / "code39").size(), 1u);
+
+    // A file stands where a folder should be.
+    writeFile(dir / "file", "");
+    r = batch(dir, "code39,A\ncode39,B\n", {"-o", dir / "file/{n}.trace", "--keep-going"});
     EXPECT_EQ(r.status, exitOutput);
-    EXPECT_NE(r.err.find("line 1: cannot write"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("line 1: cannot make the folder"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("line 2:"), std::string::npos) << r.err;
-    EXPECT_TRUE(filesIn(dir.path).empty());
+    EXPECT_EQ(readFile(dir / "file"), "");
+
+    // An input that cannot be read is as an output that cannot be written.
+    std::ostringstream out, err;
+    EXPECT_EQ(run(std::vector<std::string_view>{"batch", "/no/such/file", "--dry-run"}, out, err),
+              exitOutput);
+    EXPECT_NE(err.str().find("cannot read '/no/such/file'"), std::string::npos) << err.str();
 }
 
 TEST(BatchRun, TheFilesDoNotDependOnTheNumberOfWorkers)
@@ -250,13 +277,15 @@ TEST(BatchRun, UsageErrorsExit64)
         /*6*/ {{"batch", "--sheet", "s.pdf", "--target", "png"}, "--target goes with --output"},
         /*7*/ {{"batch", "-o", "{n}.png", "--wdith", "3"}, "unknown option '--wdith'"},
         /*8*/ {{"batch", "-o", "{n}.png", "-x", "3"}, "unknown option '-x'"},
-        /*9*/ {{"batch", "/no/such/file", "--dry-run"}, "cannot read '/no/such/file'"},
+        /*9*/ {{"batch", "-o", "-"}, "not standard output"},
         /*10*/ {{"batch", "a", "b", "--dry-run"}, "one input"},
         /*11*/ {{"batch", "-o", "{n}.png", "--target", "printer"}, "unknown target"},
         /*12*/ {{"batch", "-o", "{n.png"}, "unclosed"},
         /*13*/ {{"batch", "--dry-run", "--keep-going=1"}, "takes no value"},
         /*14*/ {{"batch", "--dry-run", "--width", "70000"}, "needs an Integer"},
         /*15*/ {{"batch", "--sheet", "s.pdf", "--grid", "100x100", "--page", "72x72"}, "too small"},
+        /*16*/ {{"batch", "-o", "{n}.png", "--target", "svg"}, "does not match"},
+        /*17*/ {{"batch", "--dry-run", "--width", "-2mm"}, "zero or more"},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::ostringstream out, err;

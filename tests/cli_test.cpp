@@ -32,9 +32,10 @@ std::vector<std::string> linesOf(const std::string& text)
 
 TEST(Cli, TraceWritesEveryCallThenTheSummary)
 {
-    const Outcome r = tallux({"draw", "BarCODE39", "--code", "A", "--x", "10.5", "--y", "10",
-                              "--width=2", "--height", "100", "--text", "1", "--bold", "-1",
-                              "--fore-color", "0xFF", "--font", "Arial"});
+    const Outcome r =
+        tallux({"draw", "BarCODE39",    "--code",   "A",      "--x",    "10.5",    "--y",
+                "10",   "--width=2",    "--height", "100",    "--text", "1",       "--bold",
+                "-1",   "--fore-color", "0xFF",     "--font", "Arial",  "--ratio", "3:1"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto lines = linesOf(r.out);
     ASSERT_EQ(lines.size(), 4u + 29 + 4 + 1);
@@ -100,6 +101,13 @@ TEST(Cli, UsageErrorsExit64WithOneLine)
         /*13*/ {"draw", "BarCODE39", "--char-width", "-1"},
         /*14*/ {"draw", "BarCODE39", "--x", "1\n2"}, // the message stays on one line
         /*15*/ {"\n"},
+        /*16*/ {"draw", "BarCODE39", "--width", "0.33cm"},
+        /*17*/ {"draw", "BarCODE39", "--width", "-1mm"},
+        /*18*/ {"draw", "BarCODE39", "--height", "99in"}, // beyond 32767 twips
+        /*19*/ {"draw", "BarCODE39", "--width", "mm"},
+        /*20*/ {"draw", "BarCODE39", "--strict=1"},
+        /*21*/ {"draw", "BarCODE39", "--target", "svg", "-o", "x.png"},
+        /*22*/ {"draw", "BarCODE39", "--target", "eps", "-o", "x.ps"},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Outcome r = tallux(cases[i]);
@@ -109,10 +117,90 @@ TEST(Cli, UsageErrorsExit64WithOneLine)
     }
 }
 
+// Where the symbol would not show what the caller asked for, standard error
+// says so, one line each; the drawing and its trace stay as they are, and
+// --strict makes each of these exit 65 with nothing written.
+TEST(Cli, WarningsSayWhatTheSymbolChanges)
+{
+    struct Case {
+        std::vector<std::string_view> words;
+        int status;
+        std::vector<std::string> warnings;
+    };
+    const Case cases[] = {
+        /*0*/ {{"ean13"}, 0, {}},
+        /*1*/
+        {{"ean13", "--code", "4006381333932"}, 0, {"BarEAN13: check digit '2' replaced by '1'"}},
+        /*2*/
+        {{"ean13", "--code", "123"}, 0, {"BarEAN13: 9 fill digits \"0\" added: '123000000000'"}},
+        /*3*/
+        {{"ean13", "--code", "40063813339312"},
+         0,
+         {"BarEAN13: cut to its 12 characters: '400638133393', '12' left out"}},
+        /*4*/
+        {{"ean13", "--code", "40063A13339-"}, 0, {"BarEAN13: 'A' and '-' are drawn as \"0\""}},
+        /*5*/ {{"isbn", "--code", "0306406153"}, 0, {"BarISBN: check digit '3' replaced by '2'"}},
+        /*6*/
+        {{"upce", "--code", "01234565"},
+         0,
+         {"BarUPCE: cut to its 6 characters: '012345', '65' left out"}},
+        /*7*/ {{"postnet", "--code", "1234"}, 0, {"BarPOSTNET: 1 fill digit \"0\" added: '12340'"}},
+        /*8*/
+        {{"code39", "--code", "abC"}, 0, {"BarCODE39: 'a' and 'b' have no bars and are left out"}},
+        /*9*/ {{"codabar", "--code", "1#2"}, 0, {"BarCODABAR: '#' has no bars and is left out"}},
+        /*10*/ {{"code11", "--code", "12A"}, 0, {"BarCODE11: 'A' is drawn as \"0\""}},
+        /*11*/
+        {{"code93", "--code", "\xC5\x82x"},
+         0,
+         {"BarCODE93: '\xC5\x82' is not in the Windows-1252 code page: drawn as \"?\""}},
+        /*12*/
+        {{"i25", "--code", "123"}, 0, {"BarCODE25: a fill digit \"0\" is added after the data"}},
+        /*13*/
+        {{"code128", "--code", "C123"},
+         0,
+         {"BarCODE128: set C takes digits in pairs: a \"0\" is put in front of the odd number "
+          "of digits"}},
+        /*14*/
+        {{"code128", "--code", "123"},
+         1,
+         {"BarCODE128: the first character must be A, B or C (the code set)"}},
+        /*15*/
+        {{"code39", "--width", "0"},
+         0,
+         {"the narrow elements are 0 units wide: nothing can be read"}},
+        /*16*/
+        {{"code39", "--width", "10", "--ratio", "1:0"},
+         0,
+         {"--ratio makes the wide elements 1.7 times the narrow ones, below 2:1 (leave it out for "
+          "2.5)"}},
+        /*17*/
+        {{"code39", "--units", "pt", "--width", "0.33mm"},
+         0,
+         {"--width is 0.9354 pt, drawn as 1 (use other --units or a width in whole pt)"}},
+        /*18*/ {{"code39", "--width", "0.33mm", "--height", "15mm"}, 0, {}}, // 19 and 850 twips
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        std::vector<std::string_view> words = cases[i].words;
+        words.insert(words.begin(), "draw");
+        const Outcome r = tallux(words);
+        EXPECT_EQ(r.status, cases[i].status) << "case " << i << ": " << r.err;
+        std::vector<std::string> warnings;
+        for (const std::string& line : linesOf(r.err))
+            if (line.starts_with("tallux: warning: ")) warnings.push_back(line.substr(17));
+        EXPECT_EQ(warnings, cases[i].warnings) << "case " << i;
+        words.push_back("--strict");
+        const Outcome strict = tallux(words);
+        EXPECT_EQ(strict.status, cases[i].warnings.empty() ? cases[i].status : exitWarned)
+            << "case " << i;
+        EXPECT_EQ(strict.out.empty(), !cases[i].warnings.empty()) << "case " << i;
+    }
+}
+
 TEST(Cli, HelpVersionAndList)
 {
     EXPECT_NE(tallux({"--help"}).out.find("draw METHOD"), std::string::npos);
     EXPECT_NE(tallux({"draw", "--help"}).out.find("--line-color"), std::string::npos);
+    EXPECT_NE(tallux({"draw", "BarEAN13", "--help"}).out.find("--strict"), std::string::npos);
     EXPECT_EQ(tallux({"--version"}).out, "tallux 1.0.0\n");
     const auto list = linesOf(tallux({"list"}).out);
     ASSERT_EQ(list.size(), 15u);

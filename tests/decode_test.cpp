@@ -41,6 +41,15 @@ constexpr Row rows[] = {
     /*21*/ {"upcaplus", "03600029145", "", "UPC-A", "036000291452|0036000291452"},
     /*22*/ {"upce", "123456", "", "UPC-E", "01234565|1234565|001234500005|0012345000065"},
     /*23*/ {"isbn", "030640615", "", "EAN-13", "9780306406157"},
+    // Without --ratio the wide elements are 2.5 narrow ones at any width.
+    /*24*/ {"code39", "CODE39", "--width 60", "Code39", "CODE39"},
+    /*25*/ {"codabar", "40156", "--width 60", "Codabar", "A40156A|40156"},
+    /*26*/ {"i25", "123456", "--width 60", "ITF", "123456"},
+    // Physical sizes in any units.
+    /*27*/ {"ean13", "400638133393", "--units mm", "EAN-13", "4006381333931"},
+    /*28*/ {"code39", "UNITS", "--units pt", "Code39", "UNITS"},
+    /*29*/ {"upca", "03600029145", "--units px", "UPC-A", "036000291452|0036000291452"},
+    /*30*/ {"code128", "BWidth", "--width 0.33mm --height 10mm", "Code128", "Width"},
 };
 // clang-format on
 

@@ -12,7 +12,9 @@ TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing)
         std::string args;
         int status;
         std::string_view starts; // the file's first bytes; empty: the old file stays
+        std::string name = "out.img";
     };
+    const std::string tooLong = "--code " + std::string(300, 'A');
     const Case cases[] = {
         /*0*/ {"code39 --target png", 0, "\x89PNG\r\n\x1a\n"},
         /*1*/ {"code39 --target svg --code 'A B'", 0, "<?xml"},
@@ -29,10 +31,19 @@ TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing)
         /*10*/ {"code39 --target png --dpi 0", 64, ""},
         /*11*/ {"code39 --target png --size 400", 64, ""},
         /*12*/ {"code39 --target pdf --margin -3", 64, ""},
+        /*13*/ {"code39", 0, "\x89PNG", "x.png"}, // the target from the name
+        /*14*/ {"code39", 0, "<?xml", "x.SVG"},
+        /*15*/ {"code39", 0, "%PDF-", "x.pdf"},
+        /*16*/ {"code39", 0, "%!PS-Adobe-3.0 EPSF-3.0", "x.eps"},
+        /*17*/ {"code39", 0, "{\"call\":\"FontName\"", "x.jsonl"},
+        /*18*/ {"code39 --target svg", 64, "", "x.png"},
+        /*19*/ {"code39 --size 1x1 --strict", 65, "", "x.png"},      // the page cuts the symbol
+        /*20*/ {"code39 --target png --dpi 1440 " + tooLong, 1, ""}, // past x = 32767: result 6
+        /*21*/ {"code39 --target svg " + tooLong, 1, ""},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         Scratch dir("tallux-cli");
-        const auto file = dir.path / "out.img";
+        const auto file = dir.path / cases[i].name;
         writeFile(file, "old");
         int status = -1;
         const std::string out = run(std::string(TALLUX_CLI_PATH) + " draw " + cases[i].args +
@@ -81,25 +92,56 @@ TEST(DrawCommand, StandardOutputHoldsTheImageAlone)
     EXPECT_NE(err.find("tallux: cannot write to standard output: "), std::string::npos) << err;
 }
 
+// The page holds the symbol and a quiet zone of ten modules a side. Left
+// out, the sizes are physical: the default EAN-13 is 3-pixel modules at 288
+// dpi in any units, with no band beyond the quiet zone.
 TEST(DrawCommand, ThePageFitsTheSymbolAndItsQuietZone)
 {
-    Scratch dir("tallux-cli");
-    const auto file = dir.path / "c.png";
-    int status = -1;
-    // Code 39 "A" at pX 0, modules 2 pixels: N 3, M 23, 270 pixels of symbol,
-    // the last gap not painted; a quiet zone of 30 pixels moves the origin.
-    run(std::string(TALLUX_CLI_PATH) +
-            " draw code39 --code A --x 0 --y 0 --units px --width 2 --height 50 " +
-            "--text 0 --target png -o " + quoted(file.string()),
-        &status);
-    ASSERT_EQ(status, 0);
-    const Image img = readPng(readFile(file));
-    EXPECT_EQ(img.width, 30 + 267 + 30);
-    EXPECT_EQ(img.height, 30 + 51 + 30);
-    EXPECT_TRUE(img.dark(30, 30));
-    EXPECT_FALSE(img.dark(29, 30));
-    EXPECT_TRUE(img.dark(30 + 266, 30 + 50));
-    EXPECT_FALSE(img.dark(30 + 267, 30 + 50));
+    struct Case {
+        std::string args;
+        int minWidth, maxWidth, height; // height 0: not checked
+        int left;                       // the first bar's left column; -1: not checked
+    };
+    const Case cases[] = {
+        // Code 39 "A" at pX 0, modules 2 pixels: N 3, M 23, 270 pixels of
+        // symbol, the last gap not painted; a quiet zone of 30 pixels moves
+        // the origin.
+        /*0*/
+        {"code39 --code A --x 0 --y 0 --units px --width 2 --height 50 --text 0 --ratio 3:1", 327,
+         327, 30 + 51 + 30, 30},
+        // 95 modules of 3 pixels; the guard bars 1050 twips and one unit deep.
+        /*1*/ {"ean13", 300, 400, 0, -1},
+        /*2*/ {"ean13 --units px", 300, 400, 0, -1},
+        /*3*/ {"ean13 --text 0 --units px", 30 + 285 + 30, 30 + 285 + 30, 30 + 211 + 30, 30},
+        /*4*/ {"ean13 --text 0", 30 + 285 + 30, 30 + 285 + 30, 30 + 211 + 30, 30},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        Scratch dir("tallux-cli");
+        const auto file = dir.path / "c.png";
+        int status = -1;
+        run(std::string(TALLUX_CLI_PATH) + " draw " + cases[i].args + " -o " +
+                quoted(file.string()) + " 2>/dev/null",
+            &status);
+        ASSERT_EQ(status, 0) << "case " << i;
+        const Image img = readPng(readFile(file));
+        EXPECT_GE(img.width, cases[i].minWidth) << "case " << i;
+        EXPECT_LE(img.width, cases[i].maxWidth) << "case " << i;
+        if (cases[i].height != 0) {
+            EXPECT_EQ(img.height, cases[i].height) << "case " << i;
+        }
+        // The bars begin 30 pixels down: the quiet zone, nothing more.
+        int top = 0;
+        while (top < img.height && ![&] {
+            for (int x = 0; x < img.width; ++x)
+                if (img.dark(x, top)) return true;
+            return false;
+        }())
+            ++top;
+        EXPECT_EQ(top, 30) << "case " << i;
+        if (cases[i].left < 0) continue;
+        EXPECT_TRUE(img.dark(cases[i].left, 30)) << "case " << i;
+        EXPECT_FALSE(img.dark(cases[i].left - 1, 30)) << "case " << i;
+    }
 }
 
 } // namespace

@@ -97,7 +97,7 @@ private:
     cairo_t* cr_;
 };
 
-enum class FileFormat : std::uint8_t { Png, Svg, Pdf, Ps };
+enum class FileFormat : std::uint8_t { Png, Svg, Pdf, Ps, Eps };
 
 // How a file page is laid out around what was measured. The page covers the
 // drawing plus a quiet zone of ten narrowest boxes (or `margin` units) on

@@ -253,6 +253,7 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
             break;
         default:
             p.surface = cairo_ps_surface_create_for_stream(append, &p.bytes, l.width, l.height);
+            if (format == FileFormat::Eps) cairo_ps_surface_set_eps(p.surface, true);
         }
     }
     p.checkSurface();

@@ -1,0 +1,68 @@
+#include "warnings.h"
+
+#include <cstdio>
+
+#include "data_changes.h"
+#include "output.h"
+#include "runtime/ratio.h"
+
+namespace tallux::cli {
+
+namespace {
+
+std::string numberText(double v)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.3g", v);
+    return buf;
+}
+
+// Readers expect wide elements two to three times the narrow ones.
+void ratioWarning(const DrawRequest& r, std::vector<std::string>& out)
+{
+    if (!r.ratioGiven || !readsRatio(r.method.type)) return;
+    try {
+        const Ratio ratio = Ratio::read(r.params.pRatio);
+        const double narrow = r.params.pWidth.value() + ratio.narrow.value();
+        const double wide = r.params.pWidth.value() + ratio.wide.value();
+        if (narrow > 0 && wide < 2 * narrow)
+            out.push_back("--ratio makes the wide elements " + numberText(wide / narrow) +
+                          " times the narrow ones, below 2:1 (leave it out for 2.5)");
+    } catch (const RuntimeError&) {
+        // The drawing raises it.
+    }
+}
+
+void widthWarning(const DrawRequest& r, std::vector<std::string>& out)
+{
+    const double narrow = narrowWidth(r);
+    if (narrow <= 0) {
+        out.push_back("the narrow elements are " + numberText(narrow) +
+                      " units wide: nothing can be read");
+        return;
+    }
+    const Scale& s = r.page.scale;
+    const bool pixels = s.units == ScaleUnits::Pixels;
+    if (r.target != TargetKind::Png && !pixels) return;
+    const double perUnit = pixels ? 1 : s.dpi / unitsPerInch(s.units, s.dpi);
+    if (narrow * perUnit < 1)
+        out.push_back("the narrow elements are " + numberText(narrow * perUnit) +
+                      " pixels wide at " + numberText(s.dpi) + " dpi, below one pixel");
+}
+
+} // namespace
+
+std::vector<std::string> drawingWarnings(const DrawRequest& r)
+{
+    std::vector<std::string> out = r.warnings;
+    ratioWarning(r, out);
+    widthWarning(r, out);
+#ifdef TALLUX_HAVE_CAIRO
+    if (r.target != TargetKind::Trace && r.target != TargetKind::Printer)
+        if (auto page = pageTooSmall(r)) out.push_back(std::move(*page));
+#endif
+    for (std::string& line : dataChanges(r)) out.push_back(std::move(line));
+    return out;
+}
+
+} // namespace tallux::cli
