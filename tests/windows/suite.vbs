@@ -220,9 +220,11 @@ Dim plain, outcome
 plain = first
 plain(6) = "0"
 outcome = Drawn(plain, New BarsOnly)
-Expect "a target without text members draws bars without text", Left(outcome, 16) = "result" & vbTab & "Integer:0" & vbTab, outcome
+Expect "a target without text members draws bars without text", _
+    InStr(outcome, "result" & vbTab & "Integer:0" & vbTab) = 1, outcome
 plain(6) = "1"
 outcome = Drawn(plain, New BarsOnly)
-Expect "a target without text members gives 438 with text", Left(outcome, 18) = "result" & vbTab & "Integer:438" & vbTab, outcome
+Expect "a target without text members gives 438 with text", _
+    InStr(outcome, "result" & vbTab & "Integer:438" & vbTab) = 1, outcome
 
 WScript.Echo "check" & vbTab & "end" & vbTab & failures

@@ -43,7 +43,7 @@ def line_of(call):
     if member == "Line":
         values = [call[k] for k in ("flags", "x1", "y1", "x2", "y2", "color")]
     else:
-        values = [call.get("value", call.get("text"))]
+        values = [call["text"] if "text" in call else call["value"]]
     return [member] + [f"{t}:{v}" for t, v in zip(MEMBER_TYPES[member], values)]
 
 
