@@ -140,7 +140,8 @@ private:
 class PrinterOutput : public Output {
 public:
     explicit PrinterOutput(const DrawRequest& r)
-        : job_(startPrinterJob(r.printer, "tallux " + std::string(r.method.name)))
+        : job_(startPrinterJob(r.printer, "tallux " + std::string(r.method.name),
+                               {r.page.scale.units, r.page.scale.dpi, r.page.width, r.page.height}))
     {
     }
     Target& target() override { return job_->target(); }

@@ -264,7 +264,7 @@ void applySizes(DrawRequest& r)
         r.params.pY = static_cast<Single>(inUnits({defaultY, LengthUnit::Twips}, scale.units, dpi));
     if (!r.ratioGiven && readsRatio(r.method.type))
         r.params.pRatio = readableRatio(r.params.pWidth);
-    if (scale.dpi > 0) return;
+    if (scale.dpi > 0 || r.target == TargetKind::Printer) return; // a printer keeps its own
 
     // The narrow element whole pixels, at about 300 dpi.
     const double perInch = unitsPerInch(scale.units, dpi);

@@ -7,9 +7,11 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cups/cups.h>
 #include <optional>
 
+#include "lengths.h"
 #include "output_file.h"
 #include "tallux/qt/painter_target.h"
 
@@ -42,9 +44,44 @@ QPrinterInfo findPrinter(const std::string& name)
                       " (printers: " + known.toStdString() + ")");
 }
 
+// Drawing in points or millimetres on a target that measures in twips:
+// positions and sizes are converted, box edges to the nearest twip, so that
+// boxes that touch in scale units still touch.
+class TwipsFromUnits final : public Target {
+public:
+    TwipsFromUnits(Target& twips, double twipsPerUnit)
+        : twips_(twips)
+        , k_(twipsPerUnit)
+    {
+    }
+    void FontName(const String& value) override { twips_.FontName(value); }
+    void ForeColor(Long value) override { twips_.ForeColor(value); }
+    void FontBold(Boolean value) override { twips_.FontBold(value); }
+    void FontSize(Integer value) override { twips_.FontSize(value); }
+    void CurrentX(Number value) override { twips_.CurrentX(Number(value.value() * k_)); }
+    void CurrentY(Single value) override { twips_.CurrentY(static_cast<Single>(value * k_)); }
+    void Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) override
+    {
+        // Both corners are inclusive: the far edge is one unit beyond x2.
+        twips_.Line(flags, CInt(x1.value() * k_), static_cast<Single>(y1 * k_),
+                    CInt((x2.value() + 1) * k_) - 1, static_cast<Single>((y2 + 1) * k_ - 1), color);
+    }
+    void Print(const String& s) override { twips_.Print(s); }
+    Number TextWidth(const String& s) override { return Number(twips_.TextWidth(s).value() / k_); }
+    Number TextHeight(const String& s) override
+    {
+        return Number(twips_.TextHeight(s).value() / k_);
+    }
+
+private:
+    Target& twips_;
+    double k_;
+};
+
 class QtPrinterJob final : public PrinterJob {
 public:
-    QtPrinterJob(const std::string& printerName, const std::string& documentName)
+    QtPrinterJob(const std::string& printerName, const std::string& documentName,
+                 const PrinterPage& page)
     {
         const QPrinterInfo info = findPrinter(printerName);
         name_ = info.printerName().toStdString();
@@ -54,20 +91,38 @@ public:
 
         // The printer's own resolution and page, drawn into the job's file.
         printer_.emplace(info, QPrinter::HighResolution);
-        const QPageLayout layout = printer_->pageLayout();
+        QPageLayout layout = printer_->pageLayout();
         printer_->setOutputFileName(file_);
+        if (page.dpi > 0) printer_->setResolution(static_cast<int>(std::lround(page.dpi)));
+        if (page.width || page.height) {
+            // A paper of the page's size, drawn from its corner.
+            const QSizeF paper = layout.fullRectPoints().size();
+            const double points = 72.0 / unitsPerInch(page.units, printer_->resolution());
+            const QSizeF size(page.width ? *page.width * points : paper.width(),
+                              page.height ? *page.height * points : paper.height());
+            layout =
+                QPageLayout(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch),
+                            QPageLayout::Portrait, QMarginsF());
+        }
         printer_->setPageLayout(layout);
         printer_->setDocName(QString::fromStdString(documentName));
         if (!painter_.begin(&*printer_))
             throw OutputError("cannot start a print job on '" + name_ + "'");
-        target_.emplace(painter_, qt::ScaleMode::Twips);
+        const bool pixels = page.units == ScaleUnits::Pixels;
+        target_.emplace(painter_, pixels ? qt::ScaleMode::Pixels : qt::ScaleMode::Twips);
+        if (!pixels && page.units != ScaleUnits::Twips)
+            converted_.emplace(*target_, 1440 / unitsPerInch(page.units, 0));
     }
     ~QtPrinterJob() override
     {
         if (painter_.isActive()) painter_.end(); // the folder goes with it
     }
 
-    Target& target() override { return *target_; }
+    Target& target() override
+    {
+        if (converted_) return *converted_;
+        return *target_;
+    }
 
     void send() override
     {
@@ -87,13 +142,15 @@ private:
     std::optional<QPrinter> printer_;
     QPainter painter_;
     std::optional<qt::PainterTarget> target_;
+    std::optional<TwipsFromUnits> converted_;
 };
 
 } // namespace
 } // namespace tallux::cli
 
 extern "C" __attribute__((visibility("default"))) tallux::cli::PrinterJob*
-tallux_start_printer_job(const std::string& printerName, const std::string& documentName)
+tallux_start_printer_job(const std::string& printerName, const std::string& documentName,
+                         const tallux::cli::PrinterPage& page)
 {
-    return new tallux::cli::QtPrinterJob(printerName, documentName);
+    return new tallux::cli::QtPrinterJob(printerName, documentName, page);
 }

@@ -54,9 +54,10 @@ StartPrinterJob loadModule()
 } // namespace
 
 std::unique_ptr<PrinterJob> startPrinterJob(const std::string& printerName,
-                                            const std::string& documentName)
+                                            const std::string& documentName,
+                                            const PrinterPage& page)
 {
-    return std::unique_ptr<PrinterJob>(loadModule()(printerName, documentName));
+    return std::unique_ptr<PrinterJob>(loadModule()(printerName, documentName, page));
 }
 
 } // namespace tallux::cli

@@ -1,15 +1,26 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "tallux/cairo_target.h"
 #include "tallux/target.h"
 
 namespace tallux::cli {
 
+// The page a job draws on: the drawing's scale units, the resolution (0: the
+// printer's own) and, when given, the paper's size in scale units.
+struct PrinterPage {
+    ScaleUnits units = ScaleUnits::Twips;
+    double dpi = 0;
+    std::optional<double> width, height;
+};
+
 // One page on a CUPS printer, drawn through Qt: the default printer when the
-// name is empty. The target measures in twips, as the printer of the original
-// host does. The page is drawn at the printer's resolution and page size into
+// name is empty. The target measures in the page's scale units (twips, as the
+// printer of the original host does, unless told otherwise). The page is
+// drawn at the printer's resolution and paper size, or those of the page, into
 // a PDF file of its own, which goes to the printer only through send(); a job
 // destroyed unsent is dropped and prints nothing.
 class PrinterJob {
@@ -26,11 +37,12 @@ public:
 // OutputError when the module cannot be loaded, there is no such printer or
 // no job can start.
 std::unique_ptr<PrinterJob> startPrinterJob(const std::string& printerName,
-                                            const std::string& documentName);
+                                            const std::string& documentName,
+                                            const PrinterPage& page);
 
 // The printer module's one entry point: a new job, or OutputError.
 using StartPrinterJob = PrinterJob* (*)(const std::string& printerName,
-                                        const std::string& documentName);
+                                        const std::string& documentName, const PrinterPage& page);
 inline constexpr const char* printerModuleEntry = "tallux_start_printer_job";
 
 } // namespace tallux::cli

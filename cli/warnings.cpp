@@ -58,7 +58,7 @@ std::vector<std::string> drawingWarnings(const DrawRequest& r)
     ratioWarning(r, out);
     widthWarning(r, out);
 #ifdef TALLUX_HAVE_CAIRO
-    if (r.target != TargetKind::Trace && r.target != TargetKind::Printer)
+    if (r.target != TargetKind::Trace)
         if (auto page = pageTooSmall(r)) out.push_back(std::move(*page));
 #endif
     for (std::string& line : dataChanges(r)) out.push_back(std::move(line));

@@ -127,7 +127,13 @@ private slots:
             /* 2 */ {{"--code", "CLI-2", "--width", "20000", "--target", printer}, 2, false},
             /* 3 */ {{"--code", "CLI-3", "--target", "printer:NoSuchPrinter"}, 74, false},
             /* 4 */ {{"--code", "CLI-4", "--target", printer, "-o", "x.pdf"}, 64, false},
-            /* 5 */ {{"--code", "CLI-5", "--target", printer, "--chk", "1"}, 0, true},
+            // Scale units and a paper size of the command line's own.
+            /* 5 */ {{"--code", "CLI-5", "--target", printer, "--units", "mm"}, 0, true},
+            /* 6 */
+            {{"--code", "CLI-6", "--target", printer, "--units", "pt", "--size", "300x120"},
+             0,
+             true},
+            /* 7 */ {{"--code", "CLI-7", "--target", printer, "--chk", "1"}, 0, true},
         };
         const qsizetype before = jobs().size();
         QStringList expected; // what the printed jobs read, in order
@@ -144,7 +150,7 @@ private slots:
                                     .arg(QString::fromUtf8(cli.readAllStandardError()))));
             if (rows[i].prints) expected << rows[i].args[1];
         }
-        expected.last() += QStringLiteral("6"); // CLI-5 with its check character
+        expected.last() += QStringLiteral("8"); // CLI-7 with its check character
         // The printer takes jobs in the order they came: had a failed command
         // sent one, it would be done before the last good one.
         QVERIFY2(jobsDone(before + expected.size()), "the printer wrote fewer jobs than expected");
