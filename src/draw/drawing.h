@@ -30,7 +30,8 @@ Integer trapped(Draw&& draw)
 // of the method table says.
 constexpr bool printsText(tBarcodeType method, Integer pText)
 {
-    return drawingMethods[method].printsFor == PrintsFor::anyNonZero ? pText != 0 : pText == 1;
+    const MethodInfo& row = drawingMethods[static_cast<std::size_t>(method)];
+    return row.printsFor == PrintsFor::anyNonZero ? pText != 0 : pText == 1;
 }
 
 // Single arithmetic that raises Overflow (6) instead of reaching infinity.
