@@ -331,15 +331,14 @@ int draw(const GUID& clsid, const GUID& iid, char** f)
     short result = -1;
     const HRESULT hr = (control->*method)(&object, &x, &y, &code, &width, &height, &text, &bold,
                                           &font, &fore, &line, &ratio, &chk, &result);
-    if (SUCCEEDED(hr)) {
+    if (SUCCEEDED(hr))
         std::printf("result\tInteger:%d\tString:%s\n", result, narrow(code).c_str());
-    } else {
-        // A raised run-time error arrives as its HRESULT 0x800A0000 | number.
-        IErrorInfo* info = nullptr;
-        if (GetErrorInfo(0, &info) == S_OK) info->Release();
+    else if ((static_cast<unsigned long>(hr) & 0xFFFF0000u) == 0x800A0000u)
+        // A raised run-time error arrives as the HRESULT 0x800A0000 | number.
         std::printf("raised\tLong:%ld\tString:%s\n", static_cast<long>(hr & 0xFFFF),
                     narrow(code).c_str());
-    }
+    else
+        fail("the drawing call", hr);
     SysFreeString(code);
     SysFreeString(font);
     SysFreeString(ratio);
