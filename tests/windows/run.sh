@@ -60,7 +60,7 @@ iid=$(awk '$1 == "type" && $2 == "_Tallux" { print $5 }' typeinfo.expected)
 diid=$(awk '$1 == "type" && $2 == "__Tallux" { print $5 }' typeinfo.expected)
 lcid=$(awk '$1 == "library" { printf "%x", $5 }' typeinfo.expected)
 
-# The C++ client, built while nothing else needs the processor.
+# The C++ client, built by this architecture's compiler.
 "$cxx" -std=c++20 -O1 -o client.exe "$here/client.cpp" -static -lole32 -loleaut32 -luuid \
     >client-build.log 2>&1
 verdict $? "the C++ client builds" client-build.log
@@ -161,7 +161,8 @@ for key in "CLSID\\$clsid" TALLUXLIB.Tallux TALLUXLIB.Tallux.1 "TypeLib\\$libid"
     reg_exists "$key" && echo "left behind: HKCR\\$key" >>unregister.log
 done
 win "$sys\\cscript.exe" //nologo gone.vbs >gone.out
-grep -qP '^check\t.*\t429$' gone.out || cat gone.out >>unregister.log
+grep -qP '^check\t.*\t429$' gone.out ||
+    echo "CreateObject after unregistration: not error 429: $(cat gone.out)" >>unregister.log
 [[ $status -eq 0 && $(wc -l <unregister.log) -eq 1 ]]
 verdict $? "regsvr32 /u /s removes every key; CreateObject then fails with 429" unregister.log
 
