@@ -115,7 +115,7 @@ win "$sys\\cscript.exe" //nologo suite.vbs cases.txt >suite.out
 grep -P '^check\t' suite.out | grep -vP '^check\t(ok|end)\t' >suite.failed
 grep -qP '^check\tend\t' suite.out || echo "the suite did not run to its end" >>suite.failed
 [[ ! -s suite.failed ]]
-verdict $? "VBScript: SupBarType, missing members ($(grep -cP '^check\tok' suite.out) checks)" \
+verdict $? "VBScript: SupBarType, targets lacking members or missing, refused calls ($(grep -cP '^check\tok' suite.out) checks)" \
     suite.failed
 python3 "$here/trace.py" "$cli" cases.txt suite.out >suite.compared
 verdict $? "VBScript: every method by reference matches the Linux trace and write-back" \

@@ -1,6 +1,7 @@
 ' The control through VBScript: SupBarType, every drawing method onto a
-' recording class, write-back into the script's variables, raised errors and
-' a target that lacks members. Usage: cscript //nologo suite.vbs cases.txt
+' recording class, write-back into the script's variables, raised errors, a
+' target that lacks members or is missing, calls the interface refuses.
+' Usage: cscript //nologo suite.vbs cases.txt
 ' Trace lines: "case<TAB>n<TAB>method", one line a target call
 ' ("Member<TAB>Type:value..."), then "result<TAB>Integer:n<TAB>String:code" or
 ' "raised<TAB>Long:n<TAB>String:code". Check lines: "check<TAB>ok|FAIL<TAB>what".
@@ -226,5 +227,19 @@ plain(6) = "1"
 outcome = Drawn(plain, New BarsOnly)
 Expect "a target without text members gives 438 with text", _
     InStr(outcome, "result" & vbTab & "Integer:438" & vbTab) = 1, outcome
+
+plain(6) = "0"
+outcome = Drawn(plain, Nothing)
+Expect "a drawing call without a target gives 91", _
+    InStr(outcome, "result" & vbTab & "Integer:91" & vbTab) = 1, outcome
+
+' Calls that the dispatch interface refuses.
+On Error Resume Next
+number = tallux.BarEAN13(New Recorder)
+Expect "a drawing call with one argument raises 450", Err.Number = 450, Err.Number
+Err.Clear
+number = tallux.BarEAN14()
+Expect "an unknown member raises 438", Err.Number = 438, Err.Number
+On Error GoTo 0
 
 WScript.Echo "check" & vbTab & "end" & vbTab & failures
