@@ -72,14 +72,14 @@ verdict $status "regsvr32 /s registers" regsvr32.log
 
 # reg_value KEY [NAME]: the data of a value (the default one without NAME).
 reg_value() {
-    local query=(query "HKCR\\$1" /ve)
-    [[ -n ${2:-} ]] && query=(query "HKCR\\$1" /v "$2")
+    local query=(query "$1" /ve)
+    [[ -n ${2:-} ]] && query=(query "$1" /v "$2")
     win "$sys\\reg.exe" "${query[@]}" | awk -F'    ' '/REG_/ { print $4 }'
 }
-reg_exists() { win "$sys\\reg.exe" query "HKCR\\$1" >/dev/null; }
+reg_exists() { win "$sys\\reg.exe" query "$1" >/dev/null; }
 
-# key|value name|data (empty: the key only), in the view that this
-# architecture's programs see.
+# key|value name|data (empty: the key only), entered machine-wide, in the
+# view that this architecture's programs see.
 keys=(
     "CLSID\\$clsid||Tallux"
     "CLSID\\$clsid\\InprocServer32||$image"
@@ -101,10 +101,11 @@ keys=(
 : >keys.log
 for row in "${keys[@]}"; do
     IFS='|' read -r key name data <<<"$row"
+    key="HKLM\\Software\\Classes\\$key"
     if ! reg_exists "$key"; then
-        echo "missing: HKCR\\$key" >>keys.log
+        echo "missing: $key" >>keys.log
     elif [[ -n $data && $(reg_value "$key" "$name") != "$data" ]]; then
-        echo "HKCR\\$key ${name:-(default)}: \"$(reg_value "$key" "$name")\", expected \"$data\"" >>keys.log
+        echo "$key ${name:-(default)}: \"$(reg_value "$key" "$name")\", expected \"$data\"" >>keys.log
     fi
 done
 [[ ! -s keys.log ]]
@@ -114,8 +115,9 @@ verdict $? "the registry keys (${#keys[@]})" keys.log
 win "$sys\\cscript.exe" //nologo suite.vbs cases.txt >suite.out
 grep -P '^check\t' suite.out | grep -vP '^check\t(ok|end)\t' >suite.failed
 grep -qP '^check\tend\t' suite.out || echo "the suite did not run to its end" >>suite.failed
+checks=$(grep -cP '^check\tok' suite.out)
 [[ ! -s suite.failed ]]
-verdict $? "VBScript: SupBarType, targets lacking members or missing, refused calls ($(grep -cP '^check\tok' suite.out) checks)" \
+verdict $? "VBScript: SupBarType, targets lacking or missing, refused calls ($checks checks)" \
     suite.failed
 python3 "$here/trace.py" "$cli" cases.txt suite.out >suite.compared
 verdict $? "VBScript: every method by reference matches the Linux trace and write-back" \
@@ -158,7 +160,7 @@ status=$?
 echo "regsvr32 /u exited $status" >unregister.log
 for key in "CLSID\\$clsid" TALLUXLIB.Tallux TALLUXLIB.Tallux.1 "TypeLib\\$libid" \
     "Interface\\$iid" "Interface\\$diid"; do
-    reg_exists "$key" && echo "left behind: HKCR\\$key" >>unregister.log
+    reg_exists "HKCR\\$key" && echo "left behind: HKCR\\$key" >>unregister.log
 done
 win "$sys\\cscript.exe" //nologo gone.vbs >gone.out
 grep -qP '^check\t.*\t429$' gone.out ||
