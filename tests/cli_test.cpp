@@ -176,7 +176,7 @@ TEST(Cli, WarningsSayWhatTheSymbolChanges)
         /*17*/
         {{"code39", "--units", "pt", "--width", "0.33mm"},
          0,
-         {"--width is 0.9354 pt, drawn as 1 (use other --units or a width in whole pt)"}},
+         {"--width is 0.9354 pt, drawn as 1 (use other --units or a length in whole pt)"}},
         /*18*/ {{"code39", "--width", "0.33mm", "--height", "15mm"}, 0, {}}, // 19 and 850 twips
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
