@@ -2,6 +2,8 @@
 //   client typeinfo CLSID        the type library as lines (see typeinfo_lines.cpp)
 //   client draw CLSID IID FIELDS one drawing call early-bound through the vtable,
 //                                traced on a recording target like the scripts'
+//   client invoke CLSID FIELDS   the same through IDispatch::Invoke, each argument
+//                                VT_BYREF | its type
 //   client unload CLSID          DllCanUnloadNow while an object lives and after
 // Prints "FAIL ..." and exits 1 on a failed step.
 #include <windows.h> // with ole2.h: COM and OLE Automation
@@ -301,7 +303,57 @@ private:
     ULONG refs_ = 1;
 };
 
-// FIELDS: method code x y width height text bold font forecolor linecolor ratio chk
+// The thirteen arguments of a drawing call as typed variables, which the call
+// may write back into. FIELDS: method code x y width height text bold font
+// forecolor linecolor ratio chk.
+struct DrawArgs {
+    DrawArgs(IDispatch* target, char** f)
+        : object(target)
+        , x(std::strtof(f[2], nullptr))
+        , y(std::strtof(f[3], nullptr))
+        , code(SysAllocString(wide(f[1]).c_str()))
+        , width(static_cast<short>(std::atoi(f[4])))
+        , height(static_cast<short>(std::atoi(f[5])))
+        , text(static_cast<short>(std::atoi(f[6])))
+        , bold(std::atoi(f[7]) ? VARIANT_TRUE : VARIANT_FALSE)
+        , font(SysAllocString(wide(f[8]).c_str()))
+        , fore(std::atol(f[9]))
+        , line(std::atol(f[10]))
+        , ratio(SysAllocString(wide(f[11]).c_str()))
+        , chk(std::atoi(f[12]) ? VARIANT_TRUE : VARIANT_FALSE)
+    {
+    }
+    ~DrawArgs()
+    {
+        SysFreeString(code);
+        SysFreeString(font);
+        SysFreeString(ratio);
+    }
+    IDispatch* object;
+    float x, y;
+    BSTR code;
+    short width, height, text;
+    VARIANT_BOOL bold;
+    BSTR font;
+    long fore, line;
+    BSTR ratio;
+    VARIANT_BOOL chk;
+};
+
+// The outcome line: the result, or the run-time error raised as the HRESULT
+// 0x800A0000 | number; then the caller's pCode.
+void printOutcome(HRESULT hr, short result, BSTR code)
+{
+    if (SUCCEEDED(hr))
+        std::printf("result\tInteger:%d\tString:%s\n", result, narrow(code).c_str());
+    else if ((static_cast<unsigned long>(hr) & 0xFFFF0000u) == 0x800A0000u)
+        std::printf("raised\tLong:%ld\tString:%s\n", static_cast<long>(hr & 0xFFFF),
+                    narrow(code).c_str());
+    else
+        fail("the drawing call", hr);
+}
+
+// Early-bound: SupBarType and a drawing method through the vtable.
 int draw(const GUID& clsid, const GUID& iid, char** f)
 {
     ITallux* control = nullptr;
@@ -318,30 +370,59 @@ int draw(const GUID& clsid, const GUID& iid, char** f)
         if (std::string(m.name) == f[0]) method = m.method;
     if (method == nullptr) fail("unknown method", 0);
     Recorder recorder;
-    IDispatch* object = &recorder;
-    float x = std::strtof(f[2], nullptr), y = std::strtof(f[3], nullptr);
-    BSTR code = SysAllocString(wide(f[1]).c_str());
-    short width = static_cast<short>(std::atoi(f[4])), height = static_cast<short>(std::atoi(f[5]));
-    short text = static_cast<short>(std::atoi(f[6]));
-    VARIANT_BOOL bold = std::atoi(f[7]) ? VARIANT_TRUE : VARIANT_FALSE;
-    BSTR font = SysAllocString(wide(f[8]).c_str());
-    long fore = std::atol(f[9]), line = std::atol(f[10]);
-    BSTR ratio = SysAllocString(wide(f[11]).c_str());
-    VARIANT_BOOL chk = std::atoi(f[12]) ? VARIANT_TRUE : VARIANT_FALSE;
+    DrawArgs a(&recorder, f);
     short result = -1;
-    const HRESULT hr = (control->*method)(&object, &x, &y, &code, &width, &height, &text, &bold,
-                                          &font, &fore, &line, &ratio, &chk, &result);
-    if (SUCCEEDED(hr))
-        std::printf("result\tInteger:%d\tString:%s\n", result, narrow(code).c_str());
-    else if ((static_cast<unsigned long>(hr) & 0xFFFF0000u) == 0x800A0000u)
-        // A raised run-time error arrives as the HRESULT 0x800A0000 | number.
-        std::printf("raised\tLong:%ld\tString:%s\n", static_cast<long>(hr & 0xFFFF),
-                    narrow(code).c_str());
-    else
-        fail("the drawing call", hr);
-    SysFreeString(code);
-    SysFreeString(font);
-    SysFreeString(ratio);
+    const HRESULT hr =
+        (control->*method)(&a.object, &a.x, &a.y, &a.code, &a.width, &a.height, &a.text, &a.bold,
+                           &a.font, &a.fore, &a.line, &a.ratio, &a.chk, &result);
+    printOutcome(hr, result, a.code);
+    control->Release();
+    return 0;
+}
+
+// Late-bound as a compiled client with typed variables calls: by name, each
+// argument VT_BYREF | its own type, in reverse order.
+int invoke(const GUID& clsid, char** f)
+{
+    IDispatch* control = nullptr;
+    check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                           reinterpret_cast<void**>(&control)),
+          "CoCreateInstance");
+    std::wstring name = wide(f[0]);
+    LPOLESTR names[] = {name.data()};
+    DISPID id = DISPID_UNKNOWN;
+    check(control->GetIDsOfNames(IID_NULL, names, 1, 1033, &id), "GetIDsOfNames");
+
+    Recorder recorder;
+    DrawArgs a(&recorder, f);
+    const std::pair<VARTYPE, void*> byRef[] = {
+        {VT_DISPATCH, &a.object}, {VT_R4, &a.x},      {VT_R4, &a.y},    {VT_BSTR, &a.code},
+        {VT_I2, &a.width},        {VT_I2, &a.height}, {VT_I2, &a.text}, {VT_BOOL, &a.bold},
+        {VT_BSTR, &a.font},       {VT_I4, &a.fore},   {VT_I4, &a.line}, {VT_BSTR, &a.ratio},
+        {VT_BOOL, &a.chk}};
+    VARIANT args[13];
+    for (int i = 0; i < 13; ++i) {
+        VARIANT& v = args[12 - i];
+        VariantInit(&v);
+        V_VT(&v) = VT_BYREF | byRef[i].first;
+        V_BYREF(&v) = byRef[i].second;
+    }
+    DISPPARAMS params{args, nullptr, 13, 0};
+    VARIANT result;
+    VariantInit(&result);
+    EXCEPINFO excep{};
+    UINT argErr = 0;
+    HRESULT hr = control->Invoke(id, IID_NULL, 1033, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                                 &params, &result, &excep, &argErr);
+    if (hr == DISP_E_EXCEPTION) {
+        hr = excep.scode;
+        SysFreeString(excep.bstrSource);
+        SysFreeString(excep.bstrDescription);
+        SysFreeString(excep.bstrHelpFile);
+    }
+    if (SUCCEEDED(hr) && V_VT(&result) != VT_I2)
+        fail("the result is not an Integer", V_VT(&result));
+    printOutcome(hr, V_I2(&result), a.code);
     control->Release();
     return 0;
 }
@@ -379,10 +460,12 @@ int main(int argc, char** argv)
         status = typeinfo(guid(argv[2]));
     else if (mode == "draw" && argc == 17)
         status = draw(guid(argv[2]), guid(argv[3]), argv + 4);
+    else if (mode == "invoke" && argc == 16)
+        status = invoke(guid(argv[2]), argv + 3);
     else if (mode == "unload")
         status = unload(guid(argv[2]));
     else
-        std::printf("FAIL usage: client typeinfo|draw|unload CLSID [IID FIELDS]\n");
+        std::printf("FAIL usage: client typeinfo|draw|invoke|unload CLSID [IID] [FIELDS]\n");
     CoUninitialize();
     return status;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Tests tallux.dll of one architecture under Wine, in a private prefix:
 # registration and its keys, the VBScript suite, JScript by value, the C++
-# client (type information, an early-bound call, unloading), unregistration.
+# client (type information, early-bound calls, Invoke with typed references,
+# unloading), unregistration.
 # Usage: run.sh x64|x86 DLL TALLUX_COMMAND TYPEINFO_LINES [PREFIX]
 #   TALLUX_COMMAND is the Linux command whose traces the clients must match;
 #   TYPEINFO_LINES prints the type library the client must read back;
@@ -138,19 +139,30 @@ verdict $status "JScript: calls by value draw or raise as on Linux, nothing writ
 win client.exe typeinfo "$clsid" >typeinfo.out
 diff -u typeinfo.expected typeinfo.out >typeinfo.diff
 verdict $? "C++: the type information read through GetTypeInfo" typeinfo.diff
-# Early-bound: a check character written back, and an error raised.
-status=0
-: >early.compared
-for n in 4 15; do
-    mapfile -t fields < <(grep -v '^#' cases.txt | awk -F'\t' -v n=$((n + 1)) \
-        'NF { if (++i == n) for (f = 1; f <= NF; ++f) print $f }')
-    {
-        printf 'case\t%s\t%s\n' $n "${fields[0]}"
-        win client.exe draw "$clsid" "$iid" "${fields[@]}"
-    } >early-$n.out
-    python3 "$here/trace.py" "$cli" cases.txt early-$n.out --case $n >>early.compared || status=1
+# Early-bound, and late-bound with typed variables: a check character
+# written back, and an error raised.
+for way in draw invoke; do
+    status=0
+    : >$way.compared
+    for n in 4 15; do
+        mapfile -t fields < <(grep -v '^#' cases.txt | awk -F'\t' -v n=$((n + 1)) \
+            'NF { if (++i == n) for (f = 1; f <= NF; ++f) print $f }')
+        {
+            printf 'case\t%s\t%s\n' $n "${fields[0]}"
+            if [[ $way == draw ]]; then
+                win client.exe draw "$clsid" "$iid" "${fields[@]}"
+            else
+                win client.exe invoke "$clsid" "${fields[@]}"
+            fi
+        } >$way-$n.out
+        python3 "$here/trace.py" "$cli" cases.txt $way-$n.out --case $n >>$way.compared || status=1
+    done
+    case $way in
+    draw) what="C++: early-bound calls through the vtable match the Linux trace" ;;
+    invoke) what="C++: Invoke with VT_BYREF | type arguments matches the Linux trace" ;;
+    esac
+    verdict $status "$what" $way.compared
 done
-verdict $status "C++: early-bound calls through the vtable match the Linux trace" early.compared
 win client.exe unload "$clsid" >unload.out
 verdict $? "C++: DllCanUnloadNow is S_FALSE while an object lives, S_OK after" unload.out
 
