@@ -119,7 +119,7 @@ def main(argv):
         if w and w[0] == "case":
             header = "\t".join(w)
         if w is None or g is None or not same_line(w, g, typed):
-            print(f"trace differs in {header}, line {n + 1} of {actual_path}:")
+            print(f"trace differs in {header}, at trace line {n + 1} of {actual_path}:")
             print("  expected: " + ("\t".join(w) if w else "(nothing)"))
             print("  got:      " + ("\t".join(g) if g else "(nothing)"))
             return 1
