@@ -60,6 +60,7 @@ void printHelp(std::ostream& out)
            "5 %, a ratio below 2:1, an element below one pixel, a page smaller than the\n"
            "symbol, and data that the symbol shows otherwise (a check digit replaced,\n"
            "characters left out or drawn as \"0\" or \"?\", fill digits, a code cut).\n"
+           "\n"
            "register and unregister load LIBRARY (default libtallux.so.1, searched as the\n"
            "dynamic loader searches) and call its entry points. The registry is the file\n"
            "$TALLUX_REGISTRY, else $XDG_DATA_HOME/tallux/registry, else\n"

@@ -102,7 +102,6 @@ struct Kept {
 // padded or cut; the last digit printed is the check digit.
 Kept eanFamily(const DrawRequest& r, const Drawn& withText)
 {
-    (void)r;
     const String check = printed(withText, false);
     return {trimBlanks(r.params.pCode), withText.code, check.empty() ? char16_t{} : check.back()};
 }

@@ -189,23 +189,21 @@ struct Option {
 const std::vector<Option>& options()
 {
     static const std::vector<Option> table = {
-        {"--x", "F", "pX: left edge of the symbol (Single; default 150 twips)",
+        {"--x", "F", "pX: left edge of the symbol (Single)",
          [](DrawRequest& r, auto o, auto v) {
              r.params.pX = parseSingle(o, v);
              r.xGiven = true;
          }},
-        {"--y", "F", "pY: top edge of the bars (Single; default 150 twips)",
+        {"--y", "F", "pY: top edge of the bars (Single)",
          [](DrawRequest& r, auto o, auto v) {
              r.params.pY = parseSingle(o, v);
              r.yGiven = true;
          }},
         {"--code", "TEXT", "pCode: the data (default: a sample for the method)",
          [](DrawRequest& r, auto, auto v) { r.params.pCode = fromUtf8(v); }},
-        {"--width", "N|LEN",
-         "pWidth: module width in scale units or a length (0.33mm, 2px, 1pt, 15tw, 0.013in; "
-         "default 15 twips); the font size is pWidth \\ 2",
+        {"--width", "N|LEN", "pWidth: module width, scale units or 0.33mm, 2px, 1pt, 15tw, 0.013in",
          [](DrawRequest& r, auto o, auto v) { r.width = parseLength(o, v); }},
-        {"--height", "N|LEN", "pHeight: bar height, the same way (default 900 twips)",
+        {"--height", "N|LEN", "pHeight: bar height, the same way",
          [](DrawRequest& r, auto o, auto v) { r.height = parseLength(o, v); }},
         {"--text", "N", "pText: human-readable line (1 prints for every method)",
          [](DrawRequest& r, auto o, auto v) { r.params.pText = parseInteger(o, v); }},
@@ -217,8 +215,7 @@ const std::vector<Option>& options()
          [](DrawRequest& r, auto o, auto v) { r.params.pForeColor = parseLong(o, v); }},
         {"--line-color", "C", "pLineColor: bar colour",
          [](DrawRequest& r, auto o, auto v) { r.params.pLineColor = parseLong(o, v); }},
-        {"--ratio", "TEXT",
-         "pRatio: wide:narrow extras, e.g. 3:1 (default: wide elements 2.5 narrow ones)",
+        {"--ratio", "TEXT", "pRatio: wide:narrow extras, e.g. 3:1 (default: wide 2.5 x narrow)",
          [](DrawRequest& r, auto, auto v) {
              r.params.pRatio = fromUtf8(v);
              r.ratioGiven = true;
@@ -227,22 +224,17 @@ const std::vector<Option>& options()
          "pChk: add the optional check character (default 1 for Code 93 and Code 128)",
          [](DrawRequest& r, auto o, auto v) { r.params.pChk = parseBoolean(o, v); }},
         {"--target", "KIND",
-         "trace, png, svg, pdf, ps, eps or printer[:NAME] (default: the extension of the "
-         "output, else trace)",
+         "trace, png, svg, pdf, ps, eps or printer[:NAME] (default: by -o's extension)",
          [](DrawRequest& r, auto, auto v) { setTarget(r, v); }},
-        {"--output", "FILE",
-         "where the drawing goes (.jsonl, .png, .svg, .pdf, .ps, .eps pick the target); - or "
-         "absent: standard output",
+        {"--output", "FILE", "where the drawing goes; - or absent: standard output",
          [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
         {"-o", "FILE", "same as --output",
          [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
         {"--units", "U", "image targets: scale units, twips, pt, px or mm (default twips)",
          [](DrawRequest& r, auto, auto v) { r.page.scale.units = parseUnits(v); }},
-        {"--dpi", "N",
-         "image targets: resolution (default: about 300, the narrow element whole pixels)",
+        {"--dpi", "N", "image targets: resolution (default: near 300, whole-pixel modules)",
          [](DrawRequest& r, auto o, auto v) { r.page.scale.dpi = parseDpi(o, v); }},
-        {"--size", "WxH",
-         "image and printer targets: page size in scale units (default: fits the drawing)",
+        {"--size", "WxH", "image and printer targets: page size in scale units",
          [](DrawRequest& r, auto o, auto v) { parseSize(r, o, v); }},
         {"--margin", "F", "image targets: quiet zone around the drawing (default ten modules)",
          [](DrawRequest& r, auto o, auto v) { r.page.margin = parsePositive(o, v); }},
@@ -250,7 +242,7 @@ const std::vector<Option>& options()
          [](DrawRequest& r, auto o, auto v) { r.charWidth = parsePositive(o, v); }},
         {"--char-height", "F", "trace target: TextHeight (default 12)",
          [](DrawRequest& r, auto o, auto v) { r.charHeight = parsePositive(o, v); }},
-        {"--strict", "", "fail with exit status 65, writing nothing, where a warning is given",
+        {"--strict", "", "exit 65 and write nothing where a warning is given",
          [](DrawRequest& r, auto, auto) { r.strict = true; }},
     };
     return table;
