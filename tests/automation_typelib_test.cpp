@@ -226,7 +226,8 @@ TEST(TypeLibrary, IdlTextShowsTheLibrary)
         "Tallux {\n        [default] interface _Tallux;\n        [default, source] "
         "dispinterface __Tallux;\n",
         /*5*/
-        "[uuid(25D2ACE3-DF61-4394-B4F8-240EDBDA4AA9), hidden]\n    dispinterface __Tallux {\n",
+        "[uuid(25D2ACE3-DF61-4394-B4F8-240EDBDA4AA9), hidden /* nonextensible */]\n    "
+        "dispinterface __Tallux {\n",
         /*6*/
         "[id(0x68030000), propput, helpstring(\"BarCode Type Support \")]\n        HRESULT "
         "SupBarType(\n            [in] tBarcodeType value);\n",

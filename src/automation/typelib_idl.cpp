@@ -48,10 +48,11 @@ std::string attributes(const TypeDesc& t)
     if (t.flags & typeflag::Control) s += ", control";
     if (t.kind == TypeKind::CoClass && !(t.flags & typeflag::CanCreate)) s += ", noncreatable";
     if (t.flags & typeflag::Dual) s += ", dual";
-    // widl refuses nonextensible on a pure dispinterface.
-    if ((t.flags & typeflag::NonExtensible) &&
-        (t.kind != TypeKind::Dispatch || (t.flags & typeflag::Dual)))
-        s += ", nonextensible";
+    // widl refuses nonextensible on a pure dispinterface: there it is a
+    // comment, which the Windows build sets in the compiled library itself.
+    if (t.flags & typeflag::NonExtensible)
+        s += t.kind == TypeKind::Dispatch && !(t.flags & typeflag::Dual) ? " /* nonextensible */"
+                                                                         : ", nonextensible";
     if (t.flags & typeflag::OleAutomation) s += ", oleautomation";
     return s;
 }

@@ -173,6 +173,9 @@ HRESULT Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* par
     if (!IsEqualIID(iid, IID_NULL)) return com::DISP_E_UNKNOWNINTERFACE;
     DISPPARAMS none{};
     const DISPPARAMS& dp = params != nullptr ? *params : none;
+    if ((dp.cArgs > 0 && dp.rgvarg == nullptr) ||
+        (dp.cNamedArgs > 0 && dp.rgdispidNamedArgs == nullptr))
+        return com::E_INVALIDARG;
     // A property put names its value DISPID_PROPERTYPUT; nothing else is named.
     const bool put = (flags & (com::DISPATCH_PROPERTYPUT | com::DISPATCH_PROPERTYPUTREF)) != 0;
     if (dp.cNamedArgs > 1 ||
