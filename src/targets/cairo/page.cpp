@@ -7,10 +7,10 @@
 #include <cairo.h>
 
 #include "tallux/cairo_target.h"
+#include "targets/cairo/stable_output.h"
 #include "targets/png/pixel_page.h"
 #include "targets/png/png_writer.h"
 #include "targets/png/row_knowledge.h"
-#include "targets/cairo/stable_output.h"
 #include "targets/svg/svg_writer.h"
 
 namespace tallux {
