@@ -117,6 +117,42 @@ TEST(Cli, UsageErrorsExit64WithOneLine)
     }
 }
 
+// Lengths become whole scale units; what is left out keeps its physical size
+// (150 twips in, 15-twip modules) in any units. Pixels are taken at 288 dpi
+// unless --dpi says otherwise.
+TEST(Cli, LengthsBecomeWholeScaleUnits)
+{
+    struct Case {
+        std::vector<std::string_view> words;
+        int x1, width; // of the first bar
+    };
+    const Case cases[] = {
+        /*0*/ {{}, 150, 15},
+        /*1*/ {{"--width", "0.013in"}, 150, 19},
+        /*2*/ {{"--width", "15tw"}, 150, 15},
+        /*3*/ {{"--width", "2px"}, 150, 10},
+        /*4*/ {{"--width", "2px", "--dpi", "96"}, 150, 30},
+        /*5*/ {{"--width", "1pt"}, 150, 20},
+        /*6*/ {{"--units", "mm", "--width", "2mm"}, 3, 2}, // pX 2.65 mm
+        /*7*/ {{"--units", "px"}, 30, 3},
+        /*8*/ {{"--units", "px", "--dpi", "600"}, 62, 6},
+        /*9*/ {{"--units", "pt"}, 8, 1}, // 0.75 pt rounds up to the smallest module
+        /*10*/ {{"--units", "mm"}, 3, 1},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        std::vector<std::string_view> words{"draw", "ean13", "--text", "0"};
+        words.insert(words.end(), cases[i].words.begin(), cases[i].words.end());
+        const Outcome r = tallux(words);
+        ASSERT_EQ(r.status, 0) << "case " << i << ": " << r.err;
+        const std::string bar = linesOf(r.out).at(4);
+        const auto number = [&](const std::string& key) {
+            return std::stoi(bar.substr(bar.find("\"" + key + "\":") + key.size() + 3));
+        };
+        EXPECT_EQ(number("x1"), cases[i].x1) << "case " << i << ": " << bar;
+        EXPECT_EQ(number("x2") - number("x1") + 1, cases[i].width) << "case " << i << ": " << bar;
+    }
+}
+
 // Where the symbol would not show what the caller asked for, standard error
 // says so, one line each; the drawing and its trace stay as they are, and
 // --strict makes each of these exit 65 with nothing written.
