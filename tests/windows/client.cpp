@@ -10,8 +10,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace {
 
