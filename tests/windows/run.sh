@@ -62,8 +62,8 @@ diid=$(awk '$1 == "type" && $2 == "__Tallux" { print $5 }' typeinfo.expected)
 lcid=$(awk '$1 == "library" { printf "%x", $5 }' typeinfo.expected)
 
 # The C++ client, built by this architecture's compiler.
-"$cxx" -std=c++20 -O1 -o client.exe "$here/client.cpp" -static -lole32 -loleaut32 -luuid \
-    >client-build.log 2>&1
+"$cxx" -std=c++20 -O1 -Wall -Wextra -Werror -o client.exe "$here/client.cpp" -static -lole32 -loleaut32 \
+    -luuid >client-build.log 2>&1
 verdict $? "the C++ client builds" client-build.log
 
 "$loader" "$sys\\regsvr32.exe" /s "$image" 2>>wine.log
