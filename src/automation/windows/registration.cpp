@@ -140,6 +140,8 @@ com::HRESULT registerServer() noexcept
         }
         if (const com::HRESULT hr = registerTypeLibrary(dll); com::FAILED(hr)) {
             takeBack();
+            const typelib::Library& lib = typelib::talluxLibrary();
+            ::UnRegisterTypeLib(guid(lib.guid), lib.major, lib.minor, lib.lcid, thisSysKind);
             return hr;
         }
         return com::S_OK;

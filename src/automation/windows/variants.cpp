@@ -79,6 +79,12 @@ public:
         com::HRESULT hr =
             object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &dp, &answer, &info, &bad);
         clear();
+        // Wine's VBScript returns an error that its object raised as the
+        // status itself rather than as DISP_E_EXCEPTION: it is that error.
+        if ((static_cast<std::uint32_t>(hr) & 0xFFFF0000u) == com::FACILITY_CONTROL_ERROR) {
+            info.scode = hr;
+            hr = com::DISP_E_EXCEPTION;
+        }
         if (hr == com::DISP_E_EXCEPTION) {
             if (info.pfnDeferredFillIn != nullptr) info.pfnDeferredFillIn(&info);
             if (excep != nullptr) {
@@ -167,6 +173,9 @@ com::HRESULT fromVariant(const VARIANT& v, com::Variant& out)
     case VT_R8: out = com::Variant(V_R8(&v)); return com::S_OK;
     case VT_BSTR: out = com::Variant(fromBstr(V_BSTR(&v))); return com::S_OK;
     case VT_BOOL: out = com::Variant(Boolean(Integer(V_BOOL(&v)))); return com::S_OK;
+    case VT_NULL: // JScript's null: no object, and no value of any other type
+        out = com::Variant(com::ComPtr<com::IDispatch>());
+        return com::S_OK;
     case VT_DISPATCH:
         out = V_DISPATCH(&v) ? com::Variant(wrapDispatch(V_DISPATCH(&v)))
                              : com::Variant(com::ComPtr<com::IDispatch>());
