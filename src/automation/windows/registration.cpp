@@ -103,6 +103,27 @@ private:
     LSTATUS status_;
 };
 
+// Whether the other architecture's view of the registry (32-bit beside
+// 64-bit) has the class too. The views keep their own CLSID keys but share
+// the ProgID keys, which stay while either registration needs them.
+bool registeredInOtherView(const std::wstring& clsidKey) noexcept
+{
+#ifdef _WIN64
+    const REGSAM other = KEY_WOW64_32KEY;
+#else
+    BOOL wow64 = FALSE;
+    if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64) return false;
+    const REGSAM other = KEY_WOW64_64KEY;
+#endif
+    const std::wstring path = L"Software\\Classes\\" + clsidKey + L"\\InprocServer32";
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | other, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
 com::HRESULT registerTypeLibrary(const std::wstring& dll) noexcept
 {
     ITypeLib* library = nullptr;
@@ -157,11 +178,15 @@ com::HRESULT unregisterServer() noexcept
         const Classes classes;
         if (classes.status() != ERROR_SUCCESS) return HRESULT_FROM_WIN32(classes.status());
         const std::vector<Value> values = classValues(L"");
+        const std::wstring clsidKey = values.front().key;
+        const bool keepShared = registeredInOtherView(clsidKey);
         LSTATUS failed = ERROR_SUCCESS;
-        for (auto v = values.rbegin(); v != values.rend(); ++v)
+        for (auto v = values.rbegin(); v != values.rend(); ++v) {
+            if (keepShared && !v->key.starts_with(clsidKey)) continue;
             if (const LSTATUS s = classes.remove(v->key);
                 s != ERROR_SUCCESS && failed == ERROR_SUCCESS)
                 failed = s;
+        }
         if (failed != ERROR_SUCCESS) return HRESULT_FROM_WIN32(failed);
         // A library that was not registered is no failure.
         return typeLib == TYPE_E_REGISTRYACCESS || typeLib == TYPE_E_LIBNOTREGISTERED ? com::S_OK
