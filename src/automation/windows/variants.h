@@ -14,8 +14,8 @@ BSTR toBstr(const String& s) noexcept;
 
 // The portable value of a VARIANT that holds a value (not a reference). An
 // object becomes a portable object that calls the real one, Null no object.
-// Types that no
-// member takes are DISP_E_TYPEMISMATCH; a missing argument DISP_E_PARAMNOTOPTIONAL.
+// Types that no member takes are DISP_E_TYPEMISMATCH; a missing argument
+// DISP_E_PARAMNOTOPTIONAL.
 com::HRESULT fromVariant(const VARIANT& v, com::Variant& out);
 // The VARIANT of a portable value; `out` is overwritten, not cleared.
 com::HRESULT toVariant(const com::Variant& v, VARIANT& out) noexcept;
