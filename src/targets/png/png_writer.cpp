@@ -361,6 +361,8 @@ bool repeatsAbove(const unsigned char* pixels, int y, int width, int stride,
     return std::memcmp(pixels, pixels - stride, 4 * static_cast<std::size_t>(width)) == 0;
 }
 
+// The zlib stream of every scanline, or nothing when a grey image turns out
+// to have colour.
 std::string imageData(const unsigned char* data, int width, int height, int stride,
                       ColourType colour, const std::uint8_t* known)
 {
