@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <zlib.h>
-
 #include <cairo.h>
 
 #include "support.h"
@@ -93,39 +91,6 @@ TEST(PngRows, KnowledgeOfAnotherHeightIsIgnored)
     const Image img = readPng(plain);
     EXPECT_EQ(img.rgb[2 * 20 + 5], 0u);
     EXPECT_EQ(img.rgb[1 * 20 + 5], 0xFFFFFFu);
-}
-
-// The checksum agrees with zlib's for any length, from any starting value,
-// with every byte at its largest (the sums' worst case).
-TEST(PngRows, AdlerChecksumAgreesWithZlib)
-{
-    struct Case {
-        std::size_t size;
-        std::uint32_t start;
-        bool allMax;
-    };
-    const Case cases[] = {
-        /*0*/ {0, 1, false},
-        /*1*/ {1, 1, false},
-        /*2*/ {244, 1, false},
-        /*3*/ {4095, 1, true},
-        /*4*/ {4096, 1, true},
-        /*5*/ {4097, 1, true},
-        /*6*/ {5552, 0xFFF0FFF0u, true},
-        /*7*/ {20000, 1, true},
-        /*8*/ {12345, 0x1234ABCDu, false},
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const Case& c = cases[i];
-        std::vector<unsigned char> bytes(c.size);
-        for (std::size_t k = 0; k < c.size; ++k)
-            bytes[k] = c.allMax ? 255 : static_cast<unsigned char>((k * 131 + 7) % 256);
-        // zlib takes the start as a checksum: both halves below 65521.
-        const std::uint32_t start = (c.start >> 16) % 65521 << 16 | (c.start & 0xFFFF) % 65521;
-        const auto expected = static_cast<std::uint32_t>(
-            adler32(start, bytes.data(), static_cast<uInt>(bytes.size())));
-        EXPECT_EQ(adler32Of(start, bytes.data(), bytes.size()), expected) << "case " << i;
-    }
 }
 
 } // namespace

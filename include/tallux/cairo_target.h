@@ -144,7 +144,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// Inserts a pHYs chunk after the header of a PNG, recording its resolution.
-std::string withResolution(std::string png, double dpi);
-
 } // namespace tallux

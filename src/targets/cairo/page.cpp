@@ -295,15 +295,7 @@ std::string FilePage::finish()
         throw PageError(std::string("drawing failed: ") + cairo_status_to_string(drawn));
     if (isRaster(p.format)) {
         p.target->flushPage();
-        std::string fast = encodePng(p.surface, p.options.scale.resolution());
-        if (!fast.empty()) return fast;
-        cairo_surface_flush(p.surface);
-        std::string png;
-        const cairo_status_t written = cairo_surface_write_to_png_stream(p.surface, append, &png);
-        if (written != CAIRO_STATUS_SUCCESS)
-            throw PageError(std::string("cannot encode the PNG: ") +
-                            cairo_status_to_string(written));
-        return withResolution(std::move(png), p.options.scale.resolution());
+        return encodePng(p.surface, p.options.scale.resolution());
     }
     if (p.svg) {
         if (!p.layout) p.layout = layOutPage(p.format, p.options, p.target->drawn(), p.perUnit);

@@ -23,7 +23,9 @@ namespace {
 // within a row. Instead of a general compressor, each byte is either a
 // literal, a copy of the byte before it (a run), or a copy of the byte one
 // row up; identical rows become copies of the row above without looking at
-// them byte by byte.
+// them byte by byte. zlib packs the same rows smaller but reads every byte,
+// and takes as long as zint's whole file for a label (see the README's speed
+// figures), so it only sums the rows here and checks the chunks.
 
 struct Code {
     std::uint16_t bits; // already bit-reversed, ready to go out first bit first
@@ -334,36 +336,6 @@ bool scanline(const unsigned char* pixels, int width, ColourType colour, unsigne
     return true;
 }
 
-// The zlib stream of every scanline, or nothing when a grey image turns out
-// to have colour.
-} // namespace
-
-std::uint32_t adler32Of(std::uint32_t adler, const unsigned char* bytes, std::size_t size)
-{
-    // Over a block of n bytes the first sum gains their total and the second
-    // n times the first sum plus the bytes weighted n, n - 1, ..., 1. In
-    // blocks of 2048 the weights and bytes are 16-bit and the sums stay
-    // within 31 bits, so the loop vectorises as multiply-and-add pairs.
-    constexpr std::uint64_t modulus = 65521;
-    std::uint64_t a = adler & 0xFFFF, b = adler >> 16;
-    while (size > 0) {
-        const std::size_t n = std::min<std::size_t>(size, 2048);
-        std::int32_t total = 0, weighted = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const auto byte = static_cast<std::int16_t>(bytes[i]);
-            total += byte;
-            weighted += static_cast<std::int16_t>(n - i) * byte;
-        }
-        b = (b + n * a + static_cast<std::uint64_t>(weighted)) % modulus;
-        a = (a + static_cast<std::uint64_t>(total)) % modulus;
-        bytes += n;
-        size -= n;
-    }
-    return static_cast<std::uint32_t>(b << 16 | a);
-}
-
-namespace {
-
 // The Adler-32 of `count` copies of a line whose own checksum is `line`, by
 // doubling.
 uLong repeatedAdler(uLong line, std::size_t length, std::size_t count)
@@ -389,6 +361,8 @@ bool repeatsAbove(const unsigned char* pixels, int y, int width, int stride,
     return std::memcmp(pixels, pixels - stride, 4 * static_cast<std::size_t>(width)) == 0;
 }
 
+// The zlib stream of every scanline, or nothing when a grey image turns out
+// to have colour.
 std::string imageData(const unsigned char* data, int width, int height, int stride,
                       ColourType colour, const std::uint8_t* known)
 {
@@ -421,7 +395,7 @@ std::string imageData(const unsigned char* data, int width, int height, int stri
         writeRepeated();
         if (!scanline(pixels, width, colour, current)) return {};
         deflateRow(z, current, line, line, y > 0);
-        lineAdler = adler32Of(1, current, line);
+        lineAdler = adler32(1, current, static_cast<uInt>(line));
         adler = adler32_combine(adler, lineAdler, static_cast<z_off_t>(line));
         std::memcpy(above, current, line);
     }

@@ -9,72 +9,35 @@ namespace tallux {
 
 namespace {
 
-// The longest number putNumber writes.
+// The longest number putNumber writes: the shortest form of a double.
 constexpr std::size_t numberRoom = 32;
 
-// "00" to "99": two digits a step.
-constexpr std::array<char, 200> digitPairs = [] {
-    std::array<char, 200> pairs{};
-    for (std::size_t i = 0; i < 100; ++i) {
-        pairs[2 * i] = static_cast<char>('0' + i / 10);
-        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
-// n < 100000 in decimal digits. Returns the end.
-char* putWhole(char* p, std::uint32_t n)
-{
-    const std::size_t length = n < 10 ? 1 : n < 100 ? 2 : n < 1000 ? 3 : n < 10000 ? 4 : 5;
-    char* const end = p + length;
-    p = end;
-    for (; n >= 100; n /= 100) {
-        p -= 2;
-        std::copy_n(&digitPairs[2 * (n % 100)], 2, p);
-    }
-    if (n >= 10)
-        std::copy_n(&digitPairs[2 * n], 2, p - 2);
-    else
-        p[-1] = static_cast<char>('0' + n);
-    return end;
-}
-
-// v in its shortest form that reads back as the same double: whole numbers
-// without a point, anything else as std::to_chars writes it. Returns the end.
-// Multiples of 1/1024 below 10^5 (whole units and Pango's text metrics) are
-// written directly: their exact decimals have at most 15 significant
-// digits, so no shorter decimal reads back as the same double.
+// v in the shortest form that reads back as the same double: without an
+// exponent over the range a drawing spans, so whole numbers have neither
+// point nor exponent, and with one where it is shorter. Whole numbers, most
+// of a drawing's, go the integer way, which is faster. Returns the end.
 char* putNumber(char* p, double v)
 {
-    if (v >= 0 && v < 1e5) { // the common case: whole units
-        const auto n = static_cast<std::uint32_t>(v);
-        if (static_cast<double>(n) == v) return putWhole(p, n);
-    }
-    if (std::abs(v) < 1e5) {
-        const double scaled = v * 1024; // exact: a power of two
-        auto k = static_cast<std::int64_t>(scaled);
-        if (static_cast<double>(k) == scaled) {
-            if (k < 0) {
-                *p++ = '-';
-                k = -k;
+    const double size = std::abs(v);
+    if (size < 1e15) {
+        if (const auto whole = static_cast<std::int64_t>(v); static_cast<double>(whole) == v)
+            return std::to_chars(p, p + numberRoom, whole).ptr; // -0 as 0
+        if (size >= 1e-3) {
+            // A row of digits repeats its baseline and width: the last
+            // conversion is kept.
+            thread_local double lastNumber = 0;
+            thread_local std::array<char, numberRoom> lastText{'0'};
+            thread_local std::size_t lastSize = 1;
+            if (v != lastNumber) {
+                lastNumber = v;
+                lastSize = static_cast<std::size_t>(std::to_chars(lastText.data(),
+                                                                  lastText.data() + lastText.size(),
+                                                                  v, std::chars_format::fixed)
+                                                        .ptr -
+                                                    lastText.data());
             }
-            p = putWhole(p, static_cast<std::uint32_t>(k >> 10));
-            if (const auto fraction = static_cast<std::uint64_t>(k & 1023); fraction != 0) {
-                // fraction / 1024 is fraction * 9765625 ten-billionths, exactly:
-                // ten digits, without the zeros they end in.
-                *p++ = '.';
-                std::uint64_t n = fraction * 9765625;
-                for (char* digit = p + 10; digit != p; n /= 10)
-                    *--digit = static_cast<char>('0' + n % 10);
-                p += 10;
-                while (p[-1] == '0') --p;
-            }
-            return p;
+            return std::copy_n(lastText.data(), lastSize, p);
         }
-    }
-    if (std::abs(v) < 1e15) {
-        const auto whole = static_cast<std::int64_t>(v);
-        if (static_cast<double>(whole) == v) return std::to_chars(p, p + numberRoom, whole).ptr;
     }
     return std::to_chars(p, p + numberRoom, v).ptr;
 }
@@ -85,25 +48,12 @@ void putNumber(std::string& out, double v)
     out.append(buf.data(), putNumber(buf.data(), v));
 }
 
-// A glyph outline coordinate: whole numbers without a point, others to
-// hundredths without trailing zeros (a hundredth of a unit is far below
-// what an outline shows).
+// A glyph outline coordinate to hundredths (a hundredth of a unit is far
+// below what an outline shows).
 void putHundredths(std::string& out, double v)
 {
     const double hundredths = std::nearbyint(v * 100);
-    if (!(std::abs(hundredths) < 1e15)) return putNumber(out, v);
-    auto n = static_cast<std::int64_t>(hundredths);
-    if (n < 0) {
-        out += '-';
-        n = -n;
-    }
-    std::array<char, numberRoom> buf{};
-    out.append(buf.data(), std::to_chars(buf.data(), buf.data() + buf.size(), n / 100).ptr);
-    if (const auto fraction = static_cast<int>(n % 100); fraction != 0) {
-        out += '.';
-        out += static_cast<char>('0' + fraction / 10);
-        if (fraction % 10 != 0) out += static_cast<char>('0' + fraction % 10);
-    }
+    putNumber(out, std::abs(hundredths) < 1e15 ? hundredths / 100 : v);
 }
 
 // Whether a and b share any area; touching edges share none.
@@ -193,27 +143,25 @@ namespace {
 // transformation.
 std::string header(double width, double height, const cairo_matrix_t& m)
 {
-    std::array<char, SvgWriter::headerRoom> buf; // written before it is read
-    char* p = buf.data();
-    p = copy(p, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"");
-    p = putNumber(p, width);
-    p = copy(p, "pt\" height=\"");
-    p = putNumber(p, height);
-    p = copy(p, "pt\" viewBox=\"0 0 ");
-    p = putNumber(p, width);
-    *p++ = ' ';
-    p = putNumber(p, height);
+    std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"";
+    putNumber(s, width);
+    s += "pt\" height=\"";
+    putNumber(s, height);
+    s += "pt\" viewBox=\"0 0 ";
+    putNumber(s, width);
+    s += ' ';
+    putNumber(s, height);
     // The white page, then the drawing in scale units.
-    p = copy(p, "\">\n<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n"
-                "<g transform=\"matrix(");
+    s += "\">\n<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n"
+         "<g transform=\"matrix(";
     for (double v : {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0}) {
-        p = putNumber(p, v);
-        *p++ = ' ';
+        putNumber(s, v);
+        s += ' ';
     }
-    p[-1] = ')';
-    p = copy(p, "\">\n");
-    return {buf.data(), p};
+    s.back() = ')';
+    s += "\">\n";
+    return s;
 }
 
 } // namespace
@@ -382,10 +330,9 @@ std::string SvgWriter::finish(double width, double height, const cairo_matrix_t&
     thread_local Kept kept;
     const std::array<double, 8> key{width, height, m.xx, m.yx, m.xy, m.yy, m.x0, m.y0};
     if (kept.text.empty() || kept.key != key) kept = {key, header(width, height, m)};
-    const std::size_t start = headerRoom - kept.text.size();
-    copy(out_.data() + start, kept.text);
+    // Into the room kept for it; a longer header moves the drawing along.
     out_.resize(used_);
-    out_.erase(0, start);
+    out_.replace(0, headerRoom, kept.text);
     used_ = headerRoom;
     return std::move(out_);
 }

@@ -37,9 +37,6 @@ public:
     // Glyph outlines (path data relative to the text's top-left corner)
     // with that corner at (x, y).
     void outline(double x, double y, std::string_view pathData, Rgb colour, const SvgBox& ink);
-    // The longest start of a file, up to the drawing group.
-    static constexpr std::size_t headerRoom = 512;
-
     // The whole file: a page of width by height points, the drawing mapped
     // onto it by unitsToPoints.
     std::string finish(double width, double height, const cairo_matrix_t& unitsToPoints);
@@ -63,8 +60,9 @@ private:
     void flushRect();
     void endPath();
 
-    // Made once: the file's start goes in front of the drawing, which is
-    // written from headerRoom to used_.
+    // Made once: the drawing is written from headerRoom to used_, and the
+    // file's start, known at the end, replaces the room left in front of it.
+    static constexpr std::size_t headerRoom = 512;
     std::string out_;
     std::size_t used_ = 0;
     // The path being written: its colour, and its last rectangle, not yet
