@@ -258,20 +258,18 @@ TEST(PdfSheet, TextStaysTextWhateverTheFontFile)
         std::string text;     // UTF-8
     };
     const Case cases[] = {
-        /*0*/ {dejaVu, "", false, "Tallux 0123"}, // TrueType
-                                                  /*1*/
-        {dejaVu, "", false,
-         "Gr\xC3\xBC\xC3\x9F"
-         "e \xE2\x82\xAC"}, // beyond ASCII
-        /*2*/ {dejaVu, "", true, "Bold 42"},
-        /*3*/ {notoCjk, "", false, "\xE6\xBC\xA2\xE5\xAD\x97 42"}, // CID-keyed CFF, a collection
-        /*4*/ {notoCjk, "", true, "\xE4\xB8\xAD\xE6\x96\x87"},
-        /*5*/ {dejaVu, "glyf", false, "Tallux 0123"},
-        /*6*/ {dejaVu, "loca", false, "Tallux 0123"},
-        /*7*/ {dejaVu, "hmtx", false, "Tallux 0123"},
-        /*8*/ {dejaVu, "OS/2", false, "Tallux 0123"},
-        /*9*/ {dejaVu, "maxp", false, "Tallux 0123"},
-        /*10*/ {notoCjk, "CFF ", false, "42"},
+        /*0*/ {dejaVu, "", false, "Tallux 0123"},            // TrueType
+        /*1*/ {dejaVu, "", false, "Gr\u00fc\u00dfe \u20ac"}, // beyond ASCII
+        /*2*/ {dejaVu, "", false, "xe\xCC\x81\xCC\xA3 x"},   // one cluster, two glyphs
+        /*3*/ {dejaVu, "", true, "Bold 42"},
+        /*4*/ {notoCjk, "", false, "\xE6\xBC\xA2\xE5\xAD\x97 42"}, // CID-keyed CFF, a collection
+        /*5*/ {notoCjk, "", true, "\xE4\xB8\xAD\xE6\x96\x87"},
+        /*6*/ {dejaVu, "glyf", false, "Tallux 0123"},
+        /*7*/ {dejaVu, "loca", false, "Tallux 0123"},
+        /*8*/ {dejaVu, "hmtx", false, "Tallux 0123"},
+        /*9*/ {dejaVu, "OS/2", false, "Tallux 0123"},
+        /*10*/ {dejaVu, "maxp", false, "Tallux 0123"},
+        /*11*/ {notoCjk, "CFF ", false, "42"},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];

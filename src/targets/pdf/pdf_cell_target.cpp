@@ -184,7 +184,11 @@ struct PdfCellTarget::State {
                     shown = false;
                     break;
                 }
-                const PdfFont::Glyph& glyph = f.use(info.glyph, clusterText(utf8, *r, i, cluster));
+                // The first glyph of a cluster stands for its text, the others
+                // for none, so that the text is found once.
+                const bool first = i == 0 || g.log_clusters[i] != g.log_clusters[i - 1];
+                const PdfFont::Glyph& glyph = f.use(
+                    info.glyph, first ? clusterText(utf8, *r, i, cluster) : std::u16string_view());
                 if (!glyph.readable && !invisible) {
                     shown = false;
                     break;
