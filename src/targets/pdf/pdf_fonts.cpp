@@ -9,8 +9,8 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
-#include <hb-ot.h>
 #include <hb-subset.h>
+#include <hb.h>
 #include <pango/pangofc-font.h>
 
 #include "targets/pdf/pdf_writer.h"
