@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -13,9 +14,37 @@
 
 namespace tallux::test {
 
+// What is wrong with the checksums of an OpenType font file: those of its
+// tables, and the whole file's, which its head table adjusts to 0xB1B0AFBA.
+inline std::string checksumFaults(const std::string& font)
+{
+    const auto sum = [&](std::size_t at, std::size_t length) {
+        std::uint32_t s = 0;
+        for (std::size_t i = 0; i < length; ++i)
+            s += static_cast<std::uint32_t>(static_cast<unsigned char>(font[at + i]))
+                 << (24 - 8 * (i % 4));
+        return s;
+    };
+    const auto u32 = [&](std::size_t at) { return font.size() < at + 4 ? 0 : sum(at, 4); };
+    std::string faults;
+    const std::uint32_t tables = u32(4) >> 16;
+    for (std::uint32_t i = 0; i < tables; ++i) {
+        const std::size_t entry = 12 + 16 * std::size_t{i};
+        const std::string tag = font.substr(entry, 4);
+        const std::size_t at = u32(entry + 8), length = u32(entry + 12);
+        if (at + length > font.size()) return "table " + tag + " lies beyond the file\n";
+        std::uint32_t s = sum(at, length);
+        if (tag == "head" && length >= 12) s -= u32(at + 8); // without the adjustment
+        if (s != u32(entry + 4)) faults += "table " + tag + " has a wrong checksum\n";
+    }
+    if (sum(0, font.size()) != 0xB1B0AFBA) faults += "the file's checksum is not adjusted\n";
+    return faults;
+}
+
 // What is wrong with a PDF file as its readers take it: what qpdf finds in
 // its structure and streams, and each font file embedded in it (taken out by
-// mutool) of which FreeType cannot load every glyph. Empty: nothing.
+// mutool) whose checksums are wrong or of which FreeType cannot load every
+// glyph. Empty: nothing.
 inline std::string pdfFaults(const std::filesystem::path& pdf)
 {
     const std::string qpdf = TALLUX_QPDF, mutool = TALLUX_MUTOOL;
@@ -46,6 +75,10 @@ inline std::string pdfFaults(const std::filesystem::path& pdf)
         if (FT_New_Face(ft, entry.path().c_str(), 0, &face) != 0) {
             faults += "FreeType cannot load the embedded " + name + '\n';
             continue;
+        }
+        if (name.ends_with(".ttf") || name.ends_with(".otf")) {
+            const std::string bad = checksumFaults(readFile(entry.path()));
+            if (!bad.empty()) faults += name + ": " + bad;
         }
         for (FT_Long g = 0; g < face->num_glyphs; ++g)
             if (FT_Load_Glyph(face, static_cast<FT_UInt>(g), FT_LOAD_NO_SCALE) != 0)
