@@ -180,7 +180,7 @@ struct PdfCellTarget::State {
                     pen += advance;
                     continue;
                 }
-                if ((info.glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0 || info.glyph > 0xFFFF) {
+                if ((info.glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0) {
                     shown = false;
                     break;
                 }
@@ -189,7 +189,7 @@ struct PdfCellTarget::State {
                 const bool first = i == 0 || g.log_clusters[i] != g.log_clusters[i - 1];
                 const PdfFont::Glyph& glyph = f.use(
                     info.glyph, first ? clusterText(utf8, *r, i, cluster) : std::u16string_view());
-                if (!glyph.readable && !invisible) {
+                if (glyph.code > 0xFFFF || (!glyph.readable && !invisible)) {
                     shown = false;
                     break;
                 }
@@ -211,7 +211,7 @@ struct PdfCellTarget::State {
                 }
                 static constexpr char hex[] = "0123456789ABCDEF";
                 for (int shiftBits = 12; shiftBits >= 0; shiftBits -= 4)
-                    run += hex[(info.glyph >> shiftBits) & 0xF];
+                    run += hex[(glyph.code >> shiftBits) & 0xF];
                 at = where + glyph.width * size / 1000.0;
                 pen += advance;
             }

@@ -8,6 +8,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_CID_H
 #include FT_TRUETYPE_TABLES_H
 #include <hb-subset.h>
 #include <hb.h>
@@ -66,6 +67,18 @@ bool readable(FT_Face face, unsigned glyph)
                0;
 }
 
+// How text names a glyph: a CID-keyed CFF font finds its glyphs by CID,
+// any other by number.
+unsigned codeOf(FT_Face face, unsigned glyph)
+{
+    FT_Bool keyed = 0;
+    FT_UInt cid = 0;
+    if (face != nullptr && FT_Get_CID_Is_Internally_CID_Keyed(face, &keyed) == 0 && keyed &&
+        FT_Get_CID_From_Glyph_Index(face, glyph, &cid) == 0)
+        return cid;
+    return glyph;
+}
+
 std::string hex4(unsigned v)
 {
     constexpr char digits[] = "0123456789ABCDEF";
@@ -82,7 +95,8 @@ std::string toUnicodeMap(const std::map<unsigned, PdfFont::Glyph>& used)
                     "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
     std::vector<std::pair<unsigned, const std::u16string*>> entries;
     for (const auto& [glyph, g] : used)
-        if (!g.text.empty()) entries.emplace_back(glyph, &g.text);
+        if (!g.text.empty()) entries.emplace_back(g.code, &g.text);
+    std::sort(entries.begin(), entries.end());
     for (std::size_t i = 0; i < entries.size(); i += 100) {
         const std::size_t n = std::min<std::size_t>(100, entries.size() - i);
         m += std::to_string(n) + " beginbfchar\n";
@@ -198,10 +212,12 @@ struct PdfFont::Face {
         hb_blob_destroy(blob);
         hb_face_destroy(made);
 
+        // Every glyph reads, and text finds it as before.
         FT_Face check = openFace(ft, file.data(), file.size(), 0);
         const bool sound =
-            check != nullptr && std::all_of(glyphs.begin(), glyphs.end(),
-                                            [&](unsigned g) { return readable(check, g); });
+            check != nullptr && std::all_of(glyphs.begin(), glyphs.end(), [&](unsigned g) {
+                return readable(check, g) && codeOf(check, g) == codeOf(face, g);
+            });
         if (check != nullptr) FT_Done_Face(check);
         return sound ? file : std::string();
     }
@@ -227,8 +243,9 @@ const PdfFont::Glyph& PdfFont::use(unsigned glyph, std::u16string_view text)
     if (it == used_.end()) {
         const double advance = hb_font_get_glyph_h_advance(face_->font, glyph);
         it = used_
-                 .emplace(glyph, Glyph{advance * 1000.0 / face_->unitsPerEm, std::u16string(text),
-                                       readable(face_->face, glyph)})
+                 .emplace(glyph,
+                          Glyph{codeOf(face_->face, glyph), advance * 1000.0 / face_->unitsPerEm,
+                                std::u16string(text), readable(face_->face, glyph)})
                  .first;
     } else if (it->second.text.empty()) {
         it->second.text = text;
@@ -286,9 +303,11 @@ int PdfFont::write(PdfWriter& pdf) const
                                " >>");
 
     std::string widths = "[";
-    for (const auto& [glyph, g] : used_) {
-        widths += std::to_string(glyph) + " [";
-        appendNumber(widths, g.width, 2);
+    std::map<unsigned, double> byCode;
+    for (const auto& [glyph, g] : used_) byCode.emplace(g.code, g.width);
+    for (const auto& [code, width] : byCode) {
+        widths += std::to_string(code) + " [";
+        appendNumber(widths, width, 2);
         widths += "] ";
     }
     widths += ']';

@@ -12,8 +12,8 @@ namespace tallux {
 
 class PdfWriter;
 
-// A font of a PDF file: a composite font whose codes are the glyph numbers of
-// one font file, so that text shows exactly the glyphs that Pango chose, with
+// A font of a PDF file: a composite font whose codes name the glyphs of one
+// font file, so that text shows exactly the glyphs that Pango chose, with
 // the widths and the text they stand for. The file is embedded as a subset
 // of the glyphs shown, each keeping its number; a font that cannot be
 // embedded soundly is named only, for text that is drawn invisibly over the
@@ -21,7 +21,8 @@ class PdfWriter;
 class PdfFont {
 public:
     struct Glyph {
-        double width; // advance in thousandths of an em
+        unsigned code; // in the text: the glyph number, or its CID in a CID-keyed CFF
+        double width;  // advance in thousandths of an em
         std::u16string text;
         bool readable; // FreeType reads its outline from the file
     };
