@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include "batch_support.h"
+#include "pdf_check.h"
 
 namespace tallux::cli::test {
 namespace {
@@ -81,6 +82,7 @@ TEST(BatchSheet, PagesHoldTheGridAndAStoppedRunWritesNoSheet)
         } else {
             ASSERT_EQ(files.size(), 1u) << "case " << i;
             EXPECT_EQ(pageCount(dir / "labels.pdf"), c.pages) << "case " << i;
+            EXPECT_EQ(tallux::test::pdfFaults(dir / "labels.pdf"), "") << "case " << i;
         }
     }
 }
@@ -100,6 +102,7 @@ TEST(BatchSheet, TheSheetDoesNotDependOnTheNumberOfWorkers)
     EXPECT_TRUE(bytes.starts_with("%PDF-"));
     EXPECT_NE(bytes.find("20231114221320Z"), std::string::npos); // the creation date asked for
     EXPECT_TRUE(bytes == readFile(four / "s.pdf"));
+    EXPECT_EQ(tallux::test::pdfFaults(one / "s.pdf"), "");
 }
 
 } // namespace

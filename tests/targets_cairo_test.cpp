@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "pdf_check.h"
 #include "runtime/text.h"
 #include "support.h"
 #include "targets/cairo/leak_suppressions.h"
@@ -353,6 +354,7 @@ TEST(FilePage, VectorFilesOpen)
     if (std::string(TALLUX_PDFTOPPM).empty()) GTEST_SKIP() << "pdftoppm is not installed";
     Scratch dir("tallux-pdf");
     writeFile(dir.path / "page.pdf", pdf);
+    EXPECT_EQ(pdfFaults(dir.path / "page.pdf"), "");
     int status = -1;
     run(std::string(TALLUX_PDFTOPPM) + " -png -r 96 -singlefile " +
             quoted((dir.path / "page.pdf").string()) + " " + quoted((dir.path / "page").string()),

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "pdf_check.h"
 #include "targets_support.h"
 
 namespace tallux::test {
@@ -55,6 +56,9 @@ TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing)
             EXPECT_EQ(bytes, "old") << "case " << i;
         } else {
             EXPECT_TRUE(bytes.starts_with(cases[i].starts)) << "case " << i;
+            if (bytes.starts_with("%PDF-")) {
+                EXPECT_EQ(pdfFaults(file), "") << "case " << i;
+            }
         }
         // Nothing else is left beside the file, a temporary file included.
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1)

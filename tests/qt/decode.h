@@ -5,9 +5,12 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "../pdf_check.h"
+
 // Reading printed symbols back with a real reader: zbarimg (zbar-tools) on a
-// picture, after pdftoppm (poppler-utils) for a PDF. Each returns what zbar
-// read, as "CODE-39:DATA" lines, or a text that starts with "error:".
+// picture, after pdftoppm (poppler-utils) for a PDF, which must be sound (see
+// pdfFaults). Each returns what zbar read, as "CODE-39:DATA" lines, or a text
+// that starts with "error:".
 namespace tallux::test {
 
 inline QString run(const QString& program, const QStringList& args)
@@ -38,6 +41,8 @@ inline QString decodeImage(const QImage& image)
 
 inline QString decodePdf(const QString& pdf)
 {
+    if (const std::string faults = pdfFaults(pdf.toStdString()); !faults.empty())
+        return "error: " + QString::fromStdString(faults);
     QTemporaryDir dir;
     const QString prefix = dir.filePath(QStringLiteral("page"));
     const QString made = run(QStringLiteral("pdftoppm"),

@@ -8,9 +8,9 @@
 #include <pango/pangocairo.h>
 
 #include "runtime/text.h"
+#include "targets/cairo/text_layouts.h"
 #include "targets/pdf/pdf_fonts.h"
 #include "targets/pdf/pdf_writer.h"
-#include "targets/cairo/text_layouts.h"
 
 namespace tallux {
 
@@ -86,7 +86,6 @@ struct PdfCellTarget::State {
     PangoFontDescription* font;
     std::optional<unsigned> fontHash;
     double size = 0; // of the font, in units
-    bool bold = false;
     Rgb fore{0, 0, 0};
     double x = 0, y = 0;
     UnitBox clip;
@@ -126,21 +125,37 @@ struct PdfCellTarget::State {
         return shapedText(cr, font, *fontHash, toUtf8(s));
     }
 
-    // The text's glyphs in embedded fonts, each where Pango put it; false
-    // when a glyph cannot be shown that way.
-    bool showGlyphs(const ShapedText& text)
+    // The text's glyphs in the fonts of the file, each where Pango put it;
+    // false when they cannot all be shown that way. `invisible` sets them as
+    // text alone, over the outlines of a font whose file cannot show them.
+    bool showGlyphs(const ShapedText& text, bool invisible)
     {
         run = "BT\n";
         const char* utf8 = pango_layout_get_text(text.layout);
         PangoLayoutIter* iter = pango_layout_get_iter(text.layout);
         bool shown = true;
+        char mode = '0';
         do {
             const PangoLayoutRun* r = pango_layout_iter_get_run_readonly(iter);
             if (r == nullptr) continue; // the end of a line
-            PdfFont* f = fonts.find(r->item->analysis.font, bold);
-            if (f == nullptr) {
+            const PdfFontUse use = fonts.find(r->item->analysis.font);
+            if (use.font == nullptr || (use.show == GlyphShow::Outlines && !invisible)) {
                 shown = false;
                 break;
+            }
+            PdfFont& f = *use.font;
+            const char runMode = invisible ? '3' : use.show == GlyphShow::Emboldened ? '2' : '0';
+            if (runMode != mode) {
+                mode = runMode;
+                run += mode;
+                run += " Tr\n";
+            }
+            if (use.show == GlyphShow::Emboldened && !invisible) {
+                // FreeType thickens each glyph by a 24th of an em.
+                appendColour(fore);
+                run += "RG ";
+                appendNumber(run, size / 24, 4);
+                run += " w\n";
             }
             PangoRectangle logical;
             pango_layout_iter_get_run_extents(iter, nullptr, &logical);
@@ -149,7 +164,8 @@ struct PdfCellTarget::State {
             // The glyphs' own widths move the text position; a number in
             // the array moves it to where Pango put the next glyph.
             double at = pen;
-            run += '/' + f->resource() + " 1 Tf ";
+            double rise = 0;
+            run += '/' + f.resource() + " 1 Tf ";
             appendNumber(run, size, 4);
             run += " 0 0 ";
             appendNumber(run, -size, 4);
@@ -157,17 +173,34 @@ struct PdfCellTarget::State {
             appendPoint(run, pen, baseline);
             run += "Tm\n[<";
             const PangoGlyphString& g = *r->glyphs;
-            for (int i = 0; i < g.num_glyphs && shown; ++i) {
+            for (int i = 0; i < g.num_glyphs; ++i) {
                 const PangoGlyphInfo& info = g.glyphs[i];
                 const double advance = pango_units_to_double(info.geometry.width);
                 if (info.glyph == PANGO_GLYPH_EMPTY) {
                     pen += advance;
                     continue;
                 }
-                if ((info.glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0 || info.glyph > 0xFFFF ||
-                    info.geometry.y_offset != 0) {
+                if ((info.glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0) {
                     shown = false;
                     break;
+                }
+                // The first glyph of a cluster stands for its text, the others
+                // for none, so that the text is found once.
+                const bool first = i == 0 || g.log_clusters[i] != g.log_clusters[i - 1];
+                const PdfFont::Glyph& glyph = f.use(
+                    info.glyph, first ? clusterText(utf8, *r, i, cluster) : std::u16string_view());
+                if (glyph.code > 0xFFFF || (!glyph.readable && !invisible)) {
+                    shown = false;
+                    break;
+                }
+                // A glyph Pango moved off the baseline rises in text space,
+                // where the font size scales it and up is down.
+                if (const double wanted = -pango_units_to_double(info.geometry.y_offset) / size;
+                    wanted != rise) {
+                    rise = wanted;
+                    run += ">] TJ ";
+                    appendNumber(run, rise, 4);
+                    run += " Ts [<";
                 }
                 const double where = pen + pango_units_to_double(info.geometry.x_offset);
                 const double shift = (at - where) * 1000.0 / size;
@@ -178,18 +211,27 @@ struct PdfCellTarget::State {
                 }
                 static constexpr char hex[] = "0123456789ABCDEF";
                 for (int shiftBits = 12; shiftBits >= 0; shiftBits -= 4)
-                    run += hex[(info.glyph >> shiftBits) & 0xF];
-                const double width = f->use(info.glyph, clusterText(utf8, *r, i, cluster));
-                at = where + width * size / 1000.0;
+                    run += hex[(glyph.code >> shiftBits) & 0xF];
+                at = where + glyph.width * size / 1000.0;
                 pen += advance;
             }
             run += ">] TJ\n";
+            if (rise != 0) run += "0 Ts\n";
         } while (shown && pango_layout_iter_next_run(iter));
         pango_layout_iter_free(iter);
         if (!shown) return false;
         page.ops += run;
+        if (mode != '0') page.ops += "0 Tr\n"; // the rendering mode outlives the text object
         page.ops += "ET\n";
         return true;
+    }
+
+    void appendColour(Rgb c)
+    {
+        for (const double v : {c.red, c.green, c.blue}) {
+            appendNumber(run, v, 4);
+            run += ' ';
+        }
     }
 
     // The text as filled glyph outlines.
@@ -257,7 +299,6 @@ void PdfCellTarget::ForeColor(Long value)
 
 void PdfCellTarget::FontBold(Boolean value)
 {
-    state_->bold = static_cast<bool>(value);
     pango_font_description_set_weight(state_->font,
                                       value ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     state_->fontHash.reset();
@@ -315,7 +356,10 @@ void PdfCellTarget::Print(const String& s)
     if (meets({left, top, left + width, top + height}, st.clip)) {
         st.page.setFill(st.fore);
         st.page.endPath();
-        if (!st.showGlyphs(text)) st.showOutlines(text);
+        if (!st.showGlyphs(text, false)) {
+            st.showOutlines(text);
+            st.showGlyphs(text, true); // the text stays findable over its outlines
+        }
     }
     // The print position moves to the start of the next line.
     st.x = 0;

@@ -30,8 +30,9 @@ struct UnitBox {
 // A target drawing into one cell of a PDF page, with the behaviour of the
 // cairo target: boxes fill both corners inclusive, text is shaped by Pango
 // with its top-left corner at the print position. Each box is a rectangle
-// of the content stream; text shows the glyphs Pango chose in the embedded
-// font file, or where that font cannot be embedded, its glyph outlines.
+// of the content stream; text shows the glyphs Pango chose in a subset of
+// their font file, or where that file cannot show them as drawn, their
+// outlines under the same text set invisibly, so that it can still be found.
 class PdfCellTarget : public Target {
 public:
     PdfCellTarget(PdfPageContent& page, PdfFonts& fonts, double unitsPerInch);

@@ -1,199 +1,82 @@
 #include "targets/pdf/pdf_fonts.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
-#include <set>
 #include <string>
 
-#include <hb-ot.h>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_CID_H
+#include FT_TRUETYPE_TABLES_H
+#include <hb-subset.h>
+#include <hb.h>
+#include <pango/pangofc-font.h>
 
 #include "targets/pdf/pdf_writer.h"
 
 namespace tallux {
 
+struct PdfFonts::Library {
+    FT_Library ft = nullptr;
+    Library() { FT_Init_FreeType(&ft); }
+    ~Library() { FT_Done_FreeType(ft); }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+};
+
 namespace {
 
-// A table of the font, read big-endian; empty where it is missing.
-class Table {
-public:
-    Table(hb_face_t* face, const char (&tag)[5])
-        : blob_(hb_face_reference_table(face, HB_TAG(tag[0], tag[1], tag[2], tag[3])))
-    {
-        unsigned length = 0;
-        data_ = reinterpret_cast<const unsigned char*>(hb_blob_get_data(blob_, &length));
-        size_ = length;
-    }
-    ~Table() { hb_blob_destroy(blob_); }
-    Table(const Table&) = delete;
-    Table& operator=(const Table&) = delete;
-
-    std::size_t size() const noexcept { return size_; }
-    unsigned u8(std::size_t at) const noexcept { return at < size_ ? data_[at] : 0; }
-    unsigned u16(std::size_t at) const noexcept { return u8(at) << 8 | u8(at + 1); }
-    int s16(std::size_t at) const noexcept { return static_cast<std::int16_t>(u16(at)); }
-
-private:
-    hb_blob_t* blob_;
-    const unsigned char* data_ = nullptr;
-    std::size_t size_ = 0;
+// Tables a PDF viewer does not read: layout, vertical metrics, variations
+// (the file shows its default instance), colour and bitmap glyphs.
+constexpr std::array droppedTables = {
+    "GSUB", "GPOS", "GDEF", "BASE", "JSTF", "MATH", "kern", "vhea", "vmtx", "VORG", "fvar",
+    "avar", "gvar", "HVAR", "VVAR", "MVAR", "STAT", "cvar", "COLR", "CPAL", "SVG ", "CBDT",
+    "CBLC", "sbix", "EBDT", "EBLC", "EBSC", "DSIG", "hdmx", "LTSH", "VDMX", "PCLT",
 };
 
-// Where the data after a CFF INDEX starting at `at` begins, and where its
-// first entry lies.
-struct Index {
-    std::size_t first = 0, firstEnd = 0, end = 0;
-};
-
-Index readIndex(const Table& cff, std::size_t at)
+hb_tag_t tagOf(const char* t)
 {
-    const unsigned count = cff.u16(at);
-    if (count == 0) return {at + 2, at + 2, at + 2};
-    const unsigned offSize = cff.u8(at + 2);
-    const auto offset = [&](unsigned i) {
-        std::size_t v = 0;
-        for (unsigned b = 0; b < offSize; ++b) v = v << 8 | cff.u8(at + 3 + i * offSize + b);
-        return v;
-    };
-    const std::size_t data = at + 3 + (count + 1) * offSize - 1; // offsets count from 1
-    return {data + offset(0), data + offset(1), data + offset(count)};
+    return HB_TAG(t[0], t[1], t[2], t[3]);
 }
 
-// A CFF font whose top dictionary names a registry and ordering keys its
-// glyphs by CID, which the file would then have to map; such fonts are drawn
-// as outlines instead.
-bool cidKeyed(const Table& cff)
+bool hasTable(hb_face_t* face, const char* tag)
 {
-    const std::size_t names = cff.u8(2); // the header's size
-    const Index top = readIndex(cff, readIndex(cff, names).end);
-    for (std::size_t at = top.first; at < top.firstEnd && at < cff.size();) {
-        const unsigned b = cff.u8(at);
-        if (b == 12) {
-            if (cff.u8(at + 1) == 30) return true; // ROS
-            at += 2;
-        } else if (b <= 21) {
-            at += 1;
-        } else if (b == 28) {
-            at += 3;
-        } else if (b == 29) {
-            at += 5;
-        } else if (b == 30) { // a real number, nibble by nibble up to 0xF
-            ++at;
-            while (at < top.firstEnd && (cff.u8(at) & 0x0F) != 0x0F && (cff.u8(at) >> 4) != 0x0F)
-                ++at;
-            ++at;
-        } else if (b >= 247 && b <= 254) {
-            at += 2;
-        } else {
-            at += 1;
-        }
-    }
-    return false;
+    hb_blob_t* blob = hb_face_reference_table(face, tagOf(tag));
+    const bool has = hb_blob_get_length(blob) > 0;
+    hb_blob_destroy(blob);
+    return has;
 }
 
-// A TrueType font with the outlines of `glyphs` (and of the glyphs they are
-// built from) and no others: every glyph keeps its number and width, the
-// hinting programs stay, and what a PDF does not read is left out.
-std::string subsetTrueType(hb_face_t* face, std::set<unsigned> glyphs)
+FT_Face openFace(FT_Library ft, const char* data, std::size_t size, unsigned index)
 {
-    const Table head(face, "head"), maxp(face, "maxp"), loca(face, "loca"), glyf(face, "glyf");
-    const unsigned count = maxp.u16(4);
-    const bool longOffsets = head.s16(50) != 0;
-    const auto offset = [&](unsigned g) -> std::size_t {
-        if (longOffsets) return std::size_t{loca.u16(g * 4)} << 16 | loca.u16(g * 4 + 2);
-        return std::size_t{loca.u16(g * 2)} * 2;
-    };
-    // Composite glyphs name their parts, which may be composite in turn.
-    glyphs.insert(0);
-    std::vector<unsigned> pending(glyphs.begin(), glyphs.end());
-    while (!pending.empty()) {
-        const unsigned g = pending.back();
-        pending.pop_back();
-        if (g >= count || offset(g) == offset(g + 1) || glyf.s16(offset(g)) >= 0) continue;
-        for (std::size_t at = offset(g) + 10; at + 4 <= offset(g + 1);) {
-            const unsigned flags = glyf.u16(at), part = glyf.u16(at + 2);
-            if (glyphs.insert(part).second) pending.push_back(part);
-            at += 4 + ((flags & 0x0001) ? 4 : 2);
-            at += (flags & 0x0008) ? 2 : (flags & 0x0040) ? 4 : (flags & 0x0080) ? 8 : 0;
-            if ((flags & 0x0020) == 0) break;
-        }
-    }
-    std::string outlines, offsets;
-    const auto put32 = [](std::string& out, std::size_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
-    };
-    for (unsigned g = 0; g <= count; ++g) {
-        put32(offsets, outlines.size());
-        if (g == count || !glyphs.contains(g)) continue;
-        for (std::size_t at = offset(g); at < offset(g + 1); ++at)
-            outlines += static_cast<char>(glyf.u8(at));
-        outlines.resize((outlines.size() + 3) & ~std::size_t{3});
-    }
-    std::string header;
-    for (std::size_t at = 0; at < head.size(); ++at) header += static_cast<char>(head.u8(at));
-    if (header.size() < 54) return {};
-    header[8] = header[9] = header[10] = header[11] = 0; // the whole-file checksum
-    header[50] = 0, header[51] = 1;                      // long offsets
-
-    // The tables in order of their tags, each on four bytes.
-    std::vector<std::pair<std::string, std::string>> tables;
-    for (const char* tag :
-         {"cvt ", "fpgm", "glyf", "head", "hhea", "hmtx", "loca", "maxp", "prep"}) {
-        std::string data;
-        if (std::string_view(tag) == "glyf") {
-            data = std::move(outlines);
-        } else if (std::string_view(tag) == "loca") {
-            data = std::move(offsets);
-        } else if (std::string_view(tag) == "head") {
-            data = header;
-        } else {
-            const Table t(face, {tag[0], tag[1], tag[2], tag[3], '\0'});
-            for (std::size_t at = 0; at < t.size(); ++at) data += static_cast<char>(t.u8(at));
-            if (data.empty()) continue;
-        }
-        tables.emplace_back(tag, std::move(data));
-    }
-    const auto n = static_cast<unsigned>(tables.size());
-    unsigned power = 1, log2 = 0;
-    while (power * 2 <= n) power *= 2, ++log2;
-    std::string font("\0\1\0\0", 4);
-    const auto put16 = [&](unsigned v) {
-        font += static_cast<char>(v >> 8 & 0xFF);
-        font += static_cast<char>(v & 0xFF);
-    };
-    put16(n), put16(power * 16), put16(log2), put16(n * 16 - power * 16);
-    std::size_t at = 12 + 16 * std::size_t{n};
-    for (auto& [tag, data] : tables) {
-        const std::size_t length = data.size();
-        data.resize((length + 3) & ~std::size_t{3});
-        std::uint32_t sum = 0;
-        for (std::size_t i = 0; i < data.size(); i += 4)
-            sum += static_cast<std::uint32_t>(static_cast<unsigned char>(data[i]) << 24 |
-                                              static_cast<unsigned char>(data[i + 1]) << 16 |
-                                              static_cast<unsigned char>(data[i + 2]) << 8 |
-                                              static_cast<unsigned char>(data[i + 3]));
-        font += tag;
-        put32(font, sum);
-        put32(font, at);
-        put32(font, length);
-        at += data.size();
-    }
-    for (const auto& [tag, data] : tables) font += data;
-    return font;
+    FT_Face face = nullptr;
+    if (ft == nullptr ||
+        FT_New_Memory_Face(ft, reinterpret_cast<const FT_Byte*>(data), static_cast<FT_Long>(size),
+                           static_cast<FT_Long>(index), &face) != 0)
+        return nullptr;
+    return face;
 }
 
-std::string postScriptName(hb_face_t* face, int number)
+// Whether FreeType reads the glyph's outline.
+bool readable(FT_Face face, unsigned glyph)
 {
-    char text[128];
-    unsigned size = sizeof text;
-    hb_ot_name_get_utf8(face, HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &size, text);
-    std::string name;
-    for (unsigned i = 0; i < size && text[i] != '\0'; ++i) {
-        const char c = text[i];
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-            c == '-' || c == '_')
-            name += c;
-    }
-    return name.empty() ? "Font" + std::to_string(number) : name;
+    return face != nullptr &&
+           FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) ==
+               0;
+}
+
+// How text names a glyph: a CID-keyed CFF font finds its glyphs by CID,
+// any other by number.
+unsigned codeOf(FT_Face face, unsigned glyph)
+{
+    FT_Bool keyed = 0;
+    FT_UInt cid = 0;
+    if (face != nullptr && FT_Get_CID_Is_Internally_CID_Keyed(face, &keyed) == 0 && keyed &&
+        FT_Get_CID_From_Glyph_Index(face, glyph, &cid) == 0)
+        return cid;
+    return glyph;
 }
 
 std::string hex4(unsigned v)
@@ -212,7 +95,8 @@ std::string toUnicodeMap(const std::map<unsigned, PdfFont::Glyph>& used)
                     "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
     std::vector<std::pair<unsigned, const std::u16string*>> entries;
     for (const auto& [glyph, g] : used)
-        if (!g.text.empty()) entries.emplace_back(glyph, &g.text);
+        if (!g.text.empty()) entries.emplace_back(g.code, &g.text);
+    std::sort(entries.begin(), entries.end());
     for (std::size_t i = 0; i < entries.size(); i += 100) {
         const std::size_t n = std::min<std::size_t>(100, entries.size() - i);
         m += std::to_string(n) + " beginbfchar\n";
@@ -226,93 +110,214 @@ std::string toUnicodeMap(const std::map<unsigned, PdfFont::Glyph>& used)
     return m + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
 }
 
+// The pattern fontconfig made for a font, which says how it is synthesised.
+FcPattern* patternOf(PangoFont* font)
+{
+    return PANGO_IS_FC_FONT(font) ? pango_fc_font_get_pattern(PANGO_FC_FONT(font)) : nullptr;
+}
+
+// fontconfig thickens a face where bold is asked and the family has none.
+bool emboldened(PangoFont* font)
+{
+    FcPattern* p = patternOf(font);
+    FcBool bold = FcFalse;
+    return p != nullptr && FcPatternGetBool(p, FC_EMBOLDEN, 0, &bold) == FcResultMatch && bold;
+}
+
+// A face drawn slanted by fontconfig, or at variations other than the
+// default instance, looks unlike the glyphs of its file.
+bool transformed(PangoFont* font, hb_font_t* shaping)
+{
+    unsigned axes = 0;
+    const int* coords = hb_font_get_var_coords_normalized(shaping, &axes);
+    if (std::any_of(coords, coords + axes, [](int c) { return c != 0; })) return true;
+    FcPattern* p = patternOf(font);
+    FcMatrix* m = nullptr;
+    return p != nullptr && FcPatternGetMatrix(p, FC_MATRIX, 0, &m) == FcResultMatch &&
+           (m->xx != 1 || m->xy != 0 || m->yx != 0 || m->yy != 1);
+}
+
 } // namespace
 
-PdfFont::PdfFont(hb_face_t* face, bool cff, int number)
-    : face_(hb_face_reference(face))
-    , font_(hb_font_create(face))
-    , cff_(cff)
-    , unitsPerEm_(std::max(1u, hb_face_get_upem(face)))
+// The font file as HarfBuzz and FreeType read it. `embeddable` holds where
+// the file is an outline font that PDF takes and whose licence allows it.
+struct PdfFont::Face {
+    hb_face_t* hb;
+    hb_font_t* font; // at one unit per font unit
+    FT_Library ft;
+    FT_Face face = nullptr;
+    bool cff = false, embeddable = false;
+    unsigned unitsPerEm;
+
+    Face(hb_face_t* f, FT_Library library)
+        : hb(hb_face_reference(f))
+        , font(hb_font_create(f))
+        , ft(library)
+        , unitsPerEm(std::max(1u, hb_face_get_upem(f)))
+    {
+        hb_blob_t* blob = hb_face_reference_blob(hb);
+        unsigned length = 0;
+        const char* data = hb_blob_get_data(blob, &length);
+        face = openFace(ft, data, length, hb_face_get_index(hb));
+        hb_blob_destroy(blob); // the face holds the blob
+        cff = hasTable(hb, "CFF ");
+        const bool outlines = (cff || hasTable(hb, "glyf")) && !hasTable(hb, "CFF2");
+        const auto* os2 =
+            face ? static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)) : nullptr;
+        // A restricted licence, or bitmaps alone.
+        const unsigned fsType = os2 ? os2->fsType : 0;
+        embeddable =
+            face != nullptr && outlines && (fsType & 0x000F) != 0x0002 && (fsType & 0x0200) == 0;
+    }
+    ~Face()
+    {
+        if (face != nullptr) FT_Done_Face(face);
+        hb_font_destroy(font);
+        hb_face_destroy(hb);
+    }
+    Face(const Face&) = delete;
+    Face& operator=(const Face&) = delete;
+
+    std::string postScriptName(int number) const
+    {
+        const char* text = face ? FT_Get_Postscript_Name(face) : nullptr;
+        std::string name;
+        for (; text != nullptr && *text != '\0'; ++text) {
+            const char c = *text;
+            if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                c == '-' || c == '_')
+                name += c;
+        }
+        return name.empty() ? "Font" + std::to_string(number) : name;
+    }
+
+    // The file cut down to `glyphs`, each keeping its number; empty where
+    // HarfBuzz cannot subset it or FreeType cannot read the result.
+    std::string subset(const std::vector<unsigned>& glyphs) const
+    {
+        hb_subset_input_t* input = hb_subset_input_create_or_fail();
+        if (input == nullptr) return {};
+        hb_set_t* kept = hb_subset_input_glyph_set(input);
+        for (const unsigned g : glyphs) hb_set_add(kept, g);
+        hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
+        for (const char* tag : droppedTables) hb_set_add(dropped, tagOf(tag));
+        hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_RETAIN_GIDS);
+        hb_face_t* made = hb_subset_or_fail(hb, input);
+        hb_subset_input_destroy(input);
+        if (made == nullptr) return {};
+        hb_blob_t* blob = hb_face_reference_blob(made);
+        unsigned length = 0;
+        const char* data = hb_blob_get_data(blob, &length);
+        std::string file(data, length);
+        hb_blob_destroy(blob);
+        hb_face_destroy(made);
+
+        // Every glyph reads, and text finds it as before.
+        FT_Face check = openFace(ft, file.data(), file.size(), 0);
+        const bool sound =
+            check != nullptr && std::all_of(glyphs.begin(), glyphs.end(), [&](unsigned g) {
+                return readable(check, g) && codeOf(check, g) == codeOf(face, g);
+            });
+        if (check != nullptr) FT_Done_Face(check);
+        return sound ? file : std::string();
+    }
+};
+
+PdfFont::PdfFont(std::unique_ptr<Face> face, int number)
+    : face_(std::move(face))
     , number_(number)
     , resource_("F" + std::to_string(number))
 {
 }
 
-PdfFont::~PdfFont()
+PdfFont::~PdfFont() = default;
+
+bool PdfFont::embedded() const noexcept
 {
-    hb_font_destroy(font_);
-    hb_face_destroy(face_);
+    return face_->embeddable;
 }
 
-double PdfFont::use(unsigned glyph, std::u16string_view text)
+const PdfFont::Glyph& PdfFont::use(unsigned glyph, std::u16string_view text)
 {
     auto it = used_.find(glyph);
     if (it == used_.end()) {
-        const double advance = hb_font_get_glyph_h_advance(font_, glyph);
-        it =
-            used_.emplace(glyph, Glyph{advance * 1000.0 / unitsPerEm_, std::u16string(text)}).first;
+        const double advance = hb_font_get_glyph_h_advance(face_->font, glyph);
+        it = used_
+                 .emplace(glyph,
+                          Glyph{codeOf(face_->face, glyph), advance * 1000.0 / face_->unitsPerEm,
+                                std::u16string(text), readable(face_->face, glyph)})
+                 .first;
     } else if (it->second.text.empty()) {
         it->second.text = text;
     }
-    return it->second.width;
+    return it->second;
 }
 
 int PdfFont::write(PdfWriter& pdf) const
 {
-    std::string name = postScriptName(face_, number_);
-    hb_blob_t* blob = hb_face_reference_blob(face_);
-    unsigned length = 0;
-    const char* data = hb_blob_get_data(blob, &length);
-    std::string font(data, length);
-    hb_blob_destroy(blob);
-    if (!cff_) {
-        std::set<unsigned> glyphs;
-        for (const auto& entry : used_) glyphs.insert(entry.first);
-        if (std::string subset = subsetTrueType(face_, glyphs); !subset.empty()) {
-            font = std::move(subset);
-            // A subset's name starts with a tag of six capitals of its own.
-            std::uint32_t hash = 2166136261u;
-            for (const unsigned g : glyphs) hash = (hash ^ g) * 16777619u;
-            std::string tag;
-            for (int i = 0; i < 6; ++i, hash /= 26) tag += static_cast<char>('A' + hash % 26);
-            name = tag + '+' + name;
-        }
+    const Face& f = *face_;
+    std::string name = f.postScriptName(number_);
+    std::vector<unsigned> glyphs;
+    for (const auto& [glyph, g] : used_)
+        if (g.readable) glyphs.push_back(glyph);
+    // A file that cannot be subset soundly is left out: its text is then
+    // drawn by the viewer's own font, never by a broken one.
+    const std::string file = f.embeddable ? f.subset(glyphs) : std::string();
+    const bool cff = f.cff && !file.empty();
+    int fileObject = 0;
+    if (!file.empty()) {
+        // A subset's name starts with a tag of six capitals of its own.
+        std::uint32_t hash = 2166136261u;
+        for (const unsigned g : glyphs) hash = (hash ^ g) * 16777619u;
+        std::string tag;
+        for (int i = 0; i < 6; ++i, hash /= 26) tag += static_cast<char>('A' + hash % 26);
+        name = tag + '+' + name;
+        fileObject = pdf.reserve();
+        pdf.stream(fileObject,
+                   cff ? "/Subtype /OpenType" : "/Length1 " + std::to_string(file.size()), file);
     }
-    const int file = pdf.reserve();
-    pdf.stream(file, cff_ ? "/Subtype /OpenType" : "/Length1 " + std::to_string(font.size()), font);
 
-    const Table head(face_, "head"), hhea(face_, "hhea"), os2(face_, "OS/2"), post(face_, "post");
-    const auto em = [&](int v) {
+    const auto em = [&](long v) {
         std::string s;
-        appendNumber(s, v * 1000.0 / unitsPerEm_, 0);
+        appendNumber(s, static_cast<double>(v) * 1000.0 / f.unitsPerEm, 0);
         return s;
     };
-    const int ascent = hhea.s16(4), descent = hhea.s16(6);
-    const int capHeight = os2.u16(0) >= 2 && os2.size() >= 90 ? os2.s16(88) : ascent;
+    FT_Face ft = f.face;
+    const auto* os2 = ft ? static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2)) : nullptr;
+    const auto* post =
+        ft ? static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(ft, FT_SFNT_POST)) : nullptr;
+    const long ascent = ft ? ft->ascender : 0, descent = ft ? ft->descender : 0;
+    const long capHeight = os2 && os2->version >= 2 ? os2->sCapHeight : ascent;
     std::string italic;
-    appendNumber(italic, post.s16(4) + post.u16(6) / 65536.0, 2);
+    appendNumber(italic, post ? static_cast<double>(post->italicAngle) / 65536.0 : 0, 2);
+    const FT_BBox box = ft ? ft->bbox : FT_BBox{};
     const int descriptor = pdf.reserve();
-    pdf.object(descriptor,
-               "<< /Type /FontDescriptor /FontName /" + name + " /Flags 32 /FontBBox [" +
-                   em(head.s16(36)) + ' ' + em(head.s16(38)) + ' ' + em(head.s16(40)) + ' ' +
-                   em(head.s16(42)) + "] /ItalicAngle " + italic + " /Ascent " + em(ascent) +
-                   " /Descent " + em(descent) + " /CapHeight " + em(capHeight) + " /StemV 80 " +
-                   (cff_ ? "/FontFile3 " : "/FontFile2 ") + std::to_string(file) + " 0 R >>");
+    pdf.object(descriptor, "<< /Type /FontDescriptor /FontName /" + name +
+                               " /Flags 32 /FontBBox [" + em(box.xMin) + ' ' + em(box.yMin) + ' ' +
+                               em(box.xMax) + ' ' + em(box.yMax) + "] /ItalicAngle " + italic +
+                               " /Ascent " + em(ascent) + " /Descent " + em(descent) +
+                               " /CapHeight " + em(capHeight) + " /StemV 80" +
+                               (file.empty() ? ""
+                                             : (cff ? " /FontFile3 " : " /FontFile2 ") +
+                                                   std::to_string(fileObject) + " 0 R") +
+                               " >>");
 
     std::string widths = "[";
-    for (const auto& [glyph, g] : used_) {
-        widths += std::to_string(glyph) + " [";
-        appendNumber(widths, g.width, 2);
+    std::map<unsigned, double> byCode;
+    for (const auto& [glyph, g] : used_) byCode.emplace(g.code, g.width);
+    for (const auto& [code, width] : byCode) {
+        widths += std::to_string(code) + " [";
+        appendNumber(widths, width, 2);
         widths += "] ";
     }
     widths += ']';
     const int cid = pdf.reserve();
     pdf.object(cid, std::string("<< /Type /Font /Subtype ") +
-                        (cff_ ? "/CIDFontType0" : "/CIDFontType2") + " /BaseFont /" + name +
+                        (cff ? "/CIDFontType0" : "/CIDFontType2") + " /BaseFont /" + name +
                         " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 "
                         ">> /FontDescriptor " +
                         std::to_string(descriptor) + " 0 R" +
-                        (cff_ ? "" : " /CIDToGIDMap /Identity") + " /DW 0 /W " + widths + " >>");
+                        (cff ? "" : " /CIDToGIDMap /Identity") + " /DW 0 /W " + widths + " >>");
     const int unicode = pdf.reserve();
     pdf.stream(unicode, "", toUnicodeMap(used_));
     const int type0 = pdf.reserve();
@@ -322,47 +327,38 @@ int PdfFont::write(PdfWriter& pdf) const
     return type0;
 }
 
-PdfFonts::~PdfFonts()
+PdfFonts::PdfFonts()
+    : library_(std::make_unique<Library>())
 {
-    for (auto& [face, font] : byFace_)
-        if (!font) hb_face_destroy(face);
 }
 
-PdfFont* PdfFonts::find(PangoFont* font, bool boldAsked)
+PdfFonts::~PdfFonts()
 {
-    hb_font_t* shaping = pango_font_get_hb_font(font);
-    if (shaping == nullptr) return nullptr;
-    hb_face_t* face = hb_font_get_face(shaping);
-    if (auto it = byFace_.find(face); it != byFace_.end()) return it->second.get();
+    for (const auto& [font, use] : byFont_) g_object_unref(font);
+}
 
-    hb_blob_t* blob = hb_face_reference_blob(face);
-    unsigned length = 0;
-    const char* data = hb_blob_get_data(blob, &length);
-    const std::string_view tag = length >= 4 ? std::string_view(data, 4) : std::string_view();
-    const bool trueType = tag == std::string_view("\0\1\0\0", 4) || tag == "true";
-    const bool cff = tag == "OTTO";
-    hb_blob_destroy(blob);
-
-    bool embeddable =
-        (trueType && Table(face, "glyf").size() > 0) || (cff && !cidKeyed(Table(face, "CFF ")));
-    // Variations would be applied to the outlines, not to the file.
-    if (hb_ot_var_has_data(face)) embeddable = false;
-    // Licences that forbid embedding, or bitmaps alone.
-    const Table os2(face, "OS/2");
-    const unsigned fsType = os2.u16(8);
-    if ((fsType & 0x000F) == 0x0002 || (fsType & 0x0200) != 0) embeddable = false;
-    // fontconfig thickens a regular face where bold is asked and missing.
-    if (boldAsked && os2.size() >= 6 && os2.u16(4) < 600) embeddable = false;
-
-    if (!embeddable) {
-        byFace_.emplace(hb_face_reference(face), nullptr);
-        return nullptr;
+PdfFontUse PdfFonts::find(PangoFont* font)
+{
+    if (font == nullptr) return {}; // Pango found no font that loads
+    if (auto it = byFont_.find(font); it != byFont_.end()) return it->second;
+    PdfFontUse use;
+    if (hb_font_t* shaping = pango_font_get_hb_font(font); shaping != nullptr) {
+        hb_face_t* face = hb_font_get_face(shaping);
+        auto it = byFace_.find(face);
+        if (it == byFace_.end()) {
+            auto made =
+                std::make_unique<PdfFont>(std::make_unique<PdfFont::Face>(face, library_->ft),
+                                          static_cast<int>(order_.size()) + 1);
+            order_.push_back(made.get());
+            it = byFace_.emplace(face, std::move(made)).first; // the face is held by the font
+        }
+        use.font = it->second.get();
+        use.show = !use.font->embedded() || transformed(font, shaping) ? GlyphShow::Outlines
+                   : emboldened(font)                                  ? GlyphShow::Emboldened
+                                                                       : GlyphShow::Filled;
     }
-    auto made = std::make_unique<PdfFont>(face, cff, static_cast<int>(order_.size()) + 1);
-    PdfFont* f = made.get();
-    byFace_.emplace(face, std::move(made));
-    order_.push_back(f);
-    return f;
+    byFont_.emplace(static_cast<PangoFont*>(g_object_ref(font)), use);
+    return use;
 }
 
 std::string PdfFonts::write(PdfWriter& pdf) const

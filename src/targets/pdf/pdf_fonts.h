@@ -12,54 +12,71 @@ namespace tallux {
 
 class PdfWriter;
 
-// A font file embedded whole in a PDF as a composite font whose codes are
-// the font's own glyph numbers, so that text shows exactly the glyphs that
-// Pango chose, with the widths and text they stand for of those shown.
+// A font of a PDF file: a composite font whose codes name the glyphs of one
+// font file, so that text shows exactly the glyphs that Pango chose, with
+// the widths and the text they stand for. The file is embedded as a subset
+// of the glyphs shown, each keeping its number; a font that cannot be
+// embedded soundly is named only, for text that is drawn invisibly over the
+// glyphs' outlines.
 class PdfFont {
 public:
     struct Glyph {
-        double width; // advance in thousandths of an em
+        unsigned code; // in the text: the glyph number, or its CID in a CID-keyed CFF
+        double width;  // advance in thousandths of an em
         std::u16string text;
+        bool readable; // FreeType reads its outline from the file
     };
+    struct Face; // the font file, held open for HarfBuzz and FreeType
 
-    PdfFont(hb_face_t* face, bool cff, int number);
+    PdfFont(std::unique_ptr<Face> face, int number);
     ~PdfFont();
     PdfFont(const PdfFont&) = delete;
     PdfFont& operator=(const PdfFont&) = delete;
 
     const std::string& resource() const noexcept { return resource_; }
-    // Notes that the glyph is shown for `text`; its advance width.
-    double use(unsigned glyph, std::u16string_view text);
+    // Whether the file is embedded, so that its glyphs can be shown.
+    bool embedded() const noexcept;
+    // Notes that the glyph is shown for `text`.
+    const Glyph& use(unsigned glyph, std::u16string_view text);
     // Writes the font's objects; the number of the one to name in /Font.
     int write(PdfWriter& pdf) const;
 
 private:
-    hb_face_t* face_;
-    hb_font_t* font_; // at one unit per font unit
-    bool cff_;
-    unsigned unitsPerEm_;
+    std::unique_ptr<Face> face_;
     int number_;
     std::string resource_;
     std::map<unsigned, Glyph> used_;
 };
 
+// How the glyphs of a font Pango chose show in the file.
+enum class GlyphShow {
+    Filled,     // as the embedded font's glyphs
+    Emboldened, // filled and stroked, as fontconfig thickens a face without bold
+    Outlines,   // as outlines, the text drawn invisibly over them
+};
+
+struct PdfFontUse {
+    PdfFont* font = nullptr; // nullptr: outlines alone, no text
+    GlyphShow show = GlyphShow::Outlines;
+};
+
 // The fonts of a file, one per font file, in the order first shown.
 class PdfFonts {
 public:
-    PdfFonts() = default;
+    PdfFonts();
     ~PdfFonts();
     PdfFonts(const PdfFonts&) = delete;
     PdfFonts& operator=(const PdfFonts&) = delete;
 
-    // The embedded font for a font Pango chose, or nullptr where embedding it
-    // would not show what cairo draws (a collection, a variable font, a bold
-    // made by thickening a regular face, a font whose licence forbids it).
-    PdfFont* find(PangoFont* font, bool boldAsked);
+    // How the glyphs of a font Pango chose are shown.
+    PdfFontUse find(PangoFont* font);
     // The /Font resource dictionary, after writing every font.
     std::string write(PdfWriter& pdf) const;
 
 private:
-    // Each face held, so that its address stays its own; nullptr: refused.
+    struct Library;
+    std::unique_ptr<Library> library_;
+    std::map<PangoFont*, PdfFontUse> byFont_; // each font held
     std::map<hb_face_t*, std::unique_ptr<PdfFont>> byFace_;
     std::vector<PdfFont*> order_;
 };
