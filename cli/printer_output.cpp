@@ -3,24 +3,13 @@
 #include <dlfcn.h>
 #include <mutex>
 #include <string>
-#include <unistd.h>
-#include <vector>
 
 #include "output_file.h"
+#include "program_folder.h"
 
 namespace tallux::cli {
 
 namespace {
-
-// The folder of the running program, with its final slash.
-std::string programFolder()
-{
-    std::vector<char> path(4096);
-    const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= path.size()) return {};
-    const std::string exe(path.data(), static_cast<std::size_t>(n));
-    return exe.substr(0, exe.rfind('/') + 1);
-}
 
 // Loads the module once, from beside the program (the build tree) or from the
 // installed library folder, and keeps it for the life of the process.

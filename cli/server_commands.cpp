@@ -1,9 +1,11 @@
 #include "server_commands.h"
 
+#include <filesystem>
 #include <ostream>
 
 #include "commands.h"
 #include "options.h"
+#include "program_folder.h"
 #include "tallux/loader.h"
 #include "tallux/typelib.h"
 #include "tallux/version.h"
@@ -12,10 +14,21 @@ namespace tallux::cli {
 
 namespace {
 
-// The installed library, found as the dynamic loader finds libraries.
+// The library beside the program: the installed one (from the program's
+// folder to the library folder), else the build tree's; failing both, the
+// name for the dynamic loader to search.
 std::string defaultLibrary()
 {
-    return "libtallux.so." + std::to_string(version::major);
+    const std::string name = "libtallux.so." + std::to_string(version::major);
+    const std::string folder = programFolder();
+    if (!folder.empty())
+        for (const char* place : {TALLUX_LIBRARY_FROM_BIN, "../"}) {
+            const std::filesystem::path path = folder + place + name;
+            std::error_code error;
+            if (std::filesystem::exists(path, error))
+                return path.lexically_normal().string();
+        }
+    return name;
 }
 
 } // namespace

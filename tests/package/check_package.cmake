@@ -1,0 +1,57 @@
+# Makes the Debian packages, unpacks them into a scratch root, then runs the
+# unpacked command and builds a consumer against the unpacked files.
+function(run what)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(rc)
+        message(FATAL_ERROR "${what} failed (${rc}):\n${out}${err}")
+    endif()
+    set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+run("cpack" ${CMAKE_CPACK_COMMAND} -G DEB -B ${WORK_DIR}/debs --config ${BINARY_DIR}/CPackConfig.cmake)
+file(GLOB debs ${WORK_DIR}/debs/*.deb)
+list(LENGTH debs count)
+if(NOT count EQUAL 2)
+    message(FATAL_ERROR "expected the packages tallux and tallux-dev, got: ${debs}")
+endif()
+foreach(deb ${debs})
+    run("unpacking ${deb}" dpkg-deb -x ${deb} ${WORK_DIR}/root)
+endforeach()
+run("listing tallux" dpkg-deb -c ${WORK_DIR}/debs/tallux_${VERSION}_amd64.deb)
+foreach(file bin/tallux man/man1/tallux.1 bash-completion/completions/tallux tallux-printer.so
+        libtallux_qt.so.1)
+    if(NOT out MATCHES "${file}")
+        message(FATAL_ERROR "the package tallux lacks ${file}")
+    endif()
+endforeach()
+
+file(GLOB tallux ${WORK_DIR}/root/usr/bin/tallux ${WORK_DIR}/root/usr/local/bin/tallux)
+cmake_path(GET tallux PARENT_PATH prefix)
+cmake_path(GET prefix PARENT_PATH prefix)
+set(env ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 TALLUX_REGISTRY=${WORK_DIR}/registry)
+run("the unpacked command" ${env} ${tallux} draw BarEAN13 --target svg -o ${WORK_DIR}/a.svg)
+# register without a library finds the unpacked one, from the program's folder.
+run("register" ${env} ${tallux} register)
+file(READ ${WORK_DIR}/registry registry)
+if(NOT registry MATCHES "InprocServer32\t${prefix}/lib[^\n]*/libtallux.so.1\n")
+    message(FATAL_ERROR "register did not enter the unpacked library:\n${registry}")
+endif()
+
+# The pkg-config files find their prefix where they lie.
+file(GLOB pcdir LIST_DIRECTORIES true ${prefix}/lib/pkgconfig ${prefix}/lib/*/pkgconfig)
+foreach(pc tallux tallux-cairo tallux-qt)
+    run("pkg-config ${pc}" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pcdir}
+        pkg-config --cflags --libs ${pc})
+    run("pkg-config ${pc}" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pcdir}
+        pkg-config --variable=includedir ${pc})
+    string(STRIP "${out}" includedir)
+    if(NOT EXISTS ${includedir}/tallux/tallux.h)
+        message(FATAL_ERROR "${pc}.pc does not point into the unpacked root: ${includedir}")
+    endif()
+endforeach()
+
+run("configuring the consumer" ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer
+    -B ${WORK_DIR}/consumer -DCMAKE_PREFIX_PATH=${prefix})
+run("building the consumer" ${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
+run("the consumer" ${env} ${WORK_DIR}/consumer/consumer)
