@@ -2,6 +2,7 @@
 
 #include <bitset>
 
+#include "tallux/tallux.h"
 #include "tallux/target.h"
 #include "tallux/typelib.h"
 #include "tallux/variant.h"
@@ -48,6 +49,9 @@ com::ComPtr<com::IDispatch> makeTargetObject(Target& target,
 // A new instance of the control, answering _Tallux through its dispatch
 // interface (what the class factory creates).
 com::ComPtr<com::IDispatch> makeTalluxObject();
+// The same over a control that the caller owns and sites (a platform layer
+// that is also the control's container); the control must outlive the object.
+com::ComPtr<com::IDispatch> makeTalluxObject(Tallux& control);
 
 } // namespace tallux
 

@@ -18,7 +18,11 @@ namespace {
 // the member changed are written back into the caller's variants.
 class TalluxObject final : public Object<IDispatch> {
 public:
-    TalluxObject() { server::objectCreated(); }
+    explicit TalluxObject(Tallux* control = nullptr)
+        : control_(control != nullptr ? *control : own_)
+    {
+        server::objectCreated();
+    }
 
     HRESULT QueryInterface(const GUID& iid, void** object) override
     {
@@ -133,7 +137,8 @@ private:
             if (args[i].isByRef() && !unchanged(after[i], typed[i])) args[i].deref() = after[i];
     }
 
-    Tallux control_;
+    Tallux own_;
+    Tallux& control_;
 };
 
 } // namespace
@@ -141,6 +146,11 @@ private:
 ComPtr<IDispatch> makeTalluxObject()
 {
     return ComPtr<IDispatch>::adopt(new TalluxObject);
+}
+
+ComPtr<IDispatch> makeTalluxObject(Tallux& control)
+{
+    return ComPtr<IDispatch>::adopt(new TalluxObject(&control));
 }
 
 } // namespace tallux

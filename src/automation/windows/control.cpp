@@ -4,6 +4,10 @@
 
 #include "automation/object.h"
 #include "automation/server.h"
+#include "automation/windows/about_dialog.h"
+#include "automation/windows/connection_points.h"
+#include "automation/windows/ole_control.h"
+#include "automation/windows/persistence.h"
 #include "automation/windows/variants.h"
 
 namespace tallux::win {
@@ -15,10 +19,16 @@ namespace {
 // coerce, call, raise and write back, then returns results, written-back
 // values, the failing argument and the error in the caller's terms. The
 // vtable members pack their arguments as by-reference VARIANTs and go the
-// same way, so both bindings follow one set of rules.
-class Control final : public _Tallux, public ISupportErrorInfo, public IProvideClassInfo {
+// same way, so both bindings follow one set of rules. The control's
+// container interfaces (OLE object, view, persistence, connection points)
+// are parts that share this object's identity.
+class Control final : public _Tallux, public ISupportErrorInfo, public IProvideClassInfo2 {
 public:
-    Control() { server::objectCreated(); }
+    Control()
+    {
+        installAboutBox();
+        server::objectCreated();
+    }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
@@ -30,9 +40,10 @@ public:
             *object = static_cast<_Tallux*>(this);
         else if (IsEqualIID(iid, IID_ISupportErrorInfo))
             *object = static_cast<ISupportErrorInfo*>(this);
-        else if (IsEqualIID(iid, IID_IProvideClassInfo))
-            *object = static_cast<IProvideClassInfo*>(this);
-        else
+        else if (IsEqualIID(iid, IID_IProvideClassInfo) || IsEqualIID(iid, IID_IProvideClassInfo2))
+            *object = static_cast<IProvideClassInfo2*>(this);
+        else if (!ole_.offer(iid, object) && !persistence_.offer(iid, object) &&
+                 !points_.offer(iid, object))
             return com::E_NOINTERFACE;
         AddRef();
         return com::S_OK;
@@ -89,6 +100,15 @@ public:
         if (info == nullptr) return com::E_POINTER;
         *info = nullptr;
         return loadTypeInfo(typelib::CLSID_Tallux, info);
+    }
+    // IProvideClassInfo2: the outgoing interface is __Tallux.
+    HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, ::GUID* id) override
+    {
+        if (id == nullptr) return com::E_POINTER;
+        *id = GUID_NULL;
+        if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return com::E_INVALIDARG;
+        *id = guid(typelib::DIID___Tallux);
+        return com::S_OK;
     }
 
     // _Tallux, the vtable side.
@@ -163,8 +183,17 @@ private:
     HRESULT draw(std::string_view name, const DrawingParams& p, short* result);
     HRESULT early(com::DISPID id, WORD flags, std::span<VARIANT> args, VARIANT* result);
 
+    IUnknown& identity() noexcept
+    {
+        return *static_cast<_Tallux*>(this);
+    }
+
     std::atomic<ULONG> refs_{1};
-    com::ComPtr<com::IDispatch> portable_ = makeTalluxObject();
+    Tallux control_; // sited by ole_, driven by portable_
+    com::ComPtr<com::IDispatch> portable_ = makeTalluxObject(control_);
+    ConnectionPoints points_{identity()};
+    OleControl ole_{identity(), control_, points_};
+    Persistence persistence_{identity()};
 };
 
 HRESULT Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <atomic>
+#include <cstring>
+#include <cwchar>
+#include <new>
+#include <vector>
+
+#include "automation/windows/win32.h"
+
+// Building blocks of the control's COM object: interfaces implemented apart
+// from the object but answering for its identity, and enumerators.
+namespace tallux::win {
+
+// A share of the object's interfaces: QueryInterface and the reference count
+// are the object's own, so every interface reaches every other and one count
+// keeps them all alive. Each part says which interfaces it offers.
+template <class... Interfaces>
+class Part : public Interfaces... {
+public:
+    explicit Part(IUnknown& object) noexcept
+        : object_(object)
+    {
+    }
+    Part(const Part&) = delete;
+    Part& operator=(const Part&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        return object_.QueryInterface(iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return object_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return object_.Release(); }
+
+protected:
+    ~Part() = default;
+    IUnknown& object_;
+};
+
+// What an enumerator hands out: a copy that the receiver owns.
+inline HRESULT copyItem(const OLEVERB& from, OLEVERB& to) noexcept
+{
+    to = from;
+    if (from.lpszVerbName == nullptr) return com::S_OK;
+    const std::size_t bytes = (std::wcslen(from.lpszVerbName) + 1) * sizeof(wchar_t);
+    to.lpszVerbName = static_cast<LPOLESTR>(::CoTaskMemAlloc(bytes));
+    if (to.lpszVerbName == nullptr) return com::E_OUTOFMEMORY;
+    std::memcpy(to.lpszVerbName, from.lpszVerbName, bytes);
+    return com::S_OK;
+}
+template <class Interface>
+HRESULT copyItem(Interface* from, Interface*& to) noexcept
+{
+    to = from;
+    if (to != nullptr) to->AddRef();
+    return com::S_OK;
+}
+
+// A standard enumerator (IEnumOLEVERB, IEnumConnectionPoints) over a fixed
+// list; `keep` holds whatever the items point into alive.
+template <class Enum, class Item>
+class Enumerator final : public Enum {
+public:
+    Enumerator(std::vector<Item> items, IUnknown* keep)
+        : items_(std::move(items))
+        , keep_(keep)
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (out == nullptr) return com::E_POINTER;
+        *out = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, __uuidof(Enum)))
+            return com::E_NOINTERFACE;
+        *out = static_cast<Enum*>(this);
+        AddRef();
+        return com::S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* out, ULONG* fetched) override
+    {
+        if (out == nullptr || (count > 1 && fetched == nullptr)) return com::E_POINTER;
+        ULONG n = 0;
+        for (; n < count && next_ < items_.size(); ++n, ++next_)
+            if (const HRESULT hr = copyItem(items_[next_], out[n]); hr < 0) return hr;
+        if (fetched != nullptr) *fetched = n;
+        return n == count ? com::S_OK : com::S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override
+    {
+        const std::size_t left = items_.size() - next_;
+        next_ += count < left ? count : left;
+        return count <= left ? com::S_OK : com::S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override
+    {
+        next_ = 0;
+        return com::S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(Enum** out) override
+    {
+        if (out == nullptr) return com::E_POINTER;
+        auto* copy = new (std::nothrow) Enumerator(items_, keep_.get());
+        *out = copy;
+        if (copy == nullptr) return com::E_OUTOFMEMORY;
+        copy->next_ = next_;
+        return com::S_OK;
+    }
+
+private:
+    ~Enumerator() = default;
+
+    std::vector<Item> items_;
+    com::ComPtr<IUnknown> keep_;
+    std::size_t next_ = 0;
+    std::atomic<ULONG> refs_{1};
+};
+
+} // namespace tallux::win
