@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -542,22 +543,22 @@ std::wstring windowText(HWND w)
     return buf;
 }
 
+BOOL CALLBACK collectDialog(HWND w, LPARAM found)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(w, &process);
+    wchar_t cls[16] = {};
+    GetClassNameW(w, cls, 16);
+    if (process == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(w))
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(w);
+    return TRUE;
+}
+
 // This process's dialog windows.
 std::vector<HWND> dialogs()
 {
     std::vector<HWND> found;
-    EnumWindows(
-        [](HWND w, LPARAM l) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(w, &process);
-            wchar_t cls[16] = {};
-            GetClassNameW(w, cls, 16);
-            if (process == GetCurrentProcessId() && std::wstring(cls) == L"#32770" &&
-                IsWindowVisible(w))
-                reinterpret_cast<std::vector<HWND>*>(l)->push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumWindows(collectDialog, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
@@ -582,6 +583,12 @@ bool hasChild(HWND dialog, const wchar_t* kind, const std::wstring& prefix)
          c = FindWindowExW(dialog, c, kind, nullptr))
         if (windowText(c).rfind(prefix, 0) == 0) return true;
     return false;
+}
+
+DWORD WINAPI runThread(void* body)
+{
+    (*static_cast<std::function<void()>*>(body))();
+    return 0;
 }
 
 int aboutBox(const GUID& clsid)
@@ -633,13 +640,8 @@ int aboutBox(const GUID& clsid)
         CoUninitialize();
     };
     // The toolchain's C++ library has no std::thread: a Win32 thread.
-    HANDLE user = CreateThread(
-        nullptr, 0,
-        [](void* w) -> DWORD {
-            (*static_cast<decltype(watch)*>(w))();
-            return 0;
-        },
-        &watch, 0, nullptr);
+    std::function<void()> body = watch;
+    HANDLE user = CreateThread(nullptr, 0, runThread, &body, 0, nullptr);
     const HRESULT first = showAboutBox(object);
     const bool goneAfterFirst = last == nullptr || !IsWindow(last);
     const HRESULT second = showAboutBox(object);

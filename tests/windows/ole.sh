@@ -41,6 +41,7 @@ step() { # step STATUS WHAT [LOG]
         echo "FAIL $arch: $2"
         [[ -n ${3:-} && -s $3 ]] && sed 's/^/    /' "$3"
         failures=$((failures + 1))
+        return 1
     fi
 }
 # Each container line PASS/FAIL becomes a check of this architecture.
@@ -48,7 +49,7 @@ checks() { sed "s/^\(PASS\|FAIL\) /\1 $arch: /" "$1"; ! grep -q '^FAIL' "$1" && 
 
 "$cxx" -std=c++20 -O1 -Wall -Wextra -Werror -o container.exe "$here/container.cpp" -static \
     -lole32 -loleaut32 -luuid -lgdi32 -luser32 >container-build.log 2>&1
-step $? "the C++ container builds" container-build.log
+step $? "the C++ container builds" container-build.log || exit 1
 "$loader" "$sys\\regsvr32.exe" /s 'C:\tallux\tallux.dll' 2>>wine.log
 step $? "regsvr32 /s registers"
 
