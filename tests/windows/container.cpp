@@ -6,7 +6,8 @@
 //                                 persistence, OleDraw at design and run time,
 //                                 no site, the about box without a display
 //   container host PROGID         (display) Wine's AtlAxWin hosts the control;
-//                                 a drawing method through AtlAxGetControl
+//                                 a drawing method through AtlAxGetControl;
+//                                 a site that wants the control in a window
 //   container about CLSID         (display) ShowAboutBox twice while a second
 //                                 thread reads and clicks the dialog
 // Prints "PASS what" or "FAIL what: detail" for each check; exits 1 on a failure.
@@ -430,6 +431,127 @@ int ole(const GUID& clsid, const GUID& diid, const char* dll)
     return failures == 0 ? 0 : 1;
 }
 
+// ---- with a display: the windowed path ----
+
+// A site that activates in place in a window, never windowless; it records
+// the activation calls.
+class WindowSite final : public IOleClientSite, public IOleInPlaceSite {
+public:
+    HWND window = nullptr;
+    std::string calls;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite))
+            *out = static_cast<IOleClientSite*>(this);
+        else if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceSite))
+            *out = static_cast<IOleInPlaceSite*>(this);
+        else {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override
+    {
+        *m = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override
+    {
+        *c = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override
+    {
+        *w = window;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override
+    {
+        calls += "activate ";
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
+                                               LPRECT position, LPRECT clip,
+                                               LPOLEINPLACEFRAMEINFO) override
+    {
+        *frame = nullptr;
+        *doc = nullptr;
+        *position = *clip = RECT{10, 20, 37, 47};
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override
+    {
+        calls += "deactivate ";
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
+};
+
+// The control's own child window: at the site's position, moved by
+// SetObjectRects, gone after InPlaceDeactivate.
+void windowed(const GUID& clsid)
+{
+    WindowSite site;
+    site.window = CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  300, 200, nullptr, nullptr, nullptr, nullptr);
+    IOleObject* object = nullptr;
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                     reinterpret_cast<void**>(&object));
+    IOleInPlaceObject* inPlace = query<IOleInPlaceObject>(object, IID_IOleInPlaceObject);
+    if (object == nullptr || inPlace == nullptr) {
+        verdict(false, "the windowed path: IOleObject and IOleInPlaceObject");
+        return;
+    }
+    object->SetClientSite(&site);
+    RECT area{};
+    const HRESULT hr =
+        object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &area);
+    HWND own = nullptr;
+    inPlace->GetWindow(&own);
+    RECT placed{};
+    const HWND parent = own != nullptr ? GetParent(own) : nullptr;
+    if (own != nullptr) {
+        GetWindowRect(own, &placed);
+        MapWindowPoints(nullptr, site.window, reinterpret_cast<POINT*>(&placed), 2);
+    }
+    const RECT moved{50, 60, 77, 87};
+    inPlace->SetObjectRects(&moved, &moved);
+    RECT after{};
+    if (own != nullptr) {
+        GetWindowRect(own, &after);
+        MapWindowPoints(nullptr, site.window, reinterpret_cast<POINT*>(&after), 2);
+    }
+    inPlace->InPlaceDeactivate();
+    verdict(SUCCEEDED(hr) && parent == site.window && !IsWindow(own) && placed.left == 10 &&
+                placed.top == 20 && after.left == 50 && after.top == 60 &&
+                site.calls == "activate deactivate ",
+            "the windowed path: a child window at the site's position, moved, then destroyed",
+            hex(hr) + " at " + std::to_string(placed.left) + "," + std::to_string(placed.top) +
+                " then " + std::to_string(after.left) + "," + std::to_string(after.top) + " " +
+                site.calls);
+    inPlace->Release();
+    object->SetClientSite(nullptr);
+    object->Release();
+    DestroyWindow(site.window);
+}
+
 // ---- with a display: Wine's AtlAxWin ----
 
 int host(const char* progid)
@@ -530,6 +652,9 @@ int host(const char* progid)
     if (object != nullptr) object->Release();
     control->Release();
     DestroyWindow(window);
+    CLSID clsid{};
+    CLSIDFromProgID(wide(progid).c_str(), &clsid);
+    windowed(clsid);
     CoUninitialize();
     return failures == 0 ? 0 : 1;
 }

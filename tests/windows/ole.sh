@@ -22,6 +22,8 @@ if [[ ! -f $dll ]]; then
     exit 1
 fi
 
+# The headless part must have no display, whatever the caller has.
+unset DISPLAY WAYLAND_DISPLAY
 source "$here/prefix.sh"
 wine_prefix "$(realpath -m "${4:-$root/build/wine-ole/$arch}")"
 trap 'wineserver -k 2>/dev/null' EXIT

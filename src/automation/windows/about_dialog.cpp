@@ -30,6 +30,10 @@ const wchar_t* text(const String& s) noexcept
 constexpr const wchar_t* logoTitles[] = {L"Tallux Barcodes",
                                          L"\u689D\u78BC\u7E6A\u5716\u5143\u4EF6"};
 
+// Whether the dialog is showing, and its window once it has loaded.
+std::atomic<bool> showing{false};
+std::atomic<HWND> openDialog{nullptr};
+
 // One showing of the dialog: the model and the windows and fonts presenting it.
 class AboutWindow {
 public:
@@ -41,7 +45,10 @@ public:
 
     static INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM w, LPARAM l) noexcept
     {
-        if (message == WM_INITDIALOG) ::SetWindowLongPtrW(dialog, DWLP_USER, l);
+        if (message == WM_INITDIALOG) {
+            ::SetWindowLongPtrW(dialog, DWLP_USER, l);
+            openDialog = dialog;
+        }
         auto* self = reinterpret_cast<AboutWindow*>(::GetWindowLongPtrW(dialog, DWLP_USER));
         if (self == nullptr) return FALSE;
         try {
@@ -237,8 +244,6 @@ struct alignas(4) DialogTemplate {
     WORD menu = 0, windowClass = 0, title = 0;
 };
 
-std::atomic<bool> showing{false};
-
 bool interactiveDesktop() noexcept
 {
     USEROBJECTFLAGS flags{};
@@ -264,13 +269,15 @@ void showAboutBox()
 {
     if (showing.exchange(true)) {
         // Already showing: to the front, not a second one.
-        const HWND open = ::FindWindowW(L"#32770", nullptr);
-        if (open != nullptr && ::GetWindowThreadProcessId(open, nullptr) != 0)
-            ::SetForegroundWindow(::GetLastActivePopup(open));
+        if (const HWND open = openDialog.load()) ::SetForegroundWindow(open);
         return;
     }
     struct Done {
-        ~Done() { showing = false; }
+        ~Done()
+        {
+            openDialog = nullptr;
+            showing = false;
+        }
     } done;
     if (!interactiveDesktop()) unavailable("the process has no interactive desktop");
     static const DialogTemplate dialogTemplate;
