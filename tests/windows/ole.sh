@@ -62,7 +62,10 @@ checks ole.out || failures=$((failures + 1))
 # With a display: a wineserver started without one cannot create windows.
 wineserver -k 2>/dev/null
 wineserver -w
-xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+# Each architecture starts looking for a free display at its own number, so
+# that the two tests running at once do not race for the same one.
+case $arch in x64) display=171 ;; x86) display=181 ;; esac
+xvfb-run -a -n $display -s '-screen 0 1024x768x24' bash -c '
     "$1" container.exe host TALLUXLIB.Tallux 2>>wine.log | tr -d "\r" >host.out
     "$1" container.exe about "$2" 2>>wine.log | tr -d "\r" >about.out
     wineserver -k' _ "$loader" "$clsid"

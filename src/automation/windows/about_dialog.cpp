@@ -107,16 +107,23 @@ private:
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), thisModule(), nullptr);
     }
 
-    void setFont(HWND window, const about::Font& f)
+    // The font of a control; `chinese` takes a Traditional Chinese face of the
+    // same size, as the named faces lack its glyphs.
+    HFONT makeFont(const about::Font& f, bool chinese = false)
     {
         const int height = -static_cast<int>(std::lround(f.Size * static_cast<float>(dpi_) / 72));
         const String name(f.Name);
         HFONT font = ::CreateFontW(height, 0, 0, 0, f.Bold ? FW_BOLD : FW_NORMAL, f.Italic, FALSE,
-                                   FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                   DEFAULT_QUALITY, DEFAULT_PITCH, text(name));
-        if (font == nullptr) return;
-        fonts_.push_back(font);
-        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+                                   FALSE, chinese ? CHINESEBIG5_CHARSET : DEFAULT_CHARSET,
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                   DEFAULT_PITCH, chinese ? L"PMingLiU" : text(name));
+        if (font != nullptr) fonts_.push_back(font);
+        return font;
+    }
+    void setFont(HWND window, const about::Font& f)
+    {
+        if (HFONT font = makeFont(f))
+            ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
 
     // Form_Load, then the controls at their design-time places.
@@ -155,7 +162,8 @@ private:
         const POINT strip{px(model_.Picture1.bounds.Left), px(model_.Picture1.bounds.Top)};
         ok_ = child(L"BUTTON", model_.cmdOK.Caption, WS_TABSTOP | BS_DEFPUSHBUTTON,
                     model_.cmdOK.bounds, IDOK, strip);
-        setFont(ok_, model_.cmdOK.font);
+        okFonts_[about::english] = makeFont(model_.cmdOK.font);
+        okFonts_[about::chinese] = makeFont(model_.cmdOK.font, true);
         const HWND image =
             child(L"STATIC", u"", SS_ICON | SS_REALSIZECONTROL, model_.Image1.bounds, idImage);
         icon_ = static_cast<HICON>(::LoadImageW(thisModule(), MAKEINTRESOURCEW(controlIconId),
@@ -169,6 +177,10 @@ private:
     void refresh()
     {
         ::SetWindowTextW(dialog_, text(model_.Caption));
+        // The language shown is the one whose logo is visible.
+        const std::size_t language =
+            model_.picLogos[about::chinese].Visible ? about::chinese : about::english;
+        ::SendMessageW(ok_, WM_SETFONT, reinterpret_cast<WPARAM>(okFonts_[language]), TRUE);
         ::SetWindowTextW(ok_, text(model_.cmdOK.Caption));
         ::InvalidateRect(desk_, nullptr, TRUE);
     }
@@ -234,6 +246,7 @@ private:
     HWND dialog_ = nullptr, title_ = nullptr, version_ = nullptr, desk_ = nullptr, ok_ = nullptr;
     HICON icon_ = nullptr;
     int dpi_ = 96;
+    HFONT okFonts_[2] = {};
     std::vector<HFONT> fonts_;
 };
 
