@@ -83,6 +83,27 @@ std::string typeName(ITypeInfo* info, const TYPEDESC& t)
     }
 }
 
+// The type's flags as the library stores them. oleaut32 reports the dispatch
+// side of a dual interface without TYPEFLAG_FOLEAUTOMATION, which the library
+// holds: its interface side (implemented type -1) reports the stored flags.
+WORD storedFlags(ITypeInfo* info, const TYPEATTR& attr)
+{
+    if (attr.typekind != TKIND_DISPATCH || !(attr.wTypeFlags & TYPEFLAG_FDUAL))
+        return attr.wTypeFlags;
+    HREFTYPE ref = 0;
+    ITypeInfo* vtable = nullptr;
+    TYPEATTR* vattr = nullptr;
+    check(info->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref), "GetRefTypeOfImplType(-1)");
+    check(info->GetRefTypeInfo(ref, &vtable), "GetRefTypeInfo(interface side)");
+    check(vtable->GetTypeAttr(&vattr), "GetTypeAttr(interface side)");
+    const WORD flags = vattr->wTypeFlags;
+    vtable->ReleaseTypeAttr(vattr);
+    vtable->Release();
+    if ((flags | TYPEFLAG_FOLEAUTOMATION) != (attr.wTypeFlags | TYPEFLAG_FOLEAUTOMATION))
+        fail("the dual interface's two sides differ in more than FOLEAUTOMATION", flags);
+    return flags;
+}
+
 void printType(ITypeInfo* info)
 {
     TYPEATTR* attr = nullptr;
@@ -92,7 +113,7 @@ void printType(ITypeInfo* info)
     const std::string typeName_ = narrow(name);
     SysFreeString(name);
     std::printf("type %s %d 0x%x %s\n", typeName_.c_str(), attr->typekind,
-                attr->wTypeFlags & 0x1F0u, guidText(attr->guid).c_str());
+                storedFlags(info, *attr) & 0x1F0u, guidText(attr->guid).c_str());
     for (UINT i = 0; i < attr->cFuncs; ++i) {
         FUNCDESC* f = nullptr;
         check(info->GetFuncDesc(i, &f), "GetFuncDesc");
@@ -174,6 +195,18 @@ int typeinfo(const GUID& clsid)
     for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
         ITypeInfo* t = nullptr;
         check(lib->GetTypeInfo(i, &t), "ITypeLib::GetTypeInfo");
+        // The type's GUID leads back to its own index.
+        TYPEATTR* attr = nullptr;
+        ITypeInfo* byGuid = nullptr;
+        ITypeLib* owner = nullptr;
+        UINT found = 0;
+        check(t->GetTypeAttr(&attr), "GetTypeAttr");
+        check(lib->GetTypeInfoOfGuid(attr->guid, &byGuid), "GetTypeInfoOfGuid");
+        t->ReleaseTypeAttr(attr);
+        check(byGuid->GetContainingTypeLib(&owner, &found), "GetContainingTypeLib");
+        if (found != i) fail("GetTypeInfoOfGuid gives another index", static_cast<HRESULT>(found));
+        owner->Release();
+        byGuid->Release();
         printType(t);
         t->Release();
     }
