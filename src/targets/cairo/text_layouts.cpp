@@ -1,5 +1,7 @@
 #include "targets/cairo/text_layouts.h"
 
+#include "runtime/text.h"
+
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -124,6 +126,37 @@ ShapedText& shapedText(cairo_t* cr, const PangoFontDescription* font, unsigned f
 {
     thread_local Cache cache;
     return cache.get(cr, font, fontHash, utf8);
+}
+
+PangoFontState::PangoFontState()
+    : font_(pango_font_description_new())
+{
+}
+
+PangoFontState::~PangoFontState()
+{
+    pango_font_description_free(font_);
+}
+
+void PangoFontState::set(const HostFont& font, double unitsPerInch)
+{
+    // Pango asks fontconfig, which substitutes a similar face for a family
+    // that is not installed.
+    pango_font_description_set_family(font_, toUtf8(font.name).c_str());
+    pango_font_description_set_weight(font_, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    size_ = font.points * unitsPerInch / 72.0;
+    pango_font_description_set_absolute_size(font_, size_ * PANGO_SCALE);
+    hash_ = pango_font_description_hash(font_);
+}
+
+ShapedText& PangoFontState::layOut(cairo_t* cr, const String& s)
+{
+    return shapedText(cr, font_, hash_, toUtf8(s));
+}
+
+TextMetrics metricsOf(const ShapedText& text)
+{
+    return {pango_units_to_double(text.logical.width), pango_units_to_double(text.logical.height)};
 }
 
 } // namespace tallux

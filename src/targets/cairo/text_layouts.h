@@ -8,6 +8,8 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
+#include "tallux/host_target.h"
+
 namespace tallux {
 
 // The coverage of a text's glyphs on whole device pixels, for one position
@@ -41,5 +43,28 @@ struct ShapedText {
 // keeps from one change of the font to the next.
 ShapedText& shapedText(cairo_t* cr, const PangoFontDescription* font, unsigned fontHash,
                        std::string_view utf8);
+
+// A host font as Pango describes it, and the text shaped in it.
+class PangoFontState {
+public:
+    PangoFontState();
+    ~PangoFontState();
+    PangoFontState(const PangoFontState&) = delete;
+    PangoFontState& operator=(const PangoFontState&) = delete;
+
+    // The font in points at this many scale units to the inch.
+    void set(const HostFont& font, double unitsPerInch);
+    // s shaped in the font on the kind of surface of cr.
+    ShapedText& layOut(cairo_t* cr, const String& s);
+    PangoFontDescription* description() const noexcept { return font_; }
+    double size() const noexcept { return size_; } // in units
+
+private:
+    PangoFontDescription* font_;
+    unsigned hash_ = 0;
+    double size_ = 0;
+};
+
+TextMetrics metricsOf(const ShapedText& text);
 
 } // namespace tallux
