@@ -305,13 +305,10 @@ TextMetrics CairoTarget::drawText(const String& s, double x, double y, Rgb colou
 {
     State& st = *state_;
     ShapedText& text = st.font.layOut(st.cr, s);
-    const PangoRectangle& r = text.logical;
-    const double left = x + pango_units_to_double(r.x), top = y + pango_units_to_double(r.y);
-    const double width = pango_units_to_double(r.width), height = pango_units_to_double(r.height);
-    if (width > 0) st.drawn.add(left, top, left + width, top + height);
+    const UnitBox where = logicalBox(text, x, y);
+    if (where.x1 > where.x0) st.drawn.add(where.x0, where.y0, where.x1, where.y1);
 
-    if (isEmpty(intersect({left, top, left + width, top + height}, st.visible())))
-        return metricsOf(text);
+    if (!overlaps(where, st.visible())) return metricsOf(text);
     if (st.svg != nullptr) {
         st.writeSvg(text, x, y, colour);
     } else if (!(st.pixels && st.blendText(text, x, y, colour))) {

@@ -2,6 +2,7 @@
 
 #include "runtime/text.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -157,6 +158,20 @@ ShapedText& PangoFontState::layOut(cairo_t* cr, const String& s)
 TextMetrics metricsOf(const ShapedText& text)
 {
     return {pango_units_to_double(text.logical.width), pango_units_to_double(text.logical.height)};
+}
+
+UnitBox logicalBox(const ShapedText& text, double x, double y)
+{
+    const PangoRectangle& r = text.logical;
+    const double left = x + pango_units_to_double(r.x), top = y + pango_units_to_double(r.y);
+    return {left, top, left + pango_units_to_double(r.width),
+            top + pango_units_to_double(r.height)};
+}
+
+bool overlaps(const UnitBox& a, const UnitBox& b)
+{
+    return std::max(a.x0, b.x0) < std::min(a.x1, b.x1) &&
+           std::max(a.y0, b.y0) < std::min(a.y1, b.y1);
 }
 
 } // namespace tallux

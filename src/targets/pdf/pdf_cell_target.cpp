@@ -37,12 +37,6 @@ void PdfPageContent::endPath()
 
 namespace {
 
-bool meets(const UnitBox& a, const UnitBox& b)
-{
-    return std::max(a.x0, b.x0) < std::min(a.x1, b.x1) &&
-           std::max(a.y0, b.y0) < std::min(a.y1, b.y1);
-}
-
 void appendPoint(std::string& out, double x, double y)
 {
     appendNumber(out, x);
@@ -283,10 +277,7 @@ TextMetrics PdfCellTarget::drawText(const String& s, double x, double y, Rgb col
 {
     State& st = *state_;
     const ShapedText& text = st.font.layOut(st.cr, s);
-    const PangoRectangle& r = text.logical;
-    const double left = x + pango_units_to_double(r.x), top = y + pango_units_to_double(r.y);
-    const double width = pango_units_to_double(r.width), height = pango_units_to_double(r.height);
-    if (meets({left, top, left + width, top + height}, st.clip)) {
+    if (overlaps(logicalBox(text, x, y), st.clip)) {
         st.fore = colour, st.x = x, st.y = y;
         st.page.setFill(colour);
         st.page.endPath();
