@@ -1,5 +1,6 @@
 #include <QPainter>
 #include <QtTest>
+#include <functional>
 #include <vector>
 
 #include "decode.h"
@@ -247,6 +248,26 @@ private slots:
         }
         painter.end();
         QCOMPARE(pixelRows(image), QStringList(4, "----"));
+    }
+
+    void rejectedValues()
+    {
+        QImage image = canvas(4, 4, 96);
+        QPainter painter(&image);
+        PainterTarget target(painter, ScaleMode::Pixels);
+        const std::function<void()> calls[] = {
+            /*0*/ [&] { target.ForeColor(0x01000000); },
+            /*1*/ [&] { target.CurrentX(Number(std::nan(""))); },
+            /*2*/ [&] { target.CurrentY(std::numeric_limits<float>::infinity()); },
+        };
+        for (const auto& call : calls) {
+            try {
+                call();
+                QFAIL("the value was taken");
+            } catch (const RuntimeError& e) {
+                QCOMPARE(e.number(), 380);
+            }
+        }
     }
 
     void hostColours_data()
