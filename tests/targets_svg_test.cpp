@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "runtime/text.h"
-#include "targets/cairo/host_color.h"
+#include "tallux/host_target.h"
 #include "targets/svg/svg_writer.h"
 #include "targets_support.h"
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "tallux/target.h"
+#include "tallux/host_target.h"
 
 // cairo's context type, so that this header does not need cairo's headers.
 typedef struct _cairo cairo_t;
@@ -48,27 +48,14 @@ struct DrawnRegion {
 // with Pango, a font name the machine lacks falling back through fontconfig.
 // With `crisp`, box edges are rounded to whole device pixels and drawn
 // without anti-aliasing (for raster surfaces); text stays anti-aliased.
-class CairoTarget : public Target {
+class CairoTarget : public HostTargetOf<CairoTarget> {
 public:
     CairoTarget(cairo_t* cr, double unitsPerInch, bool crisp = false);
     ~CairoTarget() override;
     CairoTarget(const CairoTarget&) = delete;
     CairoTarget& operator=(const CairoTarget&) = delete;
 
-    void FontName(const String& value) override;
-    void ForeColor(Long value) override;
-    void FontBold(Boolean value) override;
-    void FontSize(Integer value) override;
-    void CurrentX(Number value) override;
-    void CurrentY(Single value) override;
-    void Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) override;
-    void Print(const String& s) override;
-    Number TextWidth(const String& s) override;
-    Number TextHeight(const String& s) override;
-
-    // What the target was told and where the print position stands.
-    double currentX() const noexcept;
-    double currentY() const noexcept;
+    // What the boxes and text drawn so far cover.
     const DrawnRegion& drawn() const noexcept;
 
 protected:
@@ -81,7 +68,14 @@ protected:
     // Puts what a raster page still keeps into its pixels.
     void flushPage();
 
+    void fontChanged(const HostFont& font) override;
+    TextMetrics measureText(const String& s) override;
+    TextMetrics drawText(const String& s, double x, double y, Rgb colour) override;
+
 private:
+    friend class HostTargetOf<CairoTarget>;
+    void fillBox(const UnitBox& box, Rgb colour);
+
     struct State;
     std::unique_ptr<State> state_;
 };

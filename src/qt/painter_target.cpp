@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -10,10 +11,7 @@ namespace tallux::qt {
 
 namespace {
 
-// A font size or other property value that the target cannot take.
-constexpr std::int32_t invalidPropertyValue = 380;
-
-// Device coordinates beyond this many pixels cannot be painted.
+// Device coordinates beyond this many pixels are painted at it.
 constexpr double deviceLimit = 1 << 30;
 
 double pixelsPerUnit(const QPaintDevice& device, ScaleMode mode, bool horizontal)
@@ -27,22 +25,29 @@ double pixelsPerUnit(const QPaintDevice& device, ScaleMode mode, bool horizontal
 int edge(double units, double pixelsPerUnit)
 {
     const double pixels = std::floor(units * pixelsPerUnit + 0.5);
-    if (!(std::abs(pixels) < deviceLimit)) throw RuntimeError(err::Overflow);
-    return static_cast<int>(pixels);
+    return static_cast<int>(std::clamp(pixels, -deviceLimit, deviceLimit));
 }
 
-QString qtText(const String& s)
+QColor qtColour(Rgb c)
 {
-    return QString::fromStdU16String(s);
+    const auto byte = [](double v) { return static_cast<int>(std::lround(v * 255)); };
+    return QColor(byte(c.red), byte(c.green), byte(c.blue));
+}
+
+QFont qtFont(const HostFont& f)
+{
+    QFont font(QString::fromStdU16String(f.name));
+    font.setBold(f.bold);
+    font.setPointSizeF(f.points);
+    return font;
 }
 
 } // namespace
 
 QColor hostColor(Long color) noexcept
 {
-    const auto bits = static_cast<std::uint32_t>(color);
-    return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
-                  static_cast<int>((bits >> 16) & 0xFF));
+    const auto c = tallux::hostColor(color);
+    return c ? qtColour(*c) : QColor();
 }
 
 PainterTarget::PainterTarget(QPainter& painter, ScaleMode mode)
@@ -54,75 +59,47 @@ PainterTarget::PainterTarget(QPainter& painter, ScaleMode mode)
         throw std::invalid_argument("PainterTarget needs an active QPainter");
     unitX_ = pixelsPerUnit(*painter.device(), mode, true);
     unitY_ = pixelsPerUnit(*painter.device(), mode, false);
-    font_ = painter.font();
+    font_ = qtFont(textFont());
 }
 
-void PainterTarget::FontName(const String& value)
+QFont PainterTarget::font() const
 {
-    font_.setFamily(qtText(value));
+    return qtFont(textFont());
 }
 
-void PainterTarget::ForeColor(Long value)
+QColor PainterTarget::foreColor() const
 {
-    fore_ = hostColor(value);
+    return qtColour(textColour());
 }
 
-void PainterTarget::FontBold(Boolean value)
+void PainterTarget::fontChanged(const HostFont& font)
 {
-    font_.setBold(static_cast<bool>(value));
+    font_ = qtFont(font);
 }
 
-void PainterTarget::FontSize(Integer value)
+void PainterTarget::fillBox(const UnitBox& b, Rgb colour)
 {
-    if (value < 0) throw RuntimeError(invalidPropertyValue, "Invalid property value");
-    // A size of 0 asks for the smallest size the device has.
-    font_.setPointSizeF(value == 0 ? 1.0 : static_cast<double>(value.value()));
+    const int l = edge(b.x0, unitX_), t = edge(b.y0, unitY_);
+    const QRect box(QPoint(l, t), QPoint(edge(b.x1, unitX_) - 1, edge(b.y1, unitY_) - 1));
+    if (!box.isEmpty()) painter_.fillRect(box, qtColour(colour));
 }
 
-void PainterTarget::CurrentX(Number value)
-{
-    x_ = value.value();
-}
-
-void PainterTarget::CurrentY(Single value)
-{
-    y_ = value;
-}
-
-void PainterTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color)
-{
-    if (flags != filledBox) throw RuntimeError(err::InvalidCall); // only filled boxes
-    const double left = std::min(x1.value(), x2.value());
-    const double right = std::max(x1.value(), x2.value()) + 1.0;
-    const double top = std::min(y1, y2);
-    const double bottom = static_cast<double>(std::max(y1, y2)) + 1.0;
-    const int l = edge(left, unitX_);
-    const int t = edge(top, unitY_);
-    const QRect box(QPoint(l, t), QPoint(edge(right, unitX_) - 1, edge(bottom, unitY_) - 1));
-    if (!box.isEmpty()) painter_.fillRect(box, hostColor(color));
-}
-
-void PainterTarget::Print(const String& s)
+TextMetrics PainterTarget::drawText(const String& s, double x, double y, Rgb colour)
 {
     const QFontMetricsF metrics(font_, painter_.device());
     painter_.setFont(font_);
-    painter_.setPen(fore_);
-    painter_.drawText(QPointF(x_ * unitX_, y_ * unitY_ + metrics.ascent()), qtText(s));
-    // The print position moves to the start of the next line.
-    x_ = 0;
-    y_ += metrics.height() / unitY_;
+    painter_.setPen(qtColour(colour));
+    painter_.drawText(QPointF(x * unitX_, y * unitY_ + metrics.ascent()),
+                      QString::fromStdU16String(s));
+    return {metrics.horizontalAdvance(QString::fromStdU16String(s)) / unitX_,
+            metrics.height() / unitY_};
 }
 
-Number PainterTarget::TextWidth(const String& s)
+TextMetrics PainterTarget::measureText(const String& s)
 {
     const QFontMetricsF metrics(font_, painter_.device());
-    return static_cast<Single>(metrics.horizontalAdvance(qtText(s)) / unitX_);
-}
-
-Number PainterTarget::TextHeight(const String&)
-{
-    const QFontMetricsF metrics(font_, painter_.device());
-    return static_cast<Single>(metrics.height() / unitY_);
+    return {metrics.horizontalAdvance(QString::fromStdU16String(s)) / unitX_,
+            metrics.height() / unitY_};
 }
 
 } // namespace tallux::qt

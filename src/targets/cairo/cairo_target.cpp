@@ -10,10 +10,9 @@
 #include <pango/pangocairo.h>
 
 #include "runtime/text.h"
-#include "targets/cairo/host_color.h"
+#include "targets/cairo/text_layouts.h"
 #include "targets/png/pixel_page.h"
 #include "targets/svg/svg_writer.h"
-#include "targets/cairo/text_layouts.h"
 
 namespace tallux {
 
@@ -30,25 +29,14 @@ void DrawnRegion::add(double x0, double y0, double x1, double y1) noexcept
 
 namespace {
 
-// Font sizes the hosts accept, in points; smaller and larger sizes are drawn
-// at the nearest of these, so that FontSize never fails (pWidth 1 asks for 0).
-constexpr int smallestPoints = 1;
-constexpr int largestPoints = 2160;
-
-// The target refuses a value with its own number, as the hosts' objects do.
-[[noreturn]] void reject(std::int32_t number, const char* what)
-{
-    throw RuntimeError(number, what);
-}
-
-struct Box {
-    double x0, y0, x1, y1;
-    bool empty() const { return !(x0 < x1 && y0 < y1); }
-};
-
-Box intersect(Box a, Box b)
+UnitBox intersect(UnitBox a, UnitBox b)
 {
     return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
+}
+
+bool isEmpty(const UnitBox& b)
+{
+    return !(b.x0 < b.x1 && b.y0 < b.y1);
 }
 
 } // namespace
@@ -57,12 +45,10 @@ struct CairoTarget::State {
     cairo_t* cr;
     double unitsPerInch;
     bool crisp;
-    PangoFontDescription* font = nullptr;
+    PangoFontState font;
     // Set for a file page: the pixels of its RGB24 image, or its SVG writer.
     std::optional<PixelPage> pixels;
     SvgWriter* svg = nullptr;
-    Rgb fore{0, 0, 0};
-    double x = 0, y = 0;
     DrawnRegion drawn;
 
     State(cairo_t* context, double upi, bool sharp)
@@ -70,48 +56,26 @@ struct CairoTarget::State {
         , unitsPerInch(upi)
         , crisp(sharp)
     {
-        font = pango_font_description_new();
-        pango_font_description_set_family_static(font, "Sans");
-        setPoints(8);
     }
-    ~State()
-    {
-        pango_font_description_free(font);
-        cairo_destroy(cr);
-    }
+    ~State() { cairo_destroy(cr); }
     State(const State&) = delete;
     State& operator=(const State&) = delete;
 
-    void setPoints(int points)
-    {
-        const double size = std::clamp(points, smallestPoints, largestPoints) * unitsPerInch / 72.0;
-        pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
-        fontHash.reset();
-    }
-
-    // s shaped in the current font, with its logical box in Pango units.
-    ShapedText& layOut(const String& s)
-    {
-        if (!fontHash) fontHash = pango_font_description_hash(font);
-        return shapedText(cr, font, *fontHash, toUtf8(s));
-    }
-    std::optional<unsigned> fontHash; // of the font as it stands; reset by each change
-
     // The part of the surface that can show anything, in units; read once
     // where the clip is known to stay as it is.
-    std::optional<Box> fixedClip;
-    Box visible()
+    std::optional<UnitBox> fixedClip;
+    UnitBox visible()
     {
         if (fixedClip) return *fixedClip;
-        Box b{};
+        UnitBox b{};
         cairo_clip_extents(cr, &b.x0, &b.y0, &b.x1, &b.y1);
         return b;
     }
 
-    void fill(Box box, Rgb color)
+    void fill(UnitBox box, Rgb color)
     {
         box = intersect(box, visible());
-        if (box.empty()) return;
+        if (isEmpty(box)) return;
         if (svg != nullptr) {
             svg->box(box.x0, box.y0, box.x1, box.y1, color);
             return;
@@ -145,22 +109,6 @@ struct CairoTarget::State {
         cairo_restore(cr);
     }
 
-    // The colours of the last two boxes, looked up once: bars and spaces
-    // take turns.
-    Long lineValues[2]{};
-    Rgb lineColours[2]{};
-    bool lineSet[2]{};
-    std::optional<Rgb> lineColour(Long value)
-    {
-        for (int k = 0; k < 2; ++k)
-            if (lineSet[k] && lineValues[k] == value) return lineColours[k];
-        const std::optional<Rgb> c = hostColor(value);
-        if (!c) return c;
-        lineValues[1] = lineValues[0], lineColours[1] = lineColours[0], lineSet[1] = lineSet[0];
-        lineValues[0] = value, lineColours[0] = *c, lineSet[0] = true;
-        return c;
-    }
-
     // The colour of the last two boxes, packed once.
     Rgb boxColours[2]{};
     std::uint32_t boxPacked[2]{};
@@ -186,7 +134,7 @@ struct CairoTarget::State {
     // Text on a raster page through its glyph mask for where its origin
     // falls within a pixel, rendered once; false where the page is turned
     // or sheared and cairo draws the text itself.
-    bool blendText(ShapedText& text)
+    bool blendText(ShapedText& text, double x, double y, Rgb fore)
     {
         cairo_matrix_t m;
         cairo_get_matrix(cr, &m);
@@ -242,7 +190,7 @@ struct CairoTarget::State {
     // A shaped text as an SVG element, made once and kept with it: a text
     // element in the font asked for, or its glyph outlines where the text
     // holds what a text element cannot show as Pango shaped it.
-    void writeSvg(ShapedText& text)
+    void writeSvg(ShapedText& text, double x, double y, Rgb fore)
     {
         if (text.svgForm == ShapedText::SvgForm::None) {
             // What the glyphs and their cell cover: no white box under it is left out.
@@ -252,9 +200,10 @@ struct CairoTarget::State {
             const char* utf8 = pango_layout_get_text(text.layout);
             if (svgTextCarries(utf8) && pango_layout_get_line_count(text.layout) == 1) {
                 SvgFont f;
-                f.asked = nullToEmpty(pango_font_description_get_family(font));
-                f.size = pango_units_to_double(pango_font_description_get_size(font));
-                f.bold = pango_font_description_get_weight(font) >= PANGO_WEIGHT_BOLD;
+                PangoFontDescription* asked = font.description();
+                f.asked = nullToEmpty(pango_font_description_get_family(asked));
+                f.size = pango_units_to_double(pango_font_description_get_size(asked));
+                f.bold = pango_font_description_get_weight(asked) >= PANGO_WEIGHT_BOLD;
                 PangoFontDescription* chosen = chosenFont(text.layout);
                 if (chosen) f.chosen = nullToEmpty(pango_font_description_get_family(chosen));
                 text.svg = svgTextTail(f, pango_units_to_double(text.logical.width), utf8);
@@ -338,113 +287,49 @@ CairoTarget::CairoTarget(cairo_t* cr, double unitsPerInch, bool crisp)
 
 CairoTarget::~CairoTarget() = default;
 
-void CairoTarget::FontName(const String& value)
+void CairoTarget::fontChanged(const HostFont& font)
 {
-    // Pango asks fontconfig, which substitutes a similar face for a family
-    // that is not installed: a name is never refused.
-    pango_font_description_set_family(state_->font, toUtf8(value).c_str());
-    state_->fontHash.reset();
+    state_->font.set(font, state_->unitsPerInch);
 }
 
-void CairoTarget::ForeColor(Long value)
+void CairoTarget::fillBox(const UnitBox& box, Rgb colour)
 {
-    const auto color = hostColor(value);
-    if (!color) reject(err::InvalidPropertyValue, "Invalid property value: not a colour");
-    state_->fore = *color;
-}
-
-void CairoTarget::FontBold(Boolean value)
-{
-    pango_font_description_set_weight(state_->font,
-                                      value ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    state_->fontHash.reset();
-}
-
-void CairoTarget::FontSize(Integer value)
-{
-    state_->setPoints(value.value());
-}
-
-void CairoTarget::CurrentX(Number value)
-{
-    if (!std::isfinite(value.value())) reject(err::InvalidPropertyValue, "Invalid property value");
-    state_->x = value.value();
-}
-
-void CairoTarget::CurrentY(Single value)
-{
-    if (!std::isfinite(value)) reject(err::InvalidPropertyValue, "Invalid property value");
-    state_->y = value;
-}
-
-void CairoTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color)
-{
-    if (flags != filledBox) reject(err::InvalidCall, "Line draws filled boxes only (flags 38)");
-    const auto rgb = state_->lineColour(color);
-    if (!rgb) reject(err::InvalidCall, "Invalid procedure call or argument: not a colour");
-    if (!std::isfinite(y1) || !std::isfinite(y2))
-        reject(err::InvalidCall, "Invalid procedure call or argument");
-
-    // Both corners inclusive: the box runs from x1 to x2 + 1 units, so an
-    // element of width w covers exactly w units.
-    const double ax = int{x1.value()}, bx = int{x2.value()} + 1.0;
-    const double ay = y1, by = double{y2} + 1.0;
-    const Box box{std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by)};
-    if (box.empty()) return; // a zero-width element covers nothing
-
     DrawnRegion& e = state_->drawn;
     const double width = box.x1 - box.x0;
     e.narrowest = e.narrowest == 0 ? width : std::min(e.narrowest, width);
     e.add(box.x0, box.y0, box.x1, box.y1);
-    state_->fill(box, *rgb);
+    state_->fill(box, colour);
 }
 
-void CairoTarget::Print(const String& s)
+TextMetrics CairoTarget::drawText(const String& s, double x, double y, Rgb colour)
 {
     State& st = *state_;
-    ShapedText& text = st.layOut(s);
-    const PangoRectangle& r = text.logical;
-    const double left = st.x + pango_units_to_double(r.x), top = st.y + pango_units_to_double(r.y);
-    const double width = pango_units_to_double(r.width), height = pango_units_to_double(r.height);
-    if (width > 0) st.drawn.add(left, top, left + width, top + height);
+    ShapedText& text = st.font.layOut(st.cr, s);
+    const UnitBox where = logicalBox(text, x, y);
+    if (where.x1 > where.x0) st.drawn.add(where.x0, where.y0, where.x1, where.y1);
 
-    const Box where{left, top, left + width, top + height};
+    if (!overlaps(where, st.visible())) return metricsOf(text);
     if (st.svg != nullptr) {
-        if (!intersect(where, st.visible()).empty()) st.writeSvg(text);
-    } else if (!intersect(where, st.visible()).empty() && !(st.pixels && st.blendText(text))) {
+        st.writeSvg(text, x, y, colour);
+    } else if (!(st.pixels && st.blendText(text, x, y, colour))) {
         if (st.pixels) {
             st.pixels->flush();
             st.pixels->forgetRows();
         }
         cairo_save(st.cr);
-        cairo_set_source_rgb(st.cr, st.fore.red, st.fore.green, st.fore.blue);
-        cairo_move_to(st.cr, st.x, st.y);
+        cairo_set_source_rgb(st.cr, colour.red, colour.green, colour.blue);
+        cairo_move_to(st.cr, x, y);
         pango_cairo_show_layout(st.cr, text.layout);
         cairo_restore(st.cr);
     }
-    // The print position moves to the start of the next line.
-    st.x = 0;
-    st.y += height;
+    return metricsOf(text);
 }
 
-Number CairoTarget::TextWidth(const String& s)
+TextMetrics CairoTarget::measureText(const String& s)
 {
-    return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.width));
+    return metricsOf(state_->font.layOut(state_->cr, s));
 }
 
-Number CairoTarget::TextHeight(const String& s)
-{
-    return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.height));
-}
-
-double CairoTarget::currentX() const noexcept
-{
-    return state_->x;
-}
-double CairoTarget::currentY() const noexcept
-{
-    return state_->y;
-}
 const DrawnRegion& CairoTarget::drawn() const noexcept
 {
     return state_->drawn;

@@ -1,5 +1,8 @@
 #include "targets/cairo/text_layouts.h"
 
+#include "runtime/text.h"
+
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -124,6 +127,51 @@ ShapedText& shapedText(cairo_t* cr, const PangoFontDescription* font, unsigned f
 {
     thread_local Cache cache;
     return cache.get(cr, font, fontHash, utf8);
+}
+
+PangoFontState::PangoFontState()
+    : font_(pango_font_description_new())
+{
+}
+
+PangoFontState::~PangoFontState()
+{
+    pango_font_description_free(font_);
+}
+
+void PangoFontState::set(const HostFont& font, double unitsPerInch)
+{
+    // Pango asks fontconfig, which substitutes a similar face for a family
+    // that is not installed.
+    pango_font_description_set_family(font_, toUtf8(font.name).c_str());
+    pango_font_description_set_weight(font_, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    size_ = font.points * unitsPerInch / 72.0;
+    pango_font_description_set_absolute_size(font_, size_ * PANGO_SCALE);
+    hash_ = pango_font_description_hash(font_);
+}
+
+ShapedText& PangoFontState::layOut(cairo_t* cr, const String& s)
+{
+    return shapedText(cr, font_, hash_, toUtf8(s));
+}
+
+TextMetrics metricsOf(const ShapedText& text)
+{
+    return {pango_units_to_double(text.logical.width), pango_units_to_double(text.logical.height)};
+}
+
+UnitBox logicalBox(const ShapedText& text, double x, double y)
+{
+    const PangoRectangle& r = text.logical;
+    const double left = x + pango_units_to_double(r.x), top = y + pango_units_to_double(r.y);
+    return {left, top, left + pango_units_to_double(r.width),
+            top + pango_units_to_double(r.height)};
+}
+
+bool overlaps(const UnitBox& a, const UnitBox& b)
+{
+    return std::max(a.x0, b.x0) < std::min(a.x1, b.x1) &&
+           std::max(a.y0, b.y0) < std::min(a.y1, b.y1);
 }
 
 } // namespace tallux

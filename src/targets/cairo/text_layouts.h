@@ -8,6 +8,8 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
+#include "tallux/host_target.h"
+
 namespace tallux {
 
 // The coverage of a text's glyphs on whole device pixels, for one position
@@ -41,5 +43,32 @@ struct ShapedText {
 // keeps from one change of the font to the next.
 ShapedText& shapedText(cairo_t* cr, const PangoFontDescription* font, unsigned fontHash,
                        std::string_view utf8);
+
+// A host font as Pango describes it, and the text shaped in it.
+class PangoFontState {
+public:
+    PangoFontState();
+    ~PangoFontState();
+    PangoFontState(const PangoFontState&) = delete;
+    PangoFontState& operator=(const PangoFontState&) = delete;
+
+    // The font in points at this many scale units to the inch.
+    void set(const HostFont& font, double unitsPerInch);
+    // s shaped in the font on the kind of surface of cr.
+    ShapedText& layOut(cairo_t* cr, const String& s);
+    PangoFontDescription* description() const noexcept { return font_; }
+    double size() const noexcept { return size_; } // in units
+
+private:
+    PangoFontDescription* font_;
+    unsigned hash_ = 0;
+    double size_ = 0;
+};
+
+TextMetrics metricsOf(const ShapedText& text);
+// The logical box of the text with its top-left corner at (x, y), in units.
+UnitBox logicalBox(const ShapedText& text, double x, double y);
+// Whether two boxes share some area.
+bool overlaps(const UnitBox& a, const UnitBox& b);
 
 } // namespace tallux

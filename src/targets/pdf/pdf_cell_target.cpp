@@ -37,21 +37,6 @@ void PdfPageContent::endPath()
 
 namespace {
 
-// The font sizes the cairo target draws, in points.
-constexpr int smallestPoints = 1;
-constexpr int largestPoints = 2160;
-
-[[noreturn]] void reject(std::int32_t number, const char* what)
-{
-    throw RuntimeError(number, what);
-}
-
-bool meets(const UnitBox& a, const UnitBox& b)
-{
-    return std::max(a.x0, b.x0) < std::min(a.x1, b.x1) &&
-           std::max(a.y0, b.y0) < std::min(a.y1, b.y1);
-}
-
 void appendPoint(std::string& out, double x, double y)
 {
     appendNumber(out, x);
@@ -83,9 +68,8 @@ struct PdfCellTarget::State {
     // Shapes text as the cairo target does, and gives outlines where needed.
     cairo_surface_t* surface;
     cairo_t* cr;
-    PangoFontDescription* font;
-    std::optional<unsigned> fontHash;
-    double size = 0; // of the font, in units
+    PangoFontState font;
+    // The text being shown: where its top-left corner is, and in what colour.
     Rgb fore{0, 0, 0};
     double x = 0, y = 0;
     UnitBox clip;
@@ -98,32 +82,15 @@ struct PdfCellTarget::State {
         , unitsPerInch(upi)
         , surface(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr))
         , cr(cairo_create(surface))
-        , font(pango_font_description_new())
     {
-        pango_font_description_set_family_static(font, "Sans");
-        setPoints(8);
     }
     ~State()
     {
-        pango_font_description_free(font);
         cairo_destroy(cr);
         cairo_surface_destroy(surface);
     }
     State(const State&) = delete;
     State& operator=(const State&) = delete;
-
-    void setPoints(int points)
-    {
-        size = std::clamp(points, smallestPoints, largestPoints) * unitsPerInch / 72.0;
-        pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
-        fontHash.reset();
-    }
-
-    ShapedText& layOut(const String& s)
-    {
-        if (!fontHash) fontHash = pango_font_description_hash(font);
-        return shapedText(cr, font, *fontHash, toUtf8(s));
-    }
 
     // The text's glyphs in the fonts of the file, each where Pango put it;
     // false when they cannot all be shown that way. `invisible` sets them as
@@ -154,7 +121,7 @@ struct PdfCellTarget::State {
                 // FreeType thickens each glyph by a 24th of an em.
                 appendColour(fore);
                 run += "RG ";
-                appendNumber(run, size / 24, 4);
+                appendNumber(run, font.size() / 24, 4);
                 run += " w\n";
             }
             PangoRectangle logical;
@@ -166,6 +133,7 @@ struct PdfCellTarget::State {
             double at = pen;
             double rise = 0;
             run += '/' + f.resource() + " 1 Tf ";
+            const double size = font.size();
             appendNumber(run, size, 4);
             run += " 0 0 ";
             appendNumber(run, -size, 4);
@@ -284,61 +252,20 @@ void PdfCellTarget::frame(double pointsPerUnit, const UnitBox& clip)
     state_->clip = clip;
 }
 
-void PdfCellTarget::FontName(const String& value)
+void PdfCellTarget::fontChanged(const HostFont& font)
 {
-    pango_font_description_set_family(state_->font, toUtf8(value).c_str());
-    state_->fontHash.reset();
+    state_->font.set(font, state_->unitsPerInch);
 }
 
-void PdfCellTarget::ForeColor(Long value)
+void PdfCellTarget::fillBox(const UnitBox& b, Rgb colour)
 {
-    const auto color = hostColor(value);
-    if (!color) reject(err::InvalidPropertyValue, "Invalid property value: not a colour");
-    state_->fore = *color;
-}
-
-void PdfCellTarget::FontBold(Boolean value)
-{
-    pango_font_description_set_weight(state_->font,
-                                      value ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    state_->fontHash.reset();
-}
-
-void PdfCellTarget::FontSize(Integer value)
-{
-    state_->setPoints(value.value());
-}
-
-void PdfCellTarget::CurrentX(Number value)
-{
-    if (!std::isfinite(value.value())) reject(err::InvalidPropertyValue, "Invalid property value");
-    state_->x = value.value();
-}
-
-void PdfCellTarget::CurrentY(Single value)
-{
-    if (!std::isfinite(value)) reject(err::InvalidPropertyValue, "Invalid property value");
-    state_->y = value;
-}
-
-void PdfCellTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color)
-{
-    if (flags != filledBox) reject(err::InvalidCall, "Line draws filled boxes only (flags 38)");
-    const auto rgb = hostColor(color);
-    if (!rgb) reject(err::InvalidCall, "Invalid procedure call or argument: not a colour");
-    if (!std::isfinite(y1) || !std::isfinite(y2))
-        reject(err::InvalidCall, "Invalid procedure call or argument");
-
-    // Both corners inclusive: the box runs from x1 to x2 + 1 units.
-    const double ax = int{x1.value()}, bx = int{x2.value()} + 1.0;
-    const double ay = y1, by = double{y2} + 1.0;
     const UnitBox& c = state_->clip;
-    const UnitBox box{std::max(std::min(ax, bx), c.x0), std::max(std::min(ay, by), c.y0),
-                      std::min(std::max(ax, bx), c.x1), std::min(std::max(ay, by), c.y1)};
+    const UnitBox box{std::max(b.x0, c.x0), std::max(b.y0, c.y0), std::min(b.x1, c.x1),
+                      std::min(b.y1, c.y1)};
     if (!(box.x0 < box.x1 && box.y0 < box.y1)) return;
 
     PdfPageContent& page = state_->page;
-    page.setFill(*rgb);
+    page.setFill(colour);
     appendPoint(page.ops, box.x0, box.y0);
     appendPoint(page.ops, box.x1 - box.x0, box.y1 - box.y0);
     // One fill a box, as viewers snap the edges of a lone rectangle to
@@ -346,34 +273,25 @@ void PdfCellTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Singl
     page.ops += "re f\n";
 }
 
-void PdfCellTarget::Print(const String& s)
+TextMetrics PdfCellTarget::drawText(const String& s, double x, double y, Rgb colour)
 {
     State& st = *state_;
-    const ShapedText& text = st.layOut(s);
-    const PangoRectangle& r = text.logical;
-    const double left = st.x + pango_units_to_double(r.x), top = st.y + pango_units_to_double(r.y);
-    const double width = pango_units_to_double(r.width), height = pango_units_to_double(r.height);
-    if (meets({left, top, left + width, top + height}, st.clip)) {
-        st.page.setFill(st.fore);
+    const ShapedText& text = st.font.layOut(st.cr, s);
+    if (overlaps(logicalBox(text, x, y), st.clip)) {
+        st.fore = colour, st.x = x, st.y = y;
+        st.page.setFill(colour);
         st.page.endPath();
         if (!st.showGlyphs(text, false)) {
             st.showOutlines(text);
             st.showGlyphs(text, true); // the text stays findable over its outlines
         }
     }
-    // The print position moves to the start of the next line.
-    st.x = 0;
-    st.y += height;
+    return metricsOf(text);
 }
 
-Number PdfCellTarget::TextWidth(const String& s)
+TextMetrics PdfCellTarget::measureText(const String& s)
 {
-    return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.width));
-}
-
-Number PdfCellTarget::TextHeight(const String& s)
-{
-    return static_cast<Single>(pango_units_to_double(state_->layOut(s).logical.height));
+    return metricsOf(state_->font.layOut(state_->cr, s));
 }
 
 } // namespace tallux

@@ -7,7 +7,7 @@
 
 #include <cairo.h>
 
-#include "targets/cairo/host_color.h"
+#include "tallux/host_target.h"
 
 namespace tallux {
 

@@ -1,4 +1,4 @@
-#include "targets/cairo/host_color.h"
+#include "tallux/host_target.h"
 
 #include <array>
 #include <cstdint>
