@@ -100,7 +100,7 @@ TEST_P(Decoding, ReadersDecodeTheDrawnSymbol)
         EXPECT_TRUE(oneOf(text, row.expected)) << "zbarimg read '" << text << "'";
         ++readers;
     }
-    if (readers == 0) GTEST_SKIP() << "neither ZXingReader nor zbarimg is installed";
+    if (readers == 0) FAIL() << "neither ZXingReader nor zbarimg is installed";
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Decoding, testing::Range<std::size_t>(0, std::size(rows)),

@@ -351,7 +351,7 @@ TEST(FilePage, VectorFilesOpen)
 
     const std::string pdf = drawPage(Code_39, p, FileFormat::Pdf, o);
     ASSERT_TRUE(pdf.starts_with("%PDF-"));
-    if (std::string(TALLUX_PDFTOPPM).empty()) GTEST_SKIP() << "pdftoppm is not installed";
+    if (std::string(TALLUX_PDFTOPPM).empty()) FAIL() << "pdftoppm is not installed";
     Scratch dir("tallux-pdf");
     writeFile(dir.path / "page.pdf", pdf);
     EXPECT_EQ(pdfFaults(dir.path / "page.pdf"), "");

@@ -124,7 +124,7 @@ TEST(PdfSheet, NumbersAreWrittenAsPdfReadsThem)
 
 TEST(PdfSheet, DrawingsAreScaledCentredAndClippedToTheirCell)
 {
-    if (popplerTool("pdftoppm").empty()) GTEST_SKIP() << "pdftoppm is not installed";
+    if (popplerTool("pdftoppm").empty()) FAIL() << "pdftoppm is not installed";
     const double top = areaTop();
     struct Case {
         DrawnRegion region;
@@ -158,7 +158,7 @@ TEST(PdfSheet, DrawingsAreScaledCentredAndClippedToTheirCell)
 
 TEST(PdfSheet, BoxesTakeTheirColours)
 {
-    if (popplerTool("pdftoppm").empty()) GTEST_SKIP() << "pdftoppm is not installed";
+    if (popplerTool("pdftoppm").empty()) FAIL() << "pdftoppm is not installed";
     const Long colours[] = {/*0*/ 0x0000FF, /*1*/ 0x00FF00, /*2*/ static_cast<Long>(0x80000008u),
                             /*3*/ 0x336699};
     const std::uint32_t expected[] = {0xFF0000, 0x00FF00, 0x000000, 0x996633};
@@ -248,7 +248,7 @@ int darkPixels(cairo_surface_t* s)
 
 TEST(PdfSheet, TextStaysTextWhateverTheFontFile)
 {
-    if (popplerTool("pdftotext").empty()) GTEST_SKIP() << "poppler's tools are not installed";
+    if (popplerTool("pdftotext").empty()) FAIL() << "poppler's tools are not installed";
     const std::string dejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
     const std::string notoCjk = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
     struct Case {
@@ -361,7 +361,7 @@ int checkDigit(const std::string& twelve)
 TEST(PdfSheet, ASheetOfLabelsDecodesAndKeepsItsText)
 {
     if (popplerTool("pdftoppm").empty() || std::string(TALLUX_ZBARIMG).empty())
-        GTEST_SKIP() << "pdftoppm or zbarimg is not installed";
+        FAIL() << "pdftoppm or zbarimg is not installed";
     Scratch dir("tallux-pdf-sheet");
     std::string lines;
     std::vector<std::string> codes;
