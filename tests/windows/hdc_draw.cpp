@@ -1,7 +1,7 @@
 // Draws through HdcTarget under Wine. Every case of hdc_cases.txt is drawn
 // into a 24-bit DIB section at several module widths and written as a BMP,
-// with an "image" line that tells hdc_check.py the call; then a DC that
-// refuses text and a null HDC are drawn on, with "check" lines.
+// with an "image" line that tells hdc_check.py the call; then "check" lines:
+// DCs that refuse calls or take them, and the target's member rules.
 // Usage: hdc_draw CASES OUTDIR
 #include <windows.h>
 
@@ -56,14 +56,15 @@ String ascii(const std::string& s)
     return {s.begin(), s.end()};
 }
 
-// A white 24-bit top-down DIB section in a memory DC, mapped to twips.
+// A white 24-bit top-down DIB section in a memory DC, mapped to twips at
+// 192 dpi unless another mapping mode is given.
 struct Canvas {
     HDC dc = ::CreateCompatibleDC(nullptr);
     unsigned char* bits = nullptr;
     HBITMAP bitmap;
     HGDIOBJ old;
 
-    Canvas()
+    explicit Canvas(int mapMode = MM_ANISOTROPIC)
     {
         BITMAPINFO info{};
         info.bmiHeader = {
@@ -74,7 +75,8 @@ struct Canvas {
         old = ::SelectObject(dc, bitmap);
         const RECT all{0, 0, canvasWidth, canvasHeight};
         ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        ::SetMapMode(dc, MM_ANISOTROPIC);
+        ::SetMapMode(dc, mapMode);
+        if (mapMode != MM_ANISOTROPIC) return;
         ::SetWindowExtEx(dc, unitsPerTwoPixels, unitsPerTwoPixels, nullptr);
         ::SetViewportExtEx(dc, 2, 2, nullptr);
     }
@@ -85,10 +87,20 @@ struct Canvas {
         ::DeleteDC(dc);
     }
     static constexpr int stride = (canvasWidth * 3 + 3) & ~3;
-    bool white(int x, int y) const
+    bool white(int x, int y) const { return pixel(x, y) == RGB(255, 255, 255); }
+    // The number of pixels not white in x0..x1-1, y0..y1-1.
+    int inked(int x0, int y0, int x1, int y1) const
     {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) n += white(x, y) ? 0 : 1;
+        return n;
+    }
+    COLORREF pixel(int x, int y) const
+    {
+        ::GdiFlush();
         const unsigned char* p = bits + y * stride + x * 3;
-        return p[0] == 255 && p[1] == 255 && p[2] == 255;
+        return RGB(p[2], p[1], p[0]);
     }
 
     // The drawing and its margins as a bottom-up BMP file, an even number
@@ -168,15 +180,36 @@ HGDIOBJ selected(HDC dc, int stock)
     return was;
 }
 
-// Failing and succeeding calls leave the DC's own font and brush selected.
+// What a DC keeps for its own drawing: its font, brush and text settings.
+struct Kept {
+    HGDIOBJ font, brush;
+    COLORREF textColor;
+    int bkMode;
+    UINT align;
+    friend bool operator==(const Kept&, const Kept&) = default;
+};
+
+Kept kept(HDC dc)
+{
+    return {selected(dc, SYSTEM_FONT), selected(dc, WHITE_BRUSH), ::GetTextColor(dc),
+            ::GetBkMode(dc), ::GetTextAlign(dc)};
+}
+
+// Failing and succeeding calls leave the DC's own font, brush and text
+// settings as they were.
 int badInput()
 {
     Canvas canvas;
     HDC metafile = ::CreateMetaFileW(nullptr);
+    HDC enhanced = ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
     HFONT font = ::CreateFontW(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
                                L"Courier New");
     HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
-    for (HDC dc : {canvas.dc, metafile}) ::SelectObject(dc, font), ::SelectObject(dc, brush);
+    for (HDC dc : {canvas.dc, metafile, enhanced}) {
+        ::SelectObject(dc, font), ::SelectObject(dc, brush);
+        ::SetTextColor(dc, RGB(4, 5, 6)), ::SetBkMode(dc, OPAQUE);
+        ::SetTextAlign(dc, TA_BASELINE | TA_CENTER);
+    }
 
     struct Row {
         const char* what;
@@ -190,10 +223,12 @@ int badInput()
         /*1*/ {"a metafile DC refuses the text measure", metafile, 1, 5},
         /*2*/ {"the same metafile DC takes the bars", metafile, 0, 0},
         /*3*/ {"a memory DC takes bars and text", canvas.dc, 1, 0},
+        /*4*/ {"an enhanced metafile DC takes bars and text", enhanced, 1, 0},
     };
     // clang-format on
     int failed = 0;
     for (const Row& row : rows) {
+        const Kept before = row.dc != nullptr ? kept(row.dc) : Kept{};
         tallux::HdcTarget target(row.dc);
         tallux::DrawParams p;
         p.pObject = &target;
@@ -202,17 +237,89 @@ int badInput()
         p.pWidth = 15, p.pHeight = 900;
         tallux::Tallux control;
         const int result = control.draw(tallux::Code_39, p).value();
-        bool ok = result == row.expected;
-        if (row.dc != nullptr)
-            ok = ok && selected(row.dc, SYSTEM_FONT) == font &&
-                 selected(row.dc, WHITE_BRUSH) == brush;
-        std::printf("check\t%s\t%s: result %d, expected %d\n", ok ? "ok" : "fail", row.what, result,
-                    row.expected);
+        const bool keeps = row.dc == nullptr || (kept(row.dc) == before && before.font == font);
+        const bool ok = result == row.expected && keeps;
+        std::printf("check\t%s\t%s: result %d, expected %d; the DC's own settings %s\n",
+                    ok ? "ok" : "fail", row.what, result, row.expected, keeps ? "kept" : "changed");
         failed += ok ? 0 : 1;
     }
     ::DeleteMetaFile(::CloseMetaFile(metafile));
+    ::DeleteEnhMetaFile(::CloseEnhMetaFile(enhanced));
     ::DeleteObject(font);
     ::DeleteObject(brush);
+    return failed;
+}
+
+// The member rules that HdcTarget shares with the cairo target, and the
+// DC's mapping at work: each row runs on a fresh white canvas and either
+// returns whether what it sees is right or raises the number expected.
+int memberRules()
+{
+    using Target = tallux::HdcTarget;
+    struct Row {
+        const char* what;
+        int mapMode;
+        int raises; // 0: nothing
+        bool (*run)(Target&, const Canvas&);
+    };
+    // clang-format off
+    const Row rows[] = {
+        /*0*/ {"a system colour (button face) fills in the host's scheme", MM_TEXT, 0,
+               [](Target& t, const Canvas& c) {
+                   t.Line(38, 0, 0, 9, 9, static_cast<tallux::Long>(0x8000000F));
+                   return c.pixel(9, 9) == RGB(0xD4, 0xD0, 0xC8) && c.white(10, 10);
+               }},
+        /*1*/ {"a value that is no colour is refused", MM_TEXT, 380,
+               [](Target& t, const Canvas&) { t.ForeColor(0x01000000); return false; }},
+        /*2*/ {"Line draws filled boxes only", MM_TEXT, 5,
+               [](Target& t, const Canvas&) { t.Line(6, 0, 0, 9, 9, 0); return false; }},
+        /*3*/ {"FontSize 0 and below draw at 1 point", MM_TEXT, 0,
+               [](Target& t, const Canvas&) {
+                   t.FontSize(1);
+                   const double one = t.TextHeight(u"A").value();
+                   t.FontSize(-7);
+                   return one > 0 && t.TextHeight(u"A").value() == one;
+               }},
+        /*4*/ {"Print draws at the print position and moves it to the next line", MM_TEXT, 0,
+               [](Target& t, const Canvas& c) {
+                   t.CurrentX(tallux::Single(50.5f));
+                   t.CurrentY(20.25f);
+                   t.Print(u"Ab");
+                   const double h = t.TextHeight(u"Ab").value();
+                   return t.currentX() == 0 && t.currentY() == 20.25 + h &&
+                          c.inked(0, 0, 51, 400) == 0 && c.inked(51, 20, 100, 20 + int(h)) > 0;
+               }},
+        /*5*/ {"MM_TWIPS: a box 150 twips high and wide fills ten pixel rows and columns",
+               MM_TWIPS, 0,
+               [](Target& t, const Canvas& c) {
+                   t.Line(38, 0, -150, 149, -1, 0);
+                   return c.inked(0, 0, 20, 20) == 100 && c.inked(0, 0, 10, 20) == 100;
+               }},
+        /*6*/ {"MM_TWIPS: 12 points are 240 twips of em; the next line is below", MM_TWIPS, 0,
+               [](Target& t, const Canvas&) {
+                   t.FontSize(12);
+                   const double h = t.TextHeight(u"A").value();
+                   t.CurrentY(-100.0f);
+                   t.Print(u"A");
+                   return h >= 240 && h < 480 && t.currentY() == -100 - h;
+               }},
+    };
+    // clang-format on
+    int failed = 0;
+    for (const Row& row : rows) {
+        Canvas canvas(row.mapMode);
+        Target target(canvas.dc);
+        int raised = 0;
+        bool ok = false;
+        try {
+            ok = row.run(target, canvas);
+        } catch (const tallux::RuntimeError& e) {
+            raised = e.number();
+        }
+        ok = row.raises != 0 ? raised == row.raises : ok && raised == 0;
+        std::printf("check\t%s\t%s (raised %d)\n", ok ? "ok" : "fail", row.what, raised);
+        failed += ok ? 0 : 1;
+    }
     return failed;
 }
 
@@ -225,7 +332,7 @@ int main(int argc, char** argv)
         return 64;
     }
     const auto cases = readCases(argv[1]);
-    const int failed = drawImages(cases, argv[2]) + badInput();
+    const int failed = drawImages(cases, argv[2]) + badInput() + memberRules();
     std::printf("check\tend\n");
     return failed == 0 ? 0 : 1;
 }

@@ -48,7 +48,7 @@ cp "$here/hdc_cases.txt" .
 grep -P '^check\t' draw.out | grep -vP '^check\t(ok|end)\b' >draw.failed
 grep -qP '^check\tend' draw.out || echo "hdc_draw.exe did not run to its end" >>draw.failed
 [[ ! -s draw.failed ]]
-verdict $? "bad input: a null HDC gives 91, a refused text call 5; the DC keeps its font and brush" \
+verdict $? "a null HDC gives 91, a refused call 5, every DC keeps its settings; member rules" \
     draw.failed
 
 python3 "$here/hdc_check.py" "$cli" hdc_cases.txt draw.out . >check.out 2>&1

@@ -153,8 +153,14 @@ TextExtent Surface::extent(std::wstring_view s)
     return {static_cast<double>(size.cx), static_cast<double>(size.cy)};
 }
 
-TextExtent Surface::text(int x, int y, const FontRequest& request, COLORREF color,
-                         std::wstring_view s)
+double Surface::downwards()
+{
+    POINT p[2] = {{0, 0}, {0, 1 << 12}};
+    if (!::DPtoLP(dc_, p, 2)) refused("DPtoLP");
+    return p[1].y < p[0].y ? -1 : 1;
+}
+
+double Surface::text(int x, int y, const FontRequest& request, COLORREF color, std::wstring_view s)
 {
     check();
     HFONT f = font(request);
@@ -166,7 +172,7 @@ TextExtent Surface::text(int x, int y, const FontRequest& request, COLORREF colo
     const TextExtent e = extent(s);
     if (!s.empty() && !::TextOutW(dc_, x, y, s.data(), static_cast<int>(s.size())))
         refused("TextOutW");
-    return e;
+    return e.height * downwards();
 }
 
 TextExtent Surface::measure(const FontRequest& request, std::wstring_view s)

@@ -37,8 +37,10 @@ public:
     void check() const;
     // Fills left..right-1, top..bottom-1 with a solid colour.
     void fill(const RECT& box, COLORREF color);
-    // Draws s with its top-left corner at (x, y); returns its extent.
-    TextExtent text(int x, int y, const FontRequest& font, COLORREF color, std::wstring_view s);
+    // Draws s with its top-left corner at (x, y); returns the logical y
+    // distance to the next line, which is below on the device (negative
+    // where the mapping's y runs up).
+    double text(int x, int y, const FontRequest& font, COLORREF color, std::wstring_view s);
     TextExtent measure(const FontRequest& font, std::wstring_view s);
 
 private:
@@ -46,6 +48,8 @@ private:
     // while they and the request stay the same.
     HFONT font(const FontRequest& request);
     TextExtent extent(std::wstring_view s);
+    // +1 where the logical y grows down the device, -1 where it grows up.
+    double downwards();
 
     HDC dc_;
     HFONT font_ = nullptr;

@@ -70,7 +70,7 @@ void HdcTarget::FontName(const String& value)
     // GDI's font mapper substitutes a similar face for a name it lacks: a
     // name is never refused. A face name ends at its first NUL.
     std::wstring face = wide(value);
-    face.resize(std::min(face.find(L'\0'), std::size_t{LF_FACESIZE - 1}));
+    face.resize(std::min({face.find(L'\0'), face.size(), std::size_t{LF_FACESIZE - 1}}));
     state_->font.face = std::move(face);
 }
 
@@ -129,11 +129,11 @@ void HdcTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2
 void HdcTarget::Print(const String& s)
 {
     State& st = *state_;
-    const gdi::TextExtent e =
+    const double step =
         st.surface.text(nearestUnit(st.x), nearestUnit(st.y), st.font, st.fore, wide(s));
     // The print position moves to the start of the next line.
     st.x = 0;
-    st.y += e.height;
+    st.y += step;
 }
 
 Number HdcTarget::TextWidth(const String& s)
