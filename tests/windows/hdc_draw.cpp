@@ -87,18 +87,24 @@ struct Canvas {
         ::DeleteDC(dc);
     }
     static constexpr int stride = (canvasWidth * 3 + 3) & ~3;
+    // The pixels once GDI has put down what it still holds.
+    COLORREF pixel(int x, int y) const
+    {
+        ::GdiFlush();
+        return rgb(x, y);
+    }
     bool white(int x, int y) const { return pixel(x, y) == RGB(255, 255, 255); }
     // The number of pixels not white in x0..x1-1, y0..y1-1.
     int inked(int x0, int y0, int x1, int y1) const
     {
+        ::GdiFlush();
         int n = 0;
         for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) n += white(x, y) ? 0 : 1;
+            for (int x = x0; x < x1; ++x) n += rgb(x, y) == RGB(255, 255, 255) ? 0 : 1;
         return n;
     }
-    COLORREF pixel(int x, int y) const
+    COLORREF rgb(int x, int y) const
     {
-        ::GdiFlush();
         const unsigned char* p = bits + y * stride + x * 3;
         return RGB(p[2], p[1], p[0]);
     }
@@ -111,7 +117,8 @@ struct Canvas {
         int right = 0, bottom = 0;
         for (int y = 0; y < canvasHeight; ++y)
             for (int x = 0; x < canvasWidth; ++x)
-                if (!white(x, y)) right = std::max(right, x + 1), bottom = std::max(bottom, y + 1);
+                if (rgb(x, y) != RGB(255, 255, 255))
+                    right = std::max(right, x + 1), bottom = std::max(bottom, y + 1);
         const int w = std::min(canvasWidth, (right + marginRight + 1) & ~1);
         const int h = std::min(canvasHeight, (bottom + marginBelow + 1) & ~1);
         const int rowBytes = (w * 3 + 3) & ~3;
