@@ -4,9 +4,14 @@
 
 #include <windows.h>
 
-#include "tallux/target.h"
+#include "tallux/host_target.h"
 
 namespace tallux {
+
+namespace gdi {
+class Surface;
+struct FontRequest;
+} // namespace gdi
 
 // A drawing target on any Windows device context: a window or screen DC, a
 // printer DC, a memory DC with a bitmap, an enhanced metafile. Coordinates and
@@ -15,13 +20,14 @@ namespace tallux {
 // y, whose fractional edges fall on the nearest logical unit); text is drawn
 // by TextOutW in the font of FontName, FontBold and FontSize (points, through
 // the DC's LOGPIXELSY and mapping), and measured by GetTextExtentPoint32W.
-// Colours are the host's (0x00BBGGRR, or 0x800000NN for a system colour).
+// The members' rules (colours, sizes, the print position) are the host
+// target's, as on every other surface.
 //
-// Errors: a null HDC raises 91 from every member; a GDI call that the DC
-// refuses raises 5 (its description names the call and the Win32 error).
-// Either way the DC keeps the font, brush and text settings it had: the
-// target selects nothing into it beyond the call that needs it.
-class HdcTarget : public Target {
+// Errors: with a null HDC every box, text and measure raises 91; a GDI call
+// that the DC refuses raises 5 (its description names the call and the Win32
+// error). Either way the DC keeps the font, brush and text settings it had:
+// the target selects nothing into it beyond the call that needs it.
+class HdcTarget final : public HostTargetOf<HdcTarget> {
 public:
     // The DC must outlive the target, which does not own it.
     explicit HdcTarget(HDC dc);
@@ -29,24 +35,19 @@ public:
     HdcTarget(const HdcTarget&) = delete;
     HdcTarget& operator=(const HdcTarget&) = delete;
 
-    void FontName(const String& value) override;
-    void ForeColor(Long value) override;
-    void FontBold(Boolean value) override;
-    void FontSize(Integer value) override;
-    void CurrentX(Number value) override;
-    void CurrentY(Single value) override;
-    void Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) override;
-    void Print(const String& s) override;
-    Number TextWidth(const String& s) override;
-    Number TextHeight(const String& s) override;
-
-    // The print position as the last calls left it, in logical units.
-    double currentX() const noexcept;
-    double currentY() const noexcept;
+protected:
+    void fontChanged(const HostFont& font) override;
+    TextMetrics measureText(const String& s) override;
+    // The height it gives is the logical step to the next line, which lies
+    // below on the device (negative where the mapping's y runs up).
+    TextMetrics drawText(const String& s, double x, double y, Rgb colour) override;
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    friend class HostTargetOf<HdcTarget>;
+    void fillBox(const UnitBox& box, Rgb colour);
+
+    std::unique_ptr<gdi::Surface> surface_;
+    std::unique_ptr<gdi::FontRequest> font_;
 };
 
 } // namespace tallux
