@@ -8,9 +8,9 @@
 
 #include "alloc_counter.h"
 #include "files.h"
-#include "runtime/text.h"
 #include "tallux/recording_target.h"
 #include "tallux/tallux.h"
+#include "tallux/types.h"
 
 using namespace tallux;
 using tallux::bench::reportAllocations;

@@ -15,9 +15,9 @@
 #include <unistd.h>
 
 #include "alloc_counter.h"
-#include "runtime/text.h"
 #include "tallux/cairo_target.h"
 #include "tallux/tallux.h"
+#include "tallux/types.h"
 
 namespace tallux::bench {
 

@@ -21,10 +21,10 @@
 #include "commands.h"
 #include "output.h"
 #include "output_file.h"
-#include "runtime/text.h"
 #include "stop_on_signal.h"
 #include "tallux/recording_target.h"
 #include "tallux/tallux.h"
+#include "tallux/types.h"
 #include "warnings.h"
 #ifdef TALLUX_HAVE_CAIRO
 #include "batch_sheet.h"

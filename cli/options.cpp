@@ -10,8 +10,8 @@
 #include <limits>
 
 #include "runtime/ratio.h"
-#include "runtime/text.h"
 #include "sizes.h"
+#include "tallux/types.h"
 
 namespace tallux::cli {
 

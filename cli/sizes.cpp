@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "runtime/ratio.h"
-#include "runtime/text.h"
+#include "tallux/types.h"
 
 namespace tallux::cli {
 

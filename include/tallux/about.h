@@ -4,11 +4,14 @@
 #include <cstddef>
 #include <string_view>
 
+#include "tallux/export.h"
 #include "tallux/target.h"
 
 // The component's about dialog as a model: its controls with their design-time
 // properties and its event handlers. A dialog toolkit presents it (the Qt
 // module does); the model itself draws nothing.
+TALLUX_PUBLIC_BEGIN
+
 namespace tallux::about {
 
 // Position and size of a control inside its container, in twips.
@@ -138,3 +141,5 @@ private:
 };
 
 } // namespace tallux::about
+
+TALLUX_PUBLIC_END

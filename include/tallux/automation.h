@@ -2,10 +2,13 @@
 
 #include <bitset>
 
+#include "tallux/export.h"
 #include "tallux/tallux.h"
 #include "tallux/target.h"
 #include "tallux/typelib.h"
 #include "tallux/variant.h"
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux {
 
@@ -59,10 +62,12 @@ com::ComPtr<com::IDispatch> makeTalluxObject(Tallux& control);
 // The four entry points of the in-process server, with C linkage. Windows
 // declares its own, with the system's types.
 extern "C" {
-__attribute__((visibility("default"))) tallux::com::HRESULT
-DllGetClassObject(const tallux::com::GUID* clsid, const tallux::com::GUID* iid, void** object);
-__attribute__((visibility("default"))) tallux::com::HRESULT DllCanUnloadNow();
-__attribute__((visibility("default"))) tallux::com::HRESULT DllRegisterServer();
-__attribute__((visibility("default"))) tallux::com::HRESULT DllUnregisterServer();
+TALLUX_API tallux::com::HRESULT DllGetClassObject(const tallux::com::GUID* clsid,
+                                                  const tallux::com::GUID* iid, void** object);
+TALLUX_API tallux::com::HRESULT DllCanUnloadNow();
+TALLUX_API tallux::com::HRESULT DllRegisterServer();
+TALLUX_API tallux::com::HRESULT DllUnregisterServer();
 }
 #endif
+
+TALLUX_PUBLIC_END

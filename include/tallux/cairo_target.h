@@ -5,10 +5,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "tallux/export.h"
 #include "tallux/host_target.h"
 
 // cairo's context type, so that this header does not need cairo's headers.
 typedef struct _cairo cairo_t;
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux {
 
@@ -139,3 +142,5 @@ private:
 };
 
 } // namespace tallux
+
+TALLUX_PUBLIC_END

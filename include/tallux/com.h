@@ -13,7 +13,10 @@
 #include <string_view>
 #include <utility>
 
+#include "tallux/export.h"
 #include "tallux/types.h"
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux::com {
 
@@ -202,3 +205,5 @@ private:
 };
 
 } // namespace tallux::com
+
+TALLUX_PUBLIC_END

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "tallux/export.h"
 #include "tallux/target.h"
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux {
 
@@ -47,3 +50,5 @@ struct DrawParams {
 };
 
 } // namespace tallux
+
+TALLUX_PUBLIC_END

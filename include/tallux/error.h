@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "tallux/export.h"
+
+TALLUX_PUBLIC_BEGIN
+
 namespace tallux {
 
 // The numbers of the run-time errors that the component raises itself. A
@@ -46,3 +50,5 @@ private:
 };
 
 } // namespace tallux
+
+TALLUX_PUBLIC_END

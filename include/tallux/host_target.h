@@ -2,7 +2,10 @@
 
 #include <optional>
 
+#include "tallux/export.h"
 #include "tallux/target.h"
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux {
 
@@ -95,3 +98,5 @@ public:
 };
 
 } // namespace tallux
+
+TALLUX_PUBLIC_END

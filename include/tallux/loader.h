@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "tallux/com.h"
+#include "tallux/export.h"
 #include "tallux/registry.h"
 
 // The host's side: loading an in-process server library and creating its
 // objects from the registry.
+TALLUX_PUBLIC_BEGIN
+
 namespace tallux::loader {
 
 // The library cannot be loaded, lacks an entry point, or the class cannot
@@ -79,3 +82,5 @@ private:
 };
 
 } // namespace tallux::loader
+
+TALLUX_PUBLIC_END

@@ -4,7 +4,10 @@
 #include <optional>
 #include <string_view>
 
+#include "tallux/export.h"
 #include "tallux/symbologies.h"
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux {
 
@@ -100,3 +103,5 @@ static_assert([] {
 std::optional<MethodInfo> findMethod(std::string_view nameOrAlias) noexcept;
 
 } // namespace tallux
+
+TALLUX_PUBLIC_END

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "tallux/export.h"
 #include "tallux/target.h"
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux {
 
@@ -72,3 +75,5 @@ private:
 std::string numberText(Number n);
 
 } // namespace tallux
+
+TALLUX_PUBLIC_END

@@ -8,10 +8,14 @@
 #include <string>
 #include <string_view>
 
+#include "tallux/export.h"
+
 // A small per-user registry of our own: keys are paths of names separated by
 // "\" (compared case-insensitively), each with one text value. It lives in
 // one file, replaced whole on every change, so a crash mid-write leaves
 // either the old or the new contents.
+TALLUX_PUBLIC_BEGIN
+
 namespace tallux::registry {
 
 // The file cannot be read, is not a registry file, or cannot be written.
@@ -60,3 +64,5 @@ private:
 };
 
 } // namespace tallux::registry
+
+TALLUX_PUBLIC_END

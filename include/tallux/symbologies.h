@@ -1,10 +1,13 @@
 #pragma once
 
 #include "tallux/draw_args.h"
+#include "tallux/export.h"
 
 // The fifteen drawing methods. Each draws one symbol onto args.pObject and
 // returns 0, or the number of the run-time error that stopped it; errors in
 // its preparation (before anything is drawn) are raised as RuntimeError.
+TALLUX_PUBLIC_BEGIN
+
 namespace tallux::draw {
 
 Integer BarUPCAPlus(const DrawArgs& args);
@@ -24,3 +27,5 @@ Integer BarUPCA(const DrawArgs& args);
 Integer BarUPCE(const DrawArgs& args);
 
 } // namespace tallux::draw
+
+TALLUX_PUBLIC_END

@@ -3,7 +3,10 @@
 #include <functional>
 #include <string_view>
 
+#include "tallux/export.h"
 #include "tallux/methods.h"
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux {
 
@@ -89,3 +92,5 @@ private:
 };
 
 } // namespace tallux
+
+TALLUX_PUBLIC_END

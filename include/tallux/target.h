@@ -3,7 +3,10 @@
 #include <array>
 #include <string_view>
 
+#include "tallux/export.h"
 #include "tallux/types.h"
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux {
 
@@ -60,3 +63,5 @@ public:
 };
 
 } // namespace tallux
+
+TALLUX_PUBLIC_END

@@ -3,11 +3,14 @@
 #include <span>
 #include <string_view>
 
+#include "tallux/export.h"
 #include "tallux/methods.h"
 #include "tallux/variant.h"
 
 // The type library TALLUXLIB as data: what a host reads to bind to the
 // control, and what the control's dispatch interface answers from.
+TALLUX_PUBLIC_BEGIN
+
 namespace tallux::typelib {
 
 using com::DISPID;
@@ -121,3 +124,5 @@ std::optional<DISPID> findId(std::u16string_view name) noexcept;
 std::string idlText();
 
 } // namespace tallux::typelib
+
+TALLUX_PUBLIC_END

@@ -8,6 +8,9 @@
 #include <utility>
 
 #include "tallux/error.h"
+#include "tallux/export.h"
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux {
 
@@ -15,6 +18,10 @@ using Long = std::int32_t; // 32-bit signed; also the host's colour format (low 
 using Single = float;
 using Double = double;
 using String = std::u16string; // lengths and positions count UTF-16 units
+
+// Conversions between the component's texts and UTF-8 at its edges.
+String fromUtf8(std::string_view utf8);
+std::string toUtf8(std::u16string_view text);
 
 namespace detail {
 // The 16-bit value of a whole number; Overflow (6) outside -32768..32767.
@@ -166,3 +173,5 @@ inline Integer CInt(Number n)
 }
 
 } // namespace tallux
+
+TALLUX_PUBLIC_END

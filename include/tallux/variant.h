@@ -4,6 +4,9 @@
 #include <variant>
 
 #include "tallux/com.h"
+#include "tallux/export.h"
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux::com {
 
@@ -90,3 +93,5 @@ std::optional<Number> numberOf(const Variant& v) noexcept;
 std::string describe(const Variant& v);
 
 } // namespace tallux::com
+
+TALLUX_PUBLIC_END

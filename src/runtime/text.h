@@ -38,8 +38,4 @@ String Mid(std::u16string_view text, int start, int length);
 // InStr: the 1-based position of the first `what` in text, 0 if none.
 int InStr(std::u16string_view text, char16_t what) noexcept;
 
-// Conversions at the edges of the component.
-String fromUtf8(std::string_view utf8);
-std::string toUtf8(std::u16string_view text);
-
 } // namespace tallux

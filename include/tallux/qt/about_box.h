@@ -1,6 +1,10 @@
 #pragma once
 
+#include "tallux/export.h"
+
 // The about box of the Tallux control as a Qt dialog.
+TALLUX_PUBLIC_BEGIN
+
 namespace tallux::qt {
 
 // Makes Tallux::ShowAboutBox present the Qt dialog (presentAboutBox).
@@ -15,3 +19,5 @@ void installAboutBox();
 void presentAboutBox();
 
 } // namespace tallux::qt
+
+TALLUX_PUBLIC_END

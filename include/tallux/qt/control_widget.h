@@ -2,9 +2,12 @@
 
 #include <QWidget>
 
+#include "tallux/export.h"
 #include "tallux/tallux.h"
 
 class QLabel;
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux::qt {
 
@@ -51,3 +54,5 @@ private:
 };
 
 } // namespace tallux::qt
+
+TALLUX_PUBLIC_END

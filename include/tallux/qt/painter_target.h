@@ -3,9 +3,12 @@
 #include <QColor>
 #include <QFont>
 
+#include "tallux/export.h"
 #include "tallux/host_target.h"
 
 class QPainter;
+
+TALLUX_PUBLIC_BEGIN
 
 namespace tallux::qt {
 
@@ -50,3 +53,5 @@ private:
 QColor hostColor(Long color) noexcept;
 
 } // namespace tallux::qt
+
+TALLUX_PUBLIC_END

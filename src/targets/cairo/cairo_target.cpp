@@ -9,7 +9,7 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
-#include "runtime/text.h"
+#include "tallux/types.h"
 #include "targets/cairo/text_layouts.h"
 #include "targets/png/pixel_page.h"
 #include "targets/svg/svg_writer.h"

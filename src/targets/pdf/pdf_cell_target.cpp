@@ -7,7 +7,7 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
-#include "runtime/text.h"
+#include "tallux/types.h"
 #include "targets/cairo/text_layouts.h"
 #include "targets/pdf/pdf_fonts.h"
 #include "targets/pdf/pdf_writer.h"
