@@ -29,15 +29,6 @@ work=$WINEPREFIX/drive_c/hdc
 mkdir -p "$work"
 cd "$work" || exit 1
 failures=0
-verdict() { # verdict STATUS WHAT [DETAIL FILE]
-    if [[ $1 -eq 0 ]]; then
-        echo "PASS $arch: $2"
-    else
-        echo "FAIL $arch: $2"
-        [[ -n ${3:-} && -s $3 ]] && sed 's/^/    /' "$3"
-        failures=$((failures + 1))
-    fi
-}
 
 "$cxx" -std=c++20 -O1 -Wall -Wextra -Werror -I"$root/include" -I"$build/include" \
     -o hdc_draw.exe "$here/hdc_draw.cpp" "$build/libtallux_gdi.a" -static -lgdi32 >build.log 2>&1
@@ -55,12 +46,4 @@ python3 "$here/hdc_check.py" "$cli" hdc_cases.txt draw.out . >check.out 2>&1
 verdict $? "$(tail -n 1 check.out): decoded where the readers can, bars as cairo draws them" \
     check.out
 
-if [[ $failures -ne 0 ]]; then
-    echo "$arch: $failures failed (details in $work)"
-    exit 1
-fi
-cd /
-wineserver -k 2>/dev/null
-wineserver -w
-rm -rf "$WINEPREFIX"
-echo "$arch: every check passed"
+finish_run

@@ -73,12 +73,4 @@ for out in host.out about.out; do
     checks $out || failures=$((failures + 1))
 done
 
-if [[ $failures -ne 0 ]]; then
-    echo "$arch: $failures failed (details in $work)"
-    exit 1
-fi
-cd /
-wineserver -k 2>/dev/null
-wineserver -w
-rm -rf "$WINEPREFIX"
-echo "$arch: every check passed"
+finish_run

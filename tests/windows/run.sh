@@ -32,15 +32,6 @@ if [[ ! -f $dll ]]; then
 fi
 
 failures=0
-verdict() { # verdict STATUS WHAT [DETAIL FILE]
-    if [[ $1 -eq 0 ]]; then
-        echo "PASS $arch: $2"
-    else
-        echo "FAIL $arch: $2"
-        [[ -n ${3:-} && -s $3 ]] && sed 's/^/    /' "$3"
-        failures=$((failures + 1))
-    fi
-}
 
 source "$here/prefix.sh"
 wine_prefix "$(realpath -m "${5:-$root/build/wine/$arch}")"
@@ -180,13 +171,4 @@ grep -qP '^check\t.*\t429$' gone.out ||
 [[ $status -eq 0 && $(wc -l <unregister.log) -eq 1 ]]
 verdict $? "regsvr32 /u /s removes every key; CreateObject then fails with 429" unregister.log
 
-if [[ $failures -ne 0 ]]; then
-    echo "$arch: $failures failed (details in $work)"
-    exit 1
-fi
-# A passing run leaves nothing behind: a prefix takes more than a gigabyte.
-cd /
-wineserver -k 2>/dev/null
-wineserver -w
-rm -rf "$WINEPREFIX"
-echo "$arch: every check passed"
+finish_run
