@@ -10,19 +10,19 @@
 // automation type names a VT_ constant of whichever automation layer expands
 // the list.
 // clang-format off
-#define TALLUX_DRAW_PARAMETERS(X, S)             \
+#define TALLUX_DRAW_PARAMETERS(X, S)              \
     X(pObject, Target*, nullptr, VT_DISPATCH) S() \
-    X(pX, Single, 0, VT_R4) S()                  \
-    X(pY, Single, 0, VT_R4) S()                  \
-    X(pCode, String, {}, VT_BSTR) S()            \
-    X(pWidth, Integer, 2, VT_I2) S()             \
-    X(pHeight, Integer, 60, VT_I2) S()           \
-    X(pText, Integer, 1, VT_I2) S()              \
-    X(pBold, Boolean, false, VT_BOOL) S()        \
-    X(pFont, String, u"Arial", VT_BSTR) S()      \
-    X(pForeColor, Long, 0, VT_I4) S()            \
-    X(pLineColor, Long, 0, VT_I4) S()            \
-    X(pRatio, String, u"3:1", VT_BSTR) S()       \
+    X(pX, Single, 0, VT_R4) S()                   \
+    X(pY, Single, 0, VT_R4) S()                   \
+    X(pCode, String, {}, VT_BSTR) S()             \
+    X(pWidth, Integer, 2, VT_I2) S()              \
+    X(pHeight, Integer, 60, VT_I2) S()            \
+    X(pText, Integer, 1, VT_I2) S()               \
+    X(pBold, Boolean, false, VT_BOOL) S()         \
+    X(pFont, String, u"Arial", VT_BSTR) S()       \
+    X(pForeColor, Long, 0, VT_I4) S()             \
+    X(pLineColor, Long, 0, VT_I4) S()             \
+    X(pRatio, String, u"3:1", VT_BSTR) S()        \
     X(pChk, Boolean, false, VT_BOOL)
 // clang-format on
 
