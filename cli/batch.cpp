@@ -19,6 +19,7 @@
 #include "batch_pool.h"
 #include "batch_report.h"
 #include "commands.h"
+#include "method_words.h"
 #include "output.h"
 #include "output_file.h"
 #include "stop_on_signal.h"
@@ -300,7 +301,7 @@ private:
                 recorder.charHeight = r.charHeight;
                 o.error = drawOn(r, recorder);
             } else {
-                drawToFile(r, names_->expand(job.line, r.method.alias, line->code),
+                drawToFile(r, names_->expand(job.line, wordsFor(r.method.type).alias, line->code),
                            names_->uniqueByLine(), o);
             }
         } catch (const std::exception& e) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "batch.h"
+#include "method_words.h"
 #include "options.h"
 #include "output.h"
 #include "output_file.h"
@@ -108,12 +109,13 @@ void printList(std::ostream& out)
     for (const MethodInfo& m : drawingMethods) {
         std::string name(m.name);
         name.resize(13, ' ');
-        std::string alias(m.alias);
+        const MethodWords& words = wordsFor(m.type);
+        std::string alias(words.alias);
         alias.resize(10, ' ');
         std::string member(m.member);
         member.resize(11, ' ');
         out << name << alias << member << std::to_string(m.type) << (m.type < 10 ? "   " : "  ")
-            << m.title << "  (e.g. " << toUtf8(m.sample) << ")\n";
+            << words.title << "  (e.g. " << toUtf8(words.sample) << ")\n";
     }
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <limits>
 
+#include "method_words.h"
 #include "runtime/ratio.h"
 #include "sizes.h"
 #include "tallux/types.h"
@@ -310,12 +311,12 @@ std::string quoted(std::string_view word)
 DrawRequest parseDraw(std::span<const std::string_view> words)
 {
     if (words.empty()) usage("draw needs a METHOD (see 'tallux list')");
-    const auto method = findMethod(words[0]);
+    const auto method = findMethodOrAlias(words[0]);
     if (!method) usage("unknown method " + quoted(words[0]) + " (see 'tallux list')");
 
     DrawRequest request;
     request.method = *method;
-    request.params.pCode = String(method->sample);
+    request.params.pCode = String(wordsFor(method->type).sample);
     // Readers accept Code 93 and Code 128 only with their check characters.
     request.params.pChk = method->type == Code_93 || method->type == Code_128;
 

@@ -1,51 +1,64 @@
 #pragma once
 
+#include <type_traits>
+
 #include "tallux/export.h"
 #include "tallux/target.h"
+
+// The thirteen parameters of every drawing method, in order, each as
+// X(name, type, everyday value, automation type) and S() between two. The
+// automation type names a VT_ constant of whichever automation layer expands
+// the list.
+// clang-format off
+#define TALLUX_DRAW_PARAMETERS(X, S)              \
+    X(pObject, Target*, nullptr, VT_DISPATCH) S() \
+    X(pX, Single, 0, VT_R4) S()                   \
+    X(pY, Single, 0, VT_R4) S()                   \
+    X(pCode, String, {}, VT_BSTR) S()             \
+    X(pWidth, Integer, 2, VT_I2) S()              \
+    X(pHeight, Integer, 60, VT_I2) S()            \
+    X(pText, Integer, 1, VT_I2) S()               \
+    X(pBold, Boolean, false, VT_BOOL) S()         \
+    X(pFont, String, u"Arial", VT_BSTR) S()       \
+    X(pForeColor, Long, 0, VT_I4) S()             \
+    X(pLineColor, Long, 0, VT_I4) S()             \
+    X(pRatio, String, u"3:1", VT_BSTR) S()        \
+    X(pChk, Boolean, false, VT_BOOL)
+// clang-format on
+
+// Separators for S, and the usual X: a parameter as a method declares it,
+// and as an argument that passes it on.
+#define TALLUX_COMMA() ,
+#define TALLUX_NO_SEPARATOR()
+#define TALLUX_DRAW_PARAMETER(name, type, value, vt) DrawArg<type> name
+#define TALLUX_DRAW_ARGUMENT(name, type, value, vt) name
 
 TALLUX_PUBLIC_BEGIN
 
 namespace tallux {
 
-// The common signature of the fifteen drawing methods: the caller's thirteen
-// variables, every one by reference, so that a method can write pCode back.
+// A drawing method takes the target as it is and each of the caller's
+// variables by reference, so that it can write pCode back.
+template <class T>
+using DrawArg = std::conditional_t<std::is_pointer_v<T>, T, T&>;
+
+// The common signature of the fifteen drawing methods.
 struct DrawArgs {
-    Target* pObject;
-    Single& pX;
-    Single& pY;
-    String& pCode;
-    Integer& pWidth;
-    Integer& pHeight;
-    Integer& pText;
-    Boolean& pBold;
-    String& pFont;
-    Long& pForeColor;
-    Long& pLineColor;
-    String& pRatio;
-    Boolean& pChk;
+#define TALLUX_MEMBER(name, type, value, vt) DrawArg<type> name;
+    TALLUX_DRAW_PARAMETERS(TALLUX_MEMBER, TALLUX_NO_SEPARATOR)
+#undef TALLUX_MEMBER
 };
 
 // A set of caller variables with everyday values, for callers that keep the
 // thirteen parameters together.
 struct DrawParams {
-    Target* pObject = nullptr;
-    Single pX = 0;
-    Single pY = 0;
-    String pCode;
-    Integer pWidth = 2;
-    Integer pHeight = 60;
-    Integer pText = 1;
-    Boolean pBold = false;
-    String pFont = u"Arial";
-    Long pForeColor = 0;
-    Long pLineColor = 0;
-    String pRatio = u"3:1";
-    Boolean pChk = false;
+#define TALLUX_MEMBER(name, type, value, vt) type name = value;
+    TALLUX_DRAW_PARAMETERS(TALLUX_MEMBER, TALLUX_NO_SEPARATOR)
+#undef TALLUX_MEMBER
 
     DrawArgs args()
     {
-        return {pObject, pX,    pY,         pCode,      pWidth, pHeight, pText,
-                pBold,   pFont, pForeColor, pLineColor, pRatio, pChk};
+        return {TALLUX_DRAW_PARAMETERS(TALLUX_DRAW_ARGUMENT, TALLUX_COMMA)};
     }
 };
 

@@ -64,24 +64,12 @@ public:
     };
     Image imgIcon;
 
-    // The fifteen drawing methods, every parameter by reference.
-    // clang-format off
-    Integer BarUPCAPlus(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarCODABAR(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarCODE11(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarCODE25(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarCODE39(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarCODE39F(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarISBN(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarMSI(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarPOSTNET(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarCODE93(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarEAN13(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarCODE128(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarEAN8(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarUPCA(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    Integer BarUPCE(Target* pObject, Single& pX, Single& pY, String& pCode, Integer& pWidth, Integer& pHeight, Integer& pText, Boolean& pBold, String& pFont, Long& pForeColor, Long& pLineColor, String& pRatio, Boolean& pChk);
-    // clang-format on
+    // The fifteen drawing methods, each with the thirteen parameters of
+    // TALLUX_DRAW_PARAMETERS: the target, then the caller's variables by reference.
+#define TALLUX_DECLARE(Name)                                                                       \
+    Integer Name(TALLUX_DRAW_PARAMETERS(TALLUX_DRAW_PARAMETER, TALLUX_COMMA));
+    TALLUX_DRAWING_METHODS(TALLUX_DECLARE)
+#undef TALLUX_DECLARE
 
     // Any drawing method by its enumeration value, on a set of variables.
     Integer draw(tBarcodeType type, DrawParams& params);

@@ -92,19 +92,11 @@ private:
         if (object) target.emplace(*object.get());
 
         DrawParams p;
+        std::size_t i = 0;
+#define TALLUX_READ(name, type, value, vt) read(p.name, typed[i++]);
+        TALLUX_DRAW_PARAMETERS(TALLUX_READ, TALLUX_NO_SEPARATOR)
+#undef TALLUX_READ
         p.pObject = target ? &*target : nullptr;
-        p.pX = *typed[1].get<Single>();
-        p.pY = *typed[2].get<Single>();
-        p.pCode = *typed[3].get<String>();
-        p.pWidth = *typed[4].get<Integer>();
-        p.pHeight = *typed[5].get<Integer>();
-        p.pText = *typed[6].get<Integer>();
-        p.pBold = *typed[7].get<Boolean>();
-        p.pFont = *typed[8].get<String>();
-        p.pForeColor = *typed[9].get<Long>();
-        p.pLineColor = *typed[10].get<Long>();
-        p.pRatio = *typed[11].get<String>();
-        p.pChk = *typed[12].get<Boolean>();
 
         // What the method changed reaches the caller also when it raised, as
         // it does for a caller that binds early.
@@ -125,9 +117,12 @@ private:
     static void writeBack(const DrawParams& p, std::span<const Variant> typed,
                           std::span<Variant> args)
     {
-        const Variant after[] = {typed[0],     p.pX,     p.pY,    p.pCode, p.pWidth,
-                                 p.pHeight,    p.pText,  p.pBold, p.pFont, p.pForeColor,
-                                 p.pLineColor, p.pRatio, p.pChk};
+        std::size_t n = 0;
+        const Variant after[] = {
+#define TALLUX_AFTER(name, type, value, vt) written(p.name, typed[n++])
+            TALLUX_DRAW_PARAMETERS(TALLUX_AFTER, TALLUX_COMMA)
+#undef TALLUX_AFTER
+        };
         const auto unchanged = [](const Variant& a, const Variant& b) {
             const Single* x = a.get<Single>();
             const Single* y = b.get<Single>();
@@ -135,6 +130,24 @@ private:
         };
         for (std::size_t i = 1; i < std::size(after); ++i)
             if (args[i].isByRef() && !unchanged(after[i], typed[i])) args[i].deref() = after[i];
+    }
+
+    // A parameter in its declared type, and its value after the call; the
+    // target is made from the dispatch object and never written back.
+    template <class T>
+    static void read(T& value, const Variant& typed)
+    {
+        value = *typed.get<T>();
+    }
+    static void read(Target*&, const Variant&) {}
+    template <class T>
+    static Variant written(const T& value, const Variant&)
+    {
+        return value;
+    }
+    static Variant written(Target*, const Variant& typed)
+    {
+        return typed;
     }
 
     Tallux own_;

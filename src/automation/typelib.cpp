@@ -10,23 +10,27 @@ using namespace com;
 using paramflag::In;
 using paramflag::Out;
 
+constexpr ParamDesc byRef(std::string_view name, VarType vt)
+{
+    return {name, vt, "", In | Out, true};
+}
+
 // The common signature of the drawing methods: every parameter by reference.
 constexpr ParamDesc drawingSignature[] = {
-    {"pObject", VT_DISPATCH, "", In | Out, true},
-    {"pX", VT_R4, "", In | Out, true},
-    {"pY", VT_R4, "", In | Out, true},
-    {"pCode", VT_BSTR, "", In | Out, true},
-    {"pWidth", VT_I2, "", In | Out, true},
-    {"pHeight", VT_I2, "", In | Out, true},
-    {"pText", VT_I2, "", In | Out, true},
-    {"pBold", VT_BOOL, "", In | Out, true},
-    {"pFont", VT_BSTR, "", In | Out, true},
-    {"pForeColor", VT_I4, "", In | Out, true},
-    {"pLineColor", VT_I4, "", In | Out, true},
-    {"pRatio", VT_BSTR, "", In | Out, true},
-    {"pChk", VT_BOOL, "", In | Out, true},
+#define TALLUX_PARAM(name, type, value, vt) byRef(#name, vt)
+    TALLUX_DRAW_PARAMETERS(TALLUX_PARAM, TALLUX_COMMA)
+#undef TALLUX_PARAM
 };
 static_assert(std::size(drawingSignature) == 13);
+
+// The drawing methods in the interface's order, which gives them the
+// dispatch ids from 0x60030005 up.
+constexpr DISPID firstDrawingId = 0x60030005;
+constexpr std::string_view interfaceOrder[] = {
+#define TALLUX_NAME(Name) #Name,
+    TALLUX_DRAWING_METHODS(TALLUX_NAME)
+#undef TALLUX_NAME
+};
 
 constexpr ParamDesc supBarTypeValue[] = {{"value", VT_I4, "tBarcodeType", In, false}};
 constexpr std::string_view supBarTypeHelp = "BarCode Type Support ";
@@ -34,10 +38,6 @@ constexpr std::string_view supBarTypeHelp = "BarCode Type Support ";
 // The function table of _Tallux: the property, the about box, then the
 // drawing methods in the order of their dispatch ids.
 constexpr std::array<FuncDesc, 18> talluxMembers = [] {
-    std::array<const MethodInfo*, drawingMethods.size()> methods{};
-    for (std::size_t i = 0; i < methods.size(); ++i) methods[i] = &drawingMethods[i];
-    std::ranges::sort(methods, {}, [](const MethodInfo* m) { return m->dispid; });
-
     std::array<FuncDesc, 18> f{};
     f[0] = {
         "SupBarType",   dispidSupBarType, InvokeKind::PropertyPut, 0, supBarTypeValue, VT_EMPTY, "",
@@ -47,25 +47,28 @@ constexpr std::array<FuncDesc, 18> talluxMembers = [] {
     f[2] = {
         "ShowAboutBox",        DISPID_ABOUTBOX, InvokeKind::Func, funcflagHidden, {}, VT_EMPTY, "",
         "Shows the about box", nullptr};
-    for (std::size_t i = 0; i < methods.size(); ++i)
-        f[3 + i] = {methods[i]->name,
-                    methods[i]->dispid,
+    for (std::size_t i = 0; i < std::size(interfaceOrder); ++i) {
+        const MethodInfo* m =
+            &*std::ranges::find(drawingMethods, interfaceOrder[i], &MethodInfo::name);
+        f[3 + i] = {m->name,
+                    firstDrawingId + static_cast<DISPID>(i),
                     InvokeKind::Func,
                     0,
                     drawingSignature,
                     VT_I2,
                     "",
                     "",
-                    methods[i]};
+                    m};
+    }
     return f;
 }();
 static_assert(
     [] {
-        for (std::size_t i = 3; i < talluxMembers.size(); ++i)
-            if (talluxMembers[i].memid != 0x60030005 + static_cast<DISPID>(i - 3)) return false;
-        return true;
+        for (const MethodInfo& m : drawingMethods)
+            if (std::ranges::count(interfaceOrder, m.name) != 1) return false;
+        return std::size(interfaceOrder) == drawingMethods.size();
     }(),
-    "the drawing methods take the dispatch ids 0x60030005 to 0x60030013 in table order");
+    "the interface names each drawing method once");
 
 constexpr std::array<EnumMember, drawingMethods.size()> barcodeTypes = [] {
     std::array<EnumMember, drawingMethods.size()> e{};

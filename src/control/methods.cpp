@@ -15,11 +15,10 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept
 }
 } // namespace
 
-std::optional<MethodInfo> findMethod(std::string_view nameOrAlias) noexcept
+std::optional<MethodInfo> findMethod(std::string_view name) noexcept
 {
     for (const MethodInfo& m : drawingMethods)
-        if (equalsIgnoringCase(m.name, nameOrAlias) || equalsIgnoringCase(m.alias, nameOrAlias))
-            return m;
+        if (equalsIgnoringCase(m.name, name)) return m;
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #include "automation/windows/control.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 
 #include "automation/object.h"
@@ -13,6 +15,36 @@
 namespace tallux::win {
 
 namespace {
+
+// What the vtable passes, by pointer, for each automation type.
+template <VARTYPE>
+struct VtableType;
+template <>
+struct VtableType<VT_DISPATCH> {
+    using type = IDispatch*;
+};
+template <>
+struct VtableType<VT_R4> {
+    using type = float;
+};
+template <>
+struct VtableType<VT_BSTR> {
+    using type = BSTR;
+};
+template <>
+struct VtableType<VT_I2> {
+    using type = short;
+};
+template <>
+struct VtableType<VT_BOOL> {
+    using type = VARIANT_BOOL;
+};
+template <>
+struct VtableType<VT_I4> {
+    using type = LONG;
+};
+template <VARTYPE vt>
+using ByRef = typename VtableType<vt>::type*;
 
 // The dual interface _Tallux over the portable control object: Invoke turns
 // the caller's arguments into portable variants, lets the portable dispatch
@@ -134,31 +166,15 @@ public:
     }
 
 #define TALLUX_DRAWING_METHOD(Name)                                                                \
-    HRESULT STDMETHODCALLTYPE Name(                                                                \
-        IDispatch** pObject, float* pX, float* pY, BSTR* pCode, short* pWidth, short* pHeight,     \
-        short* pText, VARIANT_BOOL* pBold, BSTR* pFont, LONG* pForeColor, LONG* pLineColor,        \
-        BSTR* pRatio, VARIANT_BOOL* pChk, short* result) override                                  \
+    HRESULT STDMETHODCALLTYPE Name(TALLUX_DRAW_PARAMETERS(TALLUX_VTABLE_PARAMETER, TALLUX_COMMA),  \
+                                   short* result) override                                         \
     {                                                                                              \
-        return draw(#Name,                                                                         \
-                    {pObject, pX, pY, pCode, pWidth, pHeight, pText, pBold, pFont, pForeColor,     \
-                     pLineColor, pRatio, pChk},                                                    \
+        return draw(u"" #Name, {TALLUX_DRAW_PARAMETERS(TALLUX_DRAW_ARGUMENT, TALLUX_COMMA)},       \
                     result);                                                                       \
     }
-    TALLUX_DRAWING_METHOD(BarUPCAPlus)
-    TALLUX_DRAWING_METHOD(BarCODABAR)
-    TALLUX_DRAWING_METHOD(BarCODE11)
-    TALLUX_DRAWING_METHOD(BarCODE25)
-    TALLUX_DRAWING_METHOD(BarCODE39)
-    TALLUX_DRAWING_METHOD(BarCODE39F)
-    TALLUX_DRAWING_METHOD(BarISBN)
-    TALLUX_DRAWING_METHOD(BarMSI)
-    TALLUX_DRAWING_METHOD(BarPOSTNET)
-    TALLUX_DRAWING_METHOD(BarCODE93)
-    TALLUX_DRAWING_METHOD(BarEAN13)
-    TALLUX_DRAWING_METHOD(BarCODE128)
-    TALLUX_DRAWING_METHOD(BarEAN8)
-    TALLUX_DRAWING_METHOD(BarUPCA)
-    TALLUX_DRAWING_METHOD(BarUPCE)
+#define TALLUX_VTABLE_PARAMETER(name, type, value, vt) ByRef<vt> name
+    TALLUX_DRAWING_METHODS(TALLUX_DRAWING_METHOD)
+#undef TALLUX_VTABLE_PARAMETER
 #undef TALLUX_DRAWING_METHOD
 
 private:
@@ -168,19 +184,9 @@ private:
     }
 
     // The thirteen parameters of a drawing method, as the vtable passes them.
-    struct DrawingParams {
-        IDispatch** pObject;
-        float *pX, *pY;
-        BSTR* pCode;
-        short *pWidth, *pHeight, *pText;
-        VARIANT_BOOL* pBold;
-        BSTR* pFont;
-        LONG *pForeColor, *pLineColor;
-        BSTR* pRatio;
-        VARIANT_BOOL* pChk;
-    };
+    using DrawingParams = std::array<void*, 13>;
 
-    HRESULT draw(std::string_view name, const DrawingParams& p, short* result);
+    HRESULT draw(std::u16string_view name, const DrawingParams& p, short* result);
     HRESULT early(com::DISPID id, WORD flags, std::span<VARIANT> args, VARIANT* result);
 
     IUnknown& identity() noexcept
@@ -275,39 +281,22 @@ HRESULT Control::early(com::DISPID id, WORD flags, std::span<VARIANT> args, VARI
     return hr;
 }
 
-HRESULT Control::draw(std::string_view name, const DrawingParams& p, short* result)
+HRESULT Control::draw(std::u16string_view name, const DrawingParams& p, short* result)
 {
-    const void* pointers[] = {p.pObject,    p.pX,     p.pY,    p.pCode, p.pWidth,
-                              p.pHeight,    p.pText,  p.pBold, p.pFont, p.pForeColor,
-                              p.pLineColor, p.pRatio, p.pChk,  result};
-    for (const void* pointer : pointers)
-        if (pointer == nullptr) return com::E_POINTER;
+    if (result == nullptr || std::ranges::find(p, nullptr) != p.end()) return com::E_POINTER;
+    const std::optional<com::DISPID> id = typelib::findId(name);
+    const typelib::FuncDesc* f = id ? typelib::findFunction(*id, com::DISPATCH_METHOD) : nullptr;
+    if (f == nullptr || f->params.size() != p.size()) return com::DISP_E_MEMBERNOTFOUND;
     // Last parameter first, as DISPPARAMS holds them.
-    VARIANT args[13];
-    const auto ref = [&](std::size_t i, VARTYPE vt) -> VARIANT& {
-        VARIANT& v = args[12 - i];
-        V_VT(&v) = static_cast<VARTYPE>(VT_BYREF | vt);
-        return v;
-    };
-    V_DISPATCHREF(&ref(0, VT_DISPATCH)) = p.pObject;
-    V_R4REF(&ref(1, VT_R4)) = p.pX;
-    V_R4REF(&ref(2, VT_R4)) = p.pY;
-    V_BSTRREF(&ref(3, VT_BSTR)) = p.pCode;
-    V_I2REF(&ref(4, VT_I2)) = p.pWidth;
-    V_I2REF(&ref(5, VT_I2)) = p.pHeight;
-    V_I2REF(&ref(6, VT_I2)) = p.pText;
-    V_BOOLREF(&ref(7, VT_BOOL)) = p.pBold;
-    V_BSTRREF(&ref(8, VT_BSTR)) = p.pFont;
-    V_I4REF(&ref(9, VT_I4)) = p.pForeColor;
-    V_I4REF(&ref(10, VT_I4)) = p.pLineColor;
-    V_BSTRREF(&ref(11, VT_BSTR)) = p.pRatio;
-    V_BOOLREF(&ref(12, VT_BOOL)) = p.pChk;
-
-    const std::optional<MethodInfo> method = findMethod(name);
-    if (!method) return com::DISP_E_MEMBERNOTFOUND;
+    VARIANT args[std::tuple_size_v<DrawingParams>];
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        VARIANT& v = args[p.size() - 1 - i];
+        V_VT(&v) = static_cast<VARTYPE>(VT_BYREF | static_cast<VARTYPE>(f->params[i].vt));
+        V_BYREF(&v) = p[i];
+    }
     VARIANT r;
     ::VariantInit(&r);
-    const HRESULT hr = early(method->dispid, com::DISPATCH_METHOD, args, &r);
+    const HRESULT hr = early(*id, com::DISPATCH_METHOD, args, &r);
     if (hr >= 0) *result = V_I2(&r);
     return hr;
 }
