@@ -1,14 +1,13 @@
 #include "targets/pdf/pdf_sheet.h"
-#include "targets/cairo/stable_output.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "targets/cairo/stable_output.h"
 #include "targets/pdf/pdf_cell_target.h"
 #include "targets/pdf/pdf_fonts.h"
 #include "targets/pdf/pdf_writer.h"
@@ -21,12 +20,7 @@ namespace {
 // that the same lines make the same file byte for byte; else now.
 std::string creationDate()
 {
-    const std::time_t t = sourceDateEpoch().value_or(std::time(nullptr));
-    std::tm utc{};
-    if (::gmtime_r(&t, &utc) == nullptr) return {};
-    char text[32];
-    std::strftime(text, sizeof text, "D:%Y%m%d%H%M%SZ", &utc);
-    return text;
+    return utcText(sourceDateEpoch().value_or(std::time(nullptr)), "D:%Y%m%d%H%M%SZ");
 }
 
 std::string ref(int number)
@@ -48,6 +42,11 @@ struct PdfSheet::Impl {
     double captionHeight = 0;
     double cellWidth = 0, cellHeight = 0;
     std::uint64_t placed = 0;
+
+    std::uint64_t perPage() const
+    {
+        return static_cast<std::uint64_t>(layout.columns) * static_cast<std::uint64_t>(layout.rows);
+    }
 
     explicit Impl(Sink sink)
         : pdf(std::move(sink))
@@ -119,8 +118,7 @@ void PdfSheet::place(const String& caption, const DrawnRegion& region,
 {
     Impl& s = *impl_;
     const SheetLayout& l = s.layout;
-    const auto perPage = static_cast<std::uint64_t>(l.columns) * static_cast<std::uint64_t>(l.rows);
-    const std::uint64_t index = s.placed % perPage;
+    const std::uint64_t index = s.placed % s.perPage();
     if (s.placed > 0 && index == 0) s.writePage(); // the page is full: it goes to the sink now
     const auto columns = static_cast<std::uint64_t>(l.columns);
     const double x0 = l.margin + static_cast<double>(index % columns) * s.cellWidth;
@@ -184,9 +182,7 @@ std::uint64_t PdfSheet::cells() const noexcept
 std::uint64_t PdfSheet::pages() const noexcept
 {
     const Impl& s = *impl_;
-    const auto perPage =
-        static_cast<std::uint64_t>(s.layout.columns) * static_cast<std::uint64_t>(s.layout.rows);
-    return s.placed == 0 ? 1 : (s.placed - 1) / perPage + 1;
+    return s.placed == 0 ? 1 : (s.placed - 1) / s.perPage() + 1;
 }
 
 void PdfSheet::finish()
