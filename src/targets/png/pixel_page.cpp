@@ -176,7 +176,6 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
         flush();
     cairo_surface_flush(image_);
     const std::uint32_t sr = (rgb >> 16) & 0xFF, sg = (rgb >> 8) & 0xFF, sb = rgb & 0xFF;
-    const bool greySource = sr == sg && sg == sb;
     // Over white, the usual ground of a digit, by coverage at once.
     if (!overWhiteSet_ || overWhiteOf_ != rgb) {
         for (std::uint32_t a = 0; a < 256; ++a)
@@ -185,7 +184,6 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
         overWhiteOf_ = rgb;
         overWhiteSet_ = true;
     }
-    const std::array<std::uint32_t, 256>& overWhite = overWhite_;
     for (int my = 0; my <= mask.height; ++my) changed(y + mask.top + my);
     for (int my = 0; my < mask.height; ++my) {
         const int py = y + mask.top + my;
@@ -199,7 +197,7 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
         // no coverage gives white again, without a branch per pixel.
         if (from < to && std::all_of(line + x0 + from, line + x0 + to,
                                      [](std::uint32_t d) { return (d & 0xFFFFFF) == 0xFFFFFF; })) {
-            for (int mx = from; mx < to; ++mx) line[x0 + mx] = overWhite[cover[mx]];
+            for (int mx = from; mx < to; ++mx) line[x0 + mx] = overWhite_[cover[mx]];
             continue;
         }
         for (int mx = from; mx < to; ++mx) {
@@ -209,15 +207,10 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
             // The text's colour through its coverage over what lies below.
             const std::uint32_t d = line[px], na = 255 - a;
             if ((d & 0xFFFFFF) == 0xFFFFFF) {
-                line[px] = overWhite[a];
+                line[px] = overWhite_[a];
                 continue;
             }
             const std::uint32_t dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
-            if (greySource && dr == dg && dg == db) {
-                const std::uint32_t v = mul255(sb, a) + mul255(db, na);
-                line[px] = 0xFF000000u | v << 16 | v << 8 | v;
-                continue;
-            }
             const std::uint32_t r = mul255(sr, a) + mul255(dr, na);
             const std::uint32_t g = mul255(sg, a) + mul255(dg, na);
             const std::uint32_t b = mul255(sb, a) + mul255(db, na);

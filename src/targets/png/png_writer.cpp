@@ -125,18 +125,6 @@ private:
     int used_ = 0;
 };
 
-// The length symbol of every match length 3..258, and its extra bits.
-constexpr std::array<std::uint8_t, 259> lengthSymbol = [] {
-    std::array<std::uint8_t, 259> t{};
-    for (std::size_t length = 3; length <= 258; ++length) {
-        std::size_t l = lengthBase.size() - 1;
-        while (lengthBase[l] > length) --l;
-        t[length] = static_cast<std::uint8_t>(l);
-    }
-    return t;
-}();
-static_assert(lengthSymbol[3] == 0 && lengthSymbol[258] == 28 && lengthSymbol[257] == 27);
-
 // The distance code of a distance 1..32768.
 constexpr std::size_t distanceCode(std::size_t distance)
 {
@@ -156,12 +144,13 @@ struct Bits {
 // The length symbol's code and extra bits of every match length 3..258.
 constexpr std::array<Bits, 259> lengthCodes = [] {
     std::array<Bits, 259> t{};
-    for (std::size_t length = minMatch; length <= maxMatch; ++length) {
-        const std::size_t l = lengthSymbol[length];
+    for (std::size_t l = 0; l < lengthBase.size(); ++l) {
         const Code code = literalCodes[257 + l];
-        t[length] = {static_cast<std::uint32_t>(code.bits) |
-                         static_cast<std::uint32_t>(length - lengthBase[l]) << code.length,
-                     static_cast<std::uint8_t>(code.length + lengthExtra[l])};
+        const std::size_t last = l + 1 < lengthBase.size() ? lengthBase[l + 1] - 1u : maxMatch;
+        for (std::size_t length = lengthBase[l]; length <= last; ++length)
+            t[length] = {static_cast<std::uint32_t>(code.bits) |
+                             static_cast<std::uint32_t>(length - lengthBase[l]) << code.length,
+                         static_cast<std::uint8_t>(code.length + lengthExtra[l])};
     }
     return t;
 }();
