@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
@@ -8,7 +9,6 @@
 
 #include "tallux/cairo_target.h"
 #include "targets/cairo/stable_output.h"
-#include "targets/png/pixel_page.h"
 #include "targets/png/png_writer.h"
 #include "targets/png/row_knowledge.h"
 #include "targets/svg/svg_writer.h"
@@ -157,8 +157,8 @@ struct FilePage::Impl {
     std::string bytes;
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
-    std::optional<PixelMemory> pixels; // outlives the surface on it
-    RowKnowledge rows;                 // of the raster page, attached to its surface
+    std::unique_ptr<unsigned char[]> pixels; // outlives the surface on it
+    RowKnowledge rows;                       // of the raster page, attached to its surface
     std::optional<SvgWriter> svg;
     std::optional<CairoTarget> target;
     // Laid out when made, or for a page sized by its drawing when finished.
@@ -236,9 +236,10 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
     if (isRaster(format)) {
         const int w = static_cast<int>(l.width), h = static_cast<int>(l.height);
         const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, w);
-        p.pixels.emplace(static_cast<std::size_t>(stride) * static_cast<std::size_t>(h));
+        p.pixels = std::make_unique_for_overwrite<unsigned char[]>(
+            static_cast<std::size_t>(stride) * static_cast<std::size_t>(h));
         p.surface =
-            cairo_image_surface_create_for_data(p.pixels->data(), CAIRO_FORMAT_RGB24, w, h, stride);
+            cairo_image_surface_create_for_data(p.pixels.get(), CAIRO_FORMAT_RGB24, w, h, stride);
     } else {
         switch (format) {
         case FileFormat::Svg: {
@@ -262,7 +263,7 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
         // White in every byte: the pixel white as the page writes it, set
         // faster than a paint.
         cairo_surface_flush(p.surface);
-        std::memset(p.pixels->data(), 0xFF,
+        std::memset(p.pixels.get(), 0xFF,
                     static_cast<std::size_t>(cairo_image_surface_get_stride(p.surface)) *
                         static_cast<std::size_t>(cairo_image_surface_get_height(p.surface)));
         cairo_surface_mark_dirty(p.surface);

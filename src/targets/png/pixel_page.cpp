@@ -16,44 +16,7 @@ constexpr std::uint32_t mul255(std::uint32_t x, std::uint32_t y)
 }
 static_assert(mul255(255, 255) == 255 && mul255(255, 0) == 0 && mul255(128, 255) == 128);
 
-// The blocks a thread keeps: a few, none larger than a large label.
-constexpr std::size_t keptBlocks = 4;
-constexpr std::size_t largestKept = 16u << 20;
-
-struct FreeBlock {
-    std::unique_ptr<unsigned char[]> block;
-    std::size_t size;
-};
-
-std::vector<FreeBlock>& freeBlocks()
-{
-    thread_local std::vector<FreeBlock> blocks;
-    return blocks;
-}
-
 } // namespace
-
-PixelMemory::PixelMemory(std::size_t size)
-    : size_(size)
-{
-    auto& blocks = freeBlocks();
-    const auto fit = std::find_if(blocks.begin(), blocks.end(),
-                                  [&](const FreeBlock& b) { return b.size == size; });
-    if (fit != blocks.end()) {
-        block_ = std::move(fit->block);
-        blocks.erase(fit);
-    } else {
-        block_ = std::make_unique_for_overwrite<unsigned char[]>(size);
-    }
-}
-
-PixelMemory::~PixelMemory()
-{
-    auto& blocks = freeBlocks();
-    if (size_ > largestKept) return;
-    if (blocks.size() >= keptBlocks) blocks.erase(blocks.begin());
-    blocks.push_back({std::move(block_), size_});
-}
 
 PixelPage::PixelPage(cairo_surface_t* image)
     : image_(image)
