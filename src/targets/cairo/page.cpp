@@ -15,29 +15,6 @@
 
 namespace tallux {
 
-double Scale::unitsPerInch() const noexcept
-{
-    switch (units) {
-    case ScaleUnits::Twips: return 1440;
-    case ScaleUnits::Points: return 72;
-    case ScaleUnits::Millimetres: return 25.4;
-    case ScaleUnits::Pixels: break;
-    }
-    return resolution();
-}
-
-double Scale::resolution() const noexcept
-{
-    if (dpi > 0) return dpi;
-    switch (units) {
-    case ScaleUnits::Twips: return 1440;
-    case ScaleUnits::Points: return 360;
-    case ScaleUnits::Millimetres: return 304.8;
-    case ScaleUnits::Pixels: break;
-    }
-    return 96;
-}
-
 namespace {
 
 // Raster pages: at most this many pixels a side and in all.
@@ -69,36 +46,6 @@ cairo_status_t append(void* closure, const unsigned char* data, unsigned int len
     static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
     return CAIRO_STATUS_SUCCESS;
 }
-
-} // namespace
-
-MeasuringTarget::MeasuringTarget(const Scale& scale)
-    : MeasuringTarget(cairo_create(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1)), scale)
-{
-}
-
-// Draws on a one-pixel surface whose clip hides everything: only the extent
-// and the text measures are kept.
-MeasuringTarget::MeasuringTarget(cairo_t* cr, const Scale& scale)
-    : CairoTarget(cr, scale.unitsPerInch())
-    , cr_(cr)
-{
-    cairo_new_path(cr_);
-    cairo_rectangle(cr_, 0, 0, 0, 0);
-    cairo_clip(cr_);
-    drawForPage(nullptr);
-}
-
-MeasuringTarget::~MeasuringTarget()
-{
-    // The surface's own reference; the target's reference to the context
-    // keeps both alive until the base class lets go of them.
-    cairo_surface_t* surface = cairo_get_target(cr_);
-    cairo_destroy(cr_);
-    cairo_surface_destroy(surface);
-}
-
-namespace {
 
 // Where a page puts the drawing and how large it is.
 struct PageLayout {

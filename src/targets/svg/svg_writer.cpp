@@ -10,6 +10,8 @@ namespace tallux {
 
 namespace {
 
+constexpr char hexDigits[] = "0123456789abcdef";
+
 // writeNumber's text of v. A row of digits repeats its baseline and width:
 // the last fraction written is kept as text.
 char* putNumber(char* p, double v)
@@ -48,9 +50,8 @@ char* copy(char* p, std::string_view s)
 // A packed colour as "#rrggbb".
 char* putColour(char* p, std::uint32_t rgb)
 {
-    constexpr char hex[] = "0123456789abcdef";
     *p++ = '#';
-    for (int shift = 20; shift >= 0; shift -= 4) *p++ = hex[(rgb >> shift) & 0xF];
+    for (int shift = 20; shift >= 0; shift -= 4) *p++ = hexDigits[(rgb >> shift) & 0xF];
     return p;
 }
 
@@ -77,10 +78,9 @@ std::string cssString(std::string_view name)
             s += '\\';
             s += c;
         } else if (byte < 0x20 || byte == 0x7F) {
-            constexpr char hex[] = "0123456789abcdef";
             s += '\\';
-            s += hex[byte >> 4];
-            s += hex[byte & 0xF];
+            s += hexDigits[byte >> 4];
+            s += hexDigits[byte & 0xF];
             s += ' ';
         } else {
             s += c;
