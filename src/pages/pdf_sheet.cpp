@@ -1,4 +1,4 @@
-#include "targets/pdf/pdf_sheet.h"
+#include "pages/pdf_sheet.h"
 
 #include <algorithm>
 #include <cmath>
