@@ -156,13 +156,6 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
             mask.coverage.data() + static_cast<std::size_t>(my * mask.width);
         const int x0 = x + mask.left;
         const int from = std::max(0, -x0), to = std::min(mask.width, width_ - x0);
-        // A row of the mask all over white, the usual case, by coverage alone:
-        // no coverage gives white again, without a branch per pixel.
-        if (from < to && std::all_of(line + x0 + from, line + x0 + to,
-                                     [](std::uint32_t d) { return (d & 0xFFFFFF) == 0xFFFFFF; })) {
-            for (int mx = from; mx < to; ++mx) line[x0 + mx] = overWhite_[cover[mx]];
-            continue;
-        }
         for (int mx = from; mx < to; ++mx) {
             const int px = x0 + mx;
             const std::uint32_t a = cover[mx];
