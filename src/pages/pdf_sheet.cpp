@@ -61,10 +61,8 @@ struct PdfSheet::Impl {
         pdf.stream(stream, "", content.ops);
         const int page = pdf.reserve();
         std::string mediaBox;
-        appendNumber(mediaBox, layout.pageWidth);
-        mediaBox += ' ';
-        appendNumber(mediaBox, layout.pageHeight);
-        pdf.object(page, "<< /Type /Page /Parent " + ref(pageTree) + " /MediaBox [0 0 " + mediaBox +
+        appendNumbers(mediaBox, {layout.pageWidth, layout.pageHeight});
+        pdf.object(page, "<< /Type /Page /Parent " + ref(pageTree) + " /MediaBox [0 0" + mediaBox +
                              "] /Resources " + ref(resources) + " /Contents " + ref(stream) +
                              " >>");
         pages.push_back(page);
@@ -127,14 +125,8 @@ void PdfSheet::place(const String& caption, const DrawnRegion& region,
 
     // Nothing drawn for a cell shows outside it.
     std::string& ops = s.content.ops;
-    ops += "q ";
-    appendNumber(ops, x0);
-    ops += ' ';
-    appendNumber(ops, y0);
-    ops += ' ';
-    appendNumber(ops, s.cellWidth);
-    ops += ' ';
-    appendNumber(ops, s.cellHeight);
+    ops += 'q';
+    appendNumbers(ops, {x0, y0, s.cellWidth, s.cellHeight});
     ops += " re W n\n";
 
     PdfCellTarget& c = *s.caption;
@@ -160,10 +152,7 @@ void PdfSheet::place(const String& caption, const DrawnRegion& region,
         appendNumber(ops, k, 9);
         ops += " 0 0 ";
         appendNumber(ops, k, 9);
-        ops += ' ';
-        appendNumber(ops, ox, 6);
-        ops += ' ';
-        appendNumber(ops, oy, 6);
+        appendNumbers(ops, {ox, oy}, 6);
         ops += " cm\n";
         s.drawing->frame(k, {(x0 - ox) / k, (y0 - oy) / k, (x1 - ox) / k, (y1 - oy) / k});
         draw(*s.drawing);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,15 @@ inline void appendNumber(std::string& out, double value, int decimals = 3)
 {
     char text[numberRoom];
     out.append(text, writeNumber(text, value, decimals));
+}
+
+// Appends each number, a space before each, as appendNumber writes it.
+inline void appendNumbers(std::string& out, std::initializer_list<double> values, int decimals = 3)
+{
+    for (const double v : values) {
+        out += ' ';
+        appendNumber(out, v, decimals);
+    }
 }
 
 // A PDF file written object by object to a sink, with the cross-reference
