@@ -29,7 +29,7 @@
 #include "warnings.h"
 #ifdef TALLUX_HAVE_CAIRO
 #include "batch_sheet.h"
-#include "targets/pdf/pdf_sheet.h"
+#include "pages/pdf_sheet.h"
 #endif
 
 namespace tallux::cli {

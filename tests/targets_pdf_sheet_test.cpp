@@ -9,9 +9,9 @@
 #include <pango/pangocairo.h>
 #include <pango/pangofc-fontmap.h>
 
+#include "pages/pdf_sheet.h"
 #include "pdf_check.h"
 #include "runtime/text.h"
-#include "targets/pdf/pdf_sheet.h"
 #include "targets/pdf/pdf_writer.h"
 #include "targets_support.h"
 

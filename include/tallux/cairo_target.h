@@ -15,7 +15,7 @@ TALLUX_PUBLIC_BEGIN
 
 namespace tallux {
 
-class SvgWriter;
+class ElementPage; // internal: a page written element by element, not in pixels
 
 // The scale units of a target, as the original hosts offered them.
 enum class ScaleUnits : std::uint8_t {
@@ -65,9 +65,9 @@ protected:
     friend class FilePage;
     // For a file page or the measuring target, which own their surface and
     // set its clip once, before this call: the clip is read once, on a
-    // raster page boxes go straight into the pixels, and a page written as
-    // SVG takes every box and text piece as an element of `svg`.
-    void drawForPage(SvgWriter* svg) noexcept;
+    // raster page boxes go straight into the pixels, and an element page
+    // takes every box and text piece as a whole element.
+    void drawForPage(ElementPage* elements) noexcept;
     // Puts what a raster page still keeps into its pixels.
     void flushPage();
 

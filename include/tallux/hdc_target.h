@@ -1,17 +1,12 @@
 #pragma once
 
-#include <memory>
+#include <string>
 
 #include <windows.h>
 
 #include "tallux/host_target.h"
 
 namespace tallux {
-
-namespace gdi {
-class Surface;
-struct FontRequest;
-} // namespace gdi
 
 // A drawing target on any Windows device context: a window or screen DC, a
 // printer DC, a memory DC with a bitmap, an enhanced metafile. Coordinates and
@@ -36,7 +31,9 @@ public:
     HdcTarget& operator=(const HdcTarget&) = delete;
 
 protected:
-    void fontChanged(const HostFont& font) override;
+    // The font is made from textFont() when text needs it, and kept while
+    // it and the DC's resolution and mapping stay the same.
+    void fontChanged(const HostFont&) override {}
     TextMetrics measureText(const String& s) override;
     // The height it gives is the logical step to the next line, which lies
     // below on the device (negative where the mapping's y runs up).
@@ -45,9 +42,15 @@ protected:
 private:
     friend class HostTargetOf<HdcTarget>;
     void fillBox(const UnitBox& box, Rgb colour);
+    // Raises 91 when there is no DC.
+    void check() const;
+    HFONT font();
+    // Of s in the font selected into the DC.
+    TextMetrics extent(const std::wstring& s);
 
-    std::unique_ptr<gdi::Surface> surface_;
-    std::unique_ptr<gdi::FontRequest> font_;
+    HDC dc_;
+    HFONT font_ = nullptr;
+    LOGFONTW made_{};
 };
 
 } // namespace tallux

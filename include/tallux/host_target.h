@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 
 #include "tallux/export.h"
@@ -13,6 +15,15 @@ struct Rgb {
     double red, green, blue; // 0..1
 };
 
+// c as 0x00RRGGBB, each channel to the nearest of 0 to 255, halves up.
+constexpr std::uint32_t packedRgb(Rgb c) noexcept
+{
+    const auto byte = [](double v) {
+        return static_cast<std::uint32_t>(std::clamp(v, 0.0, 1.0) * 255 + 0.5);
+    };
+    return byte(c.red) << 16 | byte(c.green) << 8 | byte(c.blue);
+}
+
 // A colour in the host's format: 0x00BBGGRR, or 0x800000NN for the system
 // colour NN of the host's standard scheme. Anything else has no colour.
 std::optional<Rgb> hostColor(Long value) noexcept;
@@ -20,6 +31,17 @@ std::optional<Rgb> hostColor(Long value) noexcept;
 // A box in the target's scale units: left, top, right, bottom.
 struct UnitBox {
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+
+    // Whether the two share any area; touching edges share none.
+    bool meets(const UnitBox& b) const noexcept
+    {
+        return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1;
+    }
+    // The smallest box around both.
+    UnitBox around(const UnitBox& b) const noexcept
+    {
+        return {std::min(x0, b.x0), std::min(y0, b.y0), std::max(x1, b.x1), std::max(y1, b.y1)};
+    }
 };
 
 // The font that text is measured and drawn in.
@@ -77,10 +99,6 @@ private:
     bool fontChanged_ = true;
     Rgb fore_{0, 0, 0};
     double x_ = 0, y_ = 0;
-    // The colours of the last two boxes: bars and spaces take turns.
-    Long lineValues_[2]{};
-    Rgb lineColours_[2]{};
-    bool lineSet_[2]{};
 };
 
 // A back-end: Backend derives from HostTargetOf<Backend> and offers

@@ -4,10 +4,10 @@
 #include <QtTest>
 #include <cairo.h>
 
+#include "pages/pdf_sheet.h"
 #include "tallux/cairo_target.h"
 #include "tallux/qt/painter_target.h"
 #include "tallux/tallux.h"
-#include "targets/pdf/pdf_sheet.h"
 
 // The same calls through every back-end of the host target, each rendered to
 // pixels: a cairo context, the PNG page, the SVG page (rsvg-convert), the PDF

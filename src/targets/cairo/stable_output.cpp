@@ -1,7 +1,6 @@
 #include "targets/cairo/stable_output.h"
 
 #include <cstdlib>
-#include <ctime>
 
 #include <cairo-pdf.h>
 
@@ -17,15 +16,20 @@ std::optional<std::time_t> sourceDateEpoch()
     return static_cast<std::time_t>(seconds);
 }
 
+std::string utcText(std::time_t t, const char* format)
+{
+    std::tm utc{};
+    if (::gmtime_r(&t, &utc) == nullptr) return {};
+    char text[32];
+    return {text, std::strftime(text, sizeof text, format, &utc)};
+}
+
 void setReproducibleDate(cairo_surface_t* pdf)
 {
     const auto t = sourceDateEpoch();
     if (!t) return;
-    std::tm utc{};
-    if (::gmtime_r(&*t, &utc) == nullptr) return;
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    cairo_pdf_surface_set_metadata(pdf, CAIRO_PDF_METADATA_CREATE_DATE, text);
+    if (const std::string date = utcText(*t, "%Y-%m-%dT%H:%M:%SZ"); !date.empty())
+        cairo_pdf_surface_set_metadata(pdf, CAIRO_PDF_METADATA_CREATE_DATE, date.c_str());
 }
 
 } // namespace tallux

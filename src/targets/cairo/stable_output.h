@@ -12,6 +12,9 @@ namespace tallux {
 // seconds, so that a file can be made again byte for byte.
 std::optional<std::time_t> sourceDateEpoch();
 
+// t in UTC as strftime's `format` gives it; empty where t cannot be shown.
+std::string utcText(std::time_t t, const char* format);
+
 // A PDF records its creation date: the time given by SOURCE_DATE_EPOCH when
 // that is set, so that a file can be made again byte for byte.
 void setReproducibleDate(cairo_surface_t* pdf);

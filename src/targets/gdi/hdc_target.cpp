@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cwchar>
+#include <string>
 
-#include "targets/gdi/gdi_surface.h"
+#include "tallux/error.h"
 
 namespace tallux {
 
@@ -13,6 +16,9 @@ namespace {
 // where it shows as much as the drawing surface can.
 constexpr double coordinateLimit = 1 << 27;
 
+// What SelectObject returns for a failure (HGDI_ERROR, without its sign change).
+const HGDIOBJ selectFailed = reinterpret_cast<HGDIOBJ>(static_cast<LONG_PTR>(-1));
+
 // The logical unit nearest to a position, halves up, as device pixels are
 // chosen for the cairo target's boxes.
 int nearestUnit(double v)
@@ -20,10 +26,10 @@ int nearestUnit(double v)
     return static_cast<int>(std::floor(std::clamp(v, -coordinateLimit, coordinateLimit) + 0.5));
 }
 
-COLORREF colorRef(const Rgb& c)
+COLORREF colorRef(Rgb c)
 {
-    const auto byte = [](double v) { return static_cast<BYTE>(std::lround(v * 255)); };
-    return RGB(byte(c.red), byte(c.green), byte(c.blue));
+    const std::uint32_t rgb = packedRgb(c);
+    return RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
 std::wstring wide(const String& s)
@@ -31,45 +37,187 @@ std::wstring wide(const String& s)
     return {s.begin(), s.end()};
 }
 
+// A call that the device context refused, by its name and the Win32 error.
+[[noreturn]] void refused(const char* call)
+{
+    throw RuntimeError(err::InvalidCall, std::string("The device context refused ") + call +
+                                             " (Win32 error " + std::to_string(::GetLastError()) +
+                                             ")");
+}
+
+// An object selected into the DC for one call; the one it replaced goes back.
+class Selected {
+public:
+    Selected(HDC dc, HGDIOBJ object)
+        : dc_(dc)
+        , old_(::SelectObject(dc, object))
+    {
+        if (old_ == nullptr || old_ == selectFailed) refused("SelectObject");
+    }
+    ~Selected() { ::SelectObject(dc_, old_); }
+    Selected(const Selected&) = delete;
+    Selected& operator=(const Selected&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// The DC's settings saved for one call and restored after it.
+class Saved {
+public:
+    explicit Saved(HDC dc)
+        : dc_(dc)
+        , level_(::SaveDC(dc))
+    {
+        if (level_ == 0) refused("SaveDC");
+    }
+    ~Saved() { ::RestoreDC(dc_, level_); }
+    Saved(const Saved&) = delete;
+    Saved& operator=(const Saved&) = delete;
+
+private:
+    HDC dc_;
+    int level_;
+};
+
+class Brush {
+public:
+    explicit Brush(COLORREF color)
+        : brush_(::CreateSolidBrush(color))
+    {
+        if (brush_ == nullptr) refused("CreateSolidBrush");
+    }
+    ~Brush() { ::DeleteObject(brush_); }
+    Brush(const Brush&) = delete;
+    Brush& operator=(const Brush&) = delete;
+    HBRUSH get() const noexcept { return brush_; }
+
+private:
+    HBRUSH brush_;
+};
+
+// Logical units per device pixel along the DC's y axis, negative where the
+// logical y runs up the device.
+double unitsPerPixel(HDC dc)
+{
+    constexpr int span = 4096; // device pixels measured, for the precision of a fraction
+    POINT p[2] = {{0, 0}, {0, span}};
+    if (!::DPtoLP(dc, p, 2)) refused("DPtoLP");
+    const double length = std::hypot(p[1].x - p[0].x, p[1].y - p[0].y) / span;
+    return p[1].y < p[0].y ? -length : length;
+}
+
+// The character height of a size in points, in the DC's logical units: its
+// vertical resolution gives device pixels, its mapping turns them into units.
+LONG logicalHeight(HDC dc, int points)
+{
+    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+    if (dpi <= 0) refused("GetDeviceCaps(LOGPIXELSY)");
+    const double height = points * dpi / 72.0 * std::abs(unitsPerPixel(dc));
+    if (!(height < 1e8)) refused("DPtoLP"); // no font that large in these units
+    return std::max(1L, std::lround(height));
+}
+
+bool sameFont(const LOGFONTW& a, const LOGFONTW& b)
+{
+    return a.lfHeight == b.lfHeight && a.lfWeight == b.lfWeight &&
+           std::wcscmp(a.lfFaceName, b.lfFaceName) == 0;
+}
+
 } // namespace
 
 HdcTarget::HdcTarget(HDC dc)
-    : surface_(std::make_unique<gdi::Surface>(dc))
-    , font_(std::make_unique<gdi::FontRequest>(gdi::FontRequest{L"Arial", 8, false}))
+    : dc_(dc)
 {
 }
 
-HdcTarget::~HdcTarget() = default;
-
-void HdcTarget::fontChanged(const HostFont& font)
+HdcTarget::~HdcTarget()
 {
+    if (font_ != nullptr) ::DeleteObject(font_);
+}
+
+void HdcTarget::check() const
+{
+    if (dc_ == nullptr) throw RuntimeError(err::ObjectNotSet, "HdcTarget has no device context");
+}
+
+HFONT HdcTarget::font()
+{
+    const HostFont& asked = textFont();
+    LOGFONTW f{};
+    // Negative: the character height (the em), as a point size means.
+    f.lfHeight = -logicalHeight(dc_, asked.points);
+    f.lfWeight = asked.bold ? FW_BOLD : FW_NORMAL;
+    f.lfCharSet = DEFAULT_CHARSET;
+    f.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    f.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    f.lfQuality = DEFAULT_QUALITY;
+    f.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
     // GDI's font mapper substitutes a similar face for a name it lacks; a
     // face name ends at its first NUL and holds LF_FACESIZE - 1 characters.
-    std::wstring face = wide(font.name);
-    face.resize(std::min({face.find(L'\0'), face.size(), std::size_t{LF_FACESIZE - 1}}));
-    *font_ = {std::move(face), font.points, font.bold};
+    const std::wstring face = wide(asked.name);
+    face.copy(f.lfFaceName, std::min(face.find(L'\0'), std::size_t{LF_FACESIZE - 1}));
+    if (font_ != nullptr && sameFont(f, made_)) return font_;
+
+    HFONT made = ::CreateFontIndirectW(&f);
+    if (made == nullptr) refused("CreateFontIndirectW");
+    if (font_ != nullptr) ::DeleteObject(font_);
+    font_ = made;
+    made_ = f;
+    return font_;
+}
+
+TextMetrics HdcTarget::extent(const std::wstring& s)
+{
+    if (s.empty()) {
+        // An empty text is one line high, as a printed empty line is.
+        TEXTMETRICW m{};
+        if (!::GetTextMetricsW(dc_, &m)) refused("GetTextMetricsW");
+        return {0, static_cast<double>(m.tmHeight)};
+    }
+    SIZE size{};
+    if (!::GetTextExtentPoint32W(dc_, s.data(), static_cast<int>(s.size()), &size))
+        refused("GetTextExtentPoint32W");
+    return {static_cast<double>(size.cx), static_cast<double>(size.cy)};
 }
 
 void HdcTarget::fillBox(const UnitBox& box, Rgb colour)
 {
     const RECT r{nearestUnit(box.x0), nearestUnit(box.y0), nearestUnit(box.x1),
                  nearestUnit(box.y1)};
-    surface_->check();
+    check();
     if (r.left == r.right || r.top == r.bottom) return; // covers no whole unit
-    surface_->fill(r, colorRef(colour));
+    // PatBlt, unlike FillRect, reports a refusal.
+    const Brush brush(colorRef(colour));
+    const Selected selected(dc_, brush.get());
+    if (!::PatBlt(dc_, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY))
+        refused("PatBlt");
 }
 
 TextMetrics HdcTarget::measureText(const String& s)
 {
-    const gdi::TextExtent e = surface_->measure(*font_, wide(s));
-    return {e.width, e.height};
+    check();
+    const Selected selected(dc_, font());
+    return extent(wide(s));
 }
 
 TextMetrics HdcTarget::drawText(const String& s, double x, double y, Rgb colour)
 {
-    const double step =
-        surface_->text(nearestUnit(x), nearestUnit(y), *font_, colorRef(colour), wide(s));
-    return {0, step};
+    check();
+    HFONT f = font();
+    const Saved saved(dc_); // text colour, background mode and alignment
+    const Selected selected(dc_, f);
+    if (::SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP) == ~UINT{0}) refused("SetTextAlign");
+    if (::SetTextColor(dc_, colorRef(colour)) == CLR_INVALID) refused("SetTextColor");
+    if (::SetBkMode(dc_, TRANSPARENT) == 0) refused("SetBkMode");
+    const std::wstring text = wide(s);
+    const TextMetrics e = extent(text);
+    if (!text.empty() && !::TextOutW(dc_, nearestUnit(x), nearestUnit(y), text.data(),
+                                     static_cast<int>(text.size())))
+        refused("TextOutW");
+    // The step to the next line lies below on the device.
+    return {0, unitsPerPixel(dc_) < 0 ? -e.height : e.height};
 }
 
 } // namespace tallux

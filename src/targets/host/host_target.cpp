@@ -75,20 +75,11 @@ bool HostTarget::lineBox(Integer flags, Integer x1, Single y1, Integer x2, Singl
                          UnitBox& box, Rgb& rgb)
 {
     if (flags != filledBox) reject(err::InvalidCall, "Line draws filled boxes only (flags 38)");
-    int k = 0;
-    while (k < 2 && !(lineSet_[k] && lineValues_[k] == color)) ++k;
-    if (k == 2) {
-        const auto c = hostColor(color);
-        if (!c) reject(err::InvalidCall, "Invalid procedure call or argument: not a colour");
-        // The older of the two goes.
-        lineValues_[1] = lineValues_[0], lineColours_[1] = lineColours_[0];
-        lineSet_[1] = lineSet_[0];
-        lineValues_[0] = color, lineColours_[0] = *c, lineSet_[0] = true;
-        k = 0;
-    }
+    const auto c = hostColor(color);
+    if (!c) reject(err::InvalidCall, "Invalid procedure call or argument: not a colour");
     if (!std::isfinite(y1) || !std::isfinite(y2))
         reject(err::InvalidCall, "Invalid procedure call or argument");
-    rgb = lineColours_[k];
+    rgb = *c;
 
     // Both corners inclusive: the box runs from x1 to x2 + 1 units, so an
     // element of width w covers exactly w units.

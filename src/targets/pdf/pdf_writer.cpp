@@ -1,8 +1,5 @@
 #include "targets/pdf/pdf_writer.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 
 #include <zlib.h>
@@ -10,31 +7,6 @@
 #include "tallux/cairo_target.h"
 
 namespace tallux {
-
-void appendNumber(std::string& out, double value, int decimals)
-{
-    if (!std::isfinite(value)) value = 0;
-    char text[64];
-    // Most coordinates are whole units: no need to format a fraction.
-    if (std::abs(value) < 1e15 && value == std::trunc(value)) {
-        const auto whole = static_cast<long long>(value);
-        out.append(text, std::to_chars(text, text + sizeof text, whole).ptr);
-        return;
-    }
-    auto [end, ec] =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    if (ec != std::errc()) {
-        out += '0';
-        return;
-    }
-    const char* point = std::find(text, end, '.');
-    if (point != end) {
-        while (end[-1] == '0') --end;
-        if (end[-1] == '.') --end;
-    }
-    const std::string_view digits(text, static_cast<std::size_t>(end - text));
-    out += digits == "-0" ? "0" : digits;
-}
 
 namespace {
 
@@ -55,11 +27,16 @@ int PdfWriter::reserve()
     return static_cast<int>(at_.size());
 }
 
-void PdfWriter::object(int number, std::string_view body)
+void PdfWriter::begin(int number)
 {
     at_[static_cast<std::size_t>(number) - 1] = written_ + buffer_.size();
     write(std::to_string(number));
     write(" 0 obj\n");
+}
+
+void PdfWriter::object(int number, std::string_view body)
+{
+    begin(number);
     write(body);
     write("\nendobj\n");
 }
@@ -77,9 +54,7 @@ void PdfWriter::stream(int number, std::string_view dictionary, std::string_view
     std::string head = "<< ";
     head += dictionary;
     head += " /Filter /FlateDecode /Length " + std::to_string(size) + " >>\nstream\n";
-    at_[static_cast<std::size_t>(number) - 1] = written_ + buffer_.size();
-    write(std::to_string(number));
-    write(" 0 obj\n");
+    begin(number);
     write(head);
     write({deflated_.data(), size});
     write("\nendstream\nendobj\n");

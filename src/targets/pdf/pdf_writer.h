@@ -2,15 +2,31 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "targets/host/number_text.h"
 
 namespace tallux {
 
 // Appends a number as PDF writes it: fixed notation, at most `decimals`
 // places, no trailing zeros, never an exponent.
-void appendNumber(std::string& out, double value, int decimals = 3);
+inline void appendNumber(std::string& out, double value, int decimals = 3)
+{
+    char text[numberRoom];
+    out.append(text, writeNumber(text, value, decimals));
+}
+
+// Appends each number, a space before each, as appendNumber writes it.
+inline void appendNumbers(std::string& out, std::initializer_list<double> values, int decimals = 3)
+{
+    for (const double v : values) {
+        out += ' ';
+        appendNumber(out, v, decimals);
+    }
+}
 
 // A PDF file written object by object to a sink, with the cross-reference
 // table at the end. Objects are numbered ahead, so that one may refer to
@@ -35,6 +51,8 @@ public:
     void finish(int catalog, int info);
 
 private:
+    // Records where object `number` starts and writes its opening line.
+    void begin(int number);
     void write(std::string_view bytes);
     void flush();
 

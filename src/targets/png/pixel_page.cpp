@@ -16,44 +16,7 @@ constexpr std::uint32_t mul255(std::uint32_t x, std::uint32_t y)
 }
 static_assert(mul255(255, 255) == 255 && mul255(255, 0) == 0 && mul255(128, 255) == 128);
 
-// The blocks a thread keeps: a few, none larger than a large label.
-constexpr std::size_t keptBlocks = 4;
-constexpr std::size_t largestKept = 16u << 20;
-
-struct FreeBlock {
-    std::unique_ptr<unsigned char[]> block;
-    std::size_t size;
-};
-
-std::vector<FreeBlock>& freeBlocks()
-{
-    thread_local std::vector<FreeBlock> blocks;
-    return blocks;
-}
-
 } // namespace
-
-PixelMemory::PixelMemory(std::size_t size)
-    : size_(size)
-{
-    auto& blocks = freeBlocks();
-    const auto fit = std::find_if(blocks.begin(), blocks.end(),
-                                  [&](const FreeBlock& b) { return b.size == size; });
-    if (fit != blocks.end()) {
-        block_ = std::move(fit->block);
-        blocks.erase(fit);
-    } else {
-        block_ = std::make_unique_for_overwrite<unsigned char[]>(size);
-    }
-}
-
-PixelMemory::~PixelMemory()
-{
-    auto& blocks = freeBlocks();
-    if (size_ > largestKept) return;
-    if (blocks.size() >= keptBlocks) blocks.erase(blocks.begin());
-    blocks.push_back({std::move(block_), size_});
-}
 
 PixelPage::PixelPage(cairo_surface_t* image)
     : image_(image)
@@ -176,7 +139,6 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
         flush();
     cairo_surface_flush(image_);
     const std::uint32_t sr = (rgb >> 16) & 0xFF, sg = (rgb >> 8) & 0xFF, sb = rgb & 0xFF;
-    const bool greySource = sr == sg && sg == sb;
     // Over white, the usual ground of a digit, by coverage at once.
     if (!overWhiteSet_ || overWhiteOf_ != rgb) {
         for (std::uint32_t a = 0; a < 256; ++a)
@@ -185,7 +147,6 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
         overWhiteOf_ = rgb;
         overWhiteSet_ = true;
     }
-    const std::array<std::uint32_t, 256>& overWhite = overWhite_;
     for (int my = 0; my <= mask.height; ++my) changed(y + mask.top + my);
     for (int my = 0; my < mask.height; ++my) {
         const int py = y + mask.top + my;
@@ -195,13 +156,6 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
             mask.coverage.data() + static_cast<std::size_t>(my * mask.width);
         const int x0 = x + mask.left;
         const int from = std::max(0, -x0), to = std::min(mask.width, width_ - x0);
-        // A row of the mask all over white, the usual case, by coverage alone:
-        // no coverage gives white again, without a branch per pixel.
-        if (from < to && std::all_of(line + x0 + from, line + x0 + to,
-                                     [](std::uint32_t d) { return (d & 0xFFFFFF) == 0xFFFFFF; })) {
-            for (int mx = from; mx < to; ++mx) line[x0 + mx] = overWhite[cover[mx]];
-            continue;
-        }
         for (int mx = from; mx < to; ++mx) {
             const int px = x0 + mx;
             const std::uint32_t a = cover[mx];
@@ -209,15 +163,10 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
             // The text's colour through its coverage over what lies below.
             const std::uint32_t d = line[px], na = 255 - a;
             if ((d & 0xFFFFFF) == 0xFFFFFF) {
-                line[px] = overWhite[a];
+                line[px] = overWhite_[a];
                 continue;
             }
             const std::uint32_t dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
-            if (greySource && dr == dg && dg == db) {
-                const std::uint32_t v = mul255(sb, a) + mul255(db, na);
-                line[px] = 0xFF000000u | v << 16 | v << 8 | v;
-                continue;
-            }
             const std::uint32_t r = mul255(sr, a) + mul255(dr, na);
             const std::uint32_t g = mul255(sg, a) + mul255(dg, na);
             const std::uint32_t b = mul255(sb, a) + mul255(db, na);

@@ -3,32 +3,14 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include <cairo.h>
 
-#include "targets/png/row_knowledge.h"
 #include "targets/cairo/text_layouts.h"
+#include "targets/png/row_knowledge.h"
 
 namespace tallux {
-
-// Memory for the pixels of a raster page, handed back for the next page on
-// the thread: a fresh block of this size would be mapped and zeroed by the
-// system page by page for every page.
-class PixelMemory {
-public:
-    explicit PixelMemory(std::size_t size);
-    ~PixelMemory();
-    PixelMemory(const PixelMemory&) = delete;
-    PixelMemory& operator=(const PixelMemory&) = delete;
-
-    unsigned char* data() const noexcept { return block_.get(); }
-
-private:
-    std::unique_ptr<unsigned char[]> block_;
-    std::size_t size_;
-};
 
 // Drawing straight into the pixels of an RGB24 image surface that nothing
 // else draws on meanwhile. Boxes are kept until text over them or the end

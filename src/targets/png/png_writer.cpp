@@ -27,9 +27,11 @@ namespace {
 // and takes as long as zint's whole file for a label (see the README's speed
 // figures), so it only sums the rows here and checks the chunks.
 
-struct Code {
-    std::uint16_t bits; // already bit-reversed, ready to go out first bit first
-    std::uint8_t length;
+// A code, with any extra bits after it, as it goes out: bit-reversed, ready
+// to go out first bit first.
+struct Bits {
+    std::uint32_t bits;
+    std::uint8_t count;
 };
 
 constexpr std::uint16_t reversed(std::uint16_t code, int length)
@@ -40,8 +42,8 @@ constexpr std::uint16_t reversed(std::uint16_t code, int length)
 }
 
 // The fixed literal/length code of the deflate format.
-constexpr std::array<Code, 288> literalCodes = [] {
-    std::array<Code, 288> t{};
+constexpr std::array<Bits, 288> literalCodes = [] {
+    std::array<Bits, 288> t{};
     for (int v = 0; v < 288; ++v) {
         int code = 0, length = 0;
         if (v < 144)
@@ -57,7 +59,7 @@ constexpr std::array<Code, 288> literalCodes = [] {
     }
     return t;
 }();
-static_assert(literalCodes.size() == 288 && literalCodes[0].length == 8);
+static_assert(literalCodes.size() == 288 && literalCodes[0].count == 8);
 
 // Match lengths 3..258: symbol 257.. with extra bits.
 constexpr std::array<std::uint16_t, 29> lengthBase = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
@@ -125,18 +127,6 @@ private:
     int used_ = 0;
 };
 
-// The length symbol of every match length 3..258, and its extra bits.
-constexpr std::array<std::uint8_t, 259> lengthSymbol = [] {
-    std::array<std::uint8_t, 259> t{};
-    for (std::size_t length = 3; length <= 258; ++length) {
-        std::size_t l = lengthBase.size() - 1;
-        while (lengthBase[l] > length) --l;
-        t[length] = static_cast<std::uint8_t>(l);
-    }
-    return t;
-}();
-static_assert(lengthSymbol[3] == 0 && lengthSymbol[258] == 28 && lengthSymbol[257] == 27);
-
 // The distance code of a distance 1..32768.
 constexpr std::size_t distanceCode(std::size_t distance)
 {
@@ -147,21 +137,16 @@ constexpr std::size_t distanceCode(std::size_t distance)
 static_assert(distanceCode(5) == 4 && distanceCode(7) == 5 && distanceCode(244) == 15 &&
               distanceCode(32768) == 29 && distanceCode(24577) == 29 && distanceCode(24576) == 28);
 
-// A code and its extra bits as they go out, in one piece.
-struct Bits {
-    std::uint32_t bits;
-    std::uint8_t count;
-};
-
 // The length symbol's code and extra bits of every match length 3..258.
 constexpr std::array<Bits, 259> lengthCodes = [] {
     std::array<Bits, 259> t{};
-    for (std::size_t length = minMatch; length <= maxMatch; ++length) {
-        const std::size_t l = lengthSymbol[length];
-        const Code code = literalCodes[257 + l];
-        t[length] = {static_cast<std::uint32_t>(code.bits) |
-                         static_cast<std::uint32_t>(length - lengthBase[l]) << code.length,
-                     static_cast<std::uint8_t>(code.length + lengthExtra[l])};
+    for (std::size_t l = 0; l < lengthBase.size(); ++l) {
+        const Bits code = literalCodes[257 + l];
+        const std::size_t last = l + 1 < lengthBase.size() ? lengthBase[l + 1] - 1u : maxMatch;
+        for (std::size_t length = lengthBase[l]; length <= last; ++length)
+            t[length] = {code.bits | static_cast<std::uint32_t>(length - lengthBase[l])
+                                         << code.count,
+                         static_cast<std::uint8_t>(code.count + lengthExtra[l])};
     }
     return t;
 }();
@@ -214,7 +199,7 @@ public:
     }
 
 private:
-    void symbol(std::size_t v) { bits_.put(literalCodes[v].bits, literalCodes[v].length); }
+    void symbol(std::size_t v) { bits_.put(literalCodes[v].bits, literalCodes[v].count); }
 
     // Length and distance, at most 13 + 18 bits, in one piece.
     void match(std::size_t length, std::size_t distance)

@@ -1,51 +1,37 @@
 #include "targets/svg/svg_writer.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
+
+#include "targets/host/number_text.h"
 
 namespace tallux {
 
 namespace {
 
-// The longest number putNumber writes: the shortest form of a double.
-constexpr std::size_t numberRoom = 32;
+constexpr char hexDigits[] = "0123456789abcdef";
 
-// v in the shortest form that reads back as the same double: without an
-// exponent over the range a drawing spans, so whole numbers have neither
-// point nor exponent, and with one where it is shorter. Whole numbers, most
-// of a drawing's, go the integer way, which is faster. Returns the end.
+// writeNumber's text of v. A row of digits repeats its baseline and width:
+// the last fraction written is kept as text.
 char* putNumber(char* p, double v)
 {
-    const double size = std::abs(v);
-    if (size < 1e15) {
-        if (const auto whole = static_cast<std::int64_t>(v); static_cast<double>(whole) == v)
-            return std::to_chars(p, p + numberRoom, whole).ptr; // -0 as 0
-        if (size >= 1e-3) {
-            // A row of digits repeats its baseline and width: the last
-            // conversion is kept.
-            thread_local double lastNumber = 0;
-            thread_local std::array<char, numberRoom> lastText{'0'};
-            thread_local std::size_t lastSize = 1;
-            if (v != lastNumber) {
-                lastNumber = v;
-                lastSize = static_cast<std::size_t>(std::to_chars(lastText.data(),
-                                                                  lastText.data() + lastText.size(),
-                                                                  v, std::chars_format::fixed)
-                                                        .ptr -
-                                                    lastText.data());
-            }
-            return std::copy_n(lastText.data(), lastSize, p);
-        }
+    thread_local double last = 0;
+    thread_local std::array<char, numberRoom> lastText{'0'};
+    thread_local std::size_t lastSize = 1;
+    if (v == last) return std::copy_n(lastText.data(), lastSize, p);
+    char* const end = writeNumber(p, v);
+    if (v != std::trunc(v)) {
+        last = v;
+        lastSize = static_cast<std::size_t>(std::copy(p, end, lastText.data()) - lastText.data());
     }
-    return std::to_chars(p, p + numberRoom, v).ptr;
+    return end;
 }
 
 void putNumber(std::string& out, double v)
 {
-    std::array<char, numberRoom> buf{};
-    out.append(buf.data(), putNumber(buf.data(), v));
+    char text[numberRoom];
+    out.append(text, putNumber(text, v));
 }
 
 // A glyph outline coordinate to hundredths (a hundredth of a unit is far
@@ -56,15 +42,17 @@ void putHundredths(std::string& out, double v)
     putNumber(out, std::abs(hundredths) < 1e15 ? hundredths / 100 : v);
 }
 
-// Whether a and b share any area; touching edges share none.
-bool overlap(const SvgBox& a, const SvgBox& b)
-{
-    return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
-}
-
 char* copy(char* p, std::string_view s)
 {
     return std::copy(s.begin(), s.end(), p);
+}
+
+// A packed colour as "#rrggbb".
+char* putColour(char* p, std::uint32_t rgb)
+{
+    *p++ = '#';
+    for (int shift = 20; shift >= 0; shift -= 4) *p++ = hexDigits[(rgb >> shift) & 0xF];
+    return p;
 }
 
 // Text for an XML attribute value or element content.
@@ -90,10 +78,9 @@ std::string cssString(std::string_view name)
             s += '\\';
             s += c;
         } else if (byte < 0x20 || byte == 0x7F) {
-            constexpr char hex[] = "0123456789abcdef";
             s += '\\';
-            s += hex[byte >> 4];
-            s += hex[byte & 0xF];
+            s += hexDigits[byte >> 4];
+            s += hexDigits[byte & 0xF];
             s += ' ';
         } else {
             s += c;
@@ -135,10 +122,6 @@ std::string familyList(std::string_view asked, std::string_view chosen)
     return list + "sans-serif";
 }
 
-} // namespace
-
-namespace {
-
 // The start of the file up to the drawing group, for a page size and
 // transformation.
 std::string header(double width, double height, const cairo_matrix_t& m)
@@ -166,7 +149,7 @@ std::string header(double width, double height, const cairo_matrix_t& m)
 
 } // namespace
 
-SvgWriter::SvgWriter()
+SvgWriter::ElementPage()
 {
     // A symbol with its digits fits; longer ones grow the buffer.
     out_.resize(8192);
@@ -184,64 +167,32 @@ void SvgWriter::wrote(const char* end)
     used_ = static_cast<std::size_t>(end - out_.data());
 }
 
-const SvgWriter::Colour& SvgWriter::colour(Rgb c)
-{
-    const auto same = [&](const Colour& k) {
-        return k.set && k.rgb.red == c.red && k.rgb.green == c.green && k.rgb.blue == c.blue;
-    };
-    // Bars and spaces alternate: the colour before the last is the likelier.
-    if (same(colours_[older_])) {
-        older_ ^= 1;
-        return colours_[older_ ^ 1];
-    }
-    if (same(colours_[older_ ^ 1])) return colours_[older_ ^ 1];
-    Colour& k = colours_[older_];
-    older_ ^= 1;
-    constexpr char hex[] = "0123456789abcdef";
-    k.text[0] = '#';
-    std::size_t i = 1;
-    for (double channel : {c.red, c.green, c.blue}) {
-        const auto byte = static_cast<unsigned>(std::lround(std::clamp(channel, 0.0, 1.0) * 255));
-        k.text[i++] = hex[byte >> 4];
-        k.text[i++] = hex[byte & 0xF];
-    }
-    k.rgb = c;
-    k.white = k.view() == "#ffffff";
-    k.set = true;
-    return k;
-}
-
 // Nothing but the white page lies under b: every box drawn so far in
 // another colour than white ends left of it, and no text piece reaches it.
 bool SvgWriter::untouched(const SvgBox& b) const
 {
     if (b.x0 < inkRight_ || textCount_ > texts_.size()) return false;
-    if (!overlap(b, textsAround_)) return true;
-    for (std::size_t i = 0; i < textCount_; ++i) {
-        if (overlap(b, texts_[i])) return false;
-    }
-    return true;
+    if (!b.meets(textsAround_)) return true;
+    return std::none_of(texts_.begin(), texts_.begin() + static_cast<std::ptrdiff_t>(textCount_),
+                        [&](const UnitBox& t) { return b.meets(t); });
 }
 
 void SvgWriter::touch(const SvgBox& b)
 {
     if (textCount_ < texts_.size()) texts_[textCount_] = b;
-    textsAround_ = textCount_++ == 0
-                       ? b
-                       : SvgBox{std::min(textsAround_.x0, b.x0), std::min(textsAround_.y0, b.y0),
-                                std::max(textsAround_.x1, b.x1), std::max(textsAround_.y1, b.y1)};
+    textsAround_ = textCount_++ == 0 ? b : textsAround_.around(b);
 }
 
 void SvgWriter::box(double x0, double y0, double x1, double y1, Rgb c)
 {
-    const Colour& fill = colour(c);
-    const SvgBox b{x0, y0, x1, y1};
-    if (fill.white) {
+    const std::uint32_t rgb = packedRgb(c);
+    const UnitBox b{x0, y0, x1, y1};
+    if (rgb == 0xFFFFFF) {
         if (untouched(b)) return;
     } else {
         inkRight_ = std::max(inkRight_, x1);
     }
-    if (pathOpen_ && fill.text == pathColour_) {
+    if (pathOpen_ && rgb == pathColour_) {
         if (rect_.x1 == x0 && rect_.y0 == y0 && rect_.y1 == y1) {
             rect_.x1 = x1; // the same rectangle, wider
             return;
@@ -251,9 +202,9 @@ void SvgWriter::box(double x0, double y0, double x1, double y1, Rgb c)
         endPath();
         char* p = room(32);
         p = copy(p, "<path fill=\"");
-        p = copy(p, fill.view());
+        p = putColour(p, rgb);
         wrote(copy(p, "\" d=\""));
-        pathColour_ = fill.text;
+        pathColour_ = rgb;
         pathOpen_ = true;
     }
     rect_ = b;
@@ -288,14 +239,13 @@ void SvgWriter::text(double x, double baseline, std::string_view tail, Rgb c, co
 {
     endPath();
     touch(ink);
-    const Colour& fill = colour(c);
     char* p = room(32 + 2 * numberRoom + tail.size());
     p = copy(p, "<text x=\"");
     p = putNumber(p, x);
     p = copy(p, "\" y=\"");
     p = putNumber(p, baseline);
     p = copy(p, "\" fill=\"");
-    p = copy(p, fill.view());
+    p = putColour(p, packedRgb(c));
     *p++ = '"';
     wrote(copy(p, tail));
 }
@@ -305,10 +255,9 @@ void SvgWriter::outline(double x, double y, std::string_view pathData, Rgb c, co
     if (pathData.empty()) return;
     endPath();
     touch(ink);
-    const Colour& fill = colour(c);
     char* p = room(64 + 2 * numberRoom + pathData.size());
     p = copy(p, "<path fill=\"");
-    p = copy(p, fill.view());
+    p = putColour(p, packedRgb(c));
     p = copy(p, "\" transform=\"translate(");
     p = putNumber(p, x);
     *p++ = ' ';

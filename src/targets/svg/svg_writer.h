@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -11,10 +12,7 @@
 
 namespace tallux {
 
-// A box in scale units, x0 <= x1 and y0 <= y1.
-struct SvgBox {
-    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-};
+using SvgBox = UnitBox; // in scale units
 
 // An SVG page written directly into one buffer. Boxes of one colour
 // that follow each other become one path of rectangles (a box that continues
@@ -23,10 +21,11 @@ struct SvgBox {
 // element, or for text XML cannot carry, a path of its glyph outlines. The
 // drawing is in scale units; the page, in points, and the transformation
 // that maps the drawing onto it are given at the end, so a page can be sized
-// after what was drawn on it.
-class SvgWriter {
+// after what was drawn on it. The cairo target knows it only as a page that
+// takes whole elements rather than pixels.
+class ElementPage {
 public:
-    SvgWriter();
+    ElementPage();
 
     // A filled box with corners (x0, y0) and (x1, y1), x0 < x1 and y0 < y1,
     // in scale units.
@@ -42,15 +41,6 @@ public:
     std::string finish(double width, double height, const cairo_matrix_t& unitsToPoints);
 
 private:
-    // A colour as "#rrggbb"; the last two are kept, as bars and spaces
-    // alternate two.
-    struct Colour {
-        Rgb rgb{0, 0, 0};
-        std::array<char, 7> text{};
-        bool white = false, set = false;
-        std::string_view view() const { return {text.data(), text.size()}; }
-    };
-    const Colour& colour(Rgb c);
     // Room for n more characters: where they go; wrote() takes their end.
     char* room(std::size_t n);
     void wrote(const char* end);
@@ -65,9 +55,9 @@ private:
     static constexpr std::size_t headerRoom = 512;
     std::string out_;
     std::size_t used_ = 0;
-    // The path being written: its colour, and its last rectangle, not yet
-    // written while the next box may continue it.
-    std::array<char, 7> pathColour_{};
+    // The path being written: its colour (0x00RRGGBB), and its last
+    // rectangle, not yet written while the next box may continue it.
+    std::uint32_t pathColour_ = 0;
     bool pathOpen_ = false;
     SvgBox rect_{};
     // What was drawn so far, for leaving out white boxes: every box ends at
@@ -76,9 +66,9 @@ private:
     std::array<SvgBox, 32> texts_{};
     std::size_t textCount_ = 0; // beyond the room in texts_, nothing is left out
     SvgBox textsAround_{};      // around all of them
-    std::array<Colour, 2> colours_{};
-    std::size_t older_ = 0;
 };
+
+using SvgWriter = ElementPage;
 
 // The font of a text element: the families asked for (a comma-separated
 // list, as a font name may be), the family fontconfig chose for them, the

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
@@ -8,35 +9,11 @@
 
 #include "tallux/cairo_target.h"
 #include "targets/cairo/stable_output.h"
-#include "targets/png/pixel_page.h"
 #include "targets/png/png_writer.h"
 #include "targets/png/row_knowledge.h"
 #include "targets/svg/svg_writer.h"
 
 namespace tallux {
-
-double Scale::unitsPerInch() const noexcept
-{
-    switch (units) {
-    case ScaleUnits::Twips: return 1440;
-    case ScaleUnits::Points: return 72;
-    case ScaleUnits::Millimetres: return 25.4;
-    case ScaleUnits::Pixels: break;
-    }
-    return resolution();
-}
-
-double Scale::resolution() const noexcept
-{
-    if (dpi > 0) return dpi;
-    switch (units) {
-    case ScaleUnits::Twips: return 1440;
-    case ScaleUnits::Points: return 360;
-    case ScaleUnits::Millimetres: return 304.8;
-    case ScaleUnits::Pixels: break;
-    }
-    return 96;
-}
 
 namespace {
 
@@ -69,36 +46,6 @@ cairo_status_t append(void* closure, const unsigned char* data, unsigned int len
     static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
     return CAIRO_STATUS_SUCCESS;
 }
-
-} // namespace
-
-MeasuringTarget::MeasuringTarget(const Scale& scale)
-    : MeasuringTarget(cairo_create(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1)), scale)
-{
-}
-
-// Draws on a one-pixel surface whose clip hides everything: only the extent
-// and the text measures are kept.
-MeasuringTarget::MeasuringTarget(cairo_t* cr, const Scale& scale)
-    : CairoTarget(cr, scale.unitsPerInch())
-    , cr_(cr)
-{
-    cairo_new_path(cr_);
-    cairo_rectangle(cr_, 0, 0, 0, 0);
-    cairo_clip(cr_);
-    drawForPage(nullptr);
-}
-
-MeasuringTarget::~MeasuringTarget()
-{
-    // The surface's own reference; the target's reference to the context
-    // keeps both alive until the base class lets go of them.
-    cairo_surface_t* surface = cairo_get_target(cr_);
-    cairo_destroy(cr_);
-    cairo_surface_destroy(surface);
-}
-
-namespace {
 
 // Where a page puts the drawing and how large it is.
 struct PageLayout {
@@ -157,8 +104,8 @@ struct FilePage::Impl {
     std::string bytes;
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
-    std::optional<PixelMemory> pixels; // outlives the surface on it
-    RowKnowledge rows;                 // of the raster page, attached to its surface
+    std::unique_ptr<unsigned char[]> pixels; // outlives the surface on it
+    RowKnowledge rows;                       // of the raster page, attached to its surface
     std::optional<SvgWriter> svg;
     std::optional<CairoTarget> target;
     // Laid out when made, or for a page sized by its drawing when finished.
@@ -236,9 +183,10 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
     if (isRaster(format)) {
         const int w = static_cast<int>(l.width), h = static_cast<int>(l.height);
         const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, w);
-        p.pixels.emplace(static_cast<std::size_t>(stride) * static_cast<std::size_t>(h));
+        p.pixels = std::make_unique_for_overwrite<unsigned char[]>(
+            static_cast<std::size_t>(stride) * static_cast<std::size_t>(h));
         p.surface =
-            cairo_image_surface_create_for_data(p.pixels->data(), CAIRO_FORMAT_RGB24, w, h, stride);
+            cairo_image_surface_create_for_data(p.pixels.get(), CAIRO_FORMAT_RGB24, w, h, stride);
     } else {
         switch (format) {
         case FileFormat::Svg: {
@@ -262,7 +210,7 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
         // White in every byte: the pixel white as the page writes it, set
         // faster than a paint.
         cairo_surface_flush(p.surface);
-        std::memset(p.pixels->data(), 0xFF,
+        std::memset(p.pixels.get(), 0xFF,
                     static_cast<std::size_t>(cairo_image_surface_get_stride(p.surface)) *
                         static_cast<std::size_t>(cairo_image_surface_get_height(p.surface)));
         cairo_surface_mark_dirty(p.surface);

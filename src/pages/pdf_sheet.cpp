@@ -1,14 +1,13 @@
-#include "targets/pdf/pdf_sheet.h"
-#include "targets/cairo/stable_output.h"
+#include "pages/pdf_sheet.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "targets/cairo/stable_output.h"
 #include "targets/pdf/pdf_cell_target.h"
 #include "targets/pdf/pdf_fonts.h"
 #include "targets/pdf/pdf_writer.h"
@@ -21,12 +20,7 @@ namespace {
 // that the same lines make the same file byte for byte; else now.
 std::string creationDate()
 {
-    const std::time_t t = sourceDateEpoch().value_or(std::time(nullptr));
-    std::tm utc{};
-    if (::gmtime_r(&t, &utc) == nullptr) return {};
-    char text[32];
-    std::strftime(text, sizeof text, "D:%Y%m%d%H%M%SZ", &utc);
-    return text;
+    return utcText(sourceDateEpoch().value_or(std::time(nullptr)), "D:%Y%m%d%H%M%SZ");
 }
 
 std::string ref(int number)
@@ -49,6 +43,11 @@ struct PdfSheet::Impl {
     double cellWidth = 0, cellHeight = 0;
     std::uint64_t placed = 0;
 
+    std::uint64_t perPage() const
+    {
+        return static_cast<std::uint64_t>(layout.columns) * static_cast<std::uint64_t>(layout.rows);
+    }
+
     explicit Impl(Sink sink)
         : pdf(std::move(sink))
     {
@@ -62,10 +61,8 @@ struct PdfSheet::Impl {
         pdf.stream(stream, "", content.ops);
         const int page = pdf.reserve();
         std::string mediaBox;
-        appendNumber(mediaBox, layout.pageWidth);
-        mediaBox += ' ';
-        appendNumber(mediaBox, layout.pageHeight);
-        pdf.object(page, "<< /Type /Page /Parent " + ref(pageTree) + " /MediaBox [0 0 " + mediaBox +
+        appendNumbers(mediaBox, {layout.pageWidth, layout.pageHeight});
+        pdf.object(page, "<< /Type /Page /Parent " + ref(pageTree) + " /MediaBox [0 0" + mediaBox +
                              "] /Resources " + ref(resources) + " /Contents " + ref(stream) +
                              " >>");
         pages.push_back(page);
@@ -119,8 +116,7 @@ void PdfSheet::place(const String& caption, const DrawnRegion& region,
 {
     Impl& s = *impl_;
     const SheetLayout& l = s.layout;
-    const auto perPage = static_cast<std::uint64_t>(l.columns) * static_cast<std::uint64_t>(l.rows);
-    const std::uint64_t index = s.placed % perPage;
+    const std::uint64_t index = s.placed % s.perPage();
     if (s.placed > 0 && index == 0) s.writePage(); // the page is full: it goes to the sink now
     const auto columns = static_cast<std::uint64_t>(l.columns);
     const double x0 = l.margin + static_cast<double>(index % columns) * s.cellWidth;
@@ -129,14 +125,8 @@ void PdfSheet::place(const String& caption, const DrawnRegion& region,
 
     // Nothing drawn for a cell shows outside it.
     std::string& ops = s.content.ops;
-    ops += "q ";
-    appendNumber(ops, x0);
-    ops += ' ';
-    appendNumber(ops, y0);
-    ops += ' ';
-    appendNumber(ops, s.cellWidth);
-    ops += ' ';
-    appendNumber(ops, s.cellHeight);
+    ops += 'q';
+    appendNumbers(ops, {x0, y0, s.cellWidth, s.cellHeight});
     ops += " re W n\n";
 
     PdfCellTarget& c = *s.caption;
@@ -162,10 +152,7 @@ void PdfSheet::place(const String& caption, const DrawnRegion& region,
         appendNumber(ops, k, 9);
         ops += " 0 0 ";
         appendNumber(ops, k, 9);
-        ops += ' ';
-        appendNumber(ops, ox, 6);
-        ops += ' ';
-        appendNumber(ops, oy, 6);
+        appendNumbers(ops, {ox, oy}, 6);
         ops += " cm\n";
         s.drawing->frame(k, {(x0 - ox) / k, (y0 - oy) / k, (x1 - ox) / k, (y1 - oy) / k});
         draw(*s.drawing);
@@ -184,9 +171,7 @@ std::uint64_t PdfSheet::cells() const noexcept
 std::uint64_t PdfSheet::pages() const noexcept
 {
     const Impl& s = *impl_;
-    const auto perPage =
-        static_cast<std::uint64_t>(s.layout.columns) * static_cast<std::uint64_t>(s.layout.rows);
-    return s.placed == 0 ? 1 : (s.placed - 1) / perPage + 1;
+    return s.placed == 0 ? 1 : (s.placed - 1) / s.perPage() + 1;
 }
 
 void PdfSheet::finish()

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "tallux/cairo_target.h"
+#include "targets/pdf/pdf_writer.h"
 
 namespace tallux {
 
@@ -22,8 +23,7 @@ struct SheetLayout {
 // is larger than the cell. Cells fill left to right, then top to bottom.
 class PdfSheet {
 public:
-    // Takes the file's bytes in order; false when they cannot be kept.
-    using Sink = std::function<bool(const unsigned char* data, std::size_t size)>;
+    using Sink = PdfWriter::Sink;
 
     // `scale` gives the units in which the drawings measure and draw.
     // Raises PageError for a grid that leaves no room.
