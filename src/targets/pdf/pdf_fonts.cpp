@@ -12,8 +12,8 @@
 #include FT_TRUETYPE_TABLES_H
 #include <hb-subset.h>
 #include <hb.h>
-#include <pango/pangofc-font.h>
 
+#include "targets/cairo/text_layouts.h"
 #include "targets/pdf/pdf_writer.h"
 
 namespace tallux {
@@ -108,33 +108,6 @@ std::string toUnicodeMap(const std::map<unsigned, PdfFont::Glyph>& used)
         m += "endbfchar\n";
     }
     return m + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
-}
-
-// The pattern fontconfig made for a font, which says how it is synthesised.
-FcPattern* patternOf(PangoFont* font)
-{
-    return PANGO_IS_FC_FONT(font) ? pango_fc_font_get_pattern(PANGO_FC_FONT(font)) : nullptr;
-}
-
-// fontconfig thickens a face where bold is asked and the family has none.
-bool emboldened(PangoFont* font)
-{
-    FcPattern* p = patternOf(font);
-    FcBool bold = FcFalse;
-    return p != nullptr && FcPatternGetBool(p, FC_EMBOLDEN, 0, &bold) == FcResultMatch && bold;
-}
-
-// A face drawn slanted by fontconfig, or at variations other than the
-// default instance, looks unlike the glyphs of its file.
-bool transformed(PangoFont* font, hb_font_t* shaping)
-{
-    unsigned axes = 0;
-    const int* coords = hb_font_get_var_coords_normalized(shaping, &axes);
-    if (std::any_of(coords, coords + axes, [](int c) { return c != 0; })) return true;
-    FcPattern* p = patternOf(font);
-    FcMatrix* m = nullptr;
-    return p != nullptr && FcPatternGetMatrix(p, FC_MATRIX, 0, &m) == FcResultMatch &&
-           (m->xx != 1 || m->xy != 0 || m->yx != 0 || m->yy != 1);
 }
 
 } // namespace
@@ -332,32 +305,30 @@ PdfFonts::PdfFonts()
 {
 }
 
-PdfFonts::~PdfFonts()
-{
-    for (const auto& [font, use] : byFont_) g_object_unref(font);
-}
+PdfFonts::~PdfFonts() = default;
 
-PdfFontUse PdfFonts::find(PangoFont* font)
+PdfFontUse PdfFonts::find(const ShapedFont& font)
 {
-    if (font == nullptr) return {}; // Pango found no font that loads
-    if (auto it = byFont_.find(font); it != byFont_.end()) return it->second;
+    if (font.file.empty()) return {}; // no font that loads
+    if (auto it = byFont_.find(font.pattern); it != byFont_.end()) return it->second;
     PdfFontUse use;
-    if (hb_font_t* shaping = pango_font_get_hb_font(font); shaping != nullptr) {
-        hb_face_t* face = hb_font_get_face(shaping);
-        auto it = byFace_.find(face);
-        if (it == byFace_.end()) {
-            auto made =
-                std::make_unique<PdfFont>(std::make_unique<PdfFont::Face>(face, library_->ft),
-                                          static_cast<int>(order_.size()) + 1);
-            order_.push_back(made.get());
-            it = byFace_.emplace(face, std::move(made)).first; // the face is held by the font
-        }
-        use.font = it->second.get();
-        use.show = !use.font->embedded() || transformed(font, shaping) ? GlyphShow::Outlines
-                   : emboldened(font)                                  ? GlyphShow::Emboldened
-                                                                       : GlyphShow::Filled;
+    auto it = byFace_.find({font.file, font.index});
+    if (it == byFace_.end()) {
+        // The file as HarfBuzz reads it for the shaper.
+        hb_blob_t* blob = hb_blob_create_from_file(font.file.c_str());
+        hb_face_t* face = hb_face_create(blob, static_cast<unsigned>(font.index));
+        hb_blob_destroy(blob);
+        auto made = std::make_unique<PdfFont>(std::make_unique<PdfFont::Face>(face, library_->ft),
+                                              static_cast<int>(order_.size()) + 1);
+        hb_face_destroy(face); // held by the font
+        order_.push_back(made.get());
+        it = byFace_.emplace(std::pair{font.file, font.index}, std::move(made)).first;
     }
-    byFont_.emplace(static_cast<PangoFont*>(g_object_ref(font)), use);
+    use.font = it->second.get();
+    use.show = !use.font->embedded() || font.transformed ? GlyphShow::Outlines
+               : font.emboldened                         ? GlyphShow::Emboldened
+                                                         : GlyphShow::Filled;
+    byFont_.emplace(font.pattern, use);
     return use;
 }
 

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <cairo.h>
+
+#include "targets/cairo/text_layouts.h"
+
+namespace tallux {
+
+// Shapes utf8 through Pango on the kind of surface of cr, in the font of
+// `key`, into `out` (whose derived parts are left empty). The one place
+// that asks Pango and fontconfig.
+void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, ShapedText& out);
+
+// The files and folders whose change may change fontconfig's answers: its
+// configuration files and their folders, the font folders, its caches, and
+// where a user's configuration or fonts would appear.
+std::vector<std::string> fontconfigInputs();
+
+} // namespace tallux
