@@ -248,3 +248,9 @@ std::vector<std::string> fontconfigInputs()
 }
 
 } // namespace tallux
+
+extern "C" __attribute__((visibility("default"))) const tallux::TextShaper* tallux_text_shaper()
+{
+    static const tallux::TextShaper shaper{&tallux::shapeWithPango, &tallux::fontconfigInputs};
+    return &shaper;
+}

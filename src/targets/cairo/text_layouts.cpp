@@ -57,8 +57,10 @@ public:
         const ShapingStore& store = ShapingStore::instance();
         const bool stored = store.enabled() && fromStore.fetch_add(1) < 32;
         if (stored && store.load(key, utf8, shaped)) return shaped;
-        shapeWithPango(cr, key, utf8, shaped);
-        if (stored) store.store(key, utf8, shaped, fontconfigInputs());
+        const TextShaper* shaper = textShaper();
+        if (shaper == nullptr) return shaped; // no text without the shaper
+        shaper->shape(cr, key, utf8, shaped);
+        if (stored) store.store(key, utf8, shaped, shaper->inputs());
         return shaped;
     }
 

@@ -10,7 +10,21 @@
 
 namespace tallux {
 
-// Shapes utf8 through Pango on the kind of surface of cr, in the font of
+// The text shaper lives in a module of its own, loaded on the first text
+// that the store of shaped text does not hold: a process that finds all its
+// text there never loads Pango, GObject or fribidi, nor reads fontconfig's
+// configuration.
+struct TextShaper {
+    void (*shape)(cairo_t* cr, const ShapingKey& key, std::string_view utf8, ShapedText& out);
+    std::vector<std::string> (*inputs)();
+};
+inline constexpr const char* textShaperEntry = "tallux_text_shaper";
+
+// The shaper, loaded once; nullptr (said once on standard error) where the
+// module cannot be loaded.
+const TextShaper* textShaper();
+
+// In the module: shapes utf8 through Pango on the kind of surface of cr, in the font of
 // `key`, into `out` (whose derived parts are left empty). The one place
 // that asks Pango and fontconfig.
 void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, ShapedText& out);
