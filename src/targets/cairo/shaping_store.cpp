@@ -6,12 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <sstream>
 #include <system_error>
-#include <unordered_map>
 
 #include <cairo.h>
 #include <fcntl.h>
@@ -70,18 +67,6 @@ std::string stateOf(const std::string& path)
           static_cast<long long>(st.st_ctim.tv_nsec)})
         s += std::to_string(v) + '.';
     return s;
-}
-
-// The state of a path as this process first saw it: the files of one
-// process share most of what they depend on.
-std::string seenStateOf(const std::string& path)
-{
-    static std::mutex lock;
-    static std::unordered_map<std::string, std::string> seen;
-    const std::lock_guard hold(lock);
-    auto it = seen.find(path);
-    if (it == seen.end()) it = seen.emplace(path, stateOf(path)).first;
-    return it->second;
 }
 
 class Writer {
@@ -277,9 +262,58 @@ std::uint64_t fnv(std::string_view s)
 
 std::string readWhole(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::string bytes;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0 && st.st_size < (1 << 24)) {
+        bytes.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// The body of a file that starts with `head` and ends with the checksum of
+// what lies between; empty where it does not.
+std::string_view checkedBody(std::string_view file, std::string_view head)
+{
+    if (!file.starts_with(head) || !file.ends_with('\n')) return {};
+    const std::size_t last = file.rfind('\n', file.size() - 2);
+    if (last == std::string::npos || last < head.size()) return {};
+    const std::string_view body = file.substr(head.size(), last + 1 - head.size());
+    if (std::to_string(fnv(body)) + '\n' != file.substr(last + 1)) return {};
+    return body;
+}
+
+std::string withChecksum(std::string head, std::string_view body)
+{
+    return head.append(body) + std::to_string(fnv(body)) + '\n';
+}
+
+// Writes a file whole under a name of its own, then puts it in place.
+void replace(const std::string& target, const std::string& data)
+{
+    std::string temporary = target + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return;
+    std::size_t written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        written += static_cast<std::size_t>(n);
+    }
+    const bool closed = ::close(fd) == 0;
+    const bool whole = written == data.size() && closed;
+    if (!whole || ::rename(temporary.c_str(), target.c_str()) != 0) ::unlink(temporary.c_str());
 }
 
 } // namespace
@@ -330,24 +364,60 @@ std::string ShapingStore::header(const ShapingKey& key, std::string_view utf8) c
     return std::move(w.out());
 }
 
+std::string ShapingStore::stampHeader() const
+{
+    Writer w;
+    w.text("tallux-fontconfig");
+    w.number(format);
+    w.text(versions());
+    w.text(environment_);
+    return std::move(w.out());
+}
+
+std::string ShapingStore::stampFile() const
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "/fontconfig-%016llx",
+                  static_cast<unsigned long long>(fnv(environment_)));
+    return folder_ + name;
+}
+
+std::string ShapingStore::currentStamp() const
+{
+    const std::lock_guard hold(stampLock_);
+    if (!stampRead_) {
+        // fontconfig's files as the last shaping found them: the stamp
+        // holds while every one of them is as it was.
+        stampRead_ = true;
+        const std::string file = readWhole(stampFile());
+        const std::string_view body = checkedBody(file, stampHeader());
+        Reader r(body);
+        const std::size_t count = body.empty() ? 0 : r.count(1 << 16);
+        bool holds = !body.empty();
+        for (std::size_t i = 0; i < count && holds; ++i) {
+            const std::string path = r.text();
+            holds = r.ok && r.text() == stateOf(path);
+        }
+        if (holds && r.atEnd()) stamp_ = std::to_string(fnv(body));
+    }
+    return stamp_;
+}
+
 bool ShapingStore::load(const ShapingKey& key, std::string_view utf8, ShapedText& out) const
 {
     if (!enabled()) return false;
+    const std::string stamp = currentStamp();
+    if (stamp.empty()) return false;
+    // Another version, environment or shaping, or a body cut short or
+    // changed in place, which fails its checksum; then another state of
+    // fontconfig or of the fonts chosen.
     const std::string file = readWhole(fileFor(key, utf8));
-    // Another version, environment or shaping; then a body cut short or
-    // changed in place, which fails its checksum.
-    const std::string head = header(key, utf8);
-    if (!file.starts_with(head) || !file.ends_with('\n')) return false;
-    const std::size_t last = file.rfind('\n', file.size() - 2);
-    if (last == std::string::npos || last < head.size()) return false;
-    const std::string_view body =
-        std::string_view(file).substr(head.size(), last + 1 - head.size());
-    if (std::to_string(fnv(body)) + '\n' != std::string_view(file).substr(last + 1)) return false;
-    Reader r(body);
-    const std::size_t inputs = r.count(1 << 16);
-    for (std::size_t i = 0; i < inputs && r.ok; ++i) {
+    Reader r(checkedBody(file, header(key, utf8)));
+    if (r.text() != stamp) return false;
+    const std::size_t fonts = r.count(1 << 10);
+    for (std::size_t i = 0; i < fonts && r.ok; ++i) {
         const std::string path = r.text();
-        if (r.text() != seenStateOf(path)) return false;
+        if (r.text() != stateOf(path)) return false;
     }
     ShapedText shaped;
     if (!readShaped(r, shaped) || r.text() != "end" || !r.atEnd()) return false;
@@ -359,37 +429,34 @@ void ShapingStore::store(const ShapingKey& key, std::string_view utf8, const Sha
                          const std::vector<std::string>& inputs) const
 {
     if (!enabled()) return;
-    Writer w;
-    std::vector<std::string> paths = inputs;
-    for (const ShapedFont& f : shaped.fonts) paths.push_back(f.file);
-    w.number(static_cast<long long>(paths.size()));
-    for (const std::string& p : paths) {
-        w.text(p);
-        w.text(stateOf(p));
-    }
-    writeShaped(w, shaped);
-    w.text("end");
-    const std::string data = header(key, utf8) + w.out() + std::to_string(fnv(w.out())) + '\n';
-
-    // Written whole under a name of its own, then put in place.
     const std::string parent = folder_.substr(0, folder_.rfind('/'));
     ::mkdir(parent.substr(0, parent.rfind('/')).c_str(), 0700);
     ::mkdir(parent.c_str(), 0700);
     ::mkdir(folder_.c_str(), 0700);
-    const std::string target = fileFor(key, utf8);
-    std::string temporary = target + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return;
-    std::size_t written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
+
+    Writer stamp;
+    stamp.number(static_cast<long long>(inputs.size()));
+    for (const std::string& p : inputs) {
+        stamp.text(p);
+        stamp.text(stateOf(p));
     }
-    const bool closed = ::close(fd) == 0;
-    const bool whole = written == data.size() && closed;
-    if (!whole || ::rename(temporary.c_str(), target.c_str()) != 0) ::unlink(temporary.c_str());
+    const std::string id = std::to_string(fnv(stamp.out()));
+    if (id != currentStamp()) {
+        replace(stampFile(), withChecksum(stampHeader(), stamp.out()));
+        const std::lock_guard hold(stampLock_);
+        stamp_ = id;
+    }
+
+    Writer w;
+    w.text(id);
+    w.number(static_cast<long long>(shaped.fonts.size()));
+    for (const ShapedFont& f : shaped.fonts) {
+        w.text(f.file);
+        w.text(stateOf(f.file));
+    }
+    writeShaped(w, shaped);
+    w.text("end");
+    replace(fileFor(key, utf8), withChecksum(header(key, utf8), w.out()));
 }
 
 } // namespace tallux

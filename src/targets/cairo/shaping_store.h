@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,9 +13,9 @@ namespace tallux {
 // $XDG_CACHE_HOME/tallux/shaping (else ~/.cache/tallux/shaping), so that a
 // process that draws a label or two finds its text without starting
 // fontconfig. A file holds the shaping's key and the state of every file
-// its answer came from (fontconfig's configuration, font folders, caches
-// and the fonts chosen): anything changed, unreadable or from another
-// version is ignored, and rewritten whole. TALLUX_FONT_CACHE=0 turns it off.
+// its answer came from (fontconfig's configuration, font folders and
+// caches, in one file that the shapings share, and the fonts chosen): anything changed, unreadable
+// or from another version is ignored, and rewritten whole. TALLUX_FONT_CACHE=0 turns it off.
 class ShapingStore {
 public:
     // The store of this process's environment; disabled where it is off or
@@ -36,9 +37,17 @@ public:
 private:
     // What a file starts with: the format, the versions, the environment and the key.
     std::string header(const ShapingKey& key, std::string_view utf8) const;
+    // The file of the state of fontconfig's files, shared by the shapings,
+    // its header, and the checksum of that state while it holds ("" else).
+    std::string stampFile() const;
+    std::string stampHeader() const;
+    std::string currentStamp() const;
 
     std::string folder_;
     std::string environment_; // what of the environment fontconfig and Pango read
+    mutable std::mutex stampLock_;
+    mutable bool stampRead_ = false;
+    mutable std::string stamp_;
 };
 
 } // namespace tallux
