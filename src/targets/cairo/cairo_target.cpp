@@ -182,6 +182,7 @@ struct CairoTarget::State {
         // A handful of positions a text takes; beyond that the oldest goes.
         if (text.masks.size() >= 16) text.masks.erase(text.masks.begin());
         text.masks.push_back(std::move(mask));
+        keepMasks(text);
         return text.masks.back();
     }
 

@@ -1,6 +1,7 @@
 #include "targets/cairo/text_shaper.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -11,16 +12,19 @@ namespace tallux {
 
 namespace {
 
-// The folder of the program or library that holds this code.
+// The folder of the program or library that holds this code, as an
+// absolute path.
 std::string ownFolder()
 {
     Dl_info info{};
     if (::dladdr(reinterpret_cast<const void*>(&ownFolder), &info) == 0 ||
         info.dli_fname == nullptr)
         return {};
-    std::string path = info.dli_fname;
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    char* real = ::realpath(info.dli_fname, nullptr);
+    if (real == nullptr) return {};
+    std::string path = real;
+    std::free(real);
+    return path.substr(0, path.rfind('/'));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "targets/cairo/shaping_store.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -24,10 +25,12 @@ namespace tallux {
 namespace {
 
 // Raised with the format of the files.
-constexpr int format = 1;
+constexpr int format = 2;
 // Files are slots named by the hash of their shaping: the folder stays
 // bounded however many texts are drawn.
 constexpr std::uint64_t slots = 1024;
+// Glyph masks kept with a text.
+constexpr std::size_t maxMasks = 4;
 
 // What fontconfig and Pango take from the environment.
 constexpr std::array environmentNames = {
@@ -203,6 +206,17 @@ void writeShaped(Writer& w, const ShapedText& t)
         w.number(static_cast<long long>(r.clusters.size()));
         for (const ShapedCluster& c : r.clusters) w.number(c.bytes), w.number(c.glyphs);
     }
+    // The first few glyph masks, for the positions a label's text takes.
+    const std::size_t masks = std::min<std::size_t>(t.masks.size(), maxMasks);
+    w.number(static_cast<long long>(masks));
+    for (std::size_t i = 0; i < masks; ++i) {
+        const GlyphMask& m = t.masks[i];
+        w.real(m.fractionX);
+        w.real(m.fractionY);
+        for (const int v : {m.left, m.top, m.width, m.height}) w.number(v);
+        w.text(
+            std::string_view(reinterpret_cast<const char*>(m.coverage.data()), m.coverage.size()));
+    }
 }
 
 bool readShaped(Reader& r, ShapedText& t)
@@ -249,6 +263,18 @@ bool readShaped(Reader& r, ShapedText& t)
         run.clusters.resize(r.count(1 << 20));
         for (ShapedCluster& c : run.clusters) c.bytes = r.integer(), c.glyphs = r.integer();
         if (!r.ok) return false;
+    }
+    t.masks.resize(r.count(maxMasks));
+    for (GlyphMask& m : t.masks) {
+        m.fractionX = r.real();
+        m.fractionY = r.real();
+        for (int* v : {&m.left, &m.top, &m.width, &m.height}) *v = r.integer();
+        const std::string coverage = r.text();
+        if (m.width < 0 || m.height < 0 ||
+            coverage.size() !=
+                static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height))
+            return false;
+        m.coverage.assign(coverage.begin(), coverage.end());
     }
     return r.ok;
 }
@@ -447,8 +473,21 @@ void ShapingStore::store(const ShapingKey& key, std::string_view utf8, const Sha
         stamp_ = id;
     }
 
+    write(key, utf8, shaped, id);
+}
+
+void ShapingStore::storeAgain(const ShapedText& shaped) const
+{
+    if (!enabled() || !shaped.kept || shaped.masks.size() > maxMasks) return;
+    const std::string stamp = currentStamp();
+    if (!stamp.empty()) write(shaped.key, shaped.asked, shaped, stamp);
+}
+
+void ShapingStore::write(const ShapingKey& key, std::string_view utf8, const ShapedText& shaped,
+                         const std::string& stamp) const
+{
     Writer w;
-    w.text(id);
+    w.text(stamp);
     w.number(static_cast<long long>(shaped.fonts.size()));
     for (const ShapedFont& f : shaped.fonts) {
         w.text(f.file);

@@ -29,6 +29,10 @@ public:
     void store(const ShapingKey& key, std::string_view utf8, const ShapedText& shaped,
                const std::vector<std::string>& inputs) const;
 
+    // Writes a kept shaping again with what it has gained since (its glyph
+    // masks), under the state of fontconfig it was kept with.
+    void storeAgain(const ShapedText& shaped) const;
+
     // A store in `folder` ("" for none), for tests.
     explicit ShapingStore(std::string folder);
     // The file that holds a shaping (one of a bounded number of slots).
@@ -42,6 +46,8 @@ private:
     std::string stampFile() const;
     std::string stampHeader() const;
     std::string currentStamp() const;
+    void write(const ShapingKey& key, std::string_view utf8, const ShapedText& shaped,
+               const std::string& stamp) const;
 
     std::string folder_;
     std::string environment_; // what of the environment fontconfig and Pango read

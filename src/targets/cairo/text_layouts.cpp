@@ -56,15 +56,22 @@ public:
         static std::atomic<int> fromStore{0};
         const ShapingStore& store = ShapingStore::instance();
         const bool stored = store.enabled() && fromStore.fetch_add(1) < 32;
-        if (stored && store.load(key, utf8, shaped)) return shaped;
+        if (stored && store.load(key, utf8, shaped)) return kept(shaped, key, utf8);
         const TextShaper* shaper = textShaper();
         if (shaper == nullptr) return shaped; // no text without the shaper
         shaper->shape(cr, key, utf8, shaped);
-        if (stored) store.store(key, utf8, shaped, shaper->inputs());
-        return shaped;
+        if (!stored) return shaped;
+        store.store(key, utf8, shaped, shaper->inputs());
+        return kept(shaped, key, utf8);
     }
 
 private:
+    static ShapedText& kept(ShapedText& shaped, const ShapingKey& key, std::string_view utf8)
+    {
+        shaped.key = key, shaped.asked = utf8, shaped.kept = true;
+        return shaped;
+    }
+
     std::unordered_multimap<std::size_t, Entry> entries_;
 };
 
@@ -106,6 +113,11 @@ void TextFont::set(const HostFont& font, double unitsPerInch)
 ShapedText& TextFont::layOut(cairo_t* cr, const String& s)
 {
     return shapedText(cr, key_, toUtf8(s));
+}
+
+void keepMasks(const ShapedText& text)
+{
+    if (text.kept) ShapingStore::instance().storeAgain(text);
 }
 
 void useShapedFont(cairo_t* cr, const ShapedFont& font)

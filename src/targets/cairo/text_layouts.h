@@ -74,6 +74,17 @@ struct ShapedRun {
     std::vector<ShapedCluster> clusters;
 };
 
+// What decides a shaping: the kind of surface and the linear part of the
+// transformation, the font asked for and the text.
+struct ShapingKey {
+    cairo_surface_type_t surface{};
+    double xx = 1, yx = 0, xy = 0, yy = 1;
+    std::string family; // UTF-8
+    bool bold = false;
+    double size = 0; // units
+    bool operator==(const ShapingKey&) const = default;
+};
+
 // Text shaped: its glyphs run by run in the faces chosen, its logical and
 // ink boxes and baseline in text units, with room for what a target derives
 // from it once: its SVG element (a text element's font and content, or
@@ -89,21 +100,16 @@ struct ShapedText {
     std::vector<ShapedFont> fonts;
     std::vector<ShapedRun> runs;
 
+    // Where it is kept on disk: the key and text it was shaped for, while
+    // the store holds it.
+    ShapingKey key;
+    std::string asked;
+    bool kept = false;
+
     enum class SvgForm : std::uint8_t { None, Text, Outline } svgForm = SvgForm::None;
     std::string svg;
     TextBox svgInk; // what the SVG element covers
     std::vector<GlyphMask> masks;
-};
-
-// What decides a shaping: the kind of surface and the linear part of the
-// transformation, the font asked for and the text.
-struct ShapingKey {
-    cairo_surface_type_t surface{};
-    double xx = 1, yx = 0, xy = 0, yy = 1;
-    std::string family; // UTF-8
-    bool bold = false;
-    double size = 0; // units
-    bool operator==(const ShapingKey&) const = default;
 };
 
 ShapingKey shapingKey(cairo_t* cr);
@@ -126,6 +132,10 @@ public:
 private:
     ShapingKey key_;
 };
+
+// Keeps the text's glyph masks with it on disk, where it is kept, so that
+// the next process draws it on a raster page without its font.
+void keepMasks(const ShapedText& text);
 
 // Draws the text with its top-left corner at cr's current point as Pango
 // would: in cairo's text clusters where the surface keeps text, or as
