@@ -53,7 +53,7 @@ constexpr std::array environmentNames = {
 std::string versions()
 {
     return std::string(version::text) + ' ' + cairo_version_string() + ' ' +
-           std::to_string(FcGetVersion()) + ' ' + hb_version_string();
+           std::to_string(FcGetVersion()) + ' ' + HB_VERSION_STRING;
 }
 
 // The state of a file or folder: absent, or its device, inode, size and
