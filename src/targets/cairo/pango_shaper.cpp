@@ -118,12 +118,25 @@ ShapedFont describe(PangoFont* font)
     return f;
 }
 
+// A font described once per thread: the font map keeps its fonts, and each
+// is held here while its description is.
+const ShapedFont& described(PangoFont* font)
+{
+    thread_local std::vector<std::pair<std::unique_ptr<PangoFont, Unref>, ShapedFont>> fonts;
+    for (const auto& [f, d] : fonts)
+        if (f.get() == font) return d;
+    if (fonts.size() >= 64) fonts.clear();
+    g_object_ref(font);
+    fonts.emplace_back(std::unique_ptr<PangoFont, Unref>(font), describe(font));
+    return fonts.back().second;
+}
+
 int fontIndex(ShapedText& out, std::vector<PangoFont*>& seen, PangoFont* font)
 {
     for (std::size_t i = 0; i < seen.size(); ++i)
         if (seen[i] == font) return static_cast<int>(i);
     seen.push_back(font);
-    out.fonts.push_back(describe(font));
+    out.fonts.push_back(described(font));
     return static_cast<int>(seen.size()) - 1;
 }
 
