@@ -262,7 +262,16 @@ bool readShaped(Reader& r, ShapedText& t)
         }
         run.clusters.resize(r.count(1 << 20));
         for (ShapedCluster& c : run.clusters) c.bytes = r.integer(), c.glyphs = r.integer();
-        if (!r.ok) return false;
+        // cairo takes clusters that cover the run's text and drawn glyphs.
+        long long bytes = 0, glyphs = 0, drawn = 0;
+        for (const ShapedCluster& c : run.clusters) {
+            if (c.bytes < 0 || c.glyphs < 0) return false;
+            bytes += c.bytes, glyphs += c.glyphs;
+        }
+        for (const ShapedGlyph& g : run.glyphs)
+            drawn += g.id != emptyGlyph && (g.id & unknownGlyphFlag) == 0;
+        if (!r.ok || (!run.clusters.empty() && (bytes != run.length || glyphs != drawn)))
+            return false;
     }
     t.masks.resize(r.count(maxMasks));
     for (GlyphMask& m : t.masks) {
@@ -270,7 +279,9 @@ bool readShaped(Reader& r, ShapedText& t)
         m.fractionY = r.real();
         for (int* v : {&m.left, &m.top, &m.width, &m.height}) *v = r.integer();
         const std::string coverage = r.text();
-        if (m.width < 0 || m.height < 0 ||
+        constexpr int far = 1 << 20, wide = 1 << 14;
+        if (m.width < 0 || m.height < 0 || m.width > wide || m.height > wide ||
+            std::abs(m.left) > far || std::abs(m.top) > far ||
             coverage.size() !=
                 static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height))
             return false;
