@@ -40,11 +40,12 @@ void eachFile(const fs::path& folder, const std::function<void(std::string&)>& c
 // ignored and written again, and a store that cannot be written is none.
 TEST(ShapingStore, KeptTextDrawsTheSameBytesAndStaleFilesAreWrittenAgain)
 {
-    // Every format for two texts and fonts where the files are kept; one
-    // drawing where they are changed.
+    // Every format for three texts and fonts where the files are kept (the
+    // last drawn by Pango, and never kept); one drawing where they are changed.
     std::vector<std::string> every;
     for (const char* draw :
-         {"ean13 --code 400638133393", "code128 --code BHello --font 'DejaVu Serif' --bold 1"})
+         {"ean13 --code 400638133393", "code128 --code BHello --font 'DejaVu Serif' --bold 1",
+          "code39f --text 1 --code \"$(printf 'A\\001B')\""}) // a hex box
         for (const char* format : {"png", "svg", "pdf"})
             every.push_back(std::string(draw) + " --target " + format);
     struct Case {

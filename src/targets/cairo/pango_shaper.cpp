@@ -171,9 +171,7 @@ void addRun(ShapedText& out, std::vector<PangoFont*>& seen, const char* text, Pa
     out.runs.push_back(std::move(r));
 }
 
-} // namespace
-
-void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, ShapedText& out)
+PangoFontDescription* fontOf(const ShapingKey& key)
 {
     // Pango asks fontconfig, which substitutes a similar face for a family
     // that is not installed.
@@ -181,9 +179,36 @@ void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, S
     pango_font_description_set_family(font, key.family.c_str());
     pango_font_description_set_weight(font, key.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_absolute_size(font, key.size * PANGO_SCALE);
+    return font;
+}
+
+std::unique_ptr<PangoLayout, Unref> layoutOf(cairo_t* cr, const ShapingKey& key,
+                                             const PangoFontDescription* font,
+                                             std::string_view utf8)
+{
     std::unique_ptr<PangoLayout, Unref> layout(pango_layout_new(contextFor(cr, key)));
     pango_layout_set_font_description(layout.get(), font);
     pango_layout_set_text(layout.get(), utf8.data(), static_cast<int>(utf8.size()));
+    return layout;
+}
+
+} // namespace
+
+void drawWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, bool path)
+{
+    PangoFontDescription* font = fontOf(key);
+    const auto layout = layoutOf(cr, key, font, utf8);
+    pango_font_description_free(font);
+    if (path)
+        pango_cairo_layout_path(cr, layout.get());
+    else
+        pango_cairo_show_layout(cr, layout.get());
+}
+
+void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, ShapedText& out)
+{
+    PangoFontDescription* font = fontOf(key);
+    const auto layout = layoutOf(cr, key, font, utf8);
 
     const char* family = pango_font_description_get_family(font);
     out.text = pango_layout_get_text(layout.get());
@@ -209,6 +234,9 @@ void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, S
         int x = lineBox.x;
         for (GSList* l = line->runs; l != nullptr; l = l->next) {
             auto* run = static_cast<PangoGlyphItem*>(l->data);
+            const PangoGlyphString& g = *run->glyphs;
+            for (int i = 0; i < g.num_glyphs; ++i)
+                if ((g.glyphs[i].glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0) out.drawnByPango = true;
             addRun(out, seen, out.text.c_str(), run, x, baseline);
             x += pango_glyph_string_get_width(run->glyphs);
         }
@@ -264,6 +292,7 @@ std::vector<std::string> fontconfigInputs()
 
 extern "C" __attribute__((visibility("default"))) const tallux::TextShaper* tallux_text_shaper()
 {
-    static const tallux::TextShaper shaper{&tallux::shapeWithPango, &tallux::fontconfigInputs};
+    static const tallux::TextShaper shaper{&tallux::shapeWithPango, &tallux::drawWithPango,
+                                           &tallux::fontconfigInputs};
     return &shaper;
 }

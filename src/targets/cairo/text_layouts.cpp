@@ -56,19 +56,20 @@ public:
         static std::atomic<int> fromStore{0};
         const ShapingStore& store = ShapingStore::instance();
         const bool stored = store.enabled() && fromStore.fetch_add(1) < 32;
-        if (stored && store.load(key, utf8, shaped)) return kept(shaped, key, utf8);
+        if (stored && store.load(key, utf8, shaped)) return kept(shaped, key, utf8, true);
         const TextShaper* shaper = textShaper();
         if (shaper == nullptr) return shaped; // no text without the shaper
         shaper->shape(cr, key, utf8, shaped);
-        if (!stored) return shaped;
+        if (!stored || shaped.drawnByPango) return kept(shaped, key, utf8, false);
         store.store(key, utf8, shaped, shaper->inputs());
-        return kept(shaped, key, utf8);
+        return kept(shaped, key, utf8, true);
     }
 
 private:
-    static ShapedText& kept(ShapedText& shaped, const ShapingKey& key, std::string_view utf8)
+    static ShapedText& kept(ShapedText& shaped, const ShapingKey& key, std::string_view utf8,
+                            bool inStore)
     {
-        shaped.key = key, shaped.asked = utf8, shaped.kept = true;
+        shaped.key = key, shaped.asked = utf8, shaped.kept = inStore;
         return shaped;
     }
 
@@ -141,6 +142,10 @@ void useShapedFont(cairo_t* cr, const ShapedFont& font)
 
 void showShapedText(cairo_t* cr, const ShapedText& text, bool path)
 {
+    if (text.drawnByPango) {
+        if (const TextShaper* shaper = textShaper()) shaper->draw(cr, text.key, text.asked, path);
+        return;
+    }
     double x0 = 0, y0 = 0;
     const bool hadPoint = cairo_has_current_point(cr);
     if (hadPoint) cairo_get_current_point(cr, &x0, &y0);

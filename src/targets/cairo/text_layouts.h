@@ -100,11 +100,12 @@ struct ShapedText {
     std::vector<ShapedFont> fonts;
     std::vector<ShapedRun> runs;
 
-    // Where it is kept on disk: the key and text it was shaped for, while
-    // the store holds it.
+    // The key and text it was shaped for; whether the store holds it, and
+    // whether Pango draws it (characters no font has are shown as boxes).
     ShapingKey key;
     std::string asked;
     bool kept = false;
+    bool drawnByPango = false;
 
     enum class SvgForm : std::uint8_t { None, Text, Outline } svgForm = SvgForm::None;
     std::string svg;

@@ -16,6 +16,7 @@ namespace tallux {
 // configuration.
 struct TextShaper {
     void (*shape)(cairo_t* cr, const ShapingKey& key, std::string_view utf8, ShapedText& out);
+    void (*draw)(cairo_t* cr, const ShapingKey& key, std::string_view utf8, bool path);
     std::vector<std::string> (*inputs)();
 };
 inline constexpr const char* textShaperEntry = "tallux_text_shaper";
@@ -28,6 +29,11 @@ const TextShaper* textShaper();
 // `key`, into `out` (whose derived parts are left empty). The one place
 // that asks Pango and fontconfig.
 void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, ShapedText& out);
+
+// Draws utf8 through Pango at cr's current point, or adds its outlines to
+// the path: for text with characters no font has, which Pango shows as boxes
+// of their hexadecimal codes.
+void drawWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, bool path);
 
 // The files and folders whose change may change fontconfig's answers: its
 // configuration files and their folders, the font folders, its caches, and
