@@ -7,7 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include <hb.h>
 #include <pango/pangocairo.h>
 #include <pango/pangofc-font.h>
@@ -244,7 +247,7 @@ void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, S
     pango_layout_iter_free(iter);
 }
 
-std::vector<std::string> fontconfigInputs()
+std::vector<std::string> shapingInputs()
 {
     std::vector<std::string> paths;
     const auto add = [&](std::string path) {
@@ -285,6 +288,21 @@ std::vector<std::string> fontconfigInputs()
         for (const char* place : {"/.fonts.conf", "/.fonts.conf.d", "/.fonts"})
             add(std::string(home) + place);
     }
+    // The libraries that shape and draw, and this module: an upgrade of
+    // one may change a shaping or a glyph mask.
+    for (const void* symbol :
+         {reinterpret_cast<const void*>(&pango_layout_new),
+          reinterpret_cast<const void*>(&hb_shape),
+          reinterpret_cast<const void*>(&FT_Init_FreeType),
+          reinterpret_cast<const void*>(&cairo_create), reinterpret_cast<const void*>(&FcInit),
+          reinterpret_cast<const void*>(&shapingInputs)}) {
+        Dl_info info{};
+        if (::dladdr(symbol, &info) == 0 || info.dli_fname == nullptr) continue;
+        if (char* real = ::realpath(info.dli_fname, nullptr)) {
+            add(real);
+            std::free(real);
+        }
+    }
     return paths;
 }
 
@@ -293,6 +311,6 @@ std::vector<std::string> fontconfigInputs()
 extern "C" __attribute__((visibility("default"))) const tallux::TextShaper* tallux_text_shaper()
 {
     static const tallux::TextShaper shaper{&tallux::shapeWithPango, &tallux::drawWithPango,
-                                           &tallux::fontconfigInputs};
+                                           &tallux::shapingInputs};
     return &shaper;
 }

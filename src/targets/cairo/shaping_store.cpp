@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
-#include <sstream>
 #include <system_error>
 
 #include <cairo.h>
@@ -25,7 +24,7 @@ namespace tallux {
 namespace {
 
 // Raised with the format of the files.
-constexpr int format = 2;
+constexpr int format = 3;
 // Files are slots named by the hash of their shaping: the folder stays
 // bounded however many texts are drawn.
 constexpr std::uint64_t slots = 1024;
@@ -33,22 +32,20 @@ constexpr std::uint64_t slots = 1024;
 constexpr std::size_t maxMasks = 4;
 
 // What fontconfig and Pango take from the environment.
-constexpr std::array environmentNames = {
-    "FONTCONFIG_FILE",
-    "FONTCONFIG_PATH",
-    "FONTCONFIG_SYSROOT",
-    "FC_LANG",
-    "HOME",
-    "XDG_CONFIG_HOME",
-    "XDG_DATA_HOME",
-    "XDG_CACHE_HOME",
-    "LANG",
-    "LANGUAGE",
-    "LC_ALL",
-    "LC_CTYPE",
-    "PANGO_LANGUAGE",
-    "PANGOCAIRO_BACKEND",
-};
+constexpr std::array environmentNames = {"FONTCONFIG_FILE",
+                                         "FONTCONFIG_PATH",
+                                         "FONTCONFIG_SYSROOT",
+                                         "FC_LANG",
+                                         "HOME",
+                                         "XDG_CONFIG_HOME",
+                                         "XDG_DATA_HOME",
+                                         "XDG_CACHE_HOME",
+                                         "LANG",
+                                         "LANGUAGE",
+                                         "LC_ALL",
+                                         "LC_CTYPE",
+                                         "PANGO_LANGUAGE",
+                                         "PANGOCAIRO_BACKEND"};
 
 std::string versions()
 {

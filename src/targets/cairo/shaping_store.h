@@ -25,7 +25,7 @@ public:
     bool enabled() const noexcept { return !folder_.empty(); }
     // The kept shaping of utf8 for key, if it still holds.
     bool load(const ShapingKey& key, std::string_view utf8, ShapedText& out) const;
-    // Keeps the shaping, with the files fontconfig read (`inputs`).
+    // Keeps the shaping, with the files it depends on (`inputs`).
     void store(const ShapingKey& key, std::string_view utf8, const ShapedText& shaped,
                const std::vector<std::string>& inputs) const;
 

@@ -35,9 +35,10 @@ void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, S
 // of their hexadecimal codes.
 void drawWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, bool path);
 
-// The files and folders whose change may change fontconfig's answers: its
-// configuration files and their folders, the font folders, its caches, and
-// where a user's configuration or fonts would appear.
-std::vector<std::string> fontconfigInputs();
+// The files and folders whose change may change a shaping: fontconfig's
+// configuration files and their folders, the font folders, its caches,
+// where a user's configuration or fonts would appear, and the libraries
+// that shape and draw.
+std::vector<std::string> shapingInputs();
 
 } // namespace tallux
