@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -12,6 +13,10 @@ namespace tallux::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The tests of this program share no kept text, run as they may: the
+// commands this test runs are given a store of their own.
+const int storeOff = ::setenv("TALLUX_FONT_CACHE", "0", 1);
 
 // The inode and bytes of each file of the store: a file left alone keeps both.
 std::map<std::string, std::pair<ino_t, std::string>> storeFiles(const fs::path& folder)

@@ -14,6 +14,7 @@
 #include <hb.h>
 #include <pango/pangocairo.h>
 #include <pango/pangofc-font.h>
+#include <pango/pangofc-fontmap.h>
 
 namespace tallux {
 
@@ -212,6 +213,11 @@ void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, S
 {
     PangoFontDescription* font = fontOf(key);
     const auto layout = layoutOf(cr, key, font, utf8);
+    // Text shaped with a configuration of a program's own stays with it.
+    PangoFontMap* map = pango_context_get_font_map(pango_layout_get_context(layout.get()));
+    out.ownFonts = PANGO_IS_FC_FONT_MAP(map) &&
+                   pango_fc_font_map_get_config(PANGO_FC_FONT_MAP(map)) != nullptr &&
+                   pango_fc_font_map_get_config(PANGO_FC_FONT_MAP(map)) != FcConfigGetCurrent();
 
     const char* family = pango_font_description_get_family(font);
     out.text = pango_layout_get_text(layout.get());

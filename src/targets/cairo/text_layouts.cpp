@@ -60,7 +60,8 @@ public:
         const TextShaper* shaper = textShaper();
         if (shaper == nullptr) return shaped; // no text without the shaper
         shaper->shape(cr, key, utf8, shaped);
-        if (!stored || shaped.drawnByPango) return kept(shaped, key, utf8, false);
+        if (!stored || shaped.drawnByPango || shaped.ownFonts)
+            return kept(shaped, key, utf8, false);
         store.store(key, utf8, shaped, shaper->inputs());
         return kept(shaped, key, utf8, true);
     }

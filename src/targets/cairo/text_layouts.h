@@ -106,6 +106,7 @@ struct ShapedText {
     std::string asked;
     bool kept = false;
     bool drawnByPango = false;
+    bool ownFonts = false; // shaped with a program's own font configuration, never kept
 
     enum class SvgForm : std::uint8_t { None, Text, Outline } svgForm = SvgForm::None;
     std::string svg;
