@@ -20,7 +20,7 @@ foreach(deb ${debs})
 endforeach()
 run("listing tallux" dpkg-deb -c ${WORK_DIR}/debs/tallux_${VERSION}_amd64.deb)
 foreach(file bin/tallux man/man1/tallux.1 bash-completion/completions/tallux tallux-printer.so
-        libtallux_qt.so.1)
+        tallux-shaper.so libtallux_qt.so.1)
     if(NOT out MATCHES "${file}")
         message(FATAL_ERROR "the package tallux lacks ${file}")
     endif()
@@ -30,7 +30,13 @@ file(GLOB tallux ${WORK_DIR}/root/usr/bin/tallux ${WORK_DIR}/root/usr/local/bin/
 cmake_path(GET tallux PARENT_PATH prefix)
 cmake_path(GET prefix PARENT_PATH prefix)
 set(env ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 TALLUX_REGISTRY=${WORK_DIR}/registry)
-run("the unpacked command" ${env} ${tallux} draw BarEAN13 --target svg -o ${WORK_DIR}/a.svg)
+run("the unpacked command" ${env} TALLUX_FONT_CACHE=0 ${tallux} draw BarEAN13 --target svg
+    -o ${WORK_DIR}/a.svg)
+# Its text is shaped by the unpacked shaper module.
+file(READ ${WORK_DIR}/a.svg svg)
+if(NOT svg MATCHES "<text")
+    message(FATAL_ERROR "the unpacked command drew no text")
+endif()
 # register without a library finds the unpacked one, from the program's folder.
 run("register" ${env} ${tallux} register)
 file(READ ${WORK_DIR}/registry registry)

@@ -7,7 +7,6 @@
 #include <string>
 
 #include <cairo.h>
-#include <pango/pangocairo.h>
 
 #include "tallux/types.h"
 #include "targets/cairo/text_layouts.h"
@@ -45,7 +44,7 @@ struct CairoTarget::State {
     cairo_t* cr;
     double unitsPerInch;
     bool crisp;
-    PangoFontState font;
+    TextFont font;
     // Set for a file page: the pixels of its RGB24 image, or its SVG writer.
     std::optional<PixelPage> pixels;
     SvgWriter* svg = nullptr;
@@ -152,13 +151,12 @@ struct CairoTarget::State {
     {
         for (const GlyphMask& k : text.masks)
             if (k.fractionX == fx && k.fractionY == fy) return k;
-        PangoRectangle ink{};
-        pango_layout_get_extents(text.layout, &ink, nullptr);
+        const TextBox& ink = text.ink;
         // The ink in device pixels from the origin's pixel, with a pixel to spare.
-        const double x0 = fx + pango_units_to_double(ink.x) * m.xx;
-        const double x1 = fx + pango_units_to_double(ink.x + ink.width) * m.xx;
-        const double y0 = fy + pango_units_to_double(ink.y) * m.yy;
-        const double y1 = fy + pango_units_to_double(ink.y + ink.height) * m.yy;
+        const double x0 = fx + fromTextUnits(ink.x) * m.xx;
+        const double x1 = fx + fromTextUnits(ink.x + ink.width) * m.xx;
+        const double y0 = fy + fromTextUnits(ink.y) * m.yy;
+        const double y1 = fy + fromTextUnits(ink.y + ink.height) * m.yy;
         GlyphMask mask;
         mask.fractionX = fx, mask.fractionY = fy;
         mask.left = static_cast<int>(std::floor(std::min(x0, x1))) - 1;
@@ -170,7 +168,7 @@ struct CairoTarget::State {
         cairo_translate(c, fx - mask.left, fy - mask.top);
         cairo_scale(c, m.xx, m.yy);
         cairo_move_to(c, 0, 0);
-        pango_cairo_show_layout(c, text.layout);
+        showShapedText(c, text, false);
         cairo_destroy(c);
         cairo_surface_flush(a8);
         const unsigned char* data = cairo_image_surface_get_data(a8);
@@ -184,6 +182,7 @@ struct CairoTarget::State {
         // A handful of positions a text takes; beyond that the oldest goes.
         if (text.masks.size() >= 16) text.masks.erase(text.masks.begin());
         text.masks.push_back(std::move(mask));
+        keepMasks(text);
         return text.masks.back();
     }
 
@@ -194,38 +193,32 @@ struct CairoTarget::State {
     {
         if (text.svgForm == ShapedText::SvgForm::None) {
             // What the glyphs and their cell cover: no white box under it is left out.
-            PangoRectangle ink{};
-            pango_layout_get_extents(text.layout, &ink, nullptr);
-            text.ink = united(ink, text.logical);
-            const char* utf8 = pango_layout_get_text(text.layout);
-            if (svgTextCarries(utf8) && pango_layout_get_line_count(text.layout) == 1) {
+            text.svgInk = united(text.ink, text.logical);
+            if (svgTextCarries(text.text) && text.lines == 1) {
                 SvgFont f;
-                PangoFontDescription* asked = font.description();
-                f.asked = nullToEmpty(pango_font_description_get_family(asked));
-                f.size = pango_units_to_double(pango_font_description_get_size(asked));
-                f.bold = pango_font_description_get_weight(asked) >= PANGO_WEIGHT_BOLD;
-                PangoFontDescription* chosen = chosenFont(text.layout);
-                if (chosen) f.chosen = nullToEmpty(pango_font_description_get_family(chosen));
-                text.svg = svgTextTail(f, pango_units_to_double(text.logical.width), utf8);
-                if (chosen) pango_font_description_free(chosen);
-                text.baseline = pango_units_to_double(pango_layout_get_baseline(text.layout));
+                f.asked = text.askedFamily;
+                f.size = text.askedSize;
+                f.bold = text.askedBold;
+                // The face fontconfig found for the first run of the text.
+                if (!text.runs.empty())
+                    f.chosen = text.fonts[static_cast<std::size_t>(text.runs[0].font)].family;
+                text.svg = svgTextTail(f, fromTextUnits(text.logical.width), text.text);
                 text.svgForm = ShapedText::SvgForm::Text;
             } else {
-                text.svg = outline(text.layout);
+                text.svg = outline(text);
                 text.svgForm = ShapedText::SvgForm::Outline;
             }
         }
-        const PangoRectangle& r = text.ink;
-        const SvgBox ink{x + pango_units_to_double(r.x), y + pango_units_to_double(r.y),
-                         x + pango_units_to_double(r.x + r.width),
-                         y + pango_units_to_double(r.y + r.height)};
+        const TextBox& r = text.svgInk;
+        const SvgBox ink{x + fromTextUnits(r.x), y + fromTextUnits(r.y),
+                         x + fromTextUnits(r.x + r.width), y + fromTextUnits(r.y + r.height)};
         if (text.svgForm == ShapedText::SvgForm::Text)
-            svg->text(x, y + text.baseline, text.svg, fore, ink);
+            svg->text(x, y + fromTextUnits(text.baseline), text.svg, fore, ink);
         else
             svg->outline(x, y, text.svg, fore, ink);
     }
 
-    static PangoRectangle united(const PangoRectangle& a, const PangoRectangle& b)
+    static TextBox united(const TextBox& a, const TextBox& b)
     {
         if (a.width <= 0 || a.height <= 0) return b;
         if (b.width <= 0 || b.height <= 0) return a;
@@ -235,25 +228,13 @@ struct CairoTarget::State {
         return {x0, y0, x1 - x0, y1 - y0};
     }
 
-    static std::string_view nullToEmpty(const char* s) { return s ? s : ""; }
-
-    // The face fontconfig found for the first run of the text.
-    static PangoFontDescription* chosenFont(PangoLayout* layout)
-    {
-        PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
-        if (line == nullptr || line->runs == nullptr) return nullptr;
-        const auto* run = static_cast<const PangoGlyphItem*>(line->runs->data);
-        if (run->item == nullptr || run->item->analysis.font == nullptr) return nullptr;
-        return pango_font_describe(run->item->analysis.font);
-    }
-
     // The glyph outlines as path data relative to the text's top-left corner.
-    std::string outline(PangoLayout* layout)
+    std::string outline(const ShapedText& text)
     {
         cairo_save(cr);
         cairo_new_path(cr);
         cairo_move_to(cr, 0, 0);
-        pango_cairo_layout_path(cr, layout);
+        showShapedText(cr, text, true);
         cairo_path_t* path = cairo_copy_path(cr);
         std::string d = svgPathData(path);
         cairo_path_destroy(path);
@@ -319,7 +300,7 @@ TextMetrics CairoTarget::drawText(const String& s, double x, double y, Rgb colou
         cairo_save(st.cr);
         cairo_set_source_rgb(st.cr, colour.red, colour.green, colour.blue);
         cairo_move_to(st.cr, x, y);
-        pango_cairo_show_layout(st.cr, text.layout);
+        showShapedText(st.cr, text, false);
         cairo_restore(st.cr);
     }
     return metricsOf(text);

@@ -1,171 +1,203 @@
 #include "targets/cairo/text_layouts.h"
 
-#include "runtime/text.h"
-
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include <cairo-ft.h>
+#include <fontconfig/fontconfig.h>
+
+#include "runtime/text.h"
+#include "targets/cairo/shaping_store.h"
+#include "targets/cairo/text_shaper.h"
+
 namespace tallux {
 
-namespace {
-
-// What a Pango context takes from a cairo context: the surface's kind (its
-// default font options) and the linear part of the transformation.
-struct ContextKey {
-    cairo_surface_type_t surface;
-    double xx, yx, xy, yy;
-    bool operator==(const ContextKey&) const = default;
-};
-
-ContextKey contextKey(cairo_t* cr)
+ShapingKey shapingKey(cairo_t* cr)
 {
     cairo_matrix_t m;
     cairo_get_matrix(cr, &m);
-    return {cairo_surface_get_type(cairo_get_target(cr)), m.xx, m.yx, m.xy, m.yy};
+    ShapingKey key;
+    key.surface = cairo_surface_get_type(cairo_get_target(cr));
+    key.xx = m.xx, key.yx = m.yx, key.xy = m.xy, key.yy = m.yy;
+    return key;
 }
 
-// Unhinted metrics and unrounded glyph positions: text measures the same in
-// every scale and on every surface. Glyphs stay anti-aliased.
-PangoContext* newContext(cairo_t* cr)
-{
-    PangoContext* context = pango_font_map_create_context(pango_cairo_font_map_get_default());
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    pango_cairo_context_set_font_options(context, options);
-    cairo_font_options_destroy(options);
-    pango_context_set_round_glyph_positions(context, FALSE);
-    pango_cairo_update_context(cr, context);
-    return context;
-}
+namespace {
 
 struct Entry {
-    std::size_t context; // index into Cache::contexts
-    PangoFontDescription* font;
+    ShapingKey key;
     std::string text;
     ShapedText shaped;
 };
 
 class Cache {
 public:
-    Cache() = default;
-    Cache(const Cache&) = delete;
-    Cache& operator=(const Cache&) = delete;
-    ~Cache() { clear(); }
-
-    ShapedText& get(cairo_t* cr, const PangoFontDescription* font, unsigned fontHash,
-                    std::string_view utf8)
+    ShapedText& get(cairo_t* cr, const ShapingKey& asked, std::string_view utf8)
     {
-        const std::size_t context = contextIndex(cr);
+        ShapingKey key = shapingKey(cr);
+        key.family = asked.family, key.bold = asked.bold, key.size = asked.size;
         const std::size_t hash = std::hash<std::string_view>{}(utf8) ^
-                                 (std::size_t{fontHash} * 31u) ^ (context * 0x9E3779B97F4A7C15u);
+                                 (std::hash<std::string>{}(key.family) * 31u) ^
+                                 (std::hash<double>{}(key.size) * 0x9E3779B97F4A7C15u);
         auto [first, last] = entries_.equal_range(hash);
-        for (auto it = first; it != last; ++it) {
-            Entry& e = it->second;
-            if (e.context == context && e.text == utf8 &&
-                pango_font_description_equal(e.font, font))
-                return e.shaped;
-        }
-        if (entries_.size() >= maxEntries) {
-            clearLayouts();
-            return get(cr, font, fontHash, utf8);
-        }
-        PangoLayout* layout = pango_layout_new(contexts_[context].second);
-        pango_layout_set_font_description(layout, font);
-        pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
-        ShapedText shaped;
-        shaped.layout = layout;
-        pango_layout_get_extents(layout, nullptr, &shaped.logical);
-        auto it = entries_.emplace(hash, Entry{context, pango_font_description_copy(font),
-                                               std::string(utf8), std::move(shaped)});
-        return it->second.shaped;
+        for (auto it = first; it != last; ++it)
+            if (it->second.text == utf8 && it->second.key == key) return it->second.shaped;
+        // A bound on what one thread keeps: beyond it everything is let go.
+        if (entries_.size() >= 4096) entries_.clear();
+        auto it = entries_.emplace(hash, Entry{key, std::string(utf8), {}});
+        ShapedText& shaped = it->second.shaped;
+        // The store serves the first few texts of a process: a process that
+        // draws many pays fontconfig's start once and gains nothing more.
+        static std::atomic<int> fromStore{0};
+        const ShapingStore& store = ShapingStore::instance();
+        const bool stored = store.enabled() && fromStore.fetch_add(1) < 32;
+        if (stored && store.load(key, utf8, shaped)) return kept(shaped, key, utf8, true);
+        const TextShaper* shaper = textShaper();
+        if (shaper == nullptr) return shaped; // no text without the shaper
+        shaper->shape(cr, key, utf8, shaped);
+        if (!stored || shaped.drawnByPango || shaped.ownFonts)
+            return kept(shaped, key, utf8, false);
+        store.store(key, utf8, shaped, shaper->inputs());
+        return kept(shaped, key, utf8, true);
     }
 
 private:
-    // Bounds on what one thread keeps: beyond them everything is let go.
-    static constexpr std::size_t maxEntries = 4096;
-    static constexpr std::size_t maxContexts = 16;
-
-    std::size_t contextIndex(cairo_t* cr)
+    static ShapedText& kept(ShapedText& shaped, const ShapingKey& key, std::string_view utf8,
+                            bool inStore)
     {
-        const ContextKey key = contextKey(cr);
-        for (std::size_t i = 0; i < contexts_.size(); ++i)
-            if (contexts_[i].first == key) return i;
-        if (contexts_.size() >= maxContexts) clear();
-        contexts_.emplace_back(key, newContext(cr));
-        return contexts_.size() - 1;
+        shaped.key = key, shaped.asked = utf8, shaped.kept = inStore;
+        return shaped;
     }
 
-    void clearLayouts()
-    {
-        for (auto& [hash, e] : entries_) {
-            g_object_unref(e.shaped.layout);
-            pango_font_description_free(e.font);
-        }
-        entries_.clear();
-    }
-
-    void clear()
-    {
-        clearLayouts();
-        for (auto& [key, context] : contexts_) g_object_unref(context);
-        contexts_.clear();
-    }
-
-    std::vector<std::pair<ContextKey, PangoContext*>> contexts_;
     std::unordered_multimap<std::size_t, Entry> entries_;
 };
 
+struct FaceRelease {
+    void operator()(cairo_font_face_t* face) const { cairo_font_face_destroy(face); }
+};
+
+// The cairo face of a font pattern, made once per thread. The pattern names
+// its file, so cairo opens that file without asking fontconfig.
+cairo_font_face_t* faceOf(const std::string& pattern)
+{
+    thread_local std::unordered_map<std::string, std::unique_ptr<cairo_font_face_t, FaceRelease>>
+        faces;
+    auto it = faces.find(pattern);
+    if (it != faces.end()) return it->second.get();
+    if (faces.size() >= 64) faces.clear();
+    FcPattern* p = FcNameParse(reinterpret_cast<const FcChar8*>(pattern.c_str()));
+    cairo_font_face_t* face = p ? cairo_ft_font_face_create_for_pattern(p) : nullptr;
+    if (p) FcPatternDestroy(p);
+    if (face == nullptr) return nullptr;
+    return faces.emplace(pattern, face).first->second.get();
+}
+
 } // namespace
 
-ShapedText& shapedText(cairo_t* cr, const PangoFontDescription* font, unsigned fontHash,
-                       std::string_view utf8)
+ShapedText& shapedText(cairo_t* cr, const ShapingKey& font, std::string_view utf8)
 {
     thread_local Cache cache;
-    return cache.get(cr, font, fontHash, utf8);
+    return cache.get(cr, font, utf8);
 }
 
-PangoFontState::PangoFontState()
-    : font_(pango_font_description_new())
+void TextFont::set(const HostFont& font, double unitsPerInch)
 {
+    key_.family = toUtf8(font.name);
+    key_.bold = font.bold;
+    key_.size = font.points * unitsPerInch / 72.0;
 }
 
-PangoFontState::~PangoFontState()
+ShapedText& TextFont::layOut(cairo_t* cr, const String& s)
 {
-    pango_font_description_free(font_);
+    return shapedText(cr, key_, toUtf8(s));
 }
 
-void PangoFontState::set(const HostFont& font, double unitsPerInch)
+void keepMasks(const ShapedText& text)
 {
-    // Pango asks fontconfig, which substitutes a similar face for a family
-    // that is not installed.
-    pango_font_description_set_family(font_, toUtf8(font.name).c_str());
-    pango_font_description_set_weight(font_, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    size_ = font.points * unitsPerInch / 72.0;
-    pango_font_description_set_absolute_size(font_, size_ * PANGO_SCALE);
-    hash_ = pango_font_description_hash(font_);
+    if (text.kept) ShapingStore::instance().storeAgain(text);
 }
 
-ShapedText& PangoFontState::layOut(cairo_t* cr, const String& s)
+void useShapedFont(cairo_t* cr, const ShapedFont& font)
 {
-    return shapedText(cr, font_, hash_, toUtf8(s));
+    cairo_font_face_t* face = faceOf(font.pattern);
+    if (face == nullptr) return;
+    cairo_set_font_face(cr, face);
+    const auto& m = font.matrix;
+    const cairo_matrix_t matrix{m[0], m[1], m[2], m[3], m[4], m[5]};
+    cairo_set_font_matrix(cr, &matrix);
+    cairo_font_options_t* o = cairo_font_options_create();
+    cairo_font_options_set_antialias(o, static_cast<cairo_antialias_t>(font.antialias));
+    cairo_font_options_set_subpixel_order(o,
+                                          static_cast<cairo_subpixel_order_t>(font.subpixelOrder));
+    cairo_font_options_set_hint_style(o, static_cast<cairo_hint_style_t>(font.hintStyle));
+    cairo_font_options_set_hint_metrics(o, static_cast<cairo_hint_metrics_t>(font.hintMetrics));
+    if (!font.variations.empty()) cairo_font_options_set_variations(o, font.variations.c_str());
+    cairo_set_font_options(cr, o);
+    cairo_font_options_destroy(o);
+}
+
+void showShapedText(cairo_t* cr, const ShapedText& text, bool path)
+{
+    if (text.drawnByPango) {
+        if (const TextShaper* shaper = textShaper()) shaper->draw(cr, text.key, text.asked, path);
+        return;
+    }
+    double x0 = 0, y0 = 0;
+    const bool hadPoint = cairo_has_current_point(cr);
+    if (hadPoint) cairo_get_current_point(cr, &x0, &y0);
+    const bool withText = !path && cairo_surface_has_show_text_glyphs(cairo_get_target(cr));
+    std::vector<cairo_glyph_t> glyphs;
+    std::vector<cairo_text_cluster_t> clusters;
+    for (const ShapedRun& run : text.runs) {
+        cairo_save(cr);
+        useShapedFont(cr, text.fonts[static_cast<std::size_t>(run.font)]);
+        const double baseX = x0 + fromTextUnits(run.x), baseY = y0 + fromTextUnits(run.baseline);
+        glyphs.clear();
+        int pen = 0;
+        for (const ShapedGlyph& g : run.glyphs) {
+            if (g.id != emptyGlyph && (g.id & unknownGlyphFlag) == 0) {
+                const double cx = baseX + fromTextUnits(pen + g.xOffset);
+                const double cy = g.yOffset == 0 ? baseY : baseY + fromTextUnits(g.yOffset);
+                glyphs.push_back({g.id, cx, cy});
+            }
+            pen += g.width;
+        }
+        const int count = static_cast<int>(glyphs.size());
+        if (path) {
+            cairo_glyph_path(cr, glyphs.data(), count);
+        } else if (withText) {
+            clusters.clear();
+            for (const ShapedCluster& c : run.clusters) clusters.push_back({c.bytes, c.glyphs});
+            cairo_show_text_glyphs(cr, text.text.data() + run.offset, run.length, glyphs.data(),
+                                   count, clusters.data(), static_cast<int>(clusters.size()),
+                                   run.backward ? CAIRO_TEXT_CLUSTER_FLAG_BACKWARD
+                                                : cairo_text_cluster_flags_t{});
+        } else {
+            cairo_show_glyphs(cr, glyphs.data(), count);
+        }
+        cairo_restore(cr);
+    }
+    if (hadPoint)
+        cairo_move_to(cr, x0, y0);
+    else
+        cairo_new_sub_path(cr);
 }
 
 TextMetrics metricsOf(const ShapedText& text)
 {
-    return {pango_units_to_double(text.logical.width), pango_units_to_double(text.logical.height)};
+    return {fromTextUnits(text.logical.width), fromTextUnits(text.logical.height)};
 }
 
 UnitBox logicalBox(const ShapedText& text, double x, double y)
 {
-    const PangoRectangle& r = text.logical;
-    const double left = x + pango_units_to_double(r.x), top = y + pango_units_to_double(r.y);
-    return {left, top, left + pango_units_to_double(r.width),
-            top + pango_units_to_double(r.height)};
+    const TextBox& r = text.logical;
+    const double left = x + fromTextUnits(r.x), top = y + fromTextUnits(r.y);
+    return {left, top, left + fromTextUnits(r.width), top + fromTextUnits(r.height)};
 }
 
 bool overlaps(const UnitBox& a, const UnitBox& b)

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include <cairo.h>
-#include <pango/pangocairo.h>
 
 #include "tallux/types.h"
 #include "targets/cairo/text_layouts.h"
@@ -46,16 +45,15 @@ void appendPoint(std::string& out, double x, double y)
 }
 
 // The text of the cluster that glyph `i` of a run belongs to.
-std::u16string_view clusterText(const char* text, const PangoGlyphItem& run, int i,
+std::u16string_view clusterText(const std::string& text, const ShapedRun& run, std::size_t i,
                                 std::u16string& scratch)
 {
-    const PangoGlyphString& g = *run.glyphs;
-    const int start = g.log_clusters[i];
-    int end = run.item->length;
-    for (int k = 0; k < g.num_glyphs; ++k)
-        if (g.log_clusters[k] > start) end = std::min(end, g.log_clusters[k]);
-    scratch = fromUtf8(
-        std::string_view(text + run.item->offset + start, static_cast<std::size_t>(end - start)));
+    const int start = run.glyphs[i].cluster;
+    int end = run.length;
+    for (const ShapedGlyph& g : run.glyphs)
+        if (g.cluster > start) end = std::min(end, g.cluster);
+    scratch = fromUtf8(std::string_view(text).substr(static_cast<std::size_t>(run.offset + start),
+                                                     static_cast<std::size_t>(end - start)));
     return scratch;
 }
 
@@ -68,7 +66,7 @@ struct PdfCellTarget::State {
     // Shapes text as the cairo target does, and gives outlines where needed.
     cairo_surface_t* surface;
     cairo_t* cr;
-    PangoFontState font;
+    TextFont font;
     // The text being shown: where its top-left corner is, and in what colour.
     Rgb fore{0, 0, 0};
     double x = 0, y = 0;
@@ -98,14 +96,10 @@ struct PdfCellTarget::State {
     bool showGlyphs(const ShapedText& text, bool invisible)
     {
         run = "BT\n";
-        const char* utf8 = pango_layout_get_text(text.layout);
-        PangoLayoutIter* iter = pango_layout_get_iter(text.layout);
         bool shown = true;
         char mode = '0';
-        do {
-            const PangoLayoutRun* r = pango_layout_iter_get_run_readonly(iter);
-            if (r == nullptr) continue; // the end of a line
-            const PdfFontUse use = fonts.find(r->item->analysis.font);
+        for (const ShapedRun& r : text.runs) {
+            const PdfFontUse use = fonts.find(text.fonts[static_cast<std::size_t>(r.font)]);
             if (use.font == nullptr || (use.show == GlyphShow::Outlines && !invisible)) {
                 shown = false;
                 break;
@@ -124,10 +118,8 @@ struct PdfCellTarget::State {
                 appendNumber(run, font.size() / 24, 4);
                 run += " w\n";
             }
-            PangoRectangle logical;
-            pango_layout_iter_get_run_extents(iter, nullptr, &logical);
-            double pen = x + pango_units_to_double(logical.x);
-            const double baseline = y + pango_units_to_double(pango_layout_iter_get_baseline(iter));
+            double pen = x + fromTextUnits(r.x);
+            const double baseline = y + fromTextUnits(r.baseline);
             // The glyphs' own widths move the text position; a number in
             // the array moves it to where Pango put the next glyph.
             double at = pen;
@@ -140,37 +132,35 @@ struct PdfCellTarget::State {
             run += ' ';
             appendPoint(run, pen, baseline);
             run += "Tm\n[<";
-            const PangoGlyphString& g = *r->glyphs;
-            for (int i = 0; i < g.num_glyphs; ++i) {
-                const PangoGlyphInfo& info = g.glyphs[i];
-                const double advance = pango_units_to_double(info.geometry.width);
-                if (info.glyph == PANGO_GLYPH_EMPTY) {
+            for (std::size_t i = 0; i < r.glyphs.size(); ++i) {
+                const ShapedGlyph& info = r.glyphs[i];
+                const double advance = fromTextUnits(info.width);
+                if (info.id == emptyGlyph) {
                     pen += advance;
                     continue;
                 }
-                if ((info.glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0) {
+                if ((info.id & unknownGlyphFlag) != 0) {
                     shown = false;
                     break;
                 }
                 // The first glyph of a cluster stands for its text, the others
                 // for none, so that the text is found once.
-                const bool first = i == 0 || g.log_clusters[i] != g.log_clusters[i - 1];
+                const bool first = i == 0 || info.cluster != r.glyphs[i - 1].cluster;
                 const PdfFont::Glyph& glyph = f.use(
-                    info.glyph, first ? clusterText(utf8, *r, i, cluster) : std::u16string_view());
+                    info.id, first ? clusterText(text.text, r, i, cluster) : std::u16string_view());
                 if (glyph.code > 0xFFFF || (!glyph.readable && !invisible)) {
                     shown = false;
                     break;
                 }
                 // A glyph Pango moved off the baseline rises in text space,
                 // where the font size scales it and up is down.
-                if (const double wanted = -pango_units_to_double(info.geometry.y_offset) / size;
-                    wanted != rise) {
+                if (const double wanted = -fromTextUnits(info.yOffset) / size; wanted != rise) {
                     rise = wanted;
                     run += ">] TJ ";
                     appendNumber(run, rise, 4);
                     run += " Ts [<";
                 }
-                const double where = pen + pango_units_to_double(info.geometry.x_offset);
+                const double where = pen + fromTextUnits(info.xOffset);
                 const double shift = (at - where) * 1000.0 / size;
                 if (std::abs(shift) >= 0.005) {
                     run += '>';
@@ -185,8 +175,8 @@ struct PdfCellTarget::State {
             }
             run += ">] TJ\n";
             if (rise != 0) run += "0 Ts\n";
-        } while (shown && pango_layout_iter_next_run(iter));
-        pango_layout_iter_free(iter);
+            if (!shown) break;
+        }
         if (!shown) return false;
         page.ops += run;
         if (mode != '0') page.ops += "0 Tr\n"; // the rendering mode outlives the text object
@@ -207,7 +197,7 @@ struct PdfCellTarget::State {
     {
         cairo_new_path(cr);
         cairo_move_to(cr, 0, 0);
-        pango_cairo_layout_path(cr, text.layout);
+        showShapedText(cr, text, true);
         cairo_path_t* path = cairo_copy_path(cr);
         cairo_new_path(cr);
         std::string& ops = page.ops;

@@ -12,8 +12,9 @@
 #include FT_TRUETYPE_TABLES_H
 #include <hb-subset.h>
 #include <hb.h>
-#include <pango/pangofc-font.h>
 
+#include "targets/cairo/text_layouts.h"
+#include "targets/pdf/harfbuzz_library.h"
 #include "targets/pdf/pdf_writer.h"
 
 namespace tallux {
@@ -27,6 +28,12 @@ struct PdfFonts::Library {
 };
 
 namespace {
+
+// HarfBuzz, once PdfFonts::find has found it loaded.
+const HarfBuzz& H()
+{
+    return *harfBuzz();
+}
 
 // Tables a PDF viewer does not read: layout, vertical metrics, variations
 // (the file shows its default instance), colour and bitmap glyphs.
@@ -43,9 +50,9 @@ hb_tag_t tagOf(const char* t)
 
 bool hasTable(hb_face_t* face, const char* tag)
 {
-    hb_blob_t* blob = hb_face_reference_table(face, tagOf(tag));
-    const bool has = hb_blob_get_length(blob) > 0;
-    hb_blob_destroy(blob);
+    hb_blob_t* blob = H().hb_face_reference_table(face, tagOf(tag));
+    const bool has = H().hb_blob_get_length(blob) > 0;
+    H().hb_blob_destroy(blob);
     return has;
 }
 
@@ -110,33 +117,6 @@ std::string toUnicodeMap(const std::map<unsigned, PdfFont::Glyph>& used)
     return m + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
 }
 
-// The pattern fontconfig made for a font, which says how it is synthesised.
-FcPattern* patternOf(PangoFont* font)
-{
-    return PANGO_IS_FC_FONT(font) ? pango_fc_font_get_pattern(PANGO_FC_FONT(font)) : nullptr;
-}
-
-// fontconfig thickens a face where bold is asked and the family has none.
-bool emboldened(PangoFont* font)
-{
-    FcPattern* p = patternOf(font);
-    FcBool bold = FcFalse;
-    return p != nullptr && FcPatternGetBool(p, FC_EMBOLDEN, 0, &bold) == FcResultMatch && bold;
-}
-
-// A face drawn slanted by fontconfig, or at variations other than the
-// default instance, looks unlike the glyphs of its file.
-bool transformed(PangoFont* font, hb_font_t* shaping)
-{
-    unsigned axes = 0;
-    const int* coords = hb_font_get_var_coords_normalized(shaping, &axes);
-    if (std::any_of(coords, coords + axes, [](int c) { return c != 0; })) return true;
-    FcPattern* p = patternOf(font);
-    FcMatrix* m = nullptr;
-    return p != nullptr && FcPatternGetMatrix(p, FC_MATRIX, 0, &m) == FcResultMatch &&
-           (m->xx != 1 || m->xy != 0 || m->yx != 0 || m->yy != 1);
-}
-
 } // namespace
 
 // The font file as HarfBuzz and FreeType read it. `embeddable` holds where
@@ -150,16 +130,16 @@ struct PdfFont::Face {
     unsigned unitsPerEm;
 
     Face(hb_face_t* f, FT_Library library)
-        : hb(hb_face_reference(f))
-        , font(hb_font_create(f))
+        : hb(H().hb_face_reference(f))
+        , font(H().hb_font_create(f))
         , ft(library)
-        , unitsPerEm(std::max(1u, hb_face_get_upem(f)))
+        , unitsPerEm(std::max(1u, H().hb_face_get_upem(f)))
     {
-        hb_blob_t* blob = hb_face_reference_blob(hb);
+        hb_blob_t* blob = H().hb_face_reference_blob(hb);
         unsigned length = 0;
-        const char* data = hb_blob_get_data(blob, &length);
-        face = openFace(ft, data, length, hb_face_get_index(hb));
-        hb_blob_destroy(blob); // the face holds the blob
+        const char* data = H().hb_blob_get_data(blob, &length);
+        face = openFace(ft, data, length, H().hb_face_get_index(hb));
+        H().hb_blob_destroy(blob); // the face holds the blob
         cff = hasTable(hb, "CFF ");
         const bool outlines = (cff || hasTable(hb, "glyf")) && !hasTable(hb, "CFF2");
         const auto* os2 =
@@ -172,8 +152,8 @@ struct PdfFont::Face {
     ~Face()
     {
         if (face != nullptr) FT_Done_Face(face);
-        hb_font_destroy(font);
-        hb_face_destroy(hb);
+        H().hb_font_destroy(font);
+        H().hb_face_destroy(hb);
     }
     Face(const Face&) = delete;
     Face& operator=(const Face&) = delete;
@@ -195,22 +175,22 @@ struct PdfFont::Face {
     // HarfBuzz cannot subset it or FreeType cannot read the result.
     std::string subset(const std::vector<unsigned>& glyphs) const
     {
-        hb_subset_input_t* input = hb_subset_input_create_or_fail();
+        hb_subset_input_t* input = H().hb_subset_input_create_or_fail();
         if (input == nullptr) return {};
-        hb_set_t* kept = hb_subset_input_glyph_set(input);
-        for (const unsigned g : glyphs) hb_set_add(kept, g);
-        hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
-        for (const char* tag : droppedTables) hb_set_add(dropped, tagOf(tag));
-        hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_RETAIN_GIDS);
-        hb_face_t* made = hb_subset_or_fail(hb, input);
-        hb_subset_input_destroy(input);
+        hb_set_t* kept = H().hb_subset_input_glyph_set(input);
+        for (const unsigned g : glyphs) H().hb_set_add(kept, g);
+        hb_set_t* dropped = H().hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
+        for (const char* tag : droppedTables) H().hb_set_add(dropped, tagOf(tag));
+        H().hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_RETAIN_GIDS);
+        hb_face_t* made = H().hb_subset_or_fail(hb, input);
+        H().hb_subset_input_destroy(input);
         if (made == nullptr) return {};
-        hb_blob_t* blob = hb_face_reference_blob(made);
+        hb_blob_t* blob = H().hb_face_reference_blob(made);
         unsigned length = 0;
-        const char* data = hb_blob_get_data(blob, &length);
+        const char* data = H().hb_blob_get_data(blob, &length);
         std::string file(data, length);
-        hb_blob_destroy(blob);
-        hb_face_destroy(made);
+        H().hb_blob_destroy(blob);
+        H().hb_face_destroy(made);
 
         // Every glyph reads, and text finds it as before.
         FT_Face check = openFace(ft, file.data(), file.size(), 0);
@@ -241,7 +221,7 @@ const PdfFont::Glyph& PdfFont::use(unsigned glyph, std::u16string_view text)
 {
     auto it = used_.find(glyph);
     if (it == used_.end()) {
-        const double advance = hb_font_get_glyph_h_advance(face_->font, glyph);
+        const double advance = H().hb_font_get_glyph_h_advance(face_->font, glyph);
         it = used_
                  .emplace(glyph,
                           Glyph{codeOf(face_->face, glyph), advance * 1000.0 / face_->unitsPerEm,
@@ -332,32 +312,31 @@ PdfFonts::PdfFonts()
 {
 }
 
-PdfFonts::~PdfFonts()
-{
-    for (const auto& [font, use] : byFont_) g_object_unref(font);
-}
+PdfFonts::~PdfFonts() = default;
 
-PdfFontUse PdfFonts::find(PangoFont* font)
+PdfFontUse PdfFonts::find(const ShapedFont& font)
 {
-    if (font == nullptr) return {}; // Pango found no font that loads
-    if (auto it = byFont_.find(font); it != byFont_.end()) return it->second;
+    // No font that loads, or no HarfBuzz to read it: outlines alone.
+    if (font.file.empty() || harfBuzz() == nullptr) return {};
+    if (auto it = byFont_.find(font.pattern); it != byFont_.end()) return it->second;
     PdfFontUse use;
-    if (hb_font_t* shaping = pango_font_get_hb_font(font); shaping != nullptr) {
-        hb_face_t* face = hb_font_get_face(shaping);
-        auto it = byFace_.find(face);
-        if (it == byFace_.end()) {
-            auto made =
-                std::make_unique<PdfFont>(std::make_unique<PdfFont::Face>(face, library_->ft),
-                                          static_cast<int>(order_.size()) + 1);
-            order_.push_back(made.get());
-            it = byFace_.emplace(face, std::move(made)).first; // the face is held by the font
-        }
-        use.font = it->second.get();
-        use.show = !use.font->embedded() || transformed(font, shaping) ? GlyphShow::Outlines
-                   : emboldened(font)                                  ? GlyphShow::Emboldened
-                                                                       : GlyphShow::Filled;
+    auto it = byFace_.find({font.file, font.index});
+    if (it == byFace_.end()) {
+        // The file as HarfBuzz reads it for the shaper.
+        hb_blob_t* blob = H().hb_blob_create_from_file(font.file.c_str());
+        hb_face_t* face = H().hb_face_create(blob, static_cast<unsigned>(font.index));
+        H().hb_blob_destroy(blob);
+        auto made = std::make_unique<PdfFont>(std::make_unique<PdfFont::Face>(face, library_->ft),
+                                              static_cast<int>(order_.size()) + 1);
+        H().hb_face_destroy(face); // held by the font
+        order_.push_back(made.get());
+        it = byFace_.emplace(std::pair{font.file, font.index}, std::move(made)).first;
     }
-    byFont_.emplace(static_cast<PangoFont*>(g_object_ref(font)), use);
+    use.font = it->second.get();
+    use.show = !use.font->embedded() || font.transformed ? GlyphShow::Outlines
+               : font.emboldened                         ? GlyphShow::Emboldened
+                                                         : GlyphShow::Filled;
+    byFont_.emplace(font.pattern, use);
     return use;
 }
 

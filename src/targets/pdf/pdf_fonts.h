@@ -6,11 +6,12 @@
 #include <string_view>
 #include <vector>
 
-#include <pango/pango.h>
+#include <hb.h>
 
 namespace tallux {
 
 class PdfWriter;
+struct ShapedFont;
 
 // A font of a PDF file: a composite font whose codes name the glyphs of one
 // font file, so that text shows exactly the glyphs that Pango chose, with
@@ -68,16 +69,16 @@ public:
     PdfFonts(const PdfFonts&) = delete;
     PdfFonts& operator=(const PdfFonts&) = delete;
 
-    // How the glyphs of a font Pango chose are shown.
-    PdfFontUse find(PangoFont* font);
+    // How the glyphs of a face the shaper chose are shown.
+    PdfFontUse find(const ShapedFont& font);
     // The /Font resource dictionary, after writing every font.
     std::string write(PdfWriter& pdf) const;
 
 private:
     struct Library;
     std::unique_ptr<Library> library_;
-    std::map<PangoFont*, PdfFontUse> byFont_; // each font held
-    std::map<hb_face_t*, std::unique_ptr<PdfFont>> byFace_;
+    std::map<std::string, PdfFontUse> byFont_;                               // by pattern
+    std::map<std::pair<std::string, int>, std::unique_ptr<PdfFont>> byFace_; // by file and index
     std::vector<PdfFont*> order_;
 };
 
