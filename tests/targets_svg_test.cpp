@@ -421,7 +421,7 @@ TEST(SvgPage, ARendererShowsWhatReadersDecode)
 const Rgb black{0, 0, 0}, whiteRgb{1, 1, 1}, red{1, 0, 0};
 
 // What the writer puts between the drawing group's start and end.
-std::string body(SvgWriter& w)
+std::string body(ElementPage& w)
 {
     const cairo_matrix_t identity{1, 0, 0, 1, 0, 0};
     const std::string all = w.finish(100, 100, identity);
@@ -462,7 +462,7 @@ TEST(SvgWriter, BoxesOfOneColourShareAPathAndWhiteOnTheBarePageIsLeftOut)
          "d=\"M10 0H20V5H10Z\"/>\n<path fill=\"#ff0000\" d=\"M20 0H30V5H20Z\"/>\n"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        SvgWriter w;
+        ElementPage w;
         for (const Box& b : rows[i].boxes) w.box(b.x0, b.y0, b.x1, b.y1, b.c);
         EXPECT_EQ(body(w), rows[i].body) << "row " << i;
     }
@@ -470,7 +470,7 @@ TEST(SvgWriter, BoxesOfOneColourShareAPathAndWhiteOnTheBarePageIsLeftOut)
 
 TEST(SvgWriter, WhiteUnderTextIsKept)
 {
-    SvgWriter w;
+    ElementPage w;
     const std::string tail = svgTextTail({"Sans", "DejaVu Sans", 10, false}, 6, "1");
     w.text(0, 20, tail, black, {0, 10, 6, 22});
     w.box(0, 12, 10, 15, whiteRgb); // under the text
@@ -494,7 +494,7 @@ TEST(SvgWriter, EachPageHasItsOwnSizeAndTransformation)
     };
     for (int round = 0; round < 2; ++round) // pages of other sizes one after another
         for (std::size_t i = 0; i < std::size(pages); ++i) {
-            SvgWriter w;
+            ElementPage w;
             const Element svg = XmlReader(w.finish(pages[i].width, 50, pages[i].m)).document();
             EXPECT_EQ(svg.at("width"), pages[i].widthText) << "page " << i;
             EXPECT_EQ(svg.at("height"), "50pt") << "page " << i;
@@ -522,7 +522,7 @@ TEST(SvgWriter, NumbersAreShortestRoundTrip)
         /*14*/ -2147483648.25,
     };
     for (std::size_t i = 0; i < std::size(values); ++i) {
-        SvgWriter w;
+        ElementPage w;
         w.text(values[i], 0, ">1</text>\n", black, {});
         const Element g = XmlReader("<g>" + body(w) + "</g>").document();
         char shortest[32];

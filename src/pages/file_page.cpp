@@ -106,7 +106,7 @@ struct FilePage::Impl {
     cairo_t* cr = nullptr;
     std::unique_ptr<unsigned char[]> pixels; // outlives the surface on it
     RowKnowledge rows;                       // of the raster page, attached to its surface
-    std::optional<SvgWriter> svg;
+    std::optional<ElementPage> svg;
     std::optional<CairoTarget> target;
     // Laid out when made, or for a page sized by its drawing when finished.
     std::optional<PageLayout> layout;

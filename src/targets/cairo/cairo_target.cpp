@@ -45,9 +45,9 @@ struct CairoTarget::State {
     double unitsPerInch;
     bool crisp;
     TextFont font;
-    // Set for a file page: the pixels of its RGB24 image, or its SVG writer.
+    // Set for a file page: the pixels of its RGB24 image, or its element page.
     std::optional<PixelPage> pixels;
-    SvgWriter* svg = nullptr;
+    ElementPage* svg = nullptr;
     DrawnRegion drawn;
 
     State(cairo_t* context, double upi, bool sharp)
@@ -96,7 +96,7 @@ struct CairoTarget::State {
         const double y0 = snap(std::min(box.y0, box.y1)), y1 = snap(std::max(box.y0, box.y1));
         if (pixels) {
             pixels->box(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1),
-                        static_cast<int>(y1), packedBox(color));
+                        static_cast<int>(y1), packedRgb(color));
             return;
         }
         cairo_save(cr);
@@ -106,28 +106,6 @@ struct CairoTarget::State {
         cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
         cairo_fill(cr);
         cairo_restore(cr);
-    }
-
-    // The colour of the last two boxes, packed once.
-    Rgb boxColours[2]{};
-    std::uint32_t boxPacked[2]{};
-    bool boxSet[2]{};
-    std::uint32_t packedBox(Rgb c)
-    {
-        for (int k = 0; k < 2; ++k)
-            if (boxSet[k] && boxColours[k].red == c.red && boxColours[k].green == c.green &&
-                boxColours[k].blue == c.blue)
-                return boxPacked[k];
-        // The older of the two goes.
-        boxColours[1] = boxColours[0], boxPacked[1] = boxPacked[0], boxSet[1] = boxSet[0];
-        boxColours[0] = c, boxPacked[0] = packed(c), boxSet[0] = true;
-        return boxPacked[0];
-    }
-
-    static std::uint32_t packed(Rgb c)
-    {
-        const auto byte = [](double v) { return static_cast<std::uint32_t>(std::lround(v * 255)); };
-        return byte(c.red) << 16 | byte(c.green) << 8 | byte(c.blue);
     }
 
     // Text on a raster page through its glyph mask for where its origin
@@ -143,7 +121,7 @@ struct CairoTarget::State {
         if (!(std::abs(dx) < 1e9 && std::abs(dy) < 1e9)) return false;
         const double px = std::floor(dx), py = std::floor(dy);
         const GlyphMask& mask = glyphMask(text, m, dx - px, dy - py);
-        pixels->blend(mask, static_cast<int>(px), static_cast<int>(py), packed(fore));
+        pixels->blend(mask, static_cast<int>(px), static_cast<int>(py), packedRgb(fore));
         return true;
     }
 
@@ -210,8 +188,8 @@ struct CairoTarget::State {
             }
         }
         const TextBox& r = text.svgInk;
-        const SvgBox ink{x + fromTextUnits(r.x), y + fromTextUnits(r.y),
-                         x + fromTextUnits(r.x + r.width), y + fromTextUnits(r.y + r.height)};
+        const UnitBox ink{x + fromTextUnits(r.x), y + fromTextUnits(r.y),
+                          x + fromTextUnits(r.x + r.width), y + fromTextUnits(r.y + r.height)};
         if (text.svgForm == ShapedText::SvgForm::Text)
             svg->text(x, y + fromTextUnits(text.baseline), text.svg, fore, ink);
         else
@@ -244,7 +222,7 @@ struct CairoTarget::State {
     }
 };
 
-void CairoTarget::drawForPage(SvgWriter* svg) noexcept
+void CairoTarget::drawForPage(ElementPage* svg) noexcept
 {
     State& st = *state_;
     st.fixedClip.reset();

@@ -149,27 +149,27 @@ std::string header(double width, double height, const cairo_matrix_t& m)
 
 } // namespace
 
-SvgWriter::ElementPage()
+ElementPage::ElementPage()
 {
     // A symbol with its digits fits; longer ones grow the buffer.
     out_.resize(8192);
     used_ = headerRoom;
 }
 
-char* SvgWriter::room(std::size_t n)
+char* ElementPage::room(std::size_t n)
 {
     if (out_.size() < used_ + n) out_.resize(std::max(2 * out_.size(), used_ + n));
     return out_.data() + used_;
 }
 
-void SvgWriter::wrote(const char* end)
+void ElementPage::wrote(const char* end)
 {
     used_ = static_cast<std::size_t>(end - out_.data());
 }
 
 // Nothing but the white page lies under b: every box drawn so far in
 // another colour than white ends left of it, and no text piece reaches it.
-bool SvgWriter::untouched(const SvgBox& b) const
+bool ElementPage::untouched(const UnitBox& b) const
 {
     if (b.x0 < inkRight_ || textCount_ > texts_.size()) return false;
     if (!b.meets(textsAround_)) return true;
@@ -177,13 +177,13 @@ bool SvgWriter::untouched(const SvgBox& b) const
                         [&](const UnitBox& t) { return b.meets(t); });
 }
 
-void SvgWriter::touch(const SvgBox& b)
+void ElementPage::touch(const UnitBox& b)
 {
     if (textCount_ < texts_.size()) texts_[textCount_] = b;
     textsAround_ = textCount_++ == 0 ? b : textsAround_.around(b);
 }
 
-void SvgWriter::box(double x0, double y0, double x1, double y1, Rgb c)
+void ElementPage::box(double x0, double y0, double x1, double y1, Rgb c)
 {
     const std::uint32_t rgb = packedRgb(c);
     const UnitBox b{x0, y0, x1, y1};
@@ -210,7 +210,7 @@ void SvgWriter::box(double x0, double y0, double x1, double y1, Rgb c)
     rect_ = b;
 }
 
-void SvgWriter::flushRect()
+void ElementPage::flushRect()
 {
     char* p = room(8 + 4 * numberRoom);
     *p++ = 'M';
@@ -227,7 +227,7 @@ void SvgWriter::flushRect()
     wrote(p);
 }
 
-void SvgWriter::endPath()
+void ElementPage::endPath()
 {
     if (!pathOpen_) return;
     flushRect();
@@ -235,7 +235,7 @@ void SvgWriter::endPath()
     pathOpen_ = false;
 }
 
-void SvgWriter::text(double x, double baseline, std::string_view tail, Rgb c, const SvgBox& ink)
+void ElementPage::text(double x, double baseline, std::string_view tail, Rgb c, const UnitBox& ink)
 {
     endPath();
     touch(ink);
@@ -250,7 +250,7 @@ void SvgWriter::text(double x, double baseline, std::string_view tail, Rgb c, co
     wrote(copy(p, tail));
 }
 
-void SvgWriter::outline(double x, double y, std::string_view pathData, Rgb c, const SvgBox& ink)
+void ElementPage::outline(double x, double y, std::string_view pathData, Rgb c, const UnitBox& ink)
 {
     if (pathData.empty()) return;
     endPath();
@@ -267,7 +267,7 @@ void SvgWriter::outline(double x, double y, std::string_view pathData, Rgb c, co
     wrote(copy(p, "\"/>\n"));
 }
 
-std::string SvgWriter::finish(double width, double height, const cairo_matrix_t& m)
+std::string ElementPage::finish(double width, double height, const cairo_matrix_t& m)
 {
     endPath();
     wrote(copy(room(16), "</g>\n</svg>\n"));

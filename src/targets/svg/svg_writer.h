@@ -12,8 +12,6 @@
 
 namespace tallux {
 
-using SvgBox = UnitBox; // in scale units
-
 // An SVG page written directly into one buffer. Boxes of one colour
 // that follow each other become one path of rectangles (a box that continues
 // the one before it along x widens it); a white box where the page is still
@@ -32,10 +30,10 @@ public:
     void box(double x0, double y0, double x1, double y1, Rgb colour);
     // A text element starting at x on the baseline y; `tail` is what
     // svgTextTail made of its font and content. `ink` bounds what it covers.
-    void text(double x, double baseline, std::string_view tail, Rgb colour, const SvgBox& ink);
+    void text(double x, double baseline, std::string_view tail, Rgb colour, const UnitBox& ink);
     // Glyph outlines (path data relative to the text's top-left corner)
     // with that corner at (x, y).
-    void outline(double x, double y, std::string_view pathData, Rgb colour, const SvgBox& ink);
+    void outline(double x, double y, std::string_view pathData, Rgb colour, const UnitBox& ink);
     // The whole file: a page of width by height points, the drawing mapped
     // onto it by unitsToPoints.
     std::string finish(double width, double height, const cairo_matrix_t& unitsToPoints);
@@ -44,8 +42,8 @@ private:
     // Room for n more characters: where they go; wrote() takes their end.
     char* room(std::size_t n);
     void wrote(const char* end);
-    bool untouched(const SvgBox& b) const;
-    void touch(const SvgBox& b);
+    bool untouched(const UnitBox& b) const;
+    void touch(const UnitBox& b);
     // Writes the rectangle waiting to be widened; ends the open path.
     void flushRect();
     void endPath();
@@ -59,16 +57,14 @@ private:
     // rectangle, not yet written while the next box may continue it.
     std::uint32_t pathColour_ = 0;
     bool pathOpen_ = false;
-    SvgBox rect_{};
+    UnitBox rect_{};
     // What was drawn so far, for leaving out white boxes: every box ends at
     // or left of inkRight_, and the text pieces lie in texts_.
     double inkRight_ = -1e300;
-    std::array<SvgBox, 32> texts_{};
+    std::array<UnitBox, 32> texts_{};
     std::size_t textCount_ = 0; // beyond the room in texts_, nothing is left out
-    SvgBox textsAround_{};      // around all of them
+    UnitBox textsAround_{};     // around all of them
 };
-
-using SvgWriter = ElementPage;
 
 // The font of a text element: the families asked for (a comma-separated
 // list, as a font name may be), the family fontconfig chose for them, the
