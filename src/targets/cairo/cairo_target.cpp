@@ -9,9 +9,9 @@
 #include <cairo.h>
 
 #include "tallux/types.h"
-#include "targets/cairo/text_layouts.h"
 #include "targets/png/pixel_page.h"
 #include "targets/svg/svg_writer.h"
+#include "text/text_layouts.h"
 
 namespace tallux {
 

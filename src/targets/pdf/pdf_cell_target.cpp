@@ -7,9 +7,9 @@
 #include <cairo.h>
 
 #include "tallux/types.h"
-#include "targets/cairo/text_layouts.h"
 #include "targets/pdf/pdf_fonts.h"
 #include "targets/pdf/pdf_writer.h"
+#include "text/text_layouts.h"
 
 namespace tallux {
 

@@ -13,9 +13,9 @@
 #include <hb-subset.h>
 #include <hb.h>
 
-#include "targets/cairo/text_layouts.h"
 #include "targets/pdf/harfbuzz_library.h"
 #include "targets/pdf/pdf_writer.h"
+#include "text/text_layouts.h"
 
 namespace tallux {
 

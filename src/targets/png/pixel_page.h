@@ -7,8 +7,8 @@
 
 #include <cairo.h>
 
-#include "targets/cairo/text_layouts.h"
 #include "targets/png/row_knowledge.h"
+#include "text/text_layouts.h"
 
 namespace tallux {
 

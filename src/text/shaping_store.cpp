@@ -1,4 +1,4 @@
-#include "targets/cairo/shaping_store.h"
+#include "text/shaping_store.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "targets/cairo/text_shaper.h"
+#include "text/text_shaper.h"
 
 #include <algorithm>
 #include <cstdlib>

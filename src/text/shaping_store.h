@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "targets/cairo/text_layouts.h"
+#include "text/text_layouts.h"
 
 namespace tallux {
 

@@ -6,7 +6,7 @@
 
 #include <cairo.h>
 
-#include "targets/cairo/text_layouts.h"
+#include "text/text_layouts.h"
 
 namespace tallux {
 

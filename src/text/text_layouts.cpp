@@ -1,4 +1,4 @@
-#include "targets/cairo/text_layouts.h"
+#include "text/text_layouts.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,8 +12,8 @@
 #include <fontconfig/fontconfig.h>
 
 #include "runtime/text.h"
-#include "targets/cairo/shaping_store.h"
-#include "targets/cairo/text_shaper.h"
+#include "text/shaping_store.h"
+#include "text/text_shaper.h"
 
 namespace tallux {
 
