@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "pdf_check.h"
 #include "runtime/text.h"
@@ -348,6 +349,14 @@ TEST(FilePage, VectorFilesOpen)
     const std::string ps = drawPage(Code_39, p, FileFormat::Ps, o);
     EXPECT_TRUE(ps.starts_with("%!PS-Adobe-3.0"));
     EXPECT_NE(ps.find("%%EOF"), std::string::npos);
+    // With SOURCE_DATE_EPOCH the stamp is that time, and the file is the same each time.
+    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    for (const FileFormat f : {FileFormat::Ps, FileFormat::Eps}) {
+        const std::string once = drawPage(Code_39, p, f, o);
+        EXPECT_NE(once.find("\n%%CreationDate: Tue Nov 14 22:13:20 2023\n"), std::string::npos);
+        EXPECT_EQ(once, drawPage(Code_39, p, f, o));
+    }
+    ::unsetenv("SOURCE_DATE_EPOCH");
 
     const std::string pdf = drawPage(Code_39, p, FileFormat::Pdf, o);
     ASSERT_TRUE(pdf.starts_with("%PDF-"));

@@ -254,6 +254,7 @@ std::string FilePage::finish()
     const cairo_status_t finished = cairo_surface_status(p.surface);
     if (finished != CAIRO_STATUS_SUCCESS)
         throw PageError(std::string("cannot write the page: ") + cairo_status_to_string(finished));
+    if (p.format != FileFormat::Pdf) setReproducibleDate(p.bytes);
     return std::move(p.bytes);
 }
 

@@ -1,6 +1,7 @@
 #include "targets/cairo/stable_output.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include <cairo-pdf.h>
 
@@ -30,6 +31,19 @@ void setReproducibleDate(cairo_surface_t* pdf)
     if (!t) return;
     if (const std::string date = utcText(*t, "%Y-%m-%dT%H:%M:%SZ"); !date.empty())
         cairo_pdf_surface_set_metadata(pdf, CAIRO_PDF_METADATA_CREATE_DATE, date.c_str());
+}
+
+void setReproducibleDate(std::string& postScript)
+{
+    const auto t = sourceDateEpoch();
+    if (!t) return;
+    constexpr std::string_view key = "\n%%CreationDate: ";
+    const std::size_t header = postScript.find("\n%%EndComments");
+    const std::size_t at = postScript.rfind(key, header);
+    if (header == std::string::npos || at == std::string::npos) return;
+    const std::size_t from = at + key.size(), to = postScript.find('\n', from);
+    if (const std::string date = utcText(*t, "%a %b %e %H:%M:%S %Y"); !date.empty())
+        postScript.replace(from, to - from, date);
 }
 
 } // namespace tallux

@@ -19,4 +19,8 @@ std::string utcText(std::time_t t, const char* format);
 // that is set, so that a file can be made again byte for byte.
 void setReproducibleDate(cairo_surface_t* pdf);
 
+// cairo stamps a PostScript file with the time it was written: with
+// SOURCE_DATE_EPOCH set, the header's %%CreationDate says that time instead.
+void setReproducibleDate(std::string& postScript);
+
 } // namespace tallux
