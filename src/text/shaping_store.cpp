@@ -16,6 +16,7 @@
 #include <hb.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include "tallux/version.h"
 
@@ -24,7 +25,7 @@ namespace tallux {
 namespace {
 
 // Raised with the format of the files.
-constexpr int format = 3;
+constexpr int format = 4;
 // Files are slots named by the hash of their shaping: the folder stays
 // bounded however many texts are drawn.
 constexpr std::uint64_t slots = 1024;
@@ -294,6 +295,13 @@ std::uint64_t fnv(std::string_view s)
     return h;
 }
 
+// The checksum of a file's body: zlib's CRC-32, which reads many bytes a step.
+std::uint32_t checksum(std::string_view s)
+{
+    return static_cast<std::uint32_t>(
+        crc32_z(0, reinterpret_cast<const Bytef*>(s.data()), s.size()));
+}
+
 std::string readWhole(const std::string& path)
 {
     std::string bytes;
@@ -323,13 +331,13 @@ std::string_view checkedBody(std::string_view file, std::string_view head)
     const std::size_t last = file.rfind('\n', file.size() - 2);
     if (last == std::string::npos || last < head.size()) return {};
     const std::string_view body = file.substr(head.size(), last + 1 - head.size());
-    if (std::to_string(fnv(body)) + '\n' != file.substr(last + 1)) return {};
+    if (std::to_string(checksum(body)) + '\n' != file.substr(last + 1)) return {};
     return body;
 }
 
 std::string withChecksum(std::string head, std::string_view body)
 {
-    return head.append(body) + std::to_string(fnv(body)) + '\n';
+    return head.append(body) + std::to_string(checksum(body)) + '\n';
 }
 
 // Writes a file whole under a name of its own, then puts it in place.
