@@ -17,34 +17,24 @@ namespace tallux::win {
 namespace {
 
 // What the vtable passes, by pointer, for each automation type.
-template <VARTYPE>
-struct VtableType;
-template <>
-struct VtableType<VT_DISPATCH> {
-    using type = IDispatch*;
-};
-template <>
-struct VtableType<VT_R4> {
-    using type = float;
-};
-template <>
-struct VtableType<VT_BSTR> {
-    using type = BSTR;
-};
-template <>
-struct VtableType<VT_I2> {
-    using type = short;
-};
-template <>
-struct VtableType<VT_BOOL> {
-    using type = VARIANT_BOOL;
-};
-template <>
-struct VtableType<VT_I4> {
-    using type = LONG;
-};
 template <VARTYPE vt>
-using ByRef = typename VtableType<vt>::type*;
+auto vtableValue()
+{
+    if constexpr (vt == VT_DISPATCH)
+        return static_cast<IDispatch*>(nullptr);
+    else if constexpr (vt == VT_R4)
+        return float{};
+    else if constexpr (vt == VT_BSTR)
+        return BSTR{};
+    else if constexpr (vt == VT_I2)
+        return short{};
+    else if constexpr (vt == VT_BOOL)
+        return VARIANT_BOOL{};
+    else if constexpr (vt == VT_I4)
+        return LONG{};
+}
+template <VARTYPE vt>
+using ByRef = decltype(vtableValue<vt>())*;
 
 // The dual interface _Tallux over the portable control object: Invoke turns
 // the caller's arguments into portable variants, lets the portable dispatch
