@@ -150,21 +150,13 @@ void setTarget(DrawRequest& r, std::string_view text)
     r.targetGiven = true;
 }
 
-// The words and file name extensions of the file targets.
+// The words of the file targets, which are also their file name extensions;
+// a trace file may end in .jsonl too.
 struct TargetWord {
     std::string_view word;
     TargetKind kind;
 };
 constexpr std::array<TargetWord, 6> targetWords{{
-    {"trace", TargetKind::Trace},
-    {"png", TargetKind::Png},
-    {"svg", TargetKind::Svg},
-    {"pdf", TargetKind::Pdf},
-    {"ps", TargetKind::Ps},
-    {"eps", TargetKind::Eps},
-}};
-constexpr std::array<TargetWord, 7> extensions{{
-    {"jsonl", TargetKind::Trace},
     {"trace", TargetKind::Trace},
     {"png", TargetKind::Png},
     {"svg", TargetKind::Svg},
@@ -272,9 +264,8 @@ std::optional<TargetKind> targetOfName(std::string_view name) noexcept
         return std::nullopt;
     std::string ext(name.substr(dot + 1));
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const auto it = std::ranges::find(extensions, ext, &TargetWord::word);
-    if (it == extensions.end()) return std::nullopt;
-    return it->kind;
+    if (ext == "jsonl") return TargetKind::Trace;
+    return targetNamed(ext);
 }
 
 bool readsRatio(tBarcodeType type) noexcept

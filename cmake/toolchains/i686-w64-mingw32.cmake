@@ -1,13 +1,3 @@
-# Cross build for Windows with mingw-w64 (i686). Programs come from the host;
-# headers and libraries only from the mingw-w64 tree.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for Windows on i686 with mingw-w64.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(TALLUX_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TALLUX_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${TALLUX_MINGW_TRIPLE}-g++)
-set(CMAKE_RC_COMPILER ${TALLUX_MINGW_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TALLUX_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -8,6 +8,7 @@
 #include "automation/server.h"
 #include "automation/windows/about_dialog.h"
 #include "automation/windows/connection_points.h"
+#include "automation/windows/counted.h"
 #include "automation/windows/ole_control.h"
 #include "automation/windows/persistence.h"
 #include "automation/windows/variants.h"
@@ -70,13 +71,7 @@ public:
         AddRef();
         return com::S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
+    TALLUX_COUNTED_REFERENCES(refs_)
 
     // IDispatch
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override

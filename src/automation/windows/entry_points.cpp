@@ -2,6 +2,7 @@
 
 #include "automation/server.h"
 #include "automation/windows/control.h"
+#include "automation/windows/counted.h"
 #include "automation/windows/registration.h"
 
 namespace tallux::win {
@@ -24,13 +25,7 @@ public:
         *object = static_cast<IClassFactory*>(this);
         return com::S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
+    TALLUX_COUNTED_REFERENCES(refs_)
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override
     {

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "automation/windows/counted.h"
 #include "automation/windows/win32.h"
 
 // Building blocks of the control's COM object: interfaces implemented apart
@@ -77,13 +78,7 @@ public:
         AddRef();
         return com::S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
+    TALLUX_COUNTED_REFERENCES(refs_)
 
     HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* out, ULONG* fetched) override
     {
