@@ -122,7 +122,27 @@ HRESULT showAboutBox(IUnknown* object)
 
 // The container's site: ambient UserMode through IDispatch, and a sink for
 // property-changed notifications. Lives as long as the program.
-class Site final : public IOleClientSite, public IDispatch, public IPropertyNotifySink {
+// What both sites answer as the client site of an object that is never
+// saved, named or moved.
+class ClientSite : public IOleClientSite {
+public:
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override
+    {
+        *m = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override
+    {
+        *c = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+};
+
+class Site final : public ClientSite, public IDispatch, public IPropertyNotifySink {
 public:
     bool userMode = false;
     std::vector<DISPID> changed;
@@ -143,21 +163,6 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override
-    {
-        *m = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override
-    {
-        *c = nullptr;
-        return E_NOINTERFACE;
-    }
-    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override
     {
@@ -435,7 +440,7 @@ int ole(const GUID& clsid, const GUID& diid, const char* dll)
 
 // A site that activates in place in a window, never windowless; it records
 // the activation calls.
-class WindowSite final : public IOleClientSite, public IOleInPlaceSite {
+class WindowSite final : public ClientSite, public IOleInPlaceSite {
 public:
     HWND window = nullptr;
     std::string calls;
@@ -454,21 +459,6 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override
-    {
-        *m = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override
-    {
-        *c = nullptr;
-        return E_NOINTERFACE;
-    }
-    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
 
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override
     {
