@@ -11,6 +11,9 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include <cairo-pdf.h>
+#include <cairo-ps.h>
+#include <cairo-svg.h>
 #include <hb.h>
 #include <pango/pangocairo.h>
 #include <pango/pangofc-font.h>
@@ -19,6 +22,29 @@
 namespace tallux {
 
 namespace {
+
+struct Unref {
+    void operator()(void* object) const { g_object_unref(object); }
+};
+
+struct ContextRelease {
+    void operator()(cairo_t* cr) const { cairo_destroy(cr); }
+};
+
+// A one-point surface of the kind the text is for, whose font options take
+// part in the shaping. The module makes its own: the caller's cairo may be
+// another copy of the library than Pango's, so no cairo object crosses.
+cairo_surface_t* surfaceOfKind(cairo_surface_type_t kind)
+{
+    switch (kind) {
+    case CAIRO_SURFACE_TYPE_PDF: return cairo_pdf_surface_create_for_stream(nullptr, nullptr, 1, 1);
+    case CAIRO_SURFACE_TYPE_PS: return cairo_ps_surface_create_for_stream(nullptr, nullptr, 1, 1);
+    case CAIRO_SURFACE_TYPE_SVG: return cairo_svg_surface_create_for_stream(nullptr, nullptr, 1, 1);
+    case CAIRO_SURFACE_TYPE_RECORDING:
+        return cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
+    default: return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+    }
+}
 
 // Unhinted metrics and unrounded glyph positions: text measures the same in
 // every scale and on every surface. Glyphs stay anti-aliased.
@@ -36,27 +62,36 @@ PangoContext* newContext(cairo_t* cr)
     return context;
 }
 
-struct Unref {
-    void operator()(void* object) const { g_object_unref(object); }
+// One context, with its Pango context, per kind of surface and
+// transformation, per thread.
+struct Shaping {
+    cairo_t* cr;
+    PangoContext* pango;
 };
 
-// One Pango context per kind of surface and transformation, per thread.
-PangoContext* contextFor(cairo_t* cr, const ShapingKey& key)
+Shaping contextFor(const ShapingKey& key)
 {
     struct Entry {
         cairo_surface_type_t surface;
         double xx, yx, xy, yy;
+        std::unique_ptr<cairo_t, ContextRelease> cr;
         std::unique_ptr<PangoContext, Unref> context;
     };
     thread_local std::vector<Entry> contexts;
     for (const Entry& e : contexts)
         if (e.surface == key.surface && e.xx == key.xx && e.yx == key.yx && e.xy == key.xy &&
             e.yy == key.yy)
-            return e.context.get();
+            return {e.cr.get(), e.context.get()};
     if (contexts.size() >= 16) contexts.clear();
-    contexts.push_back({key.surface, key.xx, key.yx, key.xy, key.yy,
-                        std::unique_ptr<PangoContext, Unref>(newContext(cr))});
-    return contexts.back().context.get();
+    cairo_surface_t* surface = surfaceOfKind(key.surface);
+    std::unique_ptr<cairo_t, ContextRelease> cr(cairo_create(surface));
+    cairo_surface_destroy(surface);
+    const cairo_matrix_t m{key.xx, key.yx, key.xy, key.yy, 0, 0};
+    cairo_set_matrix(cr.get(), &m);
+    std::unique_ptr<PangoContext, Unref> context(newContext(cr.get()));
+    contexts.push_back(
+        {key.surface, key.xx, key.yx, key.xy, key.yy, std::move(cr), std::move(context)});
+    return {contexts.back().cr.get(), contexts.back().context.get()};
 }
 
 TextBox boxOf(const PangoRectangle& r)
@@ -186,11 +221,10 @@ PangoFontDescription* fontOf(const ShapingKey& key)
     return font;
 }
 
-std::unique_ptr<PangoLayout, Unref> layoutOf(cairo_t* cr, const ShapingKey& key,
-                                             const PangoFontDescription* font,
-                                             std::string_view utf8)
+std::unique_ptr<PangoLayout, Unref>
+layoutOf(PangoContext* context, const PangoFontDescription* font, std::string_view utf8)
 {
-    std::unique_ptr<PangoLayout, Unref> layout(pango_layout_new(contextFor(cr, key)));
+    std::unique_ptr<PangoLayout, Unref> layout(pango_layout_new(context));
     pango_layout_set_font_description(layout.get(), font);
     pango_layout_set_text(layout.get(), utf8.data(), static_cast<int>(utf8.size()));
     return layout;
@@ -198,21 +232,27 @@ std::unique_ptr<PangoLayout, Unref> layoutOf(cairo_t* cr, const ShapingKey& key,
 
 } // namespace
 
-void drawWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, bool path)
+std::vector<cairo_path_data_t> outlineWithPango(const ShapingKey& key, std::string_view utf8)
 {
+    const Shaping shaping = contextFor(key);
     PangoFontDescription* font = fontOf(key);
-    const auto layout = layoutOf(cr, key, font, utf8);
+    const auto layout = layoutOf(shaping.pango, font, utf8);
     pango_font_description_free(font);
-    if (path)
-        pango_cairo_layout_path(cr, layout.get());
-    else
-        pango_cairo_show_layout(cr, layout.get());
+    cairo_new_path(shaping.cr);
+    cairo_move_to(shaping.cr, 0, 0);
+    pango_cairo_layout_path(shaping.cr, layout.get());
+    cairo_path_t* path = cairo_copy_path(shaping.cr);
+    cairo_new_path(shaping.cr);
+    std::vector<cairo_path_data_t> data;
+    if (path->status == CAIRO_STATUS_SUCCESS) data.assign(path->data, path->data + path->num_data);
+    cairo_path_destroy(path);
+    return data;
 }
 
-void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, ShapedText& out)
+void shapeWithPango(const ShapingKey& key, std::string_view utf8, ShapedText& out)
 {
     PangoFontDescription* font = fontOf(key);
-    const auto layout = layoutOf(cr, key, font, utf8);
+    const auto layout = layoutOf(contextFor(key).pango, font, utf8);
     // Text shaped with a configuration of a program's own stays with it.
     PangoFontMap* map = pango_context_get_font_map(pango_layout_get_context(layout.get()));
     out.ownFonts = PANGO_IS_FC_FONT_MAP(map) &&
@@ -314,9 +354,9 @@ std::vector<std::string> shapingInputs()
 
 } // namespace tallux
 
-extern "C" __attribute__((visibility("default"))) const tallux::TextShaper* tallux_text_shaper()
+extern "C" __attribute__((visibility("default"))) const tallux::TextShaper* tallux_text_shaper_2()
 {
-    static const tallux::TextShaper shaper{&tallux::shapeWithPango, &tallux::drawWithPango,
+    static const tallux::TextShaper shaper{&tallux::shapeWithPango, &tallux::outlineWithPango,
                                            &tallux::shapingInputs};
     return &shaper;
 }

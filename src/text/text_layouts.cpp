@@ -59,7 +59,7 @@ public:
         if (stored && store.load(key, utf8, shaped)) return kept(shaped, key, utf8, true);
         const TextShaper* shaper = textShaper();
         if (shaper == nullptr) return shaped; // no text without the shaper
-        shaper->shape(cr, key, utf8, shaped);
+        shaper->shape(key, utf8, shaped);
         if (!stored || shaped.drawnByPango || shaped.ownFonts)
             return kept(shaped, key, utf8, false);
         store.store(key, utf8, shaped, shaper->inputs());
@@ -143,13 +143,28 @@ void useShapedFont(cairo_t* cr, const ShapedFont& font)
 
 void showShapedText(cairo_t* cr, const ShapedText& text, bool path)
 {
-    if (text.drawnByPango) {
-        if (const TextShaper* shaper = textShaper()) shaper->draw(cr, text.key, text.asked, path);
-        return;
-    }
     double x0 = 0, y0 = 0;
     const bool hadPoint = cairo_has_current_point(cr);
     if (hadPoint) cairo_get_current_point(cr, &x0, &y0);
+    if (text.drawnByPango) {
+        // Pango's boxes for characters no font has come as outlines, filled
+        // where the text is shown.
+        const TextShaper* shaper = textShaper();
+        if (shaper == nullptr) return;
+        std::vector<cairo_path_data_t> outline = shaper->outline(text.key, text.asked);
+        for (std::size_t i = 0; i < outline.size();) {
+            const auto length = static_cast<std::size_t>(outline[i].header.length);
+            for (std::size_t k = 1; k < length; ++k)
+                outline[i + k].point.x += x0, outline[i + k].point.y += y0;
+            i += std::max<std::size_t>(length, 1);
+        }
+        cairo_path_t added{CAIRO_STATUS_SUCCESS, outline.data(), static_cast<int>(outline.size())};
+        if (!path) cairo_new_path(cr);
+        cairo_append_path(cr, &added);
+        if (!path) cairo_fill(cr);
+        if (hadPoint) cairo_move_to(cr, x0, y0);
+        return;
+    }
     const bool withText = !path && cairo_surface_has_show_text_glyphs(cairo_get_target(cr));
     std::vector<cairo_glyph_t> glyphs;
     std::vector<cairo_text_cluster_t> clusters;

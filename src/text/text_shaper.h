@@ -13,27 +13,28 @@ namespace tallux {
 // The text shaper lives in a module of its own, loaded on the first text
 // that the store of shaped text does not hold: a process that finds all its
 // text there never loads Pango, GObject or fribidi, nor reads fontconfig's
-// configuration.
+// configuration. Only plain data crosses: the command has its own copy of
+// cairo and fontconfig, and Pango brings the shared ones.
 struct TextShaper {
-    void (*shape)(cairo_t* cr, const ShapingKey& key, std::string_view utf8, ShapedText& out);
-    void (*draw)(cairo_t* cr, const ShapingKey& key, std::string_view utf8, bool path);
+    void (*shape)(const ShapingKey& key, std::string_view utf8, ShapedText& out);
+    std::vector<cairo_path_data_t> (*outline)(const ShapingKey& key, std::string_view utf8);
     std::vector<std::string> (*inputs)();
 };
-inline constexpr const char* textShaperEntry = "tallux_text_shaper";
+inline constexpr const char* textShaperEntry = "tallux_text_shaper_2";
 
 // The shaper, loaded once; nullptr (said once on standard error) where the
 // module cannot be loaded.
 const TextShaper* textShaper();
 
-// In the module: shapes utf8 through Pango on the kind of surface of cr, in the font of
-// `key`, into `out` (whose derived parts are left empty). The one place
-// that asks Pango and fontconfig.
-void shapeWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, ShapedText& out);
+// In the module: shapes utf8 through Pango on a surface of the kind and in
+// the transformation of `key`, in its font, into `out` (whose derived parts
+// are left empty). The one place that asks Pango and fontconfig.
+void shapeWithPango(const ShapingKey& key, std::string_view utf8, ShapedText& out);
 
-// Draws utf8 through Pango at cr's current point, or adds its outlines to
-// the path: for text with characters no font has, which Pango shows as boxes
+// The outlines of utf8 as Pango draws it, from the origin in the units of
+// `key`: for text with characters no font has, which Pango shows as boxes
 // of their hexadecimal codes.
-void drawWithPango(cairo_t* cr, const ShapingKey& key, std::string_view utf8, bool path);
+std::vector<cairo_path_data_t> outlineWithPango(const ShapingKey& key, std::string_view utf8);
 
 // The files and folders whose change may change a shaping: fontconfig's
 // configuration files and their folders, the font folders, its caches,
