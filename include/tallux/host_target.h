@@ -42,6 +42,12 @@ struct UnitBox {
     {
         return {std::min(x0, b.x0), std::min(y0, b.y0), std::max(x1, b.x1), std::max(y1, b.y1)};
     }
+    // The part inside b, which may be empty.
+    UnitBox clippedTo(const UnitBox& b) const noexcept
+    {
+        return {std::max(x0, b.x0), std::max(y0, b.y0), std::min(x1, b.x1), std::min(y1, b.y1)};
+    }
+    bool empty() const noexcept { return !(x0 < x1 && y0 < y1); }
 };
 
 // The font that text is measured and drawn in.

@@ -215,10 +215,4 @@ UnitBox logicalBox(const ShapedText& text, double x, double y)
     return {left, top, left + fromTextUnits(r.width), top + fromTextUnits(r.height)};
 }
 
-bool overlaps(const UnitBox& a, const UnitBox& b)
-{
-    return std::max(a.x0, b.x0) < std::min(a.x1, b.x1) &&
-           std::max(a.y0, b.y0) < std::min(a.y1, b.y1);
-}
-
 } // namespace tallux

@@ -149,7 +149,5 @@ void useShapedFont(cairo_t* cr, const ShapedFont& font);
 TextMetrics metricsOf(const ShapedText& text);
 // The logical box of the text with its top-left corner at (x, y), in units.
 UnitBox logicalBox(const ShapedText& text, double x, double y);
-// Whether two boxes share some area.
-bool overlaps(const UnitBox& a, const UnitBox& b);
 
 } // namespace tallux

@@ -26,20 +26,6 @@ void DrawnRegion::add(double x0, double y0, double x1, double y1) noexcept
     right = std::max(right, x1), bottom = std::max(bottom, y1);
 }
 
-namespace {
-
-UnitBox intersect(UnitBox a, UnitBox b)
-{
-    return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
-}
-
-bool isEmpty(const UnitBox& b)
-{
-    return !(b.x0 < b.x1 && b.y0 < b.y1);
-}
-
-} // namespace
-
 struct CairoTarget::State {
     cairo_t* cr;
     double unitsPerInch;
@@ -73,8 +59,8 @@ struct CairoTarget::State {
 
     void fill(UnitBox box, Rgb color)
     {
-        box = intersect(box, visible());
-        if (isEmpty(box)) return;
+        box = box.clippedTo(visible());
+        if (box.empty()) return;
         if (svg != nullptr) {
             svg->box(box.x0, box.y0, box.x1, box.y1, color);
             return;
@@ -267,7 +253,7 @@ TextMetrics CairoTarget::drawText(const String& s, double x, double y, Rgb colou
     const UnitBox where = logicalBox(text, x, y);
     if (where.x1 > where.x0) st.drawn.add(where.x0, where.y0, where.x1, where.y1);
 
-    if (!overlaps(where, st.visible())) return metricsOf(text);
+    if (where.clippedTo(st.visible()).empty()) return metricsOf(text);
     if (st.svg != nullptr) {
         st.writeSvg(text, x, y, colour);
     } else if (!(st.pixels && st.blendText(text, x, y, colour))) {

@@ -249,10 +249,8 @@ void PdfCellTarget::fontChanged(const HostFont& font)
 
 void PdfCellTarget::fillBox(const UnitBox& b, Rgb colour)
 {
-    const UnitBox& c = state_->clip;
-    const UnitBox box{std::max(b.x0, c.x0), std::max(b.y0, c.y0), std::min(b.x1, c.x1),
-                      std::min(b.y1, c.y1)};
-    if (!(box.x0 < box.x1 && box.y0 < box.y1)) return;
+    const UnitBox box = b.clippedTo(state_->clip);
+    if (box.empty()) return;
 
     PdfPageContent& page = state_->page;
     page.setFill(colour);
@@ -267,7 +265,7 @@ TextMetrics PdfCellTarget::drawText(const String& s, double x, double y, Rgb col
 {
     State& st = *state_;
     const ShapedText& text = st.font.layOut(st.cr, s);
-    if (overlaps(logicalBox(text, x, y), st.clip)) {
+    if (!logicalBox(text, x, y).clippedTo(st.clip).empty()) {
         st.fore = colour, st.x = x, st.y = y;
         st.page.setFill(colour);
         st.page.endPath();
