@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <system_error>
+#include <unordered_map>
 
 #include <cairo.h>
 #include <fcntl.h>
@@ -68,6 +69,16 @@ std::string stateOf(const std::string& path)
           static_cast<long long>(st.st_ctim.tv_nsec)})
         s += std::to_string(v) + '.';
     return s;
+}
+
+// The state of a font file, read once a thread: the texts of one face
+// check it once.
+const std::string& fontStateOf(const std::string& path)
+{
+    thread_local std::unordered_map<std::string, std::string> states;
+    auto [it, added] = states.try_emplace(path);
+    if (added) it->second = stateOf(path);
+    return it->second;
 }
 
 class Writer {
@@ -459,7 +470,7 @@ bool ShapingStore::load(const ShapingKey& key, std::string_view utf8, ShapedText
     const std::size_t fonts = r.count(1 << 10);
     for (std::size_t i = 0; i < fonts && r.ok; ++i) {
         const std::string path = r.text();
-        if (r.text() != stateOf(path)) return false;
+        if (r.text() != fontStateOf(path)) return false;
     }
     ShapedText shaped;
     if (!readShaped(r, shaped) || r.text() != "end" || !r.atEnd()) return false;
