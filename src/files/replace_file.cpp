@@ -75,4 +75,18 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
+bool readAll(int fd, std::string& out)
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) return true;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
 } // namespace tallux::files

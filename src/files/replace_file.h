@@ -28,4 +28,8 @@ bool adoptMetadata(int fd, const struct stat& replaced);
 // Writes all of `bytes` to `fd`; false with errno set when that fails.
 bool writeAll(int fd, std::string_view bytes);
 
+// Appends what `fd` holds up to its end to `out`; false with errno set when
+// a read fails.
+bool readAll(int fd, std::string& out);
+
 } // namespace tallux::files

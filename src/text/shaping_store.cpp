@@ -19,6 +19,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include "files/replace_file.h"
 #include "tallux/version.h"
 
 namespace tallux {
@@ -320,15 +321,8 @@ std::string readWhole(const std::string& path)
     if (fd < 0) return bytes;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0 && st.st_size < (1 << 24)) {
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+        if (!files::readAll(fd, bytes)) bytes.clear();
     }
     ::close(fd);
     return bytes;
@@ -357,15 +351,8 @@ void replace(const std::string& target, const std::string& data)
     std::string temporary = target + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return;
-    std::size_t written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
-    const bool closed = ::close(fd) == 0;
-    const bool whole = written == data.size() && closed;
+    const bool written = files::writeAll(fd, data);
+    const bool whole = ::close(fd) == 0 && written;
     if (!whole || ::rename(temporary.c_str(), target.c_str()) != 0) ::unlink(temporary.c_str());
 }
 

@@ -36,16 +36,7 @@ clsid=$(awk '$1 == "type" && $2 == "Tallux" { print $5 }' typeinfo.expected)
 diid=$(awk '$1 == "type" && $2 == "__Tallux" { print $5 }' typeinfo.expected)
 
 failures=0
-step() { # step STATUS WHAT [LOG]
-    if [[ $1 -eq 0 ]]; then
-        echo "PASS $arch: $2"
-    else
-        echo "FAIL $arch: $2"
-        [[ -n ${3:-} && -s $3 ]] && sed 's/^/    /' "$3"
-        failures=$((failures + 1))
-        return 1
-    fi
-}
+step() { verdict "$@"; [[ $1 -eq 0 ]]; } # a verdict that also fails the caller
 # Each container line PASS/FAIL becomes a check of this architecture.
 checks() { sed "s/^\(PASS\|FAIL\) /\1 $arch: /" "$1"; ! grep -q '^FAIL' "$1" && grep -q '^PASS' "$1"; }
 

@@ -228,17 +228,10 @@ Entries Registry::read() const
         throw RegistryError(failure("cannot read", file_));
     }
     std::string text;
-    char buf[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const std::string message = failure("cannot read", file_);
-            ::close(fd);
-            throw RegistryError(message);
-        }
-        text.append(buf, static_cast<std::size_t>(n));
+    if (!files::readAll(fd, text)) {
+        const std::string message = failure("cannot read", file_);
+        ::close(fd);
+        throw RegistryError(message);
     }
     ::close(fd);
     return parse(text, file_.string());
