@@ -13,28 +13,16 @@
 
 namespace tallux {
 
-void PdfPageContent::setFill(Rgb colour)
-{
-    if (fill && fill->red == colour.red && fill->green == colour.green && fill->blue == colour.blue)
-        return;
-    endPath();
-    appendNumber(ops, colour.red, 4);
-    ops += ' ';
-    appendNumber(ops, colour.green, 4);
-    ops += ' ';
-    appendNumber(ops, colour.blue, 4);
-    ops += " rg\n";
-    fill = colour;
-}
-
-void PdfPageContent::endPath()
-{
-    if (!pathOpen) return;
-    ops += "f\n";
-    pathOpen = false;
-}
-
 namespace {
+
+// The three components of a colour operator, each followed by a space.
+void appendColour(std::string& out, Rgb c)
+{
+    for (const double v : {c.red, c.green, c.blue}) {
+        appendNumber(out, v, 4);
+        out += ' ';
+    }
+}
 
 void appendPoint(std::string& out, double x, double y)
 {
@@ -58,6 +46,23 @@ std::u16string_view clusterText(const std::string& text, const ShapedRun& run, s
 }
 
 } // namespace
+
+void PdfPageContent::setFill(Rgb colour)
+{
+    if (fill && fill->red == colour.red && fill->green == colour.green && fill->blue == colour.blue)
+        return;
+    endPath();
+    appendColour(ops, colour);
+    ops += "rg\n";
+    fill = colour;
+}
+
+void PdfPageContent::endPath()
+{
+    if (!pathOpen) return;
+    ops += "f\n";
+    pathOpen = false;
+}
 
 struct PdfCellTarget::State {
     PdfPageContent& page;
@@ -113,7 +118,7 @@ struct PdfCellTarget::State {
             }
             if (use.show == GlyphShow::Emboldened && !invisible) {
                 // FreeType thickens each glyph by a 24th of an em.
-                appendColour(fore);
+                appendColour(run, fore);
                 run += "RG ";
                 appendNumber(run, font.size() / 24, 4);
                 run += " w\n";
@@ -182,14 +187,6 @@ struct PdfCellTarget::State {
         if (mode != '0') page.ops += "0 Tr\n"; // the rendering mode outlives the text object
         page.ops += "ET\n";
         return true;
-    }
-
-    void appendColour(Rgb c)
-    {
-        for (const double v : {c.red, c.green, c.blue}) {
-            appendNumber(run, v, 4);
-            run += ' ';
-        }
     }
 
     // The text as filled glyph outlines.
