@@ -119,10 +119,7 @@ void checkOutputs(BatchRequest& r)
             usage("--target does not match the extension of " + quoted(*r.output) +
                   "; leave out --target or change the name");
         if (!r.target) r.target = name.format();
-        if (!r.target)
-            usage("the output name " + quoted(*r.output) +
-                  " has no known extension (.png, .svg, .pdf, .ps, .eps, .jsonl, .trace); give " +
-                  "--target");
+        if (!r.target) usage(noKnownExtension(*r.output));
     } else if (r.target) {
         usage("--target goes with --output");
     }

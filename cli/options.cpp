@@ -257,12 +257,21 @@ std::optional<TargetKind> targetNamed(std::string_view word) noexcept
     return it->kind;
 }
 
+namespace {
+
+// What follows the last dot of a name's last part; empty where there is none.
+std::string_view extensionOf(std::string_view name) noexcept
+{
+    const std::string_view base = name.substr(name.rfind('/') + 1); // npos + 1 is 0
+    const std::size_t dot = base.rfind('.');
+    return dot == std::string_view::npos ? std::string_view{} : base.substr(dot + 1);
+}
+
+} // namespace
+
 std::optional<TargetKind> targetOfName(std::string_view name) noexcept
 {
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos)
-        return std::nullopt;
-    std::string ext(name.substr(dot + 1));
+    std::string ext(extensionOf(name));
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (ext == "jsonl") return TargetKind::Trace;
     return targetNamed(ext);
@@ -299,6 +308,12 @@ std::string quoted(std::string_view word)
     return out + "'";
 }
 
+std::string noKnownExtension(std::string_view name)
+{
+    return "the output name " + quoted(name) +
+           " has no known extension (.png, .svg, .pdf, .ps, .eps, .jsonl, .trace); give --target";
+}
+
 DrawRequest parseDraw(std::span<const std::string_view> words)
 {
     if (words.empty()) usage("draw needs a METHOD (see 'tallux list')");
@@ -333,6 +348,10 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
         if (request.target != *named)
             usage("--target " + std::string(targetWord(request.target)) + " does not match " +
                   quoted(request.output) + "; leave out --target or change the name");
+    } else if (!request.targetGiven && !extensionOf(request.output).empty()) {
+        // label.jpg would otherwise get a trace: a name without an extension
+        // (a device, say) still takes the default.
+        usage(noKnownExtension(request.output));
     }
     applySizes(request);
     return request;

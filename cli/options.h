@@ -27,6 +27,8 @@ std::optional<TargetKind> targetNamed(std::string_view word) noexcept;
 // The file target a file name's extension names (.jsonl or .trace, .png,
 // .svg, .pdf, .ps, .eps; any case).
 std::optional<TargetKind> targetOfName(std::string_view name) noexcept;
+// The usage error for an output name whose extension names no target.
+std::string noKnownExtension(std::string_view name);
 
 // Everything `tallux draw` was asked to do.
 struct DrawRequest {

@@ -41,6 +41,8 @@ TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing)
         /*19*/ {"code39 --size 1x1 --strict", 65, "", "x.png"},      // the page cuts the symbol
         /*20*/ {"code39 --target png --dpi 1440 " + tooLong, 1, ""}, // past x = 32767: result 6
         /*21*/ {"code39 --target svg " + tooLong, 1, ""},
+        /*22*/ {"code39", 64, "", "x.jpg"},         // no target of that name
+        /*23*/ {"code39", 0, "{\"call\"", "trace"}, // no extension: the trace
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         Scratch dir("tallux-cli");
