@@ -1,10 +1,13 @@
 #include "commands.h"
 
 #include <algorithm>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <sstream>
+
+#include <unistd.h>
 
 #include "batch.h"
 #include "method_words.h"
@@ -56,8 +59,9 @@ void printHelp(std::ostream& out)
            "pixels (288 dpi for 15-twip modules), and is recorded in the file. Without\n"
            "--ratio the wide elements are 2.5 times the narrow ones. The target follows\n"
            "the output's extension when --target is left out (another extension needs\n"
-           "--target; a name without one gets the trace). A file is written only when\n"
-           "the method returned 0; otherwise nothing is written and an old file stays.\n"
+           "--target; a name without one gets the trace); a PNG or PDF is not written to\n"
+           "a terminal. A file is written only when the method returned 0; otherwise\n"
+           "nothing is written and an old file stays.\n"
            "Warnings go to standard error: a length that whole units change by more than\n"
            "5 %, a ratio below 2:1, an element below one pixel, a page smaller than the\n"
            "symbol, and data that the symbol shows otherwise (a check digit replaced,\n"
@@ -182,9 +186,19 @@ std::unique_ptr<Output> makeOutput(const DrawRequest& r)
 
 namespace {
 
+// Whether the drawing would go to a terminal as bytes it cannot show.
+bool binaryToTerminal(const DrawRequest& request, const std::ostream& out)
+{
+    const bool binary = request.target == TargetKind::Png || request.target == TargetKind::Pdf;
+    return binary && request.output == "-" && &out == &std::cout && ::isatty(STDOUT_FILENO) == 1;
+}
+
 int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
 {
     DrawRequest request = parseDraw(words);
+    if (binaryToTerminal(request, out))
+        throw UsageError("a " + std::string(request.target == TargetKind::Png ? "PNG" : "PDF") +
+                         " file is not written to a terminal; give -o FILE or redirect the output");
     const std::vector<std::string> warnings = drawingWarnings(request);
     for (const std::string& w : warnings) err << "tallux: warning: " << w << "\n";
     if (request.strict && !warnings.empty()) {

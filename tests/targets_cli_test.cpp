@@ -96,6 +96,18 @@ TEST(DrawCommand, StandardOutputHoldsTheImageAlone)
         run(std::string(TALLUX_CLI_PATH) + " draw code39 --target png 2>&1 >/dev/full", &status);
     EXPECT_EQ(status, 74);
     EXPECT_NE(err.find("tallux: cannot write to standard output: "), std::string::npos) << err;
+
+    // A terminal gets no binary file, only the reason; SVG is text and shows.
+    for (const auto& [target, wanted] : {std::pair{"png", 64}, {"pdf", 64}, {"svg", 0}}) {
+        const std::string shown =
+            run("script -qec " +
+                    quoted(std::string(TALLUX_CLI_PATH) + " draw code39 --target " + target) +
+                    " /dev/null",
+                &status);
+        EXPECT_EQ(status, wanted) << target << ": " << shown;
+        EXPECT_EQ(shown.find("not written to a terminal") != std::string::npos, wanted == 64)
+            << target;
+    }
 }
 
 // The page holds the symbol and a quiet zone of ten modules a side. Left
