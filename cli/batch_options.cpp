@@ -123,6 +123,7 @@ void checkOutputs(BatchRequest& r)
     } else if (r.target) {
         usage("--target goes with --output");
     }
+    if (r.sheet == "-") usage("the sheet is a file, not standard output: give --sheet FILE");
 }
 
 } // namespace

@@ -286,6 +286,7 @@ TEST(BatchRun, UsageErrorsExit64)
         /*15*/ {{"batch", "--sheet", "s.pdf", "--grid", "100x100", "--page", "72x72"}, "too small"},
         /*16*/ {{"batch", "-o", "{n}.png", "--target", "svg"}, "does not match"},
         /*17*/ {{"batch", "--dry-run", "--width", "-2mm"}, "zero or more"},
+        /*18*/ {{"batch", "--sheet", "-"}, "not standard output"},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::ostringstream out, err;
