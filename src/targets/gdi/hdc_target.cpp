@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 #include "tallux/error.h"
 
@@ -45,41 +46,37 @@ std::wstring wide(const String& s)
                                              ")");
 }
 
-// An object selected into the DC for one call; the one it replaced goes back.
-class Selected {
+// Takes a change to the DC back when the call ends.
+template <class Undo>
+class Undone {
 public:
-    Selected(HDC dc, HGDIOBJ object)
-        : dc_(dc)
-        , old_(::SelectObject(dc, object))
+    explicit Undone(Undo undo)
+        : undo_(std::move(undo))
     {
-        if (old_ == nullptr || old_ == selectFailed) refused("SelectObject");
     }
-    ~Selected() { ::SelectObject(dc_, old_); }
-    Selected(const Selected&) = delete;
-    Selected& operator=(const Selected&) = delete;
+    ~Undone() { undo_(); }
+    Undone(const Undone&) = delete;
+    Undone& operator=(const Undone&) = delete;
 
 private:
-    HDC dc_;
-    HGDIOBJ old_;
+    Undo undo_;
 };
+
+// An object selected into the DC for one call; the one it replaced goes back.
+auto selected(HDC dc, HGDIOBJ object)
+{
+    const HGDIOBJ old = ::SelectObject(dc, object);
+    if (old == nullptr || old == selectFailed) refused("SelectObject");
+    return Undone([dc, old] { ::SelectObject(dc, old); });
+}
 
 // The DC's settings saved for one call and restored after it.
-class Saved {
-public:
-    explicit Saved(HDC dc)
-        : dc_(dc)
-        , level_(::SaveDC(dc))
-    {
-        if (level_ == 0) refused("SaveDC");
-    }
-    ~Saved() { ::RestoreDC(dc_, level_); }
-    Saved(const Saved&) = delete;
-    Saved& operator=(const Saved&) = delete;
-
-private:
-    HDC dc_;
-    int level_;
-};
+auto saved(HDC dc)
+{
+    const int level = ::SaveDC(dc);
+    if (level == 0) refused("SaveDC");
+    return Undone([dc, level] { ::RestoreDC(dc, level); });
+}
 
 class Brush {
 public:
@@ -190,7 +187,7 @@ void HdcTarget::fillBox(const UnitBox& box, Rgb colour)
     if (r.left == r.right || r.top == r.bottom) return; // covers no whole unit
     // PatBlt, unlike FillRect, reports a refusal.
     const Brush brush(colorRef(colour));
-    const Selected selected(dc_, brush.get());
+    const auto selection = selected(dc_, brush.get());
     if (!::PatBlt(dc_, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY))
         refused("PatBlt");
 }
@@ -198,7 +195,7 @@ void HdcTarget::fillBox(const UnitBox& box, Rgb colour)
 TextMetrics HdcTarget::measureText(const String& s)
 {
     check();
-    const Selected selected(dc_, font());
+    const auto selection = selected(dc_, font());
     return extent(wide(s));
 }
 
@@ -206,8 +203,8 @@ TextMetrics HdcTarget::drawText(const String& s, double x, double y, Rgb colour)
 {
     check();
     HFONT f = font();
-    const Saved saved(dc_); // text colour, background mode and alignment
-    const Selected selected(dc_, f);
+    const auto settings = saved(dc_); // text colour, background mode and alignment
+    const auto selection = selected(dc_, f);
     if (::SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP) == ~UINT{0}) refused("SetTextAlign");
     if (::SetTextColor(dc_, colorRef(colour)) == CLR_INVALID) refused("SetTextColor");
     if (::SetBkMode(dc_, TRANSPARENT) == 0) refused("SetBkMode");
