@@ -8,7 +8,7 @@ namespace tallux {
 namespace {
 bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept
 {
-    return std::ranges::equal(a, b, [](char x, char y) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) ==
                std::tolower(static_cast<unsigned char>(y));
     });

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 namespace tallux {
 
@@ -48,7 +50,7 @@ double Val(std::u16string_view text)
     // digit or no number at all, and a short run of decimal digits, exact
     // below 10^15.
     if (text.size() == 1) return isDigit(text[0]) ? text[0] - u'0' : 0;
-    if (!text.empty() && text.size() <= 15 && std::ranges::all_of(text, isDigit)) {
+    if (!text.empty() && text.size() <= 15 && std::all_of(text.begin(), text.end(), isDigit)) {
         std::int64_t whole = 0;
         for (char16_t c : text) whole = whole * 10 + (c - u'0');
         return static_cast<double>(whole);
@@ -89,13 +91,22 @@ double Val(std::u16string_view text)
     const char* first = number.data();
     if (*first == '+') ++first;
     double value = 0;
+#if defined(__cpp_lib_to_chars)
     const auto [end, ec] = std::from_chars(first, number.data() + number.size(), value);
-    if (ec == std::errc::result_out_of_range) {
+    const bool outOfRange = ec == std::errc::result_out_of_range;
+    (void)end;
+#else
+    // Standard libraries without floating-point from_chars (libc++ before
+    // 17): strtod, in the C locale that these libraries run in.
+    errno = 0;
+    value = std::strtod(first, nullptr);
+    const bool outOfRange = errno == ERANGE;
+#endif
+    if (outOfRange) {
         // Underflow reads as 0; overflow is an error.
         if (number.find("e-") != std::string::npos) return 0;
         throw RuntimeError(err::Overflow);
     }
-    (void)end;
     return value;
 }
 
