@@ -46,6 +46,9 @@ struct DrawRequest {
     bool xGiven = false, yGiven = false, ratioGiven = false, targetGiven = false;
     // Lengths that whole scale units could not keep: one line each.
     std::vector<std::string> warnings;
+    // UTF-16 units that the command put in front of the caller's code (a set
+    // letter, a leading zero), so that messages count positions in the code given.
+    std::size_t codeOffset = 0;
 };
 
 // The methods with wide and narrow elements, which read pRatio.

@@ -4,6 +4,7 @@
 
 #include "data_changes.h"
 #include "output.h"
+#include "reader_warnings.h"
 #include "runtime/ratio.h"
 
 namespace tallux::cli {
@@ -62,6 +63,7 @@ std::vector<std::string> drawingWarnings(const DrawRequest& r)
         if (auto page = pageTooSmall(r)) out.push_back(std::move(*page));
 #endif
     for (std::string& line : dataChanges(r)) out.push_back(std::move(line));
+    for (std::string& line : readerWarnings(r)) out.push_back(std::move(line));
     return out;
 }
 

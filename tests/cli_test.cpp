@@ -214,6 +214,69 @@ TEST(Cli, WarningsSayWhatTheSymbolChanges)
          0,
          {"--width is 0.9354 pt, drawn as 1 (use other --units or a length in whole pt)"}},
         /*18*/ {{"code39", "--width", "0.33mm", "--height", "15mm"}, 0, {}}, // 19 and 850 twips
+        // What a reader gets differs from the data.
+        /*19*/
+        {{"code128", "--code", "BPRICE €5X"},
+         0,
+         {"BarCODE128: '€' at position 8 is drawn as the symbol character FNC3 (value "
+          "96), not as data: readers do not give it back (set B holds the codes 32 to 127)"}},
+        /*20*/
+        {{"code128", "--code", "C12AB"},
+         0,
+         {"BarCODE128: 'A' at position 4 is not a digit: set C draws the pair 'AB' as \"00\""}},
+        /*21*/
+        {{"code39", "--code", "A*B"},
+         0,
+         {"BarCODE39: '*' at position 2 is the start/stop character: readers end the symbol "
+          "there"}},
+        /*22*/
+        {{"code128", "--chk", "0"},
+         0,
+         {"BarCODE128: --chk 0 leaves out the check character, which Code 128 readers require"}},
+        /*23*/
+        {{"code93", "--chk", "0"},
+         0,
+         {"BarCODE93: --chk 0 leaves out the two check characters, which Code 93 readers "
+          "require"}},
+        /*24*/
+        {{"code39", "--line-color", "0xFFFFFF"},
+         0,
+         {"--line-color 0x00FFFFFF draws the bars in #FFFFFF, too light against the white spaces "
+          "for readers to see them"}},
+        /*25*/ // a system colour: the window background
+        {{"code39", "--line-color", "0x80000005"},
+         0,
+         {"--line-color 0x80000005 draws the bars in #FFFFFF, too light against the white spaces "
+          "for readers to see them"}},
+        /*26*/
+        {{"code39", "--height", "1"},
+         0,
+         {"the bars are 1 units high, less than five narrow elements (75): too short for "
+          "readers"}},
+        /*27*/
+        {{"code39", "--y", "-1e30"},
+         0,
+         {"at --y -1e+30 the bars are 0 units high instead of 900 (Single precision): readers "
+          "find no symbol"}},
+        /*28*/
+        {{"codabar", "--code", "A12B34A"},
+         0,
+         {"BarCODABAR: 'B' at position 4 is a start/stop character (A to D): readers end the "
+          "symbol there"}},
+        /*29*/
+        {{"code39", "--code", ""},
+         0,
+         {"BarCODE39: the code is empty: the symbol has only its start and stop"}},
+        /*30*/
+        {{"ean13", "--units", "mm", "--target", "svg"},
+         0,
+         {"the text is 0 pt, too small to read: the method sets it to half of --width (1 mm); "
+          "with --units twips (the default) this module width is --width 57 and its text 28 pt"}},
+        /*31*/
+        {{"code93", "--width", "6", "--target", "svg"},
+         0,
+         {"the text is 3 pt, too small to read: the method sets it to half of --width (6 twips); "
+          "--width 8 twips or more gives 4 pt"}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::vector<std::string_view> words = cases[i].words;
