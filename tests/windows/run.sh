@@ -2,7 +2,7 @@
 # Tests tallux.dll of one architecture under Wine, in a private prefix:
 # registration and its keys, the VBScript suite, JScript by value, the C++
 # client (type information, early-bound calls, Invoke with typed references,
-# unloading), unregistration.
+# unloading), caller errors, unregistration.
 # Usage: run.sh x64|x86 DLL TALLUX_COMMAND TYPEINFO_LINES [PREFIX]
 #   TALLUX_COMMAND is the Linux command whose traces the clients must match;
 #   TYPEINFO_LINES prints the type library the client must read back;
@@ -53,9 +53,12 @@ diid=$(awk '$1 == "type" && $2 == "__Tallux" { print $5 }' typeinfo.expected)
 lcid=$(awk '$1 == "library" { printf "%x", $5 }' typeinfo.expected)
 
 # The C++ client, built by this architecture's compiler.
-"$cxx" -std=c++20 -O1 -Wall -Wextra -Werror -o client.exe "$here/client.cpp" -static -lole32 -loleaut32 \
-    -luuid >client-build.log 2>&1
-verdict $? "the C++ client builds" client-build.log
+status=0
+for program in client bad_calls; do
+    "$cxx" -std=c++20 -O1 -Wall -Wextra -Werror -o $program.exe "$here/$program.cpp" -static \
+        -lole32 -loleaut32 -luuid >>client-build.log 2>&1 || status=1
+done
+verdict $status "the C++ clients build" client-build.log
 
 "$loader" "$sys\\regsvr32.exe" /s "$image" 2>>wine.log
 status=$?
@@ -156,6 +159,10 @@ for way in draw invoke; do
 done
 win client.exe unload "$clsid" >unload.out
 verdict $? "C++: DllCanUnloadNow is S_FALSE while an object lives, S_OK after" unload.out
+win bad_calls.exe "$clsid" >bad_calls.out
+grep -qx 'ok [0-9]*' bad_calls.out
+verdict $? "C++: null pointers and malformed arguments get their HRESULT, the host lives" \
+    bad_calls.out
 
 # Unregistration removes every key and the class can no longer be created.
 "$loader" "$sys\\regsvr32.exe" /u /s "$image" 2>>wine.log

@@ -25,6 +25,7 @@ public:
     {
         if (out == nullptr) return com::E_POINTER;
         *out = nullptr;
+        if (isNull(iid)) return com::E_INVALIDARG;
         if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IConnectionPoint))
             return com::E_NOINTERFACE;
         *out = static_cast<IConnectionPoint*>(this);
@@ -130,6 +131,7 @@ HRESULT ConnectionPoints::FindConnectionPoint(REFIID iid, IConnectionPoint** out
 {
     if (out == nullptr) return com::E_POINTER;
     *out = nullptr;
+    if (isNull(iid)) return com::E_INVALIDARG;
     for (Point* point : points_) {
         IID its{};
         if (point != nullptr && point->GetConnectionInterface(&its) >= 0 && IsEqualIID(its, iid)) {

@@ -58,6 +58,7 @@ public:
     {
         if (object == nullptr) return com::E_POINTER;
         *object = nullptr;
+        if (isNull(iid)) return com::E_INVALIDARG;
         const com::GUID id = guid(iid);
         if (id == com::IID_IUnknown || id == com::IID_IDispatch || id == typelib::IID__Tallux)
             *object = static_cast<_Tallux*>(this);
@@ -92,10 +93,12 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) override
     {
+        if (isNull(iid)) return com::E_INVALIDARG;
         if (!IsEqualIID(iid, IID_NULL)) return com::DISP_E_UNKNOWNINTERFACE;
         if (names == nullptr || ids == nullptr) return com::E_POINTER;
         if (count == 0) return com::E_INVALIDARG;
         for (UINT i = 0; i < count; ++i) ids[i] = com::DISPID_UNKNOWN;
+        if (names[0] == nullptr) return com::E_POINTER;
         com::DISPID id = com::DISPID_UNKNOWN;
         const com::HRESULT hr =
             portable_->GetIDsOfNames(reinterpret_cast<const char16_t*>(names[0]), &id);
@@ -108,7 +111,7 @@ public:
     // ISupportErrorInfo: the vtable members describe their errors.
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override
     {
-        return guid(iid) == typelib::IID__Tallux ? com::S_OK : com::S_FALSE;
+        return !isNull(iid) && guid(iid) == typelib::IID__Tallux ? com::S_OK : com::S_FALSE;
     }
 
     // IProvideClassInfo
@@ -190,6 +193,7 @@ private:
 HRESULT Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
                         VARIANT* result, EXCEPINFO* excep, UINT* argErr)
 {
+    if (isNull(iid)) return com::E_INVALIDARG;
     if (!IsEqualIID(iid, IID_NULL)) return com::DISP_E_UNKNOWNINTERFACE;
     DISPPARAMS none{};
     const DISPPARAMS& dp = params != nullptr ? *params : none;

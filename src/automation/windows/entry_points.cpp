@@ -19,6 +19,7 @@ public:
     {
         if (object == nullptr) return com::E_POINTER;
         *object = nullptr;
+        if (isNull(iid)) return com::E_INVALIDARG;
         if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory))
             return com::E_NOINTERFACE;
         AddRef();
@@ -31,6 +32,7 @@ public:
     {
         if (object == nullptr) return com::E_POINTER;
         *object = nullptr;
+        if (isNull(iid)) return com::E_INVALIDARG;
         if (outer != nullptr) return com::CLASS_E_NOAGGREGATION;
         _Tallux* control = makeControl();
         if (control == nullptr) return com::E_OUTOFMEMORY;
@@ -84,6 +86,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object)
 {
     if (object == nullptr) return com::E_POINTER;
     *object = nullptr;
+    if (tallux::win::isNull(clsid) || tallux::win::isNull(iid)) return com::E_INVALIDARG;
     if (tallux::win::guid(clsid) != tallux::typelib::CLSID_Tallux)
         return com::CLASS_E_CLASSNOTAVAILABLE;
     IClassFactory* factory = new (std::nothrow) tallux::win::ClassFactory;

@@ -72,6 +72,7 @@ public:
     {
         if (out == nullptr) return com::E_POINTER;
         *out = nullptr;
+        if (isNull(iid)) return com::E_INVALIDARG;
         if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, __uuidof(Enum)))
             return com::E_NOINTERFACE;
         *out = static_cast<Enum*>(this);

@@ -116,9 +116,45 @@ private:
     IDispatchEx* ex_ = nullptr;
 };
 
-// A copy of the value of a by-reference argument, as its own VARIANT.
+// Whether a VARIANT may hold this type: a base type, alone, by reference or
+// as an array; a Variant only by reference or in an array.
+bool validType(VARTYPE vt) noexcept
+{
+    if ((vt & ~(VT_TYPEMASK | VT_BYREF | VT_ARRAY)) != 0) return false;
+    const VARTYPE base = vt & VT_TYPEMASK;
+    const bool plain = (vt & (VT_BYREF | VT_ARRAY)) == 0;
+    switch (base) {
+    case VT_EMPTY:
+    case VT_NULL: return plain;
+    case VT_VARIANT: return !plain;
+    case VT_RECORD: return true;
+    default: return base <= VT_UINT && base != 15;
+    }
+}
+
+// The portable value of an argument that the caller passes by value.
+com::HRESULT byValue(const VARIANT& arg, com::Variant& out)
+{
+    if (!validType(V_VT(&arg))) return com::DISP_E_BADVARTYPE;
+    return fromVariant(arg, out);
+}
+
+// A copy of the value of a by-reference argument. The caller's pointer is
+// checked before it is read; a reference to a reference, an array or a
+// record is no value that a member takes, and is not followed.
 com::HRESULT referred(VARIANT& arg, com::Variant& out)
 {
+    const VARTYPE vt = V_VT(&arg);
+    if (!validType(vt)) return com::DISP_E_BADVARTYPE;
+    if (V_BYREF(&arg) == nullptr) return com::E_POINTER;
+    const VARTYPE base = vt & VT_TYPEMASK;
+    if ((vt & VT_ARRAY) != 0 || base == VT_RECORD) return com::DISP_E_TYPEMISMATCH;
+    if (base == VT_VARIANT) {
+        const VARIANT& inner = *V_VARIANTREF(&arg);
+        if (!validType(V_VT(&inner))) return com::DISP_E_BADVARTYPE;
+        if ((V_VT(&inner) & VT_BYREF) != 0) return com::DISP_E_TYPEMISMATCH;
+        return fromVariant(inner, out);
+    }
     VARIANT value;
     ::VariantInit(&value);
     com::HRESULT hr = ::VariantCopyInd(&value, &arg);
@@ -269,7 +305,7 @@ com::HRESULT InvokeArgs::load(const DISPPARAMS& params, UINT* argErr)
         VARIANT& arg = params.rgvarg[k];
         const std::size_t i = n - 1 - k;
         const bool byRef = (V_VT(&arg) & VT_BYREF) != 0;
-        const com::HRESULT hr = byRef ? referred(arg, copies_[i]) : fromVariant(arg, args_[i]);
+        const com::HRESULT hr = byRef ? referred(arg, copies_[i]) : byValue(arg, args_[i]);
         if (com::FAILED(hr)) {
             if (argErr != nullptr) *argErr = static_cast<UINT>(k);
             return hr;

@@ -77,6 +77,16 @@ inline com::GUID guid(const ::GUID& g) noexcept
              g.Data4[7]}};
 }
 
+// Whether a GUID that a caller passed by reference (a pointer in C) is
+// null. The compiler may assume that a reference never is, so the address is
+// hidden from it before the test.
+inline bool isNull(const ::GUID& id) noexcept
+{
+    const void* address = &id;
+    asm("" : "+r"(address));
+    return address == nullptr;
+}
+
 // The module that holds this code, and its full path.
 HMODULE thisModule() noexcept;
 std::wstring thisModulePath();
