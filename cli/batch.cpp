@@ -22,6 +22,7 @@
 #include "method_words.h"
 #include "output.h"
 #include "output_file.h"
+#include "standard_forms.h"
 #include "stop_on_signal.h"
 #include "tallux/recording_target.h"
 #include "tallux/tallux.h"
@@ -52,7 +53,7 @@ struct Outcome {
     std::string error;           // why the line was not drawn
     bool outputFailed = false;   // a file could not be written: the run stops
     bool warnedStrictly = false; // --strict and a warning: nothing written
-    std::vector<std::string> warnings;
+    std::vector<std::string> notes, warnings;
     std::string method;
     std::optional<PlacedFile> placed; // in place already, taken back on a stop
     std::optional<PendingFile> file;  // written, not yet in place
@@ -289,6 +290,10 @@ private:
             DrawRequest r = lineRequest(*line, request_.drawOptions);
             o.method = r.method.name;
             if (request_.target && !request_.sheet && !request_.dryRun) r.target = *request_.target;
+            if (request_.sheet) r.target = TargetKind::Pdf;
+            // A dry run checks the data as the image targets take it.
+            prepareData(r, r.target != TargetKind::Trace || request_.dryRun);
+            o.notes = std::move(r.notes);
             o.warnings = drawingWarnings(r);
             if (request_.strict && !o.warnings.empty()) {
                 o.error = "nothing drawn: --strict and a warning";
@@ -356,6 +361,8 @@ private:
     {
         if (stopped_ || o.skipped) return; // a pending file is removed with it
         stopLine_ = o.line;
+        for (const std::string& n : o.notes)
+            report("line " + std::to_string(o.line) + ": note: " + n);
         for (const std::string& w : o.warnings)
             report("line " + std::to_string(o.line) + ": warning: " + w);
         if (o.warnedStrictly) warned_ = true;

@@ -15,6 +15,7 @@
 #include "output.h"
 #include "output_file.h"
 #include "server_commands.h"
+#include "standard_forms.h"
 #include "tallux/tallux.h"
 #include "tallux/types.h"
 #include "tallux/version.h"
@@ -199,6 +200,10 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
     if (binaryToTerminal(request, out))
         throw UsageError("a " + std::string(request.target == TargetKind::Png ? "PNG" : "PDF") +
                          " file is not written to a terminal; give -o FILE or redirect the output");
+    if (request.codeSet && request.method.type != Code_128)
+        throw UsageError("--set is for code128 only");
+    prepareData(request, request.target != TargetKind::Trace);
+    for (const std::string& n : request.notes) err << "tallux: note: " << n << "\n";
     const std::vector<std::string> warnings = drawingWarnings(request);
     for (const std::string& w : warnings) err << "tallux: warning: " << w << "\n";
     if (request.strict && !warnings.empty()) {

@@ -79,6 +79,17 @@ Long parseLong(std::string_view option, std::string_view text)
     usage(quoted(option) + " needs a Long (decimal or 0x hex), not " + quoted(text));
 }
 
+// --set: A, B or C (any case), or auto (0).
+char16_t parseCodeSet(std::string_view option, std::string_view text)
+{
+    if (text == "auto") return 0;
+    if (text.size() == 1) {
+        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        if (c == 'A' || c == 'B' || c == 'C') return static_cast<char16_t>(c);
+    }
+    usage(quoted(option) + " needs A, B, C or auto, not " + quoted(text));
+}
+
 TargetKind parseTarget(std::string_view text)
 {
     if (const auto kind = targetNamed(text)) return *kind;
@@ -235,6 +246,12 @@ const std::vector<Option>& options()
          [](DrawRequest& r, auto o, auto v) { r.charWidth = parsePositive(o, v); }},
         {"--char-height", "F", "trace target: TextHeight (default 12)",
          [](DrawRequest& r, auto o, auto v) { r.charHeight = parsePositive(o, v); }},
+        {"--raw", "", "pass --code to the method as given, without reading standard forms",
+         [](DrawRequest& r, auto, auto) { r.raw = true; }},
+        {"--set", "A|B|C|auto",
+         "code128: the code set put in front of --code; auto chooses the one set that "
+         "encodes it (default for image targets when --code does not begin with A, B or C)",
+         [](DrawRequest& r, auto o, auto v) { r.codeSet = parseCodeSet(o, v); }},
         {"--strict", "", "exit 65 and write nothing where a warning is given",
          [](DrawRequest& r, auto, auto) { r.strict = true; }},
     };

@@ -46,6 +46,12 @@ struct DrawRequest {
     bool xGiven = false, yGiven = false, ratioGiven = false, targetGiven = false;
     // Lengths that whole scale units could not keep: one line each.
     std::vector<std::string> warnings;
+    // The data: --raw passes --code to the method untouched; --set names the
+    // Code 128 code set (A, B, C or auto) to put in front of it.
+    bool raw = false;
+    std::optional<char16_t> codeSet; // 0: auto
+    // What the command made of the data for the method: one line each.
+    std::vector<std::string> notes;
     // UTF-16 units that the command put in front of the caller's code (a set
     // letter, a leading zero), so that messages count positions in the code given.
     std::size_t codeOffset = 0;

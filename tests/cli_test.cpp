@@ -74,6 +74,62 @@ TEST(Cli, ExitStatusFollowsTheOutcome)
         {{"draw", "BarCODE39", "--ratio", "3:1", "--chk", "true"},
          0,
          R"({"result":0,"code":"CODE39W"})"},
+        // Standard forms of the data reach an image's method as it takes them;
+        // the trace and --raw pass them as given.
+        /*3*/
+        {{"draw", "isbn", "--code", "978-0-306-40615-7", "--target", "svg", "-o", "/dev/null"},
+         0,
+         R"({"result":0,"code":"978030640615"})"},
+        /*4*/
+        {{"draw", "isbn", "--code", "978-0-306-40615-7", "--target", "svg", "-o", "/dev/null",
+          "--raw"},
+         0,
+         R"({"result":0,"code":"978978-0-306"})"},
+        /*5*/
+        {{"draw", "isbn", "--code", "978-0-306-40615-7"},
+         0,
+         R"({"result":0,"code":"978978-0-306"})"},
+        /*6*/
+        {{"draw", "isbn", "--code", "0-306-40615-2", "--target", "svg", "-o", "/dev/null"},
+         0,
+         R"({"result":0,"code":"978030640615"})"},
+        /*7*/
+        {{"draw", "upce", "--code", "01234565", "--target", "svg", "-o", "/dev/null"},
+         0,
+         R"({"result":0,"code":"123456"})"},
+        /*8*/
+        {{"draw", "postnet", "--code", "12345-6789", "--target", "svg", "-o", "/dev/null"},
+         0,
+         R"({"result":0,"code":"123456789"})"},
+        /*9*/
+        {{"draw", "postnet", "--code", "12345 6789", "--target", "svg", "-o", "/dev/null"},
+         0,
+         R"({"result":0,"code":"123456789"})"},
+        /*10*/
+        {{"draw", "i25", "--code", "12345", "--target", "svg", "-o", "/dev/null"},
+         0,
+         R"({"result":0,"code":"012345"})"},
+        /*11*/
+        {{"draw", "code128", "--code", "123456", "--target", "svg", "-o", "/dev/null"},
+         0,
+         R"({"result":0,"code":"123456"})"},
+        /*12*/
+        {{"draw", "code128", "--code", "hello", "--target", "svg", "-o", "/dev/null"},
+         0,
+         R"({"result":0,"code":"hello"})"},
+        /*13*/
+        {{"draw", "code128", "--code",
+          "\x01"
+          "A",
+          "--target", "svg", "-o", "/dev/null"},
+         0,
+         R"({"result":0,"code":"\u0001A"})"},
+        /*14*/
+        {{"draw", "code128", "--code", "Bhello", "--set", "auto", "--target", "svg", "-o",
+          "/dev/null"},
+         0,
+         R"({"result":0,"code":"Bhello"})"},
+        /*15*/ {{"draw", "code128", "--code", "hello"}, 1, R"({"result":5,"code":"ello"})"},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Outcome r = tallux(cases[i].words);
@@ -108,6 +164,18 @@ TEST(Cli, UsageErrorsExit64WithOneLine)
         /*20*/ {"draw", "BarCODE39", "--strict=1"},
         /*21*/ {"draw", "BarCODE39", "--target", "svg", "-o", "x.png"},
         /*22*/ {"draw", "BarCODE39", "--target", "eps", "-o", "x.ps"},
+        // Standard forms that the method cannot draw, and --set.
+        /*23*/ {"draw", "isbn", "--code", "979-1-0000-0000-9", "--target", "svg"},
+        /*24*/ {"draw", "upce", "--code", "11234565", "--target", "svg"},
+        /*25*/ {"draw", "code128", "--set", "D"},
+        /*26*/ {"draw", "ean13", "--set", "auto", "--target", "svg"},
+        /*27*/ {"draw", "code128", "--set", "B"}, // the trace shows the data as given
+        /*28*/ {"draw", "code128", "--set", "B", "--raw", "--target", "svg"},
+        /*29*/
+        {"draw", "code128", "--code",
+         "\x01"
+         "a",
+         "--target", "svg"}, // no one set
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Outcome r = tallux(cases[i]);

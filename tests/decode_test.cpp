@@ -30,7 +30,7 @@ constexpr Row rows[] = {
     /*10*/ {"code128", "ACODE128", "", "Code128", "CODE128"},                   // set A
     /*11*/ {"code128", "C123456", "--width 10", "Code128", "123456"},           // set C
     /*12*/ {"i25", "123456", "", "ITF", "123456"},
-    /*13*/ {"i25", "1234", "--chk 1", "ITF", "123402"},                          // fill 0, check 2
+    /*13*/ {"i25", "1234", "--chk 1", "ITF", "012348"},                          // leading 0, check 8
     /*14*/ {"i25", "1234567890", "--ratio 2:0", "ITF", "1234567890"},
     /*15*/ {"codabar", "40156", "", "Codabar", "A40156A|40156"},
     /*16*/ {"codabar", "B123C", "--width 10", "Codabar", "B123C|123"},
@@ -50,6 +50,12 @@ constexpr Row rows[] = {
     /*28*/ {"code39", "UNITS", "--units pt", "Code39", "UNITS"},
     /*29*/ {"upca", "03600029145", "--units px", "UPC-A", "036000291452|0036000291452"},
     /*30*/ {"code128", "BWidth", "--width 0.33mm --height 10mm", "Code128", "Width"},
+    // Standard forms of the data, and the Code 128 set chosen for the data.
+    /*31*/ {"isbn", "978-0-306-40615-7", "", "EAN-13", "9780306406157"},
+    /*32*/ {"upce", "01234565", "", "UPC-E", "01234565|1234565|001234500005|0012345000065"},
+    /*33*/ {"i25", "12345", "", "ITF", "012345"},
+    /*34*/ {"code128", "Hello", "", "Code128", "Hello"},
+    /*35*/ {"code128", "12345678", "", "Code128", "12345678"},
 };
 // clang-format on
 
