@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "batch.h"
+#include "files/replace_file.h"
 #include "method_words.h"
 #include "options.h"
 #include "output.h"
@@ -17,6 +18,9 @@
 #include "server_commands.h"
 #include "standard_forms.h"
 #include "tallux/tallux.h"
+#ifdef TALLUX_HAVE_CAIRO
+#include "tallux/cairo_target.h"
+#endif
 #include "tallux/types.h"
 #include "tallux/version.h"
 #include "trace.h"
@@ -197,6 +201,9 @@ bool binaryToTerminal(const DrawRequest& request, const std::ostream& out)
 int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
 {
     DrawRequest request = parseDraw(words);
+    // Standard output by any of its names is standard output, written as
+    // it is (appending where it appends), never a file to replace.
+    if (files::namedDescriptor(request.output) == STDOUT_FILENO) request.output = "-";
     if (binaryToTerminal(request, out))
         throw UsageError("a " + std::string(request.target == TargetKind::Png ? "PNG" : "PDF") +
                          " file is not written to a terminal; give -o FILE or redirect the output");
@@ -291,6 +298,11 @@ int run(std::span<const std::string_view> words, std::ostream& out, std::ostream
     } catch (const OutputError& e) {
         err << "tallux: " << e.what() << "\n";
         return exitOutput;
+#ifdef TALLUX_HAVE_CAIRO
+    } catch (const TextError& e) {
+        err << "tallux: " << e.what() << "; nothing written\n";
+        return exitResult;
+#endif
     }
 }
 

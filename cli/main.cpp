@@ -6,9 +6,17 @@
 
 #include "commands.h"
 #include "targets/cairo/leak_suppressions.h"
+#ifdef TALLUX_HAVE_CAIRO
+#include "tallux/cairo_target.h"
+#endif
 
 int main(int argc, char** argv)
 {
+#ifdef TALLUX_HAVE_CAIRO
+    // One process per label is the command's common use: its text is kept
+    // between processes, so that most runs start without fontconfig.
+    tallux::keepShapedTextBetweenProcesses();
+#endif
     std::vector<std::string_view> words(argv + 1, argv + argc);
     const int status = tallux::cli::run(words, std::cout, std::cerr);
     std::cout.flush();

@@ -113,9 +113,12 @@ PendingFile::PendingFile(std::string path)
     if (!files::resolve(path_, to)) fail("write", errno);
     target_ = std::move(to.path);
     replaced_ = to.replaced;
-    // A device or FIFO is written where it is; anything else gets a temporary.
-    fd_ = to.inPlace ? ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC)
-                     : openTemporary(target_, temp_);
+    // A descriptor the process holds is written through, sharing its offset
+    // and append mode; a device or FIFO is written where it is; anything
+    // else gets a temporary.
+    fd_ = to.descriptor >= 0 ? ::fcntl(to.descriptor, F_DUPFD_CLOEXEC, 3)
+          : to.inPlace       ? ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC)
+                             : openTemporary(target_, temp_);
     if (fd_ < 0) {
         const int e = errno;
         temp_.clear();

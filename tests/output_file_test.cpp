@@ -1,8 +1,10 @@
 // New files that appear only complete, and are taken back when dropped.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 #include "batch_support.h"
 #include "output_file.h"
@@ -116,6 +118,26 @@ TEST(PendingFile, ReplacesOnlyWhatShouldBeReplaced)
     // A folder is refused with its reason, and nothing is left behind.
     EXPECT_THROW(writeFileAtomically(dir / "sub", "x"), OutputError);
     EXPECT_EQ(filesIn(dir / "sub"), (std::map<std::string, std::string>{{"new.png", "new"}}));
+
+    // A descriptor named by the process's own names is written through as it
+    // is open: a log opened for appending keeps its lines.
+    writeFile(dir / "log", "old\n");
+    const int log = ::open((dir / "log").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(log, 3);
+    const int savedError = ::dup(STDERR_FILENO);
+    const std::string fd = std::to_string(log);
+    for (const std::string& name :
+         {"/dev/fd/" + fd, "/proc/self/fd/" + fd, std::string("/dev/stderr")}) {
+        SCOPED_TRACE(name);
+        ::dup2(log, STDERR_FILENO);
+        writeFileAtomically(name, name + "\n");
+        ::dup2(savedError, STDERR_FILENO);
+    }
+    ::close(savedError);
+    ::close(log);
+    EXPECT_EQ(readFile(dir / "log"),
+              "old\n/dev/fd/" + fd + "\n/proc/self/fd/" + fd + "\n/dev/stderr\n");
+    EXPECT_THROW(writeFileAtomically("/dev/fd/999", "x"), OutputError);
 }
 
 } // namespace

@@ -111,6 +111,18 @@ struct PageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Text cannot be drawn: the module that shapes it cannot be loaded. Raised
+// by whatever measures or draws text, so that no text is silently missing.
+struct TextError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Keeps shaped text on disk between processes, under $XDG_CACHE_HOME/tallux
+// (else ~/.cache/tallux), so that a process that draws a label or two starts
+// without fontconfig. Off unless a program turns it on, before its first
+// text; TALLUX_FONT_CACHE=0 keeps it off.
+void keepShapedTextBetweenProcesses();
+
 // A white page in a file format, sized for a measured drawing. Draw on its
 // target, then take the file's bytes.
 class FilePage {

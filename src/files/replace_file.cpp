@@ -1,6 +1,8 @@
 #include "files/replace_file.h"
 
+#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,8 +20,28 @@ std::string folderOf(const std::string& path)
 
 } // namespace
 
+int namedDescriptor(std::string_view path) noexcept
+{
+    if (path == "/dev/stdout") return STDOUT_FILENO;
+    if (path == "/dev/stderr") return STDERR_FILENO;
+    for (std::string_view folder : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (!path.starts_with(folder)) continue;
+        const std::string_view digits = path.substr(folder.size());
+        int fd = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), fd);
+        if (error == std::errc{} && end == digits.data() + digits.size() && !digits.empty() &&
+            std::isdigit(static_cast<unsigned char>(digits[0])))
+            return fd;
+    }
+    return -1;
+}
+
 bool resolve(const std::string& path, Destination& out)
 {
+    if (const int fd = namedDescriptor(path); fd >= 0) {
+        out = {path, std::nullopt, true, fd};
+        return true;
+    }
     std::string at = path;
     for (int hops = 0;; ++hops) {
         struct stat st {};

@@ -10,12 +10,19 @@ namespace tallux::files {
 // Where the bytes meant for a path go. A symlink is followed to the file it
 // names (which may not exist yet). A regular or missing file is replaced
 // whole, through a temporary beside it; a device, FIFO or socket is written in
-// place and never replaced.
+// place and never replaced. /dev/stdout, /dev/stderr, /dev/fd/N and
+// /proc/self/fd/N name a descriptor the process holds open: whatever it
+// leads to (a log opened for appending, say) is written through it, in place.
 struct Destination {
     std::string path;                    // the file itself, symlinks followed
     std::optional<struct stat> replaced; // the regular file that will be replaced
     bool inPlace = false;                // not a regular file: written where it is
+    int descriptor = -1;                 // the open descriptor the path names, if any
 };
+
+// The descriptor that `path` names (/dev/stdout, /dev/stderr, /dev/fd/N,
+// /proc/self/fd/N), or -1.
+int namedDescriptor(std::string_view path) noexcept;
 
 // Resolves `path`; false with errno set when it cannot be written at all (a
 // folder, a symlink loop, a folder on the way that cannot be read).

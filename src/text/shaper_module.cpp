@@ -1,66 +1,106 @@
 #include "text/text_shaper.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <dlfcn.h>
+#include <link.h>
+#include <unistd.h>
 
 namespace tallux {
 
 namespace {
 
-// The folder of the program or library that holds this code, as an
-// absolute path.
+// The real folder of the program or library that holds this code. The
+// loader's name of a library is the path it was loaded from; the program's
+// own name is only what it was started as (a bare name from PATH, relative
+// to some folder), so the program is found through /proc/self/exe instead.
 std::string ownFolder()
 {
     Dl_info info{};
-    if (::dladdr(reinterpret_cast<const void*>(&ownFolder), &info) == 0 ||
-        info.dli_fname == nullptr)
+    link_map* map = nullptr;
+    if (::dladdr1(reinterpret_cast<const void*>(&ownFolder), &info, reinterpret_cast<void**>(&map),
+                  RTLD_DL_LINKMAP) == 0 ||
+        map == nullptr)
         return {};
-    char* real = ::realpath(info.dli_fname, nullptr);
-    if (real == nullptr) return {};
-    std::string path = real;
-    std::free(real);
+    std::string path;
+    if (map->l_name == nullptr || map->l_name[0] == '\0') {
+        std::vector<char> exe(4096);
+        const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= exe.size()) return {};
+        path.assign(exe.data(), static_cast<std::size_t>(n));
+    } else {
+        if (map->l_name[0] != '/') return {}; // never relative to the current folder
+        char* real = ::realpath(map->l_name, nullptr);
+        if (real == nullptr) return {};
+        path = real;
+        std::free(real);
+    }
     return path.substr(0, path.rfind('/'));
+}
+
+// Whether `folder` is one the build puts its programs in: the build folder
+// or a folder right below it (not, say, a prefix installed into the build).
+bool madeByTheBuild(const std::string& folder)
+{
+    const std::string_view build = TALLUX_BUILD_DIR;
+    const std::string path = folder + '/';
+    return path.starts_with(build) &&
+           std::count(path.begin() + static_cast<std::ptrdiff_t>(build.size()), path.end(), '/') <=
+               1;
+}
+
+const TextShaper* loadShaper(std::string& why)
+{
+    // Beside the library or program, in the library folder's tallux/
+    // (installed), where the library folder lies from the program's folder,
+    // for a program of the build where the build made it, and last where the
+    // build would install it. Never from the current folder or PATH.
+    const std::string folder = ownFolder();
+    std::vector<std::string> places;
+    if (!folder.empty())
+        places = {folder + "/" TALLUX_SHAPER_MODULE, folder + "/tallux/" TALLUX_SHAPER_MODULE,
+                  folder + "/" TALLUX_SHAPER_FROM_BIN TALLUX_SHAPER_MODULE};
+    if (madeByTheBuild(folder)) places.push_back(TALLUX_SHAPER_BUILD_PATH);
+    places.push_back(TALLUX_SHAPER_INSTALL_PATH);
+    for (const std::string& path : places) {
+        if (::access(path.c_str(), F_OK) != 0) {
+            why += (why.empty() ? "no " : ", no ") + path;
+            continue;
+        }
+        void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            const char* error = ::dlerror();
+            why = error ? error : path;
+            return nullptr;
+        }
+        using Entry = const TextShaper* (*)();
+        const auto entry = reinterpret_cast<Entry>(::dlsym(module, textShaperEntry));
+        const TextShaper* shaper = entry ? entry() : nullptr;
+        if (shaper == nullptr) why = "'" + path + "' has no entry point " + textShaperEntry;
+        return shaper;
+    }
+    return nullptr;
 }
 
 } // namespace
 
-const TextShaper* textShaper()
+const TextShaper& textShaper()
 {
-    // Loaded once, on the first text that is not kept: beside the library
-    // or program, in the library folder's tallux/ (installed), or for a
-    // program of the build, where the build made it.
+    // Loaded once, on the first text that is not kept.
     static std::once_flag once;
     static const TextShaper* shaper = nullptr;
-    std::call_once(once, [] {
-        const std::string folder = ownFolder();
-        std::string why;
-        std::vector<std::string> places = {
-            folder + "/" TALLUX_SHAPER_MODULE, folder + "/tallux/" TALLUX_SHAPER_MODULE,
-            folder + "/" TALLUX_SHAPER_FROM_BIN TALLUX_SHAPER_MODULE};
-        if ((folder + '/').starts_with(TALLUX_BUILD_DIR))
-            places.push_back(TALLUX_SHAPER_BUILD_PATH);
-        for (const std::string& path : places) {
-            void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (module == nullptr) {
-                const char* error = ::dlerror();
-                why += (why.empty() ? "" : "; ") + std::string(error ? error : path);
-                continue;
-            }
-            using Entry = const TextShaper* (*)();
-            const auto entry = reinterpret_cast<Entry>(::dlsym(module, textShaperEntry));
-            if (entry != nullptr && (shaper = entry()) != nullptr) return;
-            why = "'" + path + "' has no entry point " + textShaperEntry;
-            break;
-        }
-        std::fprintf(stderr, "tallux: text is not drawn: the text shaper cannot be loaded: %s\n",
-                     why.c_str());
-    });
-    return shaper;
+    static std::string why;
+    std::call_once(once, [] { shaper = loadShaper(why); });
+    if (shaper == nullptr)
+        throw TextError("text cannot be drawn: the text shaper module cannot be loaded (" + why +
+                        ")");
+    return *shaper;
 }
 
 } // namespace tallux

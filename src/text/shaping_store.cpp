@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include <zlib.h>
 
 #include "files/replace_file.h"
+#include "tallux/cairo_target.h"
 #include "tallux/version.h"
 
 namespace tallux {
@@ -358,9 +360,15 @@ void replace(const std::string& target, const std::string& data)
 
 } // namespace
 
+namespace {
+std::atomic<bool> keptBetweenProcesses{false};
+} // namespace
+
 ShapingStore& ShapingStore::instance()
 {
+    // Made on the first text of the process: off unless the program asked.
     static ShapingStore store([] {
+        if (!keptBetweenProcesses) return std::string();
         const char* off = std::getenv("TALLUX_FONT_CACHE");
         if (off != nullptr && std::string_view(off) == "0") return std::string();
         const char* xdg = std::getenv("XDG_CACHE_HOME");
@@ -370,6 +378,11 @@ ShapingStore& ShapingStore::instance()
         return std::string();
     }());
     return store;
+}
+
+void keepShapedTextBetweenProcesses()
+{
+    keptBetweenProcesses = true;
 }
 
 ShapingStore::ShapingStore(std::string folder)

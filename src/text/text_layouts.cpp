@@ -50,23 +50,31 @@ public:
         // A bound on what one thread keeps: beyond it everything is let go.
         if (entries_.size() >= 4096) entries_.clear();
         auto it = entries_.emplace(hash, Entry{key, std::string(utf8), {}});
-        ShapedText& shaped = it->second.shaped;
+        try {
+            return shape(it->second.shaped, key, utf8);
+        } catch (...) {
+            entries_.erase(it); // nothing half-shaped is kept for the next call
+            throw;
+        }
+    }
+
+private:
+    static ShapedText& shape(ShapedText& shaped, const ShapingKey& key, std::string_view utf8)
+    {
         // The store serves the first few texts of a process: a process that
         // draws many pays fontconfig's start once and gains nothing more.
         static std::atomic<int> fromStore{0};
         const ShapingStore& store = ShapingStore::instance();
         const bool stored = store.enabled() && fromStore.fetch_add(1) < 32;
         if (stored && store.load(key, utf8, shaped)) return kept(shaped, key, utf8, true);
-        const TextShaper* shaper = textShaper();
-        if (shaper == nullptr) return shaped; // no text without the shaper
-        shaper->shape(key, utf8, shaped);
+        const TextShaper& shaper = textShaper();
+        shaper.shape(key, utf8, shaped);
         if (!stored || shaped.drawnByPango || shaped.ownFonts)
             return kept(shaped, key, utf8, false);
-        store.store(key, utf8, shaped, shaper->inputs());
+        store.store(key, utf8, shaped, shaper.inputs());
         return kept(shaped, key, utf8, true);
     }
 
-private:
     static ShapedText& kept(ShapedText& shaped, const ShapingKey& key, std::string_view utf8,
                             bool inStore)
     {
@@ -149,9 +157,7 @@ void showShapedText(cairo_t* cr, const ShapedText& text, bool path)
     if (text.drawnByPango) {
         // Pango's boxes for characters no font has come as outlines, filled
         // where the text is shown.
-        const TextShaper* shaper = textShaper();
-        if (shaper == nullptr) return;
-        std::vector<cairo_path_data_t> outline = shaper->outline(text.key, text.asked);
+        std::vector<cairo_path_data_t> outline = textShaper().outline(text.key, text.asked);
         for (std::size_t i = 0; i < outline.size();) {
             const auto length = static_cast<std::size_t>(outline[i].header.length);
             for (std::size_t k = 1; k < length; ++k)

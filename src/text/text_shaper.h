@@ -6,6 +6,7 @@
 
 #include <cairo.h>
 
+#include "tallux/cairo_target.h"
 #include "text/text_layouts.h"
 
 namespace tallux {
@@ -22,9 +23,9 @@ struct TextShaper {
 };
 inline constexpr const char* textShaperEntry = "tallux_text_shaper_2";
 
-// The shaper, loaded once; nullptr (said once on standard error) where the
-// module cannot be loaded.
-const TextShaper* textShaper();
+// The shaper, loaded once from the folder of the code that asks; raises
+// TextError where the module cannot be loaded.
+const TextShaper& textShaper();
 
 // In the module: shapes utf8 through Pango on a surface of the kind and in
 // the transformation of `key`, in its font, into `out` (whose derived parts

@@ -19,6 +19,15 @@ execute_process(COMMAND ${WORK_DIR}/build/consumer RESULT_VARIABLE rc)
 if(rc)
     message(FATAL_ERROR "the consumer failed")
 endif()
+# The installed command, run from PATH with an empty store, shapes its text
+# with the installed module and with nothing from the current folder.
+if(EXISTS ${WORK_DIR}/prefix/bin/tallux)
+    execute_process(COMMAND sh ${SOURCE_DIR}/tests/trust/own_folder.sh ${WORK_DIR}/prefix/bin/tallux
+                            ${WORK_DIR}/own-folder RESULT_VARIABLE rc ERROR_VARIABLE err)
+    if(rc)
+        message(FATAL_ERROR "the installed command: ${err}")
+    endif()
+endif()
 file(GLOB_RECURSE pc ${WORK_DIR}/prefix/*/tallux.pc)
 if(NOT pc)
     message(FATAL_ERROR "no tallux.pc installed")

@@ -37,6 +37,9 @@ file(READ ${WORK_DIR}/a.svg svg)
 if(NOT svg MATCHES "<text")
     message(FATAL_ERROR "the unpacked command drew no text")
 endif()
+# Run from PATH with an empty store, it loads only the unpacked module.
+run("the unpacked command from PATH" sh ${SOURCE_DIR}/tests/trust/own_folder.sh ${tallux}
+    ${WORK_DIR}/own-folder)
 # register without a library finds the unpacked one, from the program's folder.
 run("register" ${env} ${tallux} register)
 file(READ ${WORK_DIR}/registry registry)
