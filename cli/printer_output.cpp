@@ -34,7 +34,8 @@ StartPrinterJob loadModule()
             why = "'" + path + "' has no entry point " + printerModuleEntry;
             break;
         }
-        failure = "the printer module cannot be loaded: " + why;
+        failure = "the printer module cannot be loaded (it comes with the package tallux-qt): " +
+                  why;
     });
     if (start == nullptr) throw OutputError(failure);
     return start;

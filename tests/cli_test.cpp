@@ -384,7 +384,10 @@ TEST(Cli, APrinterWithoutItsModuleIsAClearOutputError)
         return;
     }
     EXPECT_EQ(r.status, 74);
-    EXPECT_NE(r.err.find("the printer module cannot be loaded: "), std::string::npos) << r.err;
+    EXPECT_NE(
+        r.err.find("the printer module cannot be loaded (it comes with the package tallux-qt): "),
+        std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find("tallux-printer.so"), std::string::npos) << r.err;
     EXPECT_EQ(linesOf(r.err).size(), 1u) << r.err;
 }
