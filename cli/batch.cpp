@@ -22,12 +22,14 @@
 #include "method_words.h"
 #include "output.h"
 #include "output_file.h"
+#include "result_causes.h"
 #include "standard_forms.h"
 #include "stop_on_signal.h"
 #include "tallux/recording_target.h"
 #include "tallux/tallux.h"
 #include "tallux/types.h"
 #include "warnings.h"
+#include "write_cause.h"
 #ifdef TALLUX_HAVE_CAIRO
 #include "batch_sheet.h"
 #include "pages/pdf_sheet.h"
@@ -86,11 +88,15 @@ std::string drawOn(DrawRequest& r, Target& target)
 {
     r.params.pObject = &target;
     const std::string name(r.method.name);
+    const DrawRequest given = r; // the code as passed, for naming a character
     try {
         const Integer result = Tallux().draw(r.method.type, r.params);
-        if (result != 0)
+        if (result != 0) {
+            const auto cause = resultCause(given, result.value());
             return name + " returned " + std::to_string(result.value()) + " (" +
-                   std::string(standardMessage(result.value())) + ")";
+                   std::string(standardMessage(result.value())) + ")" +
+                   (cause ? ": " + *cause : std::string());
+        }
     } catch (const RuntimeError& e) {
         return name + " raised error " + std::to_string(e.number()) + ": " + e.what();
     }
@@ -215,10 +221,9 @@ public:
                     progress_.update(tally_, shareDone(reader));
                 }
             } catch (const std::system_error& e) {
-                // The lines read so far are finished; a sheet is not written.
-                report(std::string(e.what()));
-                readFailed_ = true;
-                if (status_ == exitDrawn) status_ = exitOutput;
+                readFailed(e.what());
+            } catch (const InputError& e) {
+                readFailed(e.what());
             }
             // Stopped by a signal: the lines read so far are finished.
             if (!chunk.empty() && !stopped_) submit();
@@ -256,6 +261,14 @@ private:
     {
         progress_.clear();
         err_ << "tallux: " << message << "\n";
+    }
+
+    // The lines read so far are finished; a sheet is not written.
+    void readFailed(const std::string& message)
+    {
+        report(message);
+        readFailed_ = true;
+        if (status_ == exitDrawn) status_ = exitOutput;
     }
 
     void stop(int status)
@@ -346,7 +359,7 @@ private:
             file.close(false);
             o.file = std::move(file);
         } catch (const OutputError& e) {
-            o.error = e.what();
+            o.error = withFolderCause(path, e.what());
             o.outputFailed = true;
         }
     }

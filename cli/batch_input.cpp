@@ -61,8 +61,12 @@ bool LineReader::next(std::string& line)
         consumed_ += used;
         if (nl) break;
     }
-    // A spreadsheet's UTF-8 file may begin with a byte order mark.
+    // A spreadsheet's UTF-8 file may begin with a byte order mark; one saved
+    // as "Unicode text" is UTF-16, whose every other byte would be a NUL.
     if (lineNumber_ == 0 && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
+    if (lineNumber_ == 0 && (line.starts_with("\xFF\xFE") || line.starts_with("\xFE\xFF")))
+        throw InputError("the input is UTF-16 (it begins with a UTF-16 byte order mark): save it "
+                         "as UTF-8, or convert it with iconv -f UTF-16 -t UTF-8");
     ++lineNumber_;
     return true;
 }

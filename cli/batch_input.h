@@ -2,10 +2,16 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace tallux::cli {
+
+// An input that cannot be read as lines of text; the message says what to do.
+struct InputError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 // Reads lines from a file descriptor through a fixed buffer. A line longer
 // than `longest` bytes is cut there and marked, and the rest of it skipped,
@@ -16,7 +22,8 @@ public:
 
     // The next line without its line end; false at the end of the input, or
     // when a stopping signal interrupted a read that waited (see StopOnSignal).
-    // Raises std::system_error when the input cannot be read.
+    // Raises std::system_error when the input cannot be read, InputError
+    // when it is UTF-16 (it begins with a UTF-16 byte order mark).
     bool next(std::string& line);
     // The number of the line last returned, from 1.
     std::size_t lineNumber() const noexcept { return lineNumber_; }

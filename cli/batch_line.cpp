@@ -18,9 +18,11 @@ std::string_view trimmed(std::string_view s)
     return s;
 }
 
-// Splits the text after the method's comma into CSV fields. A field that
-// begins with a quote runs to the closing quote, "" standing for one quote.
-std::vector<std::string> csvFields(std::string_view text)
+// Splits the text after the method's separator into CSV fields, separated
+// by `separator` (a comma, or a semicolon as spreadsheets write in some
+// languages). A field that begins with a quote runs to the closing quote, ""
+// standing for one quote.
+std::vector<std::string> csvFields(std::string_view text, char separator)
 {
     std::vector<std::string> fields(1);
     std::size_t i = 0;
@@ -39,11 +41,12 @@ std::vector<std::string> csvFields(std::string_view text)
                 }
             }
             ++i;
-            if (i < text.size() && text[i] != ',')
-                throw LineError("a quoted field must end at a comma");
+            if (i < text.size() && text[i] != separator)
+                throw LineError(std::string("a quoted field must end at a ") +
+                                (separator == ',' ? "comma" : "semicolon"));
             continue;
         }
-        if (text[i] == ',')
+        if (text[i] == separator)
             fields.emplace_back();
         else
             field += text[i];
@@ -72,12 +75,26 @@ std::optional<BatchLine> parseBatchLine(std::string_view text)
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
 
     BatchLine line;
-    const std::size_t end = text.find_first_of(", \t");
-    line.method = std::string(text.substr(0, end));
-    if (end == std::string_view::npos)
-        throw LineError("a code must follow the method (METHOD,code or METHOD code)");
+    std::size_t end = 0;
+    if (text.starts_with('"')) {
+        // A quoted method, as a spreadsheet may write every field.
+        const std::size_t closing = text.find('"', 1);
+        if (closing == std::string_view::npos)
+            throw LineError("a quoted field has no closing quote");
+        line.method = std::string(text.substr(1, closing - 1));
+        end = closing + 1;
+        if (end < text.size() && text[end] != ',' && text[end] != ';')
+            throw LineError("a quoted method must end at a comma or semicolon");
+        if (end >= text.size())
+            throw LineError("a code must follow the method (METHOD,code or METHOD code)");
+    } else {
+        end = text.find_first_of(",; \t");
+        line.method = std::string(text.substr(0, end));
+        if (end == std::string_view::npos)
+            throw LineError("a code must follow the method (METHOD,code or METHOD code)");
+    }
 
-    if (text[end] != ',') {
+    if (text[end] != ',' && text[end] != ';') {
         std::string_view code = text.substr(end);
         while (!code.empty() && isBlank(code.front())) code.remove_prefix(1);
         if (code.empty())
@@ -86,7 +103,7 @@ std::optional<BatchLine> parseBatchLine(std::string_view text)
         return line;
     }
 
-    std::vector<std::string> fields = csvFields(text.substr(end + 1));
+    std::vector<std::string> fields = csvFields(text.substr(end + 1), text[end]);
     line.code = std::move(fields.front());
     for (std::size_t i = 1; i < fields.size(); ++i) {
         const std::string_view field = fields[i];

@@ -17,9 +17,10 @@ struct LineError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// One symbol line: `METHOD,code[,option=value...]` (fields may be quoted as in
-// CSV, "" standing for a quote) or `METHOD code`, where the rest of the line,
-// commas included, is the code.
+// One symbol line: `METHOD,code[,option=value...]` (fields, the method's
+// too, may be quoted as in CSV, "" standing for a quote; semicolons may
+// separate them instead of commas, as the first separator after the method
+// says) or `METHOD code`, where the rest of the line, commas included, is the code.
 struct BatchLine {
     std::string method;
     std::string code;

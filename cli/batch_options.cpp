@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <functional>
 #include <thread>
@@ -40,12 +41,20 @@ void setGrid(BatchRequest& r, std::string_view option, std::string_view text)
     r.rows = wholeNumber(option, text.substr(x + 1), 1, 100);
 }
 
-// a4, letter, or WIDTHxHEIGHT in points.
+bool sameIgnoringCase(std::string_view a, std::string_view b)
+{
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// a4, letter (any case), or WIDTHxHEIGHT in points.
 void setPage(BatchRequest& r, std::string_view option, std::string_view text)
 {
-    if (text == "a4") {
+    if (sameIgnoringCase(text, "a4")) {
         r.pageWidth = 595.28, r.pageHeight = 841.89;
-    } else if (text == "letter") {
+    } else if (sameIgnoringCase(text, "letter")) {
         r.pageWidth = 612, r.pageHeight = 792;
     } else {
         const std::size_t x = text.find('x');
@@ -124,6 +133,8 @@ void checkOutputs(BatchRequest& r)
         usage("--target goes with --output");
     }
     if (r.sheet == "-") usage("the sheet is a file, not standard output: give --sheet FILE");
+    if (r.sheet && targetOfName(*r.sheet) != TargetKind::Pdf)
+        usage("the sheet is a PDF: give --sheet a name ending in .pdf, not " + quoted(*r.sheet));
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "options.h"
 #include "output.h"
 #include "output_file.h"
+#include "result_causes.h"
 #include "server_commands.h"
 #include "standard_forms.h"
 #include "tallux/tallux.h"
@@ -25,6 +26,7 @@
 #include "tallux/version.h"
 #include "trace.h"
 #include "warnings.h"
+#include "write_cause.h"
 #ifdef TALLUX_CLI_PRINTER
 #include "printer_output.h"
 #endif
@@ -221,6 +223,7 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
     const std::unique_ptr<Output> output = makeOutput(request);
     request.params.pObject = &output->target();
 
+    const DrawRequest given = request; // the code as passed, for naming a character
     Tallux control;
     std::optional<Integer> result;
     std::optional<std::int32_t> raised;
@@ -231,9 +234,12 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
         err << "tallux: " << request.method.name << " raised error " << e.number() << ": "
             << e.what() << "\n";
     }
-    if (result && *result != 0)
+    if (result && *result != 0) {
         err << "tallux: " << request.method.name << " returned " << result->value() << " ("
-            << standardMessage(result->value()) << ")\n";
+            << standardMessage(result->value()) << ")";
+        if (const auto cause = resultCause(given, result->value())) err << ": " << *cause;
+        err << "\n";
+    }
 
     const bool drawn = result && *result == 0;
     output->finish(drawn);
@@ -241,7 +247,11 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
         // Standard output shows the trace whatever happened; images only when drawn.
         if (drawn || request.target == TargetKind::Trace) out << output->bytes();
     } else if (drawn) {
-        writeFileAtomically(request.output, output->bytes());
+        try {
+            writeFileAtomically(request.output, output->bytes());
+        } catch (const OutputError& e) {
+            throw OutputError(withFolderCause(request.output, e.what()));
+        }
     } else {
         err << "tallux: nothing written to '" << request.output << "'\n";
     }

@@ -214,7 +214,10 @@ const std::vector<Option>& options()
         {"--bold", "B", "pBold: -1, 0, 1, true or false",
          [](DrawRequest& r, auto o, auto v) { r.params.pBold = parseBoolean(o, v); }},
         {"--font", "NAME", "pFont: font name of the text",
-         [](DrawRequest& r, auto, auto v) { r.params.pFont = fromUtf8(v); }},
+         [](DrawRequest& r, auto, auto v) {
+             r.params.pFont = fromUtf8(v);
+             r.fontGiven = true;
+         }},
         {"--fore-color", "C", "pForeColor: text colour, decimal or 0x hex (low byte red)",
          [](DrawRequest& r, auto o, auto v) { r.params.pForeColor = parseLong(o, v); }},
         {"--line-color", "C", "pLineColor: bar colour",
@@ -237,7 +240,10 @@ const std::vector<Option>& options()
         {"--units", "U", "image targets: scale units, twips, pt, px or mm (default twips)",
          [](DrawRequest& r, auto, auto v) { r.page.scale.units = parseUnits(v); }},
         {"--dpi", "N", "image targets: resolution (default: near 300, whole-pixel modules)",
-         [](DrawRequest& r, auto o, auto v) { r.page.scale.dpi = parseDpi(o, v); }},
+         [](DrawRequest& r, auto o, auto v) {
+             r.page.scale.dpi = parseDpi(o, v);
+             r.dpiGiven = true;
+         }},
         {"--size", "WxH", "image and printer targets: page size in scale units",
          [](DrawRequest& r, auto o, auto v) { parseSize(r, o, v); }},
         {"--margin", "F", "image targets: quiet zone around the drawing (default ten modules)",
@@ -297,6 +303,12 @@ std::optional<TargetKind> targetOfName(std::string_view name) noexcept
 bool readsRatio(tBarcodeType type) noexcept
 {
     return std::ranges::find(wideNarrowMethods, type) != wideNarrowMethods.end();
+}
+
+bool textPrinted(const DrawRequest& r) noexcept
+{
+    const int text = r.params.pText.value();
+    return r.method.printsFor == PrintsFor::anyNonZero ? text != 0 : text == 1;
 }
 
 double narrowWidth(const DrawRequest& r) noexcept
@@ -376,6 +388,9 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
 
 OptionWord splitOption(std::string_view word)
 {
+    // A short option may carry its value: -j4, -ofile.png.
+    if (word.size() > 2 && word[0] == '-' && word[1] != '-')
+        return {word.substr(0, 2), word.substr(2)};
     const auto eq = word.find('=');
     if (!word.starts_with("--") || eq == std::string_view::npos) return {word, std::nullopt};
     return {word.substr(0, eq), word.substr(eq + 1)};

@@ -44,6 +44,7 @@ struct DrawRequest {
     // What the command line was given, before the defaults filled the rest.
     std::optional<Length> width, height;
     bool xGiven = false, yGiven = false, ratioGiven = false, targetGiven = false;
+    bool dpiGiven = false, fontGiven = false;
     // Lengths that whole scale units could not keep: one line each.
     std::vector<std::string> warnings;
     // The data: --raw passes --code to the method untouched; --set names the
@@ -62,6 +63,9 @@ inline constexpr std::array<tBarcodeType, 6> wideNarrowMethods{Codabar, Code_11,
                                                                Code_39, Code_39F, Code_MSI};
 bool readsRatio(tBarcodeType type) noexcept;
 
+// Whether the method prints its human-readable text for the request's pText.
+bool textPrinted(const DrawRequest& request) noexcept;
+
 // The narrow element's width in scale units: pWidth, plus the narrow extra
 // of the ratio text for the wide/narrow methods.
 double narrowWidth(const DrawRequest& request) noexcept;
@@ -71,7 +75,7 @@ double narrowWidth(const DrawRequest& request) noexcept;
 std::string quoted(std::string_view word);
 
 // An option word as given: `--name=value` carries its value after the first
-// "="; any other word is a name alone.
+// "=", a short option `-jVALUE` after its letter; any other word is a name alone.
 struct OptionWord {
     std::string_view name;
     std::optional<std::string_view> value;

@@ -234,9 +234,7 @@ LengthUnit lengthUnitOf(ScaleUnits units)
 void textSize(const DrawRequest& r, std::vector<std::string>& out)
 {
     if (r.target == TargetKind::Trace) return;
-    const int text = r.params.pText.value();
-    const bool prints = r.method.printsFor == PrintsFor::anyNonZero ? text != 0 : text == 1;
-    if (!prints) return;
+    if (!textPrinted(r)) return;
     const int width = r.params.pWidth.value();
     const int size = width / 2;
     if (size >= 4) return;

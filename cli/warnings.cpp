@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "data_changes.h"
+#include "font_check.h"
 #include "output.h"
 #include "reader_warnings.h"
 #include "runtime/ratio.h"
@@ -51,6 +52,33 @@ void widthWarning(const DrawRequest& r, std::vector<std::string>& out)
                       " pixels wide at " + numberText(s.dpi) + " dpi, below one pixel");
 }
 
+// --dpi sets a PNG's resolution (and a printer's), and the size of a pixel
+// in pixel units and lengths; a vector file and the trace have no pixels.
+void dpiWarning(const DrawRequest& r, std::vector<std::string>& out)
+{
+    if (!r.dpiGiven || r.target == TargetKind::Png || r.target == TargetKind::Printer) return;
+    const auto inPixels = [](const std::optional<Length>& l) {
+        return l && l->unit == LengthUnit::Pixels;
+    };
+    if (r.page.scale.units == ScaleUnits::Pixels || inPixels(r.width) || inPixels(r.height)) return;
+    static constexpr const char* names[] = {
+        "the trace", "", "an SVG file", "a PDF file", "a PostScript file", "an EPS file"};
+    out.push_back(std::string("--dpi has no effect on ") + names[static_cast<int>(r.target)] +
+                  ", which has no pixels (it sets a PNG's resolution and the size of px)");
+}
+
+#ifdef TALLUX_HAVE_CAIRO
+// A font that is not installed is drawn in the face that fontconfig substitutes.
+void fontWarning(const DrawRequest& r, std::vector<std::string>& out)
+{
+    if (!r.fontGiven || r.target == TargetKind::Trace || !textPrinted(r)) return;
+    const std::string font = toUtf8(r.params.pFont);
+    if (const auto face = substitutedFont(font))
+        out.push_back("--font " + quoted(font) + " is not installed: the text is drawn in " +
+                      quoted(*face));
+}
+#endif
+
 } // namespace
 
 std::vector<std::string> drawingWarnings(const DrawRequest& r)
@@ -58,7 +86,9 @@ std::vector<std::string> drawingWarnings(const DrawRequest& r)
     std::vector<std::string> out = r.warnings;
     ratioWarning(r, out);
     widthWarning(r, out);
+    dpiWarning(r, out);
 #ifdef TALLUX_HAVE_CAIRO
+    fontWarning(r, out);
     if (r.target != TargetKind::Trace)
         if (auto page = pageTooSmall(r)) out.push_back(std::move(*page));
 #endif

@@ -46,6 +46,18 @@ TEST(BatchLine, EachFormReadsAsWritten)
         /*21*/ {"ean13,1,font=A=B", true, {"ean13", "1", Options{{"font", "A=B"}}}, ""},
         /*22*/ {"ean13, 400638133393", true, {"ean13", " 400638133393", {}}, ""},
         /*23*/ {"#ean13,1", false, {}, ""},
+        // Every field quoted, and semicolons, as spreadsheets write them.
+        /*24*/ {"\"ean8\",9638507", true, {"ean8", "9638507", {}}, ""},
+        /*25*/ {"\"ean8\",\"9638507\"", true, {"ean8", "9638507", {}}, ""},
+        /*26*/
+        {"ean13;400638133393;width=20",
+         true,
+         {"ean13", "400638133393", Options{{"width", "20"}}},
+         ""},
+        /*27*/ {"\"code128\";\"Ba;b\"", true, {"code128", "Ba;b", {}}, ""},
+        /*28*/ {"code128;Ba,b", true, {"code128", "Ba,b", {}}, ""},
+        /*29*/ {"\"ean8 9638507", true, {}, "no closing quote"},
+        /*30*/ {"\"ean8\" 9638507", true, {}, "must end at a comma or semicolon"},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];

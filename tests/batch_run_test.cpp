@@ -105,6 +105,30 @@ TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing)
           "2 lines read, 1 drawn, 1 failed"}},
         /*8*/
         {"code39,a\n", {}, 0, {"1.trace"}, {"line 1: warning: BarCODE39: 'a' has no bars"}},
+        /*9*/ // saved as "Unicode text": UTF-16 with its byte order mark
+        {std::string("\xFF\xFE"
+                     "c\0o\0d\0e\0003\0009\0,\0A\0\n\0",
+                     20),
+         {},
+         exitOutput,
+         {},
+         {"the input is UTF-16 (it begins with a UTF-16 byte order mark): save it as UTF-8",
+          "0 lines read"}},
+        /*10*/
+        {"code128,B\xC3\xBC\ncode128,Aabc\n",
+         {"-k"},
+         1,
+         {},
+         {"line 1: BarCODE128 returned 9 (Subscript out of range): '\xC3\xBC' at position 2 has "
+          "no symbol character in set B",
+          "line 2: BarCODE128 returned 94 (Invalid use of Null): 'a' at position 2 is not in set "
+          "A"}},
+        /*11*/
+        {"\"code39\",A\ncode39;B;width=20\n",
+         {"-j1", "--page", "A4"},
+         0,
+         {"1.trace", "2.trace"},
+         {"2 lines read, 2 drawn, 0 failed"}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -287,6 +311,8 @@ TEST(BatchRun, UsageErrorsExit64)
         /*16*/ {{"batch", "-o", "{n}.png", "--target", "svg"}, "does not match"},
         /*17*/ {{"batch", "--dry-run", "--width", "-2mm"}, "zero or more"},
         /*18*/ {{"batch", "--sheet", "-"}, "not standard output"},
+        /*19*/ {{"batch", "--sheet", "labels.png"}, "a name ending in .pdf, not 'labels.png'"},
+        /*20*/ {{"batch", "--sheet", "s.pdf", "--page", "A5"}, "a4, letter or WIDTHxHEIGHT"},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::ostringstream out, err;

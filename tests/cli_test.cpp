@@ -345,6 +345,18 @@ TEST(Cli, WarningsSayWhatTheSymbolChanges)
          0,
          {"the text is 3 pt, too small to read: the method sets it to half of --width (6 twips); "
           "--width 8 twips or more gives 4 pt"}},
+        /*32*/
+        {{"code39", "--dpi", "600", "--target", "svg"},
+         0,
+         {"--dpi has no effect on an SVG file, which has no pixels (it sets a PNG's resolution and "
+          "the size of px)"}},
+        /*33*/
+        {{"code39", "--dpi", "600", "--units", "px", "--width", "9", "--target", "svg"}, 0, {}},
+        /*34*/
+        {{"code39", "--font", "No Such Face Tallux", "--target", "svg"},
+         0,
+         {"--font 'No Such Face Tallux' is not installed: the text is drawn in 'DejaVu Sans'"}},
+        /*35*/ {{"code39", "--font", "DejaVu Serif", "--target", "svg"}, 0, {}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::vector<std::string_view> words = cases[i].words;

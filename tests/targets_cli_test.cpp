@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "pdf_check.h"
 #include "targets_support.h"
 
@@ -14,6 +16,8 @@ TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing)
         int status;
         std::string_view starts; // the file's first bytes; empty: the old file stays
         std::string name = "out.img";
+        std::string_view says = {};  // part of standard error
+        bool readOnlyFolder = false; // the file writable, its folder not
     };
     const std::string tooLong = "--code " + std::string(300, 'A');
     const Case cases[] = {
@@ -43,15 +47,26 @@ TEST(DrawCommand, ImageFilesAreWrittenOnlyForASuccessfulDrawing)
         /*21*/ {"code39 --target svg " + tooLong, 1, ""},
         /*22*/ {"code39", 64, "", "x.jpg"},         // no target of that name
         /*23*/ {"code39", 0, "{\"call\"", "trace"}, // no extension: the trace
+        /*24*/                                      // the folder named as the cause
+        {"code39", 74, "", "x.svg", "' is not writable: the file is replaced by a new one", true},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         Scratch dir("tallux-cli");
         const auto file = dir.path / cases[i].name;
         writeFile(file, "old");
+        std::string as; // root writes anywhere: the command runs as nobody then
+        if (cases[i].readOnlyFolder) {
+            std::filesystem::permissions(file, std::filesystem::perms(0666));
+            std::filesystem::permissions(dir.path, std::filesystem::perms(0555));
+            if (::geteuid() == 0) as = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+        }
         int status = -1;
-        const std::string out = run(std::string(TALLUX_CLI_PATH) + " draw " + cases[i].args +
-                                        " -o " + quoted(file.string()) + " 2>/dev/null",
-                                    &status);
+        const std::string out =
+            run(as + TALLUX_CLI_PATH + " draw " + cases[i].args + " -o " + quoted(file.string()) +
+                    (cases[i].says.empty() ? " 2>/dev/null" : " 2>&1"),
+                &status);
+        std::filesystem::permissions(dir.path, std::filesystem::perms(0755));
+        EXPECT_NE(out.find(cases[i].says), std::string::npos) << "case " << i << ": " << out;
         EXPECT_EQ(status, cases[i].status) << "case " << i << ": " << out;
         const std::string bytes = readFile(file);
         if (cases[i].starts.empty()) {
