@@ -82,15 +82,15 @@ const std::vector<Option>& options()
          [](BatchRequest& r, auto, auto v) { r.output = std::string(v); }},
         {"--target", "KIND", "trace, png, svg, pdf, ps or eps (default: the extension of NAME)",
          [](BatchRequest& r, auto, auto v) { r.target = fileTarget(v); }},
-        {"--sheet", "FILE", "every symbol into one PDF of labels instead, each with its method",
+        {"--sheet", "FILE.pdf", "every symbol into one PDF of labels instead, each with its method",
          [](BatchRequest& r, auto, auto v) { r.sheet = std::string(v); }},
         {"--grid", "CxR", "columns and rows of labels on a sheet page (default 3x8)",
          [](BatchRequest& r, auto o, auto v) { setGrid(r, o, v); }},
-        {"--page", "SIZE", "sheet page: a4, letter or WxH in points (default a4)",
+        {"--page", "SIZE", "sheet page: a4, letter (any case) or WxH in points (default a4)",
          [](BatchRequest& r, auto o, auto v) { setPage(r, o, v); }},
         {"--dry-run", "", "draw every line on the trace target and write nothing",
          [](BatchRequest& r, auto, auto) { r.dryRun = true; }},
-        {"--jobs", "N", "worker threads (default: one per core)",
+        {"--jobs", "N", "worker threads (default: one per core); -jN too",
          [](BatchRequest& r, auto o, auto v) {
              r.jobs = static_cast<unsigned>(wholeNumber(o, v, 1, 256));
          }},

@@ -71,8 +71,23 @@ void printHelp(std::ostream& out)
            "nothing is written and an old file stays.\n"
            "Warnings go to standard error: a length that whole units change by more than\n"
            "5 %, a ratio below 2:1, an element below one pixel, a page smaller than the\n"
-           "symbol, and data that the symbol shows otherwise (a check digit replaced,\n"
-           "characters left out or drawn as \"0\" or \"?\", fill digits, a code cut).\n"
+           "symbol, --dpi on a file without pixels, a --font that is not installed, and\n"
+           "whatever a reader would get otherwise than given: a check digit replaced,\n"
+           "characters left out or drawn as \"0\" or \"?\", fill digits, a code cut,\n"
+           "Code 128 characters that become function characters or set C pairs that are\n"
+           "not digits, '*' in Code 39 or A to D inside Codabar data, empty data, Code 128\n"
+           "or Code 93 without its check characters, bars too light or too short, text\n"
+           "below 4 pt. A warning names the character and its position where one is the\n"
+           "cause; so does the message of a method's error.\n"
+           "\n"
+           "For the image targets the data's standard forms reach the method as it takes\n"
+           "them, each with a note on standard error: an ISBN-13 (978, hyphens allowed)\n"
+           "or a hyphenated ISBN-10 as the nine-digit ISBN body, an 8-digit UPC-E of\n"
+           "number system 0 as its six digits, a ZIP+4 (or ZIP+4+2) with hyphens or\n"
+           "blanks as its digits, an odd number of Interleaved 2 of 5 digits with a\n"
+           "leading zero; and a Code 128 code that does not begin with A, B or C gets the\n"
+           "one set that encodes it (--set auto). --raw, and the trace always, pass the\n"
+           "data to the method exactly as given.\n"
            "\n"
            "register and unregister load LIBRARY (default: the libtallux.so.1 installed\n"
            "beside this program) and call its entry points. The registry is the file\n"
@@ -89,10 +104,12 @@ void printBatchHelp(std::ostream& out)
 {
     out << "Usage: tallux batch [FILE|-] [options]\n"
            "\n"
-           "Reads lines 'METHOD,code[,option=value...]' (CSV: a field may be quoted, \"\"\n"
-           "for a quote) or 'METHOD code' (the rest of the line is the code), from FILE\n"
-           "or standard input; blank lines and lines starting with # are skipped. Options\n"
-           "on a line are those of draw without the dashes (ean13,400638133393,width=20).\n"
+           "Reads lines 'METHOD,code[,option=value...]' (CSV: a field, the method too, may\n"
+           "be quoted, \"\" for a quote; semicolons may separate the fields instead) or\n"
+           "'METHOD code' (the rest of the line is the code), from FILE or standard input,\n"
+           "in UTF-8 (UTF-16 is refused: convert it); blank lines and lines starting with\n"
+           "# are skipped. Options on a line are those of draw without the dashes\n"
+           "(ean13,400638133393,width=20).\n"
            "\n"
            "Options:\n"
         << batchOptionsHelp()
@@ -203,6 +220,7 @@ bool binaryToTerminal(const DrawRequest& request, const std::ostream& out)
 int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
 {
     DrawRequest request = parseDraw(words);
+    checkPageOptions(request);
     // Standard output by any of its names is standard output, written as
     // it is (appending where it appends), never a file to replace.
     if (files::namedDescriptor(request.output) == STDOUT_FILENO) request.output = "-";
