@@ -220,7 +220,6 @@ bool binaryToTerminal(const DrawRequest& request, const std::ostream& out)
 int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
 {
     DrawRequest request = parseDraw(words);
-    checkPageOptions(request);
     // Standard output by any of its names is standard output, written as
     // it is (appending where it appends), never a file to replace.
     if (files::namedDescriptor(request.output) == STDOUT_FILENO) request.output = "-";
