@@ -118,5 +118,5 @@ export function params(c) {
 }
 
 export function run(command, args, options = {}) {
-    return execFileSync(command, args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'], ...options });
+    return execFileSync(command, args, { encoding: 'utf8', stdio: [options.input === undefined ? 'ignore' : 'pipe', 'pipe', 'pipe'], ...options });
 }

@@ -1,0 +1,98 @@
+// What SvgTarget writes is a well-formed SVG document that librsvg renders
+// and both readers decode, for every symbology they read.
+import assert from 'node:assert/strict';
+import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { after, test } from 'node:test';
+
+import { run, tallux, tool } from './support.mjs';
+
+// Readable symbologies: the method, its code, further parameters, ZXing's
+// name of the format and the decoded text (alternatives separated by "|").
+export const READABLE = [
+    ['BarCODE39', 'CODE39', { chk: -1 }, 'Code39', 'CODE39W'],
+    ['BarCODE39F', 'Code 39f', {}, 'Code39', 'C+O+D+E 39+F'],
+    ['BarCODE93', 'TEST93', { chk: -1 }, 'Code93', 'TEST93'],
+    ['BarCODE128', 'BCode128', { chk: -1 }, 'Code128', 'Code128'],
+    ['BarCODE128', 'C123456', { chk: -1 }, 'Code128', '123456'],
+    ['BarCODE25', '123456', {}, 'ITF', '123456'],
+    ['BarCODABAR', '40156', {}, 'Codabar', 'A40156A|40156'],
+    ['BarEAN13', '400638133393', {}, 'EAN-13', '4006381333931'],
+    ['BarEAN8', '9638507', {}, 'EAN-8', '96385074'],
+    ['BarUPCA', '03600029145', {}, 'UPC-A', '036000291452|0036000291452'],
+    ['BarUPCAPlus', '03600029145', {}, 'UPC-A', '036000291452|0036000291452'],
+    ['BarUPCE', '123456', {}, 'UPC-E', '01234565|1234565|001234500005|0012345000065'],
+    ['BarISBN', '030640615', {}, 'EAN-13', '9780306406157'],
+];
+
+// The command's everyday sizes in twips: 1/96-inch modules, 5/8-inch bars.
+export const SIZES = { x: 150, y: 150, width: 15, height: 900, ratio: '3:0' };
+
+const zxing = tool('ZXingReader');
+const zbar = tool('zbarimg');
+const rsvg = tool('rsvg-convert');
+const dir = mkdtempSync(join(tmpdir(), 'tallux-js-svg-'));
+after(() => rmSync(dir, { recursive: true, force: true }));
+
+export function readers(png) {
+    const read = {};
+    // -noscale: ZXingReader 1.4 aborts on an assertion while merging the
+    // results of its downscaled passes over a tall linear symbol.
+    if (zxing) read.zxing = (format) => run(zxing, ['-noscale', '-format', format, '-bytes', png]).trim();
+    // zbar reads Interleaved 2 of 5 from six digits unless told otherwise.
+    if (zbar) read.zbar = () => run(zbar, ['--nodbus', '-q', '--raw', '-Si25.min-length=2', png]).trim();
+    return read;
+}
+
+test('SVG documents of every readable symbology decode with ZXingReader and zbarimg', () => {
+    assert.ok(rsvg && zxing && zbar, 'rsvg-convert, ZXingReader and zbarimg are needed (scripts/setup)');
+    const bc = new tallux.Tallux();
+    const failures = [];
+    for (const [i, [method, code, extra, format, expected]] of READABLE.entries()) {
+        const svg = new tallux.SvgTarget();
+        const { result } = bc[method](svg, { ...SIZES, code, ...extra });
+        assert.equal(result, 0, method);
+        const file = join(dir, `${i}.svg`);
+        const png = join(dir, `${i}.png`);
+        writeFileSync(file, String(svg));
+        run(rsvg, ['--dpi-x', '288', '--dpi-y', '288', '-o', png, file]);
+        const read = readers(png);
+        for (const [reader, text] of [['zxing', read.zxing(format)], ['zbar', read.zbar()]])
+            if (!expected.split('|').includes(text)) failures.push(`${method}(${code}): ${reader} read '${text}'`);
+    }
+    assert.deepEqual(failures, []);
+});
+
+test('an SVG document has the writer\'s elements and escapes what XML cannot hold', () => {
+    const bc = new tallux.Tallux();
+    const svg = new tallux.SvgTarget();
+    bc.BarCODE39(svg, { ...SIZES, code: 'AB', text: 0 });
+    svg.FontName = 'It\'s, Arial';
+    svg.CurrentX = 150;
+    svg.CurrentY = 1100;
+    svg.Print('<&>"\u0001 x  y \uD800');
+    const doc = String(svg);
+    assert.match(doc, /^<\?xml version="1.0" encoding="UTF-8"\?>\n<svg xmlns="http:\/\/www.w3.org\/2000\/svg" version="1.1" width="[\d.]+pt" height="[\d.]+pt" viewBox="0 0 [\d.]+ [\d.]+">\n<rect width="100%" height="100%" fill="#ffffff"\/>\n<g transform="matrix\(0.05 0 0 0.05 0 0\)">\n<path fill="#000000" d="M150 150H/);
+    assert.ok(doc.endsWith('</g>\n</svg>\n'));
+    // The text: escaped, what XML cannot hold replaced, its spaces kept.
+    assert.ok(doc.includes(`font-family="'It\\'s', 'Arial', sans-serif"`), doc);
+    assert.ok(doc.includes('xml:space="preserve">&lt;&amp;&gt;&quot;\uFFFD x  y \uFFFD</text>'), doc);
+    // One path per run of bar colour; no white box on the untouched page.
+    assert.doesNotMatch(doc, /fill="#ffffff" d=/);
+    assert.ok(run(rsvg, ['-f', 'png'], { input: Buffer.from(doc), encoding: 'latin1' }).startsWith('\x89PNG'));
+});
+
+test('SvgTarget lays the page around the drawing, in the units asked for', () => {
+    const bc = new tallux.Tallux();
+    const twips = new tallux.SvgTarget();
+    bc.BarEAN13(twips, { ...SIZES, code: '400638133393', text: 0 });
+    // 95 modules of 15 twips from x 150, and a quiet zone of ten modules.
+    assert.match(String(twips), /width="86.25pt"/);
+    const px = new tallux.SvgTarget({ units: 'px', margin: 0 });
+    bc.BarEAN13(px, { x: 0, y: 0, code: '400638133393', width: 2, height: 50, text: 0 });
+    assert.match(String(px), /width="142.5pt" height="44.25pt"/);
+    assert.throws(() => new tallux.SvgTarget({ units: 'cubits' }), RangeError);
+    px.clear();
+    assert.match(String(px), /<g transform="matrix\(0.75 0 0 0.75 0 0\)">\n<\/g>/);
+});
