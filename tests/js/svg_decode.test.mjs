@@ -6,47 +6,14 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, test } from 'node:test';
 
-import { run, tallux, tool } from './support.mjs';
+import { READABLE, SIZES, readers, run, tallux, tool } from './support.mjs';
 
-// Readable symbologies: the method, its code, further parameters, ZXing's
-// name of the format and the decoded text (alternatives separated by "|").
-export const READABLE = [
-    ['BarCODE39', 'CODE39', { chk: -1 }, 'Code39', 'CODE39W'],
-    ['BarCODE39F', 'Code 39f', {}, 'Code39', 'C+O+D+E 39+F'],
-    ['BarCODE93', 'TEST93', { chk: -1 }, 'Code93', 'TEST93'],
-    ['BarCODE128', 'BCode128', { chk: -1 }, 'Code128', 'Code128'],
-    ['BarCODE128', 'C123456', { chk: -1 }, 'Code128', '123456'],
-    ['BarCODE25', '123456', {}, 'ITF', '123456'],
-    ['BarCODABAR', '40156', {}, 'Codabar', 'A40156A|40156'],
-    ['BarEAN13', '400638133393', {}, 'EAN-13', '4006381333931'],
-    ['BarEAN8', '9638507', {}, 'EAN-8', '96385074'],
-    ['BarUPCA', '03600029145', {}, 'UPC-A', '036000291452|0036000291452'],
-    ['BarUPCAPlus', '03600029145', {}, 'UPC-A', '036000291452|0036000291452'],
-    ['BarUPCE', '123456', {}, 'UPC-E', '01234565|1234565|001234500005|0012345000065'],
-    ['BarISBN', '030640615', {}, 'EAN-13', '9780306406157'],
-];
-
-// The command's everyday sizes in twips: 1/96-inch modules, 5/8-inch bars.
-export const SIZES = { x: 150, y: 150, width: 15, height: 900, ratio: '3:0' };
-
-const zxing = tool('ZXingReader');
-const zbar = tool('zbarimg');
 const rsvg = tool('rsvg-convert');
 const dir = mkdtempSync(join(tmpdir(), 'tallux-js-svg-'));
 after(() => rmSync(dir, { recursive: true, force: true }));
 
-export function readers(png) {
-    const read = {};
-    // -noscale: ZXingReader 1.4 aborts on an assertion while merging the
-    // results of its downscaled passes over a tall linear symbol.
-    if (zxing) read.zxing = (format) => run(zxing, ['-noscale', '-format', format, '-bytes', png]).trim();
-    // zbar reads Interleaved 2 of 5 from six digits unless told otherwise.
-    if (zbar) read.zbar = () => run(zbar, ['--nodbus', '-q', '--raw', '-Si25.min-length=2', png]).trim();
-    return read;
-}
-
 test('SVG documents of every readable symbology decode with ZXingReader and zbarimg', () => {
-    assert.ok(rsvg && zxing && zbar, 'rsvg-convert, ZXingReader and zbarimg are needed (scripts/setup)');
+    assert.ok(rsvg && tool('ZXingReader') && tool('zbarimg'), 'rsvg-convert, ZXingReader and zbarimg are needed (scripts/setup)');
     const bc = new tallux.Tallux();
     const failures = [];
     for (const [i, [method, code, extra, format, expected]] of READABLE.entries()) {
