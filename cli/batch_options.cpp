@@ -158,7 +158,9 @@ BatchRequest parseBatch(std::span<const std::string_view> words)
         std::string_view value = split.value.value_or(std::string_view());
         const Option* option = findOption(word);
         if (option == nullptr && !word.starts_with("--")) usage("unknown option " + quoted(word));
-        const bool takesValue = option == nullptr || !option->valueName.empty();
+        // A draw option unknown to draw is reported by draw, with its value.
+        const bool takesValue =
+            option ? !option->valueName.empty() : drawOptionTakesValue(word).value_or(true);
         if (!takesValue && inlineValue) usage(quoted(word) + " takes no value");
         if (takesValue && !inlineValue) {
             if (i + 1 >= words.size()) usage(quoted(word) + " needs a value");
@@ -170,7 +172,8 @@ BatchRequest parseBatch(std::span<const std::string_view> words)
             usage("--code has no place in batch: each line gives its code");
         } else {
             // A draw option: a default for every line, checked below.
-            r.drawOptions.push_back(std::string(word) + "=" + std::string(value));
+            r.drawOptions.push_back(std::string(word) +
+                                    (takesValue ? "=" + std::string(value) : std::string()));
         }
     }
     checkOutputs(r);

@@ -403,6 +403,13 @@ std::string optionHelpLine(std::string_view name, std::string_view valueName, st
     return head + std::string(help) + "\n";
 }
 
+std::optional<bool> drawOptionTakesValue(std::string_view name)
+{
+    const Option* option = findOption(name);
+    if (option == nullptr) return std::nullopt;
+    return !option->valueName.empty();
+}
+
 std::string drawOptionsHelp()
 {
     std::string text;

@@ -97,4 +97,8 @@ DrawRequest parseDraw(std::span<const std::string_view> words);
 // The option table, for --help.
 std::string drawOptionsHelp();
 
+// Whether the draw option of this name takes a value; nothing for a name
+// that draw does not know.
+std::optional<bool> drawOptionTakesValue(std::string_view name);
+
 } // namespace tallux::cli

@@ -129,6 +129,8 @@ TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing)
          0,
          {"1.trace", "2.trace"},
          {"2 lines read, 2 drawn, 0 failed"}},
+        /*12*/ // a switch of draw takes no value from the next word
+        {"code39,A\n", {"--raw", "-k"}, 0, {"1.trace"}, {"1 line read, 1 drawn"}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
