@@ -5,6 +5,8 @@
 //   client invoke CLSID FIELDS   the same through IDispatch::Invoke, each argument
 //                                VT_BYREF | its type
 //   client unload CLSID          DllCanUnloadNow while an object lives and after
+//   client mta CLSID IID         _Tallux from a multithreaded apartment, through
+//                                the standard marshaler's proxy
 // Prints "FAIL ..." and exits 1 on a failed step.
 #include <windows.h> // with ole2.h: COM and OLE Automation
 
@@ -461,6 +463,39 @@ int invoke(const GUID& clsid, char** f)
     return 0;
 }
 
+// From a multithreaded apartment: the apartment-threaded control lives in a
+// host apartment, and _Tallux reaches it through the proxy that the standard
+// marshaler builds from the registered type library. The written-back code
+// and the target's calls cross apartments too.
+int mta(const GUID& clsid, const GUID& iid)
+{
+    IDispatch* control = nullptr;
+    check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                           reinterpret_cast<void**>(&control)),
+          "CoCreateInstance from a multithreaded apartment");
+    ITallux* dual = nullptr;
+    check(control->QueryInterface(iid, reinterpret_cast<void**>(&dual)),
+          "QueryInterface(_Tallux) through the proxy");
+    long type = -1;
+    check(dual->put_SupBarType(14), "put_SupBarType through the proxy");
+    check(dual->get_SupBarType(&type), "get_SupBarType through the proxy");
+    if (type != 14) fail("SupBarType read back through the proxy", type);
+    char fields[][16] = {"BarCODE39", "CODE39", "10", "20", "2",   "40", "0",
+                         "0",         "Arial",  "0",  "0",  "3:1", "1"};
+    char* f[13];
+    for (int i = 0; i < 13; ++i) f[i] = fields[i];
+    Recorder recorder;
+    DrawArgs a(&recorder, f);
+    short result = -1;
+    const HRESULT hr =
+        dual->BarCODE39(&a.object, &a.x, &a.y, &a.code, &a.width, &a.height, &a.text, &a.bold,
+                        &a.font, &a.fore, &a.line, &a.ratio, &a.chk, &result);
+    printOutcome(hr, result, a.code);
+    dual->Release();
+    control->Release();
+    return 0;
+}
+
 // ---- unloading ----
 
 int unload(const GUID& clsid)
@@ -487,8 +522,9 @@ int unload(const GUID& clsid)
 
 int main(int argc, char** argv)
 {
-    check(CoInitialize(nullptr), "CoInitialize");
     const std::string mode = argc > 2 ? argv[1] : "";
+    check(CoInitializeEx(nullptr, mode == "mta" ? COINIT_MULTITHREADED : COINIT_APARTMENTTHREADED),
+          "CoInitializeEx");
     int status = 64;
     if (mode == "typeinfo")
         status = typeinfo(guid(argv[2]));
@@ -498,8 +534,10 @@ int main(int argc, char** argv)
         status = invoke(guid(argv[2]), argv + 3);
     else if (mode == "unload")
         status = unload(guid(argv[2]));
+    else if (mode == "mta" && argc == 4)
+        status = mta(guid(argv[2]), guid(argv[3]));
     else
-        std::printf("FAIL usage: client typeinfo|draw|invoke|unload CLSID [IID] [FIELDS]\n");
+        std::printf("FAIL usage: client typeinfo|draw|invoke|unload|mta CLSID [IID] [FIELDS]\n");
     CoUninitialize();
     return status;
 }

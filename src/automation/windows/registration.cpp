@@ -1,5 +1,6 @@
 #include "automation/windows/registration.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,8 @@ namespace tallux::win {
 
 namespace {
 
-// One value of a key under HKLM\Software\Classes; an empty name is the
-// key's default value.
+// One value of a key under Software\Classes; an empty name is the key's
+// default value.
 struct Value {
     std::wstring key;
     std::wstring name;
@@ -53,17 +54,84 @@ std::vector<Value> classValues(const std::wstring& dll)
 }
 
 #ifdef _WIN64
-constexpr SYSKIND thisSysKind = SYS_WIN64;
+constexpr const wchar_t* thisPlatform = L"win64";
 #else
-constexpr SYSKIND thisSysKind = SYS_WIN32;
+constexpr const wchar_t* thisPlatform = L"win32";
 #endif
 
-// HKLM\Software\Classes, where machine-wide classes live.
+// The two views of the registry on a 64-bit system. The system registers a
+// type library and its interfaces in both, for the marshaling of either
+// architecture; a 32-bit system ignores the flags and has one view.
+constexpr std::array<REGSAM, 2> views{KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+
+// Where the classes of a scope live: HKLM\Software\Classes (machine-wide)
+// or HKCU\Software\Classes (this user only).
+struct Scope {
+    HKEY root;
+    std::wstring path(const std::wstring& key) const { return L"Software\\Classes\\" + key; }
+    bool exists(const std::wstring& key, REGSAM view = 0) const noexcept
+    {
+        HKEY k = nullptr;
+        if (::RegOpenKeyExW(root, path(key).c_str(), 0, KEY_QUERY_VALUE | view, &k) !=
+            ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(k);
+        return true;
+    }
+    // Whether the key has subkeys other than those named.
+    bool hasSubkeysBut(const std::wstring& key, REGSAM view,
+                       std::initializer_list<std::wstring_view> ignored) const noexcept
+    {
+        HKEY k = nullptr;
+        if (::RegOpenKeyExW(root, path(key).c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view, &k) !=
+            ERROR_SUCCESS)
+            return false;
+        bool found = false;
+        wchar_t name[256];
+        for (DWORD i = 0; !found; ++i) {
+            DWORD length = 256;
+            if (::RegEnumKeyExW(k, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            found = true;
+            for (std::wstring_view skip : ignored)
+                if (::lstrcmpiW(name, std::wstring(skip).c_str()) == 0) found = false;
+        }
+        ::RegCloseKey(k);
+        return found;
+    }
+    LSTATUS setValue(const std::wstring& key, REGSAM view, const std::wstring& data) const noexcept
+    {
+        HKEY k = nullptr;
+        LSTATUS s = ::RegCreateKeyExW(root, path(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE | view,
+                                      nullptr, &k, nullptr);
+        if (s != ERROR_SUCCESS) return s;
+        const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+        s = ::RegSetValueExW(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                             bytes);
+        ::RegCloseKey(k);
+        return s;
+    }
+    // Deletes a key with everything under it; one that is not there is no failure.
+    LSTATUS removeTree(const std::wstring& key, REGSAM view) const noexcept
+    {
+        HKEY k = nullptr;
+        LSTATUS s = ::RegOpenKeyExW(root, path(key).c_str(), 0, KEY_ALL_ACCESS | view, &k);
+        if (s == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+        if (s != ERROR_SUCCESS) return s;
+        s = ::RegDeleteTreeW(k, nullptr);
+        ::RegCloseKey(k);
+        if (s == ERROR_SUCCESS) s = ::RegDeleteKeyExW(root, path(key).c_str(), view, 0);
+        return s == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : s;
+    }
+};
+
+// The class and ProgID keys under Software\Classes of a scope.
 class Classes {
 public:
-    Classes() noexcept
+    explicit Classes(HKEY root) noexcept
     {
-        status_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", 0,
+        status_ = ::RegOpenKeyExW(root, L"Software\\Classes", 0,
                                   KEY_CREATE_SUB_KEY | KEY_SET_VALUE | DELETE, &root_);
     }
     ~Classes()
@@ -106,7 +174,7 @@ private:
 // Whether the other architecture's view of the registry (32-bit beside
 // 64-bit) has the class too. The views keep their own CLSID keys but share
 // the ProgID keys, which stay while either registration needs them.
-bool registeredInOtherView(const std::wstring& clsidKey) noexcept
+bool registeredInOtherView(const Scope& scope, const std::wstring& clsidKey) noexcept
 {
 #ifdef _WIN64
     const REGSAM other = KEY_WOW64_32KEY;
@@ -115,13 +183,73 @@ bool registeredInOtherView(const std::wstring& clsidKey) noexcept
     if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64) return false;
     const REGSAM other = KEY_WOW64_64KEY;
 #endif
-    const std::wstring path = L"Software\\Classes\\" + clsidKey + L"\\InprocServer32";
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | other, &key) !=
-        ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
+    return scope.exists(clsidKey + L"\\InprocServer32", other);
+}
+
+// The type library's keys: TypeLib\{libid}\major.minor, with one subkey per
+// locale and platform, and the Interface keys of its interfaces.
+struct TypeLibKeys {
+    std::wstring version;
+    std::array<std::wstring, 2> interfaces;
+    // The locale of the library, and the neutral locale under which the
+    // standard marshaler looks a library up.
+    std::array<std::wstring, 2> locales;
+
+    TypeLibKeys()
+    {
+        const typelib::Library& lib = typelib::talluxLibrary();
+        version = L"TypeLib\\" + wide(com::toString(lib.guid)) + L"\\" +
+                  std::to_wstring(lib.major) + L"." + std::to_wstring(lib.minor);
+        interfaces = {L"Interface\\" + wide(com::toString(typelib::IID__Tallux)),
+                      L"Interface\\" + wide(com::toString(typelib::DIID___Tallux))};
+        wchar_t hex[16];
+        ::wsprintfW(hex, L"%x", static_cast<unsigned>(lib.lcid));
+        locales = {hex, L"0"};
+    }
+    std::wstring platform(const std::wstring& locale, const wchar_t* which) const
+    {
+        return version + L"\\" + locale + L"\\" + which;
+    }
+};
+
+// Also enters the library under the neutral locale, in every view where the
+// system entered it under its own.
+com::HRESULT addNeutralLocale(const Scope& scope, const std::wstring& dll) noexcept
+{
+    const TypeLibKeys keys;
+    for (REGSAM view : views) {
+        if (!scope.exists(keys.platform(keys.locales[0], thisPlatform), view)) continue;
+        if (const LSTATUS s =
+                scope.setValue(keys.platform(keys.locales[1], thisPlatform), view, dll);
+            s != ERROR_SUCCESS)
+            return HRESULT_FROM_WIN32(s);
+    }
+    return com::S_OK;
+}
+
+// Removes this architecture's entries of the type library, in both views.
+// The library's own keys and the interface keys stay while the other
+// architecture's entries remain in that view, for it still uses them.
+com::HRESULT removeTypeLibrary(const Scope& scope) noexcept
+{
+    const TypeLibKeys keys;
+    LSTATUS failed = ERROR_SUCCESS;
+    const auto note = [&](LSTATUS s) {
+        if (s != ERROR_SUCCESS && failed == ERROR_SUCCESS) failed = s;
+    };
+    for (REGSAM view : views) {
+        for (const std::wstring& locale : keys.locales) {
+            note(scope.removeTree(keys.platform(locale, thisPlatform), view));
+            const std::wstring localeKey = keys.version + L"\\" + locale;
+            if (!scope.hasSubkeysBut(localeKey, view, {})) note(scope.removeTree(localeKey, view));
+        }
+        if (scope.hasSubkeysBut(keys.version, view, {L"FLAGS", L"HELPDIR"})) continue;
+        note(scope.removeTree(keys.version, view));
+        const std::wstring library = keys.version.substr(0, keys.version.find_last_of(L'\\'));
+        if (!scope.hasSubkeysBut(library, view, {})) note(scope.removeTree(library, view));
+        for (const std::wstring& key : keys.interfaces) note(scope.removeTree(key, view));
+    }
+    return failed == ERROR_SUCCESS ? com::S_OK : HRESULT_FROM_WIN32(failed);
 }
 
 com::HRESULT registerTypeLibrary(const std::wstring& dll) noexcept
@@ -129,9 +257,10 @@ com::HRESULT registerTypeLibrary(const std::wstring& dll) noexcept
     ITypeLib* library = nullptr;
     com::HRESULT hr = ::LoadTypeLibEx(dll.c_str(), REGKIND_NONE, &library);
     if (com::FAILED(hr)) return hr;
-    std::wstring folder = dll.substr(0, dll.find_last_of(L'\\'));
+    // No help folder: the library has no help file, and one folder entered
+    // by either architecture would be left behind by the other.
     std::wstring path = dll;
-    hr = ::RegisterTypeLib(library, path.data(), folder.data());
+    hr = ::RegisterTypeLib(library, path.data(), nullptr);
     library->Release();
     return hr;
 }
@@ -143,7 +272,8 @@ com::HRESULT registerServer() noexcept
     return com::guarded([]() -> com::HRESULT {
         const std::wstring dll = thisModulePath();
         if (dll.empty()) return HRESULT_FROM_WIN32(::GetLastError());
-        const Classes classes;
+        const Scope scope{HKEY_LOCAL_MACHINE};
+        const Classes classes(scope.root);
         if (classes.status() != ERROR_SUCCESS) return HRESULT_FROM_WIN32(classes.status());
 
         std::vector<std::wstring> created;
@@ -159,10 +289,11 @@ com::HRESULT registerServer() noexcept
                 return HRESULT_FROM_WIN32(s);
             }
         }
-        if (const com::HRESULT hr = registerTypeLibrary(dll); com::FAILED(hr)) {
+        com::HRESULT hr = registerTypeLibrary(dll);
+        if (com::SUCCEEDED(hr)) hr = addNeutralLocale(scope, dll);
+        if (com::FAILED(hr)) {
             takeBack();
-            const typelib::Library& lib = typelib::talluxLibrary();
-            ::UnRegisterTypeLib(guid(lib.guid), lib.major, lib.minor, lib.lcid, thisSysKind);
+            removeTypeLibrary(scope);
             return hr;
         }
         return com::S_OK;
@@ -172,14 +303,13 @@ com::HRESULT registerServer() noexcept
 com::HRESULT unregisterServer() noexcept
 {
     return com::guarded([]() -> com::HRESULT {
-        const typelib::Library& lib = typelib::talluxLibrary();
-        const com::HRESULT typeLib =
-            ::UnRegisterTypeLib(guid(lib.guid), lib.major, lib.minor, lib.lcid, thisSysKind);
-        const Classes classes;
+        const Scope scope{HKEY_LOCAL_MACHINE};
+        const com::HRESULT typeLib = removeTypeLibrary(scope);
+        const Classes classes(scope.root);
         if (classes.status() != ERROR_SUCCESS) return HRESULT_FROM_WIN32(classes.status());
         const std::vector<Value> values = classValues(L"");
         const std::wstring clsidKey = values.front().key;
-        const bool keepShared = registeredInOtherView(clsidKey);
+        const bool keepShared = registeredInOtherView(scope, clsidKey);
         LSTATUS failed = ERROR_SUCCESS;
         for (auto v = values.rbegin(); v != values.rend(); ++v) {
             if (keepShared && !v->key.starts_with(clsidKey)) continue;
@@ -188,9 +318,7 @@ com::HRESULT unregisterServer() noexcept
                 failed = s;
         }
         if (failed != ERROR_SUCCESS) return HRESULT_FROM_WIN32(failed);
-        // A library that was not registered is no failure.
-        return typeLib == TYPE_E_REGISTRYACCESS || typeLib == TYPE_E_LIBNOTREGISTERED ? com::S_OK
-                                                                                      : typeLib;
+        return typeLib;
     });
 }
 
