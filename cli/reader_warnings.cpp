@@ -173,18 +173,20 @@ std::string hexColor(const Rgb& c)
 }
 
 // Spaces are white: bars lighter than mid-grey leave readers too little
-// contrast (a print contrast below one half).
+// contrast (a print contrast below one half), and so do bars that reflect
+// red light, by which laser and linear scanners read.
 void contrast(const DrawRequest& r, std::vector<std::string>& out)
 {
     const Long color = r.params.pLineColor;
     const std::optional<Rgb> rgb = hostColor(color);
     if (!rgb) return; // the target refuses it: the drawing fails
     const double light = 0.2126 * rgb->red + 0.7152 * rgb->green + 0.0722 * rgb->blue;
-    if (light <= 0.5) return;
+    if (light <= 0.5 && rgb->red <= 0.5) return;
     char given[16];
     std::snprintf(given, sizeof given, "0x%08X", static_cast<unsigned>(color));
     out.push_back("--line-color " + std::string(given) + " draws the bars in " + hexColor(*rgb) +
-                  ", too light against the white spaces for readers to see them");
+                  (light > 0.5 ? ", too light against the white spaces for readers to see them"
+                               : ", which scanners that read by red light see as white"));
 }
 
 // The bars run from pY to pY + pHeight in Single arithmetic: a pY far from

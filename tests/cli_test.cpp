@@ -357,6 +357,12 @@ TEST(Cli, WarningsSayWhatTheSymbolChanges)
          0,
          {"--font 'No Such Face Tallux' is not installed: the text is drawn in 'DejaVu Sans'"}},
         /*35*/ {{"code39", "--font", "DejaVu Serif", "--target", "svg"}, 0, {}},
+        /*36*/ // red in the host's order, low byte first
+        {{"code39", "--line-color", "0x0000FF"},
+         0,
+         {"--line-color 0x000000FF draws the bars in #FF0000, which scanners that read by red "
+          "light see as white"}},
+        /*37*/ {{"code39", "--line-color", "0x800000"}, 0, {}}, // dark blue reads
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::vector<std::string_view> words = cases[i].words;
