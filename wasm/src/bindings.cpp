@@ -36,8 +36,8 @@ val raised(std::int32_t number, const std::string& message)
 
 // The strings arrive as UTF-16 units that the wrapper placed in memory.
 val drawFor(int method, int targetKind, float x, float y, std::uintptr_t code, int codeLength,
-         int width, int height, int textOn, int bold, std::uintptr_t font, int fontLength,
-         int foreColor, int lineColor, std::uintptr_t ratio, int ratioLength, int chk)
+            int width, int height, int textOn, int bold, std::uintptr_t font, int fontLength,
+            int foreColor, int lineColor, std::uintptr_t ratio, int ratioLength, int chk)
 {
     try {
         if (method < 0 || method >= static_cast<int>(drawingMethods.size()))
@@ -65,7 +65,8 @@ val drawFor(int method, int targetKind, float x, float y, std::uintptr_t code, i
 
         val out = val::object();
         try {
-            out.set("result", drawingMethods[static_cast<std::size_t>(method)].draw(p.args()).value());
+            out.set("result",
+                    drawingMethods[static_cast<std::size_t>(method)].draw(p.args()).value());
         } catch (const RuntimeError& e) {
             out = raised(e.number(), e.what());
         }

@@ -11,6 +11,7 @@ namespace tallux::wasm {
 
 // Each import returns 0 when the member succeeded, else 1, and the member's
 // error number is then fetched with talluxFailure.
+// clang-format off
 EM_JS(int, talluxPut, (int member, double value), {
     return Module["talluxCalls"].put(member, value);
 });
@@ -36,6 +37,7 @@ EM_JS(int, talluxMeasure, (int member, const char16_t* text, int length, double*
     return status;
 });
 EM_JS(int, talluxFailure, (), { return Module["talluxCalls"].failure(); });
+// clang-format on
 
 namespace {
 
