@@ -35,6 +35,14 @@ namespace tallux::cli {
 
 namespace {
 
+// The exit statuses, as every help text ends.
+constexpr const char* exitStatusHelp =
+    "Exit status: 0 drawn; 1 the method returned an error number, or its text\n"
+    "cannot be drawn (the text module is missing); 2 it raised a run-time error;\n"
+    "64 usage error; 65 a warning with --strict (nothing written); 69 the library\n"
+    "cannot be loaded; 74 the output or the registry could not be written; 130 a\n"
+    "batch stopped by a signal (its files so far are kept).\n";
+
 void printHelp(std::ostream& out)
 {
     out << "Usage: tallux COMMAND [options]\n"
@@ -51,7 +59,23 @@ void printHelp(std::ostream& out)
            "  --help, -h              show this help\n"
            "  --version               show the version\n"
            "\n"
-           "Options of draw (each has a default; --name=value works too):\n"
+           "'tallux draw --help' and 'tallux batch --help' show their options.\n"
+           "\n"
+           "register and unregister load LIBRARY (default: the libtallux.so.1 installed\n"
+           "beside this program) and call its entry points. The registry is the file\n"
+           "$TALLUX_REGISTRY, else $XDG_DATA_HOME/tallux/registry, else\n"
+           "~/.local/share/tallux/registry.\n"
+           "\n"
+        << exitStatusHelp;
+}
+
+void printDrawHelp(std::ostream& out)
+{
+    out << "Usage: tallux draw METHOD [options]\n"
+           "\n"
+           "Draws one symbol with METHOD (as 'tallux list' names it).\n"
+           "\n"
+           "Options (each has a default; --name=value works too):\n"
         << drawOptionsHelp()
         << "\n"
            "The trace target writes one JSON object per call the target receives, then\n"
@@ -64,7 +88,8 @@ void printHelp(std::ostream& out)
            "the same physical size in any units (1/96-inch modules, 5/8-inch bars); the\n"
            "PNG resolution is about 300 dpi, chosen so that the narrow element is whole\n"
            "pixels (288 dpi for 15-twip modules), and is recorded in the file. Without\n"
-           "--ratio the wide elements are 2.5 times the narrow ones. The target follows\n"
+           "--ratio the wide elements are 2.5 times the narrow ones (on a PNG, as near\n"
+           "2.5 as whole pixels allow, so that every wide bar is alike). The target follows\n"
            "the output's extension when --target is left out (another extension needs\n"
            "--target; a name without one gets the trace); a PNG or PDF is not written to\n"
            "a terminal. A file is written only when the method returned 0; otherwise\n"
@@ -89,15 +114,7 @@ void printHelp(std::ostream& out)
            "one set that encodes it (--set auto). --raw, and the trace always, pass the\n"
            "data to the method exactly as given.\n"
            "\n"
-           "register and unregister load LIBRARY (default: the libtallux.so.1 installed\n"
-           "beside this program) and call its entry points. The registry is the file\n"
-           "$TALLUX_REGISTRY, else $XDG_DATA_HOME/tallux/registry, else\n"
-           "~/.local/share/tallux/registry.\n"
-           "\n"
-           "Exit status: 0 drawn; 1 the method returned an error number; 2 it raised a\n"
-           "run-time error; 64 usage error; 65 a warning with --strict (nothing written);\n"
-           "69 the library cannot be loaded; 74 the output or the registry could not be\n"
-           "written.\n";
+        << exitStatusHelp;
 }
 
 void printBatchHelp(std::ostream& out)
@@ -220,6 +237,7 @@ bool binaryToTerminal(const DrawRequest& request, const std::ostream& out)
 int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
 {
     DrawRequest request = parseDraw(words);
+    checkPageOptions(request);
     // Standard output by any of its names is standard output, written as
     // it is (appending where it appends), never a file to replace.
     if (files::namedDescriptor(request.output) == STDOUT_FILENO) request.output = "-";
@@ -313,7 +331,7 @@ int run(std::span<const std::string_view> words, std::ostream& out, std::ostream
             const auto rest = words.subspan(1);
             const auto help = [](std::string_view w) { return w == "--help" || w == "-h"; };
             if (std::ranges::any_of(rest.subspan(0, std::min<std::size_t>(2, rest.size())), help)) {
-                printHelp(out);
+                printDrawHelp(out);
                 return exitDrawn;
             }
             return draw(rest, out, err);

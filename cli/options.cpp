@@ -9,6 +9,7 @@
 #include <functional>
 #include <limits>
 
+#include "colours.h"
 #include "method_words.h"
 #include "runtime/ratio.h"
 #include "sizes.h"
@@ -77,6 +78,38 @@ Long parseLong(std::string_view option, std::string_view text)
         if (parseWhole(text, v)) return v;
     }
     usage(quoted(option) + " needs a Long (decimal or 0x hex), not " + quoted(text));
+}
+
+// A colour for the method: a Long in the host's order (low byte red), or
+// #RRGGBB or a CSS name, put in that order.
+Long parseHostColour(std::string_view option, std::string_view text)
+{
+    const bool word = !text.empty() && std::isalpha(static_cast<unsigned char>(text[0])) &&
+                      !text.starts_with("0x") && !text.starts_with("0X");
+    if (text.starts_with('#') || word) {
+        const auto rgb = word ? namedColour(text) : hexColour(text);
+        if (!rgb)
+            usage(quoted(option) + " needs a Long, #RRGGBB or a colour name, not " + quoted(text));
+        return hostOrder(*rgb);
+    }
+    return parseLong(option, text);
+}
+
+// --fg, --bg: RRGGBB in hexadecimal (as other barcode tools take it), with
+// or without '#', or a CSS colour name; as 0xRRGGBB.
+std::uint32_t parseWebColour(std::string_view option, std::string_view text)
+{
+    if (const auto rgb = hexColour(text)) return *rgb;
+    if (const auto rgb = namedColour(text)) return *rgb;
+    usage(quoted(option) + " needs RRGGBB in hexadecimal or a colour name, not " + quoted(text));
+}
+
+// --rotate: 0, 90, 180 or 270 degrees clockwise, as quarter turns.
+int parseQuarterTurns(std::string_view option, std::string_view text)
+{
+    for (int turns = 0; turns < 4; ++turns)
+        if (text == std::to_string(90 * turns)) return turns;
+    usage(quoted(option) + " takes 0, 90, 180 or 270, not " + quoted(text));
 }
 
 // --set: A, B or C (any case), or auto (0).
@@ -218,10 +251,27 @@ const std::vector<Option>& options()
              r.params.pFont = fromUtf8(v);
              r.fontGiven = true;
          }},
-        {"--fore-color", "C", "pForeColor: text colour, decimal or 0x hex (low byte red)",
-         [](DrawRequest& r, auto o, auto v) { r.params.pForeColor = parseLong(o, v); }},
-        {"--line-color", "C", "pLineColor: bar colour",
-         [](DrawRequest& r, auto o, auto v) { r.params.pLineColor = parseLong(o, v); }},
+        {"--fore-color", "C",
+         "pForeColor: text colour, decimal or 0x hex (low byte red), #RRGGBB or a name",
+         [](DrawRequest& r, auto o, auto v) { r.params.pForeColor = parseHostColour(o, v); }},
+        {"--line-color", "C", "pLineColor: bar colour, the same way",
+         [](DrawRequest& r, auto o, auto v) { r.params.pLineColor = parseHostColour(o, v); }},
+        {"--fg", "RRGGBB", "bars and text: hexadecimal red, green, blue, or a name (black)",
+         [](DrawRequest& r, auto o, auto v) {
+             r.params.pForeColor = r.params.pLineColor = hostOrder(parseWebColour(o, v));
+         }},
+        {"--bg", "RRGGBB|none",
+         "image targets: the page (white); none: transparent PNG and SVG, where the method's "
+         "spaces stay white",
+         [](DrawRequest& r, auto o, auto v) {
+             if (v == "none")
+                 r.page.background.reset();
+             else
+                 r.page.background = parseWebColour(o, v);
+             r.backgroundGiven = true;
+         }},
+        {"--rotate", "DEG", "image targets: turn the page clockwise by 0, 90, 180 or 270",
+         [](DrawRequest& r, auto o, auto v) { r.page.quarterTurns = parseQuarterTurns(o, v); }},
         {"--ratio", "TEXT", "pRatio: wide:narrow extras, e.g. 3:1 (default: wide 2.5 x narrow)",
          [](DrawRequest& r, auto, auto v) {
              r.params.pRatio = fromUtf8(v);
@@ -384,6 +434,15 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
     }
     applySizes(request);
     return request;
+}
+
+void checkPageOptions(const DrawRequest& request)
+{
+    const bool image = request.target != TargetKind::Trace && request.target != TargetKind::Printer;
+    if (!image && request.page.quarterTurns != 0)
+        usage("--rotate turns an image target's page (png, svg, pdf, ps, eps)");
+    if (!image && request.backgroundGiven)
+        usage("--bg paints an image target's page (png, svg, pdf, ps, eps)");
 }
 
 OptionWord splitOption(std::string_view word)

@@ -44,7 +44,7 @@ struct DrawRequest {
     // What the command line was given, before the defaults filled the rest.
     std::optional<Length> width, height;
     bool xGiven = false, yGiven = false, ratioGiven = false, targetGiven = false;
-    bool dpiGiven = false, fontGiven = false;
+    bool dpiGiven = false, fontGiven = false, backgroundGiven = false;
     // Lengths that whole scale units could not keep: one line each.
     std::vector<std::string> warnings;
     // The data: --raw passes --code to the method untouched; --set names the
@@ -93,6 +93,8 @@ std::string optionHelpLine(std::string_view name, std::string_view valueName,
 // element whole pixels at about 300 dpi, and for the wide/narrow methods a
 // ratio text whose wide elements are 2.5 narrow ones.
 DrawRequest parseDraw(std::span<const std::string_view> words);
+// Refuses page options that the request's target has no page for.
+void checkPageOptions(const DrawRequest& request);
 
 // The option table, for --help.
 std::string drawOptionsHelp();

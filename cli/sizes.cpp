@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "runtime/ratio.h"
 #include "tallux/types.h"
@@ -58,13 +59,12 @@ Integer wholeUnits(DrawRequest& r, std::string_view option, const std::optional<
     return static_cast<int>(whole);
 }
 
-// The ratio text whose wide element is 2.5 narrow ones at this module width,
-// with no narrow extra. The number before the colon counts seven times, so it
-// is the wide extra / 7, written with as many digits as reading it back needs.
-String readableRatio(Integer width)
+// The ratio text that widens the wide element by `extra` units, with no
+// narrow extra. The number before the colon counts seven times, so it is the
+// extra / 7, written with as many digits as reading it back needs.
+String ratioText(long extra)
 {
-    const long extra =
-        std::clamp(std::lround(1.5 * width.value()), long{Integer::min}, long{Integer::max});
+    extra = std::clamp(extra, long{Integer::min}, long{Integer::max});
     String text;
     for (int digits = 1; digits <= 17; ++digits) {
         char buf[48];
@@ -76,6 +76,22 @@ String readableRatio(Integer width)
         }
     }
     return text;
+}
+
+// The wide element's extra on a raster page where the narrow element is
+// `narrow` units of `pixels` whole pixels: a wide element of whole pixels
+// and whole units, as near 2.5 narrow ones as that allows (the wider of
+// two as near), between 2 and 3; nothing where none is.
+std::optional<long> wholePixelExtra(long narrow, long pixels)
+{
+    std::optional<long> best;
+    double off = 0;
+    for (long p = 2 * pixels; p <= 3 * pixels; ++p) {
+        if (p * narrow % pixels != 0) continue;
+        const double d = std::abs(static_cast<double>(p) - 2.5 * static_cast<double>(pixels));
+        if (!best || d <= off) best = p * narrow / pixels - narrow, off = d;
+    }
+    return best;
 }
 
 } // namespace
@@ -96,8 +112,8 @@ void applySizes(DrawRequest& r)
         r.params.pX = static_cast<Single>(inUnits({defaultX, LengthUnit::Twips}, scale.units, dpi));
     if (!r.yGiven)
         r.params.pY = static_cast<Single>(inUnits({defaultY, LengthUnit::Twips}, scale.units, dpi));
-    if (!r.ratioGiven && readsRatio(r.method.type))
-        r.params.pRatio = readableRatio(r.params.pWidth);
+    const bool defaultRatio = !r.ratioGiven && readsRatio(r.method.type);
+    if (defaultRatio) r.params.pRatio = ratioText(std::lround(1.5 * r.params.pWidth.value()));
     if (scale.dpi > 0 || r.target == TargetKind::Printer) return; // a printer keeps its own
 
     // The narrow element whole pixels, at about 300 dpi.
@@ -109,6 +125,11 @@ void applySizes(DrawRequest& r)
     }
     const double pixels = std::max(1.0, std::round(aboutDpi * narrow / perInch));
     scale.dpi = std::clamp(pixels * perInch / narrow, 1.0, 9600.0);
+    // On a raster page the wide element is whole pixels too, so that every
+    // wide bar has the same width.
+    if (defaultRatio && r.target == TargetKind::Png && scale.dpi == pixels * perInch / narrow)
+        if (const auto extra = wholePixelExtra(std::lround(narrow), std::lround(pixels)))
+            r.params.pRatio = ratioText(*extra);
 }
 
 } // namespace tallux::cli

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "scratch.h"
 #include "support.h"
 #include "targets_support.h"
 
@@ -107,6 +108,71 @@ TEST_P(Decoding, ReadersDecodeTheDrawnSymbol)
         ++readers;
     }
     if (readers == 0) FAIL() << "neither ZXingReader nor zbarimg is installed";
+}
+
+// A PNG laid over white, as a transparent page shows on a white sheet.
+void flattenOntoWhite(const std::string& png)
+{
+    cairo_surface_t* drawn = cairo_image_surface_create_from_png(png.c_str());
+    const int w = cairo_image_surface_get_width(drawn), h = cairo_image_surface_get_height(drawn);
+    cairo_surface_t* white = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    cairo_t* cr = cairo_create(white);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_set_source_surface(cr, drawn, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_write_to_png(white, png.c_str());
+    cairo_surface_destroy(white);
+    cairo_surface_destroy(drawn);
+}
+
+// Turned pages, colours and transparent grounds, in every format: the
+// symbol still reads, a turned page is upright or across as asked, and a
+// transparent PNG keeps its alpha.
+TEST(Decoding, PageOptionsKeepTheSymbolReadableInEveryFormat)
+{
+    struct Case {
+        const char* args;
+        bool across; // the page is higher than wide
+    };
+    const Case cases[] = {
+        /*0*/ {"--rotate 90", true},
+        /*1*/ {"--rotate 180", false},
+        /*2*/ {"--rotate 270 --bg none", true},
+        /*3*/ {"--bg none", false},
+        /*4*/ {"--bg FFEEDD --fg navy", false},
+        /*5*/ {"--bg '#fafafa' --fore-color '#000080' --line-color black", false},
+    };
+    Scratch dir("tallux-page-options");
+    for (const Case& c : cases)
+        for (const std::string format : {"png", "svg", "pdf"}) {
+            SCOPED_TRACE(std::string(c.args) + " " + format);
+            const std::string file = (dir.path / ("symbol." + format)).string();
+            const std::string png = (dir.path / "read.png").string();
+            int status = -1;
+            run(std::string(TALLUX_CLI_PATH) + " draw ean13 --code 400638133393 " + c.args +
+                    " -o " + quoted(file),
+                &status);
+            ASSERT_EQ(status, 0);
+            if (format == "png") {
+                const bool transparent = std::string_view(c.args).find("none") != std::string::npos;
+                EXPECT_EQ(readFile(file)[25] == 6, transparent) << "the PNG's colour type";
+                std::filesystem::copy_file(file, png,
+                                           std::filesystem::copy_options::overwrite_existing);
+                flattenOntoWhite(png);
+            } else if (format == "svg") {
+                run("rsvg-convert -b white -z 2 -o " + quoted(png) + " " + quoted(file));
+            } else {
+                run("pdftoppm -png -r 150 -singlefile " + quoted(file) + " " +
+                    quoted((dir.path / "read").string()));
+            }
+            const Image image = readPng(readFile(png));
+            EXPECT_EQ(image.height > image.width, c.across);
+            const std::string text =
+                run(std::string(TALLUX_ZXING_READER) + " -format EAN-13 -bytes " + quoted(png));
+            EXPECT_EQ(text, "4006381333931");
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Decoding, testing::Range<std::size_t>(0, std::size(rows)),

@@ -177,5 +177,35 @@ TEST(DrawCommand, ThePageFitsTheSymbolAndItsQuietZone)
     }
 }
 
+// Without --ratio, a PNG's wide elements are whole pixels as well as its
+// narrow ones: every bar and space of the symbol is one of two widths, the
+// wide as near 2.5 narrow ones as whole pixels allow.
+TEST(DrawCommand, DefaultWideElementsAreWholePixels)
+{
+    for (const std::string args : {"code39", "codabar", "i25", "code11", "msi", "code39 --units mm",
+                                   "code39 --width 0.4mm", "i25 --units pt --width 2"}) {
+        SCOPED_TRACE(args);
+        Scratch dir("tallux-cli");
+        const auto file = dir.path / "c.png";
+        int status = -1;
+        run(std::string(TALLUX_CLI_PATH) + " draw " + args + " --text 0 -o " +
+                quoted(file.string()) + " 2>/dev/null",
+            &status);
+        ASSERT_EQ(status, 0);
+        const Image img = readPng(readFile(file));
+        std::vector<int> runs; // from the first bar to the last, in a row through the bars
+        const int y = img.height / 2;
+        for (int x = 0, from = 0; x <= img.width; ++x)
+            if (x == img.width || img.dark(x, y) != img.dark(from, y)) {
+                if (img.dark(from, y) || !runs.empty()) runs.push_back(x - from);
+                from = x;
+            }
+        if (!img.dark(img.width - 1, y)) runs.pop_back();
+        const auto [narrow, wide] = std::ranges::minmax(runs);
+        EXPECT_TRUE(std::ranges::all_of(runs, [&](int r) { return r == narrow || r == wide; }));
+        EXPECT_LE(std::abs(2 * wide - 5 * narrow), narrow) << narrow << " and " << wide;
+    }
+}
+
 } // namespace
 } // namespace tallux::test

@@ -100,10 +100,16 @@ enum class FileFormat : std::uint8_t { Png, Svg, Pdf, Ps, Eps };
 // drawing plus a quiet zone of ten narrowest boxes (or `margin` units) on
 // each side, moving the origin right and down where the drawing starts too
 // close to it; `width` and `height` fix the page instead, origin unmoved.
+// The page is painted in `background` (0xRRGGBB) before the drawing; with
+// none, a PNG or SVG page is transparent where nothing is drawn (the spaces
+// that a method paints white stay white). `quarterTurns` turns the finished
+// page clockwise by 90 degrees each, after it was laid out.
 struct PageOptions {
     Scale scale{};
     std::optional<double> width, height;
     std::optional<double> margin;
+    std::optional<std::uint32_t> background = 0xFFFFFF;
+    int quarterTurns = 0; // 0 to 3
 };
 
 // The page cannot be made (too large, or cairo failed).

@@ -95,6 +95,44 @@ cairo_matrix_t unitsToDevice(double perUnit, const PageLayout& l)
     return m;
 }
 
+// The finished page of w by h device units turned clockwise by quarter
+// turns: where each of its points goes on the turned page.
+cairo_matrix_t turned(int quarterTurns, double w, double h)
+{
+    switch (quarterTurns) {
+    case 1: return {0, 1, -1, 0, h, 0};
+    case 2: return {-1, 0, 0, -1, w, h};
+    case 3: return {0, -1, 1, 0, 0, w};
+    default: return {1, 0, 0, 1, 0, 0};
+    }
+}
+
+// The pixels of `image` turned clockwise by quarter turns, on a new surface.
+cairo_surface_t* turnedImage(cairo_surface_t* image, int quarterTurns)
+{
+    const int w = cairo_image_surface_get_width(image), h = cairo_image_surface_get_height(image);
+    const bool across = quarterTurns % 2 == 1;
+    cairo_surface_t* out = cairo_image_surface_create(cairo_image_surface_get_format(image),
+                                                      across ? h : w, across ? w : h);
+    if (cairo_surface_status(out) != CAIRO_STATUS_SUCCESS) return out;
+    cairo_surface_flush(image);
+    const int from = cairo_image_surface_get_stride(image) / 4;
+    const int to = cairo_image_surface_get_stride(out) / 4;
+    const auto* src = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(image));
+    auto* dst = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(out));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t px = src[y * from + x];
+            switch (quarterTurns) {
+            case 1: dst[x * to + (h - 1 - y)] = px; break;
+            case 2: dst[(h - 1 - y) * to + (w - 1 - x)] = px; break;
+            default: dst[(w - 1 - x) * to + y] = px; break;
+            }
+        }
+    cairo_surface_mark_dirty(out);
+    return out;
+}
+
 } // namespace
 
 struct FilePage::Impl {
@@ -120,6 +158,8 @@ struct FilePage::Impl {
         for (const auto side : {o.width, o.height, o.margin})
             if (side && !(std::isfinite(*side) && *side >= 0))
                 throw PageError("page sizes and margins must be finite and not negative");
+        if (o.quarterTurns < 0 || o.quarterTurns > 3)
+            throw PageError("a page turns by 0 to 3 quarter turns");
         if (!(std::isfinite(perUnit) && perUnit > 0))
             throw PageError("the resolution must be positive");
     }
@@ -140,20 +180,28 @@ struct FilePage::Impl {
     }
 
     // The target on the surface, in scale units, their origin moved as laid
-    // out (or not yet, for a page sized by its drawing).
+    // out (or not yet, for a page sized by its drawing). A PDF or PostScript
+    // page is turned here; a raster or SVG page when finished.
     void startDrawing()
     {
         cr = cairo_create(surface);
         if (!isRaster(format) && format != FileFormat::Svg) { // the others paint their own
-            cairo_set_source_rgb(cr, 1, 1, 1);
-            cairo_paint(cr);
+            if (const auto ground = options.background) {
+                cairo_set_source_rgb(cr, (*ground >> 16 & 0xFF) / 255.0,
+                                     (*ground >> 8 & 0xFF) / 255.0, (*ground & 0xFF) / 255.0);
+                cairo_paint(cr);
+            }
+            const cairo_matrix_t turn = turned(options.quarterTurns, layout->width, layout->height);
+            cairo_transform(cr, &turn);
         }
         cairo_scale(cr, perUnit, perUnit);
         if (layout) cairo_translate(cr, layout->x.origin, layout->y.origin);
         target.emplace(cr, options.scale.unitsPerInch(), isRaster(format));
-        if (format == FileFormat::Svg) svg.emplace();
+        if (format == FileFormat::Svg) svg.emplace(options.background);
         target->drawForPage(svg ? &*svg : nullptr);
     }
+
+    bool across() const noexcept { return options.quarterTurns % 2 == 1; }
 };
 
 bool FilePage::needsMeasuring(FileFormat format, const PageOptions& options) noexcept
@@ -182,37 +230,47 @@ FilePage::FilePage(FileFormat format, const PageOptions& options, const DrawnReg
     const PageLayout& l = p.layout.emplace(layOutPage(format, options, measured, p.perUnit));
     if (isRaster(format)) {
         const int w = static_cast<int>(l.width), h = static_cast<int>(l.height);
-        const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, w);
+        const cairo_format_t pixelFormat =
+            options.background ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32;
+        const int stride = cairo_format_stride_for_width(pixelFormat, w);
         p.pixels = std::make_unique_for_overwrite<unsigned char[]>(
             static_cast<std::size_t>(stride) * static_cast<std::size_t>(h));
-        p.surface =
-            cairo_image_surface_create_for_data(p.pixels.get(), CAIRO_FORMAT_RGB24, w, h, stride);
+        p.surface = cairo_image_surface_create_for_data(p.pixels.get(), pixelFormat, w, h, stride);
     } else {
+        // A turned page is as wide as the page laid out is high.
+        const double width = p.across() ? l.height : l.width;
+        const double height = p.across() ? l.width : l.height;
         switch (format) {
         case FileFormat::Svg: {
             // Written element by element; the surface only bounds and measures.
-            const cairo_rectangle_t page{0, 0, l.width, l.height};
+            const cairo_rectangle_t page{0, 0, l.width, l.height}; // turned when finished
             p.surface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR, &page);
             break;
         }
         case FileFormat::Pdf:
-            p.surface = cairo_pdf_surface_create_for_stream(append, &p.bytes, l.width, l.height);
+            p.surface = cairo_pdf_surface_create_for_stream(append, &p.bytes, width, height);
             setReproducibleDate(p.surface);
             break;
         default:
-            p.surface = cairo_ps_surface_create_for_stream(append, &p.bytes, l.width, l.height);
+            p.surface = cairo_ps_surface_create_for_stream(append, &p.bytes, width, height);
             if (format == FileFormat::Eps) cairo_ps_surface_set_eps(p.surface, true);
         }
     }
     p.checkSurface();
 
     if (isRaster(format)) {
-        // White in every byte: the pixel white as the page writes it, set
-        // faster than a paint.
+        // The ground in every pixel, set faster than a paint: white in every
+        // byte, the usual case; nothing where the page is transparent.
         cairo_surface_flush(p.surface);
-        std::memset(p.pixels.get(), 0xFF,
-                    static_cast<std::size_t>(cairo_image_surface_get_stride(p.surface)) *
-                        static_cast<std::size_t>(cairo_image_surface_get_height(p.surface)));
+        const auto bytes = static_cast<std::size_t>(cairo_image_surface_get_stride(p.surface)) *
+                           static_cast<std::size_t>(cairo_image_surface_get_height(p.surface));
+        const std::uint32_t ground = options.background.value_or(0);
+        if (ground == 0xFFFFFF || !options.background) {
+            std::memset(p.pixels.get(), options.background ? 0xFF : 0, bytes);
+        } else {
+            auto* px = reinterpret_cast<std::uint32_t*>(p.pixels.get());
+            std::fill(px, px + bytes / 4, 0xFF000000u | ground);
+        }
         cairo_surface_mark_dirty(p.surface);
         p.rows.blank = true;
         attachRowKnowledge(p.surface, &p.rows);
@@ -228,11 +286,13 @@ CairoTarget& FilePage::target()
 }
 double FilePage::width() const noexcept
 {
-    return impl_->layout ? impl_->layout->width : 0;
+    if (!impl_->layout) return 0;
+    return impl_->across() ? impl_->layout->height : impl_->layout->width;
 }
 double FilePage::height() const noexcept
 {
-    return impl_->layout ? impl_->layout->height : 0;
+    if (!impl_->layout) return 0;
+    return impl_->across() ? impl_->layout->width : impl_->layout->height;
 }
 
 std::string FilePage::finish()
@@ -243,12 +303,22 @@ std::string FilePage::finish()
         throw PageError(std::string("drawing failed: ") + cairo_status_to_string(drawn));
     if (isRaster(p.format)) {
         p.target->flushPage();
-        return encodePng(p.surface, p.options.scale.resolution());
+        if (p.options.quarterTurns == 0) return encodePng(p.surface, p.options.scale.resolution());
+        cairo_surface_t* turnedPage = turnedImage(p.surface, p.options.quarterTurns);
+        std::string png = encodePng(turnedPage, p.options.scale.resolution());
+        cairo_surface_destroy(turnedPage);
+        if (png.empty()) throw PageError("cannot turn the page");
+        return png;
     }
     if (p.svg) {
         if (!p.layout) p.layout = layOutPage(p.format, p.options, p.target->drawn(), p.perUnit);
-        return p.svg->finish(p.layout->width, p.layout->height,
-                             unitsToDevice(p.perUnit, *p.layout));
+        const PageLayout& l = *p.layout;
+        const cairo_matrix_t units = unitsToDevice(p.perUnit, l);
+        const cairo_matrix_t turn = turned(p.options.quarterTurns, l.width, l.height);
+        cairo_matrix_t m;
+        cairo_matrix_multiply(&m, &units, &turn);
+        return p.across() ? p.svg->finish(l.height, l.width, m)
+                          : p.svg->finish(l.width, l.height, m);
     }
     cairo_surface_finish(p.surface);
     const cairo_status_t finished = cairo_surface_status(p.surface);

@@ -216,7 +216,8 @@ void CairoTarget::drawForPage(ElementPage* svg) noexcept
     st.svg = svg;
     cairo_surface_t* surface = cairo_get_target(st.cr);
     if (svg == nullptr && st.crisp && cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE &&
-        cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24)
+        (cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24 ||
+         cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32))
         st.pixels.emplace(surface);
 }
 

@@ -24,6 +24,7 @@ PixelPage::PixelPage(cairo_surface_t* image)
     , stride_(cairo_image_surface_get_stride(image))
     , width_(cairo_image_surface_get_width(image))
     , height_(cairo_image_surface_get_height(image))
+    , opaque_(cairo_image_surface_get_format(image) != CAIRO_FORMAT_ARGB32)
 {
     pending_.reserve(128); // a symbol's elements, mostly
     // A page painted in one colour: every row but the first is its row above.
@@ -160,7 +161,8 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
             const int px = x0 + mx;
             const std::uint32_t a = cover[mx];
             if (a == 0) continue;
-            // The text's colour through its coverage over what lies below.
+            // The text's colour through its coverage over what lies below
+            // (premultiplied where the page may be transparent).
             const std::uint32_t d = line[px], na = 255 - a;
             if ((d & 0xFFFFFF) == 0xFFFFFF) {
                 line[px] = overWhite_[a];
@@ -170,7 +172,8 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
             const std::uint32_t r = mul255(sr, a) + mul255(dr, na);
             const std::uint32_t g = mul255(sg, a) + mul255(dg, na);
             const std::uint32_t b = mul255(sb, a) + mul255(db, na);
-            line[px] = 0xFF000000u | r << 16 | g << 8 | b;
+            const std::uint32_t alpha = opaque_ ? 255 : a + mul255(d >> 24, na);
+            line[px] = alpha << 24 | r << 16 | g << 8 | b;
         }
     }
     cairo_surface_mark_dirty_rectangle(image_, x + mask.left, y + mask.top, mask.width,

@@ -12,8 +12,8 @@
 
 namespace tallux {
 
-// Drawing straight into the pixels of an RGB24 image surface that nothing
-// else draws on meanwhile. Boxes are kept until text over them or the end
+// Drawing straight into the pixels of an RGB24 or ARGB32 image surface that
+// nothing else draws on meanwhile. Boxes are kept until text over them or the end
 // needs them, and then written a band of rows at a time: where the rows of a band are
 // alike under its boxes, the boxes are written into its first row and that
 // row is copied down, which makes a symbol of tall bars cost a few rows.
@@ -43,6 +43,7 @@ private:
     cairo_surface_t* image_;
     unsigned char* data_;
     int stride_, width_, height_;
+    bool opaque_; // RGB24: every pixel is opaque, whatever its top byte holds
     std::vector<Box> pending_;
     std::vector<int> edges_;
     std::vector<const Box*> covering_;

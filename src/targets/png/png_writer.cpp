@@ -274,7 +274,7 @@ void deflateRow(Deflater& z, const unsigned char* row, std::size_t size, std::si
 
 // ---- The PNG file ----------------------------------------------------------
 
-enum class ColourType : std::uint8_t { Grey = 0, Rgb = 2 };
+enum class ColourType : std::uint8_t { Grey = 0, Rgb = 2, Rgba = 6 };
 
 void putBigEndian(std::string& out, std::uint32_t v)
 {
@@ -310,6 +310,22 @@ bool scanline(const unsigned char* pixels, int width, ColourType colour, unsigne
             out[x] = static_cast<unsigned char>(px);
         }
         return colourful == 0;
+    }
+    if (colour == ColourType::Rgba) {
+        // Premultiplied in the surface, straight in the file.
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t px = 0;
+            std::memcpy(&px, pixels + 4 * x, 4);
+            const std::uint32_t a = px >> 24;
+            const auto straight = [a](std::uint32_t c) {
+                return static_cast<unsigned char>(a == 0 ? 0 : (c * 255 + a / 2) / a);
+            };
+            out[4 * x] = straight((px >> 16) & 0xFF);
+            out[4 * x + 1] = straight((px >> 8) & 0xFF);
+            out[4 * x + 2] = straight(px & 0xFF);
+            out[4 * x + 3] = static_cast<unsigned char>(a);
+        }
+        return true;
     }
     for (int x = 0; x < width; ++x) {
         std::uint32_t px = 0;
@@ -351,7 +367,7 @@ bool repeatsAbove(const unsigned char* pixels, int y, int width, int stride,
 std::string imageData(const unsigned char* data, int width, int height, int stride,
                       ColourType colour, const std::uint8_t* known)
 {
-    const std::size_t channels = colour == ColourType::Grey ? 1 : 3;
+    const std::size_t channels = colour == ColourType::Grey ? 1 : colour == ColourType::Rgb ? 3 : 4;
     const std::size_t line = 1 + channels * static_cast<std::size_t>(width);
     // The scanline above and this one, side by side, as the stream has them.
     std::vector<unsigned char> rows(2 * line + 4); // a spare word for `starts`
@@ -394,9 +410,9 @@ std::string imageData(const unsigned char* data, int width, int height, int stri
 
 std::string encodePng(cairo_surface_t* image, double dpi)
 {
-    if (cairo_surface_get_type(image) != CAIRO_SURFACE_TYPE_IMAGE ||
-        cairo_image_surface_get_format(image) != CAIRO_FORMAT_RGB24)
-        return {};
+    if (cairo_surface_get_type(image) != CAIRO_SURFACE_TYPE_IMAGE) return {};
+    const cairo_format_t format = cairo_image_surface_get_format(image);
+    if (format != CAIRO_FORMAT_RGB24 && format != CAIRO_FORMAT_ARGB32) return {};
     cairo_surface_flush(image);
     const unsigned char* data = cairo_image_surface_get_data(image);
     const int width = cairo_image_surface_get_width(image);
@@ -409,7 +425,7 @@ std::string encodePng(cairo_surface_t* image, double dpi)
         rows != nullptr && rows->sameAsAbove.size() == static_cast<std::size_t>(height)
             ? rows->sameAsAbove.data()
             : nullptr;
-    ColourType colour = ColourType::Grey;
+    ColourType colour = format == CAIRO_FORMAT_ARGB32 ? ColourType::Rgba : ColourType::Grey;
     std::string idat = imageData(data, width, height, stride, colour, known);
     if (idat.empty()) {
         colour = ColourType::Rgb;

@@ -8,7 +8,7 @@ namespace tallux {
 
 // The PNG file of an opaque RGB24 image surface, with a pHYs chunk for its
 // resolution: 8-bit grey when every pixel is grey (bars, spaces and
-// anti-aliased black text), else 8-bit RGB. Rows are stored unfiltered; a
+// anti-aliased black text), else 8-bit RGB; of an ARGB32 surface, 8-bit RGBA. Rows are stored unfiltered; a
 // row that repeats the row above is packed as a copy of it. Empty for a
 // surface of another format.
 std::string encodePng(cairo_surface_t* image, double dpi);

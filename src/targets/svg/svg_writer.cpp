@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 #include "targets/host/number_text.h"
 
@@ -124,7 +125,8 @@ std::string familyList(std::string_view asked, std::string_view chosen)
 
 // The start of the file up to the drawing group, for a page size and
 // transformation.
-std::string header(double width, double height, const cairo_matrix_t& m)
+std::string header(double width, double height, const cairo_matrix_t& m,
+                   std::optional<std::uint32_t> ground)
 {
     std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                     "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"";
@@ -135,9 +137,14 @@ std::string header(double width, double height, const cairo_matrix_t& m)
     putNumber(s, width);
     s += ' ';
     putNumber(s, height);
-    // The white page, then the drawing in scale units.
-    s += "\">\n<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n"
-         "<g transform=\"matrix(";
+    // The ground, then the drawing in scale units.
+    s += "\">\n";
+    if (ground) {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "#%06x", *ground & 0xFFFFFFu);
+        s += std::string("<rect width=\"100%\" height=\"100%\" fill=\"") + colour + "\"/>\n";
+    }
+    s += "<g transform=\"matrix(";
     for (double v : {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0}) {
         putNumber(s, v);
         s += ' ';
@@ -149,7 +156,8 @@ std::string header(double width, double height, const cairo_matrix_t& m)
 
 } // namespace
 
-ElementPage::ElementPage()
+ElementPage::ElementPage(std::optional<std::uint32_t> ground)
+    : ground_(ground)
 {
     // A symbol with its digits fits; longer ones grow the buffer.
     out_.resize(8192);
@@ -171,7 +179,7 @@ void ElementPage::wrote(const char* end)
 // another colour than white ends left of it, and no text piece reaches it.
 bool ElementPage::untouched(const UnitBox& b) const
 {
-    if (b.x0 < inkRight_ || textCount_ > texts_.size()) return false;
+    if (ground_ != 0xFFFFFFu || b.x0 < inkRight_ || textCount_ > texts_.size()) return false;
     if (!b.meets(textsAround_)) return true;
     return std::none_of(texts_.begin(), texts_.begin() + static_cast<std::ptrdiff_t>(textCount_),
                         [&](const UnitBox& t) { return b.meets(t); });
@@ -273,12 +281,13 @@ std::string ElementPage::finish(double width, double height, const cairo_matrix_
     wrote(copy(room(16), "</g>\n</svg>\n"));
     // Pages of one size follow each other: the last header is kept.
     struct Kept {
-        std::array<double, 8> key{};
+        std::array<double, 9> key{};
         std::string text;
     };
     thread_local Kept kept;
-    const std::array<double, 8> key{width, height, m.xx, m.yx, m.xy, m.yy, m.x0, m.y0};
-    if (kept.text.empty() || kept.key != key) kept = {key, header(width, height, m)};
+    const double ground = ground_ ? static_cast<double>(*ground_) : -1.0;
+    const std::array<double, 9> key{width, height, m.xx, m.yx, m.xy, m.yy, m.x0, m.y0, ground};
+    if (kept.text.empty() || kept.key != key) kept = {key, header(width, height, m, ground_)};
     // Into the room kept for it; a longer header moves the drawing along.
     out_.resize(used_);
     out_.replace(0, headerRoom, kept.text);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,10 +13,11 @@
 
 namespace tallux {
 
-// An SVG page written directly into one buffer. Boxes of one colour
-// that follow each other become one path of rectangles (a box that continues
-// the one before it along x widens it); a white box where the page is still
-// untouched is left out, as it changes nothing. Each text piece is a text
+// An SVG page written directly into one buffer, on a ground of one colour
+// (0xRRGGBB) or none. Boxes of one colour that follow each other become one
+// path of rectangles (a box that continues the one before it along x widens
+// it); on a white ground, a white box where the page is still untouched is
+// left out, as it changes nothing. Each text piece is a text
 // element, or for text XML cannot carry, a path of its glyph outlines. The
 // drawing is in scale units; the page, in points, and the transformation
 // that maps the drawing onto it are given at the end, so a page can be sized
@@ -23,7 +25,7 @@ namespace tallux {
 // takes whole elements rather than pixels.
 class ElementPage {
 public:
-    ElementPage();
+    explicit ElementPage(std::optional<std::uint32_t> ground = 0xFFFFFF);
 
     // A filled box with corners (x0, y0) and (x1, y1), x0 < x1 and y0 < y1,
     // in scale units.
@@ -51,6 +53,7 @@ private:
     // Made once: the drawing is written from headerRoom to used_, and the
     // file's start, known at the end, replaces the room left in front of it.
     static constexpr std::size_t headerRoom = 512;
+    std::optional<std::uint32_t> ground_;
     std::string out_;
     std::size_t used_ = 0;
     // The path being written: its colour (0x00RRGGBB), and its last
