@@ -181,7 +181,12 @@ BatchRequest parseBatch(std::span<const std::string_view> words)
     // The draw options must make sense on their own; they also give the units.
     std::vector<std::string_view> sample{"ean13"};
     sample.insert(sample.end(), r.drawOptions.begin(), r.drawOptions.end());
-    r.page = parseDraw(sample).page;
+    const DrawRequest defaults = parseDraw(sample);
+    r.page = defaults.page;
+    if (defaults.codeSet && (defaults.raw || r.target == TargetKind::Trace))
+        usage(std::string("--set changes the data, which ") +
+              (defaults.raw ? "--raw passes as given" : "the trace shows as given") +
+              ": put the set letter in front of each code");
     return r;
 }
 

@@ -198,7 +198,7 @@ void barHeight(const DrawRequest& r, std::vector<std::string>& out)
     const Single y = r.params.pY;
     const double height = r.params.pHeight.value();
     const double drawn = static_cast<Single>(static_cast<Single>(height) + y) - y;
-    if (drawn != height) {
+    if (!std::isfinite(drawn) || std::abs(drawn - height) > 0.5 + std::abs(height) / 10) {
         out.push_back("at --y " + numberText(y) + " the bars are " + numberText(drawn) +
                       " units high instead of " + numberText(height) +
                       " (Single precision): readers find no symbol");

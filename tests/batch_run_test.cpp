@@ -315,6 +315,8 @@ TEST(BatchRun, UsageErrorsExit64)
         /*18*/ {{"batch", "--sheet", "-"}, "not standard output"},
         /*19*/ {{"batch", "--sheet", "labels.png"}, "a name ending in .pdf, not 'labels.png'"},
         /*20*/ {{"batch", "--sheet", "s.pdf", "--page", "A5"}, "a4, letter or WIDTHxHEIGHT"},
+        /*21*/ {{"batch", "-o", "{n}.trace", "--set", "B"}, "the trace shows as given"},
+        /*22*/ {{"batch", "--dry-run", "--set", "auto", "--raw"}, "--raw passes as given"},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::ostringstream out, err;

@@ -362,7 +362,8 @@ TEST(Cli, WarningsSayWhatTheSymbolChanges)
          0,
          {"--line-color 0x000000FF draws the bars in #FF0000, which scanners that read by red "
           "light see as white"}},
-        /*37*/ {{"code39", "--line-color", "0x800000"}, 0, {}}, // dark blue reads
+        /*37*/ {{"code39", "--line-color", "0x800000"}, 0, {}},     // dark blue reads
+        /*38*/ {{"code39", "--units", "mm", "--text", "0"}, 0, {}}, // pY 2.646 keeps the height
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::vector<std::string_view> words = cases[i].words;
