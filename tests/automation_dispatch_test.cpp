@@ -128,10 +128,11 @@ TEST(Dispatch, LateBoundTargetFailuresBecomeResults)
         Member failing;                          // with failOn: this member's nth call fails
         int nth;
         std::int32_t with;
-        HRESULT hr;          // of the drawing call
-        std::int32_t number; // its result, or the error it raised
-        std::size_t calls;   // calls the target received
-        std::string last;    // the last of them
+        HRESULT hr;              // of the drawing call
+        std::int32_t number;     // its result, or the error it raised
+        std::size_t calls;       // calls the target received
+        std::string last;        // the last of them
+        std::string raised = {}; // the description of the error raised
     };
     std::bitset<memberNames.size()> all;
     all.set();
@@ -144,10 +145,13 @@ TEST(Dispatch, LateBoundTargetFailuresBecomeResults)
         /*1*/ {noPrint, Member::Line, 0, 0, S_OK, 438, 4 + 29 + 3, "CurrentY(115)"}, // Print
                                                                                      // unknown
         /*2*/ {all, Member::Line, 10, 482, S_OK, 482, 4 + 10, "Line(38,97,10,99,110,16777215)!"},
-        // A 32-bit status does not fit the result: overflow is raised instead.
+        // A 32-bit status does not fit the result: overflow is raised instead,
+        // saying which member failed and with what.
         /*3*/
         {all, Member::Line, 10, E_FAIL, DISP_E_EXCEPTION, 6, 4 + 10,
-         "Line(38,97,10,99,110,16777215)!"},
+         "Line(38,97,10,99,110,16777215)!",
+         "Overflow: the target's Line raised -2147467259 (Application-defined or object-defined "
+         "error)"},
         /*4*/ {all, Member::TextWidth, 1, 5, S_OK, 5, 4 + 29 + 1, "TextWidth(A)!"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -164,6 +168,7 @@ TEST(Dispatch, LateBoundTargetFailuresBecomeResults)
         if (!t.calls.empty()) {
             EXPECT_EQ(t.calls.back().str(), rows[i].last) << "row " << i;
         }
+        EXPECT_EQ(toUtf8(o.excep.description), rows[i].raised) << "row " << i;
     }
 }
 

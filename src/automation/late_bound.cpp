@@ -32,10 +32,14 @@ Variant LateBoundTarget::invoke(Member member, std::uint16_t flags, std::span<Va
     DispParams params{args};
     hr = object_->Invoke(id, flags, params, &result, &excep, &argErr);
     if (FAILED(hr)) {
+        // Which member failed and with what: the target's own number and
+        // description, which a script user sees when the number is raised.
         const std::int32_t number = errorNumber(hr, &excep);
-        if (hr == DISP_E_EXCEPTION && !excep.description.empty())
-            throw RuntimeError(number, toUtf8(excep.description));
-        throw RuntimeError(number);
+        const std::string description = hr == DISP_E_EXCEPTION && !excep.description.empty()
+                                            ? toUtf8(excep.description)
+                                            : std::string(standardMessage(number));
+        throw RuntimeError(number, "the target's " + std::string(memberName(member)) + " raised " +
+                                       std::to_string(number) + " (" + description + ")");
     }
     return result;
 }

@@ -7,7 +7,9 @@ namespace tallux {
 Integer errorResult(const RuntimeError& error)
 {
     const std::int32_t n = error.number();
-    if (n < Integer::min || n > Integer::max) throw RuntimeError(err::Overflow);
+    if (n < Integer::min || n > Integer::max)
+        throw RuntimeError(err::Overflow,
+                           std::string(standardMessage(err::Overflow)) + ": " + error.what());
     return n;
 }
 

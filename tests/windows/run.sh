@@ -40,7 +40,7 @@ work=$WINEPREFIX/drive_c/tallux
 mkdir -p "$work"
 cd "$work" || exit 1
 cp "$dll" tallux.dll
-cp "$here"/suite.vbs "$here"/byvalue.js "$here"/gone.vbs "$here"/cases.txt .
+cp "$here"/suite.vbs "$here"/byvalue.js "$here"/thrown.js "$here"/gone.vbs "$here"/cases.txt .
 image='C:\tallux\tallux.dll'
 win() { "$loader" "$@" 2>>wine.log | tr -d '\r'; }
 
@@ -129,6 +129,9 @@ for n in 7 15; do
 done
 verdict $status "JScript: calls by value draw or raise as on Linux, nothing written back" \
     byvalue.compared
+win "$sys\\cscript.exe" //nologo thrown.js >thrown.out
+grep -qP "^raised\t6\tOverflow: the target's Line raised -?[0-9]+ \\(" thrown.out
+verdict $? "JScript: a target that throws raises 6, naming Line and the error" thrown.out
 
 # The C++ client.
 win client.exe typeinfo "$clsid" >typeinfo.out

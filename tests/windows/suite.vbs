@@ -233,6 +233,44 @@ outcome = Drawn(plain, Nothing)
 Expect "a drawing call without a target gives 91", _
     InStr(outcome, "result" & vbTab & "Integer:91" & vbTab) = 1, outcome
 
+' A target's own error whose number does not fit 16 bits is raised as 6 (the
+' result cannot hold it), with a description that names the member and the
+' target's error: its number, and its description where the script engine
+' passes one (Wine's does not).
+Class RaisesInLine
+    Public FontName
+    Public ForeColor
+    Public FontBold
+    Public FontSize
+    Public Sub Line(flags, x1, y1, x2, y2, color)
+        Err.Raise vbObjectError + 513, "Target", "no ink"
+    End Sub
+End Class
+Class LineOfFive
+    Public FontName
+    Public ForeColor
+    Public FontBold
+    Public FontSize
+    Public Sub Line(flags, x1, y1, x2, y2)
+    End Sub
+End Class
+
+Function RaisedBy(target)
+    Dim code, r
+    code = "A"
+    On Error Resume Next
+    r = tallux.BarCODE39(target, 0, 0, code, 2, 40, 0, False, "Arial", 0, 0, "3:1", False)
+    RaisedBy = Err.Number & " " & Err.Description
+    On Error GoTo 0
+End Function
+
+outcome = RaisedBy(New RaisesInLine)
+Expect "a target's Line raising vbObjectError + 513 raises 6, naming Line and the error", _
+    InStr(outcome, "6 Overflow: the target's Line raised -2147220991 (") = 1, outcome
+outcome = RaisedBy(New LineOfFive)
+Expect "a target's Line of five parameters raises 6, naming Line", _
+    InStr(outcome, "6 Overflow: the target's Line raised ") = 1, outcome
+
 ' Calls that the dispatch interface refuses.
 On Error Resume Next
 number = tallux.BarEAN13(New Recorder)
