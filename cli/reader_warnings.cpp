@@ -31,8 +31,8 @@ bool isSurrogateLead(char16_t c)
     return c >= 0xD800 && c <= 0xDBFF;
 }
 
-// The first index of each character given by `wanted`, as "'*' at position
-// 3", a second as "and at position 5", more as a count.
+// The characters that `wanted` picks, as "'*' at position 3", a second as
+// "and '*' at position 5", more as a count.
 template <class Wanted>
 std::optional<std::string> occurrences(const DrawRequest& r, std::u16string_view code,
                                        std::size_t from, std::size_t to, Wanted wanted)
@@ -64,11 +64,16 @@ void code128SetB(const DrawRequest& r, std::vector<std::string>& out)
     for (std::size_t i = 1; i < code.size(); ++i) {
         const int value = ansiCode(code[i]) - 32;
         if (value < setBCharacters || value >= static_cast<int>(code128::patterns.size())) continue;
-        out.push_back(characterAt(r, i) + " is drawn as the symbol character " +
-                      std::string(setBSpecials[static_cast<std::size_t>(value - setBCharacters)]) +
-                      " (value " + std::to_string(value) +
-                      "), not as data: readers do not give it back (set B holds the codes 32 to "
-                      "127)");
+        const std::string_view name =
+            setBSpecials[static_cast<std::size_t>(value - setBCharacters)];
+        const std::string_view effect =
+            name.starts_with("FNC") ? "a function character, which readers do not give back"
+            : name.starts_with("Sta") || name == "Stop"
+                ? "a start or stop character: readers find no symbol"
+                : "which switches readers to another set for what follows";
+        out.push_back(characterAt(r, i) + " is drawn as the symbol character " + std::string(name) +
+                      " (value " + std::to_string(value) + "), " + std::string(effect) +
+                      " (set B holds the codes 32 to 127)");
     }
 }
 

@@ -286,8 +286,8 @@ TEST(Cli, WarningsSayWhatTheSymbolChanges)
         /*19*/
         {{"code128", "--code", "BPRICE €5X"},
          0,
-         {"BarCODE128: '€' at position 8 is drawn as the symbol character FNC3 (value "
-          "96), not as data: readers do not give it back (set B holds the codes 32 to 127)"}},
+         {"BarCODE128: '€' at position 8 is drawn as the symbol character FNC3 (value 96), a "
+          "function character, which readers do not give back (set B holds the codes 32 to 127)"}},
         /*20*/
         {{"code128", "--code", "C12AB"},
          0,
@@ -364,6 +364,11 @@ TEST(Cli, WarningsSayWhatTheSymbolChanges)
           "light see as white"}},
         /*37*/ {{"code39", "--line-color", "0x800000"}, 0, {}},     // dark blue reads
         /*38*/ {{"code39", "--units", "mm", "--text", "0"}, 0, {}}, // pY 2.646 keeps the height
+        /*39*/
+        {{"code128", "--code", "BPRICE ƒX"},
+         0,
+         {"BarCODE128: 'ƒ' at position 8 is drawn as the symbol character Code C (value 99), which "
+          "switches readers to another set for what follows (set B holds the codes 32 to 127)"}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::vector<std::string_view> words = cases[i].words;
