@@ -162,6 +162,18 @@ test('a target may draw with the control from inside its own members', () => {
     assert.deepEqual(bc.BarCODE39(outer, { code: 'AB' }), { result: 0, code: 'AB' });
     assert.equal(inner.calls.filter((c) => c.call === 'Line').length, 67);
     assert.equal(outer.calls.filter((c) => c.call === 'Line').length, 4 * 10 - 1);
+    // Drawing from the first Line of every drawing goes deeper until the
+    // JavaScript stack runs out: that drawing returns 440, the others finish.
+    const results = [];
+    const deeper = () => plainTarget([], {
+        lines: 0,
+        Line() {
+            if (this.lines++ === 0) results.push(bc.BarEAN13(deeper(), { code: '1' }).result);
+        },
+    });
+    assert.equal(bc.BarEAN13(deeper(), { code: '1' }).result, 0);
+    assert.ok(results.length > 50, `${results.length} levels`);
+    assert.deepEqual(results.filter((r) => r !== 0), [440]);
     stillDraws();
 });
 
