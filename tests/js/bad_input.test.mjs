@@ -96,6 +96,15 @@ test('a target lacking a member gets 438 at that member and no call after it', (
     const readOnly = plainTarget([]);
     Object.defineProperty(readOnly, 'FontName', { get: () => 'Arial', set: undefined });
     assert.equal(bc.BarEAN8(readOnly, { code: '9638507' }).result, 438);
+    // The recording target's own failures: a lacking member and the nth call.
+    const lacking = new RecordingTarget();
+    lacking.lack('Print');
+    assert.equal(bc.BarEAN13(lacking, { code: '400638133393' }).result, 438);
+    assert.deepEqual(lacking.calls.at(-1), { call: 'Print', text: '4', failed: true });
+    const failing = new RecordingTarget();
+    failing.failOn('Line', 3, 31000);
+    assert.equal(bc.BarEAN13(failing, { code: '400638133393', text: 0 }).result, 31000);
+    assert.equal(failing.calls.length, 4 + 3);
     // No target at all: 91, as an object variable that is not set.
     assert.deepEqual(bc.BarCODE128(null, { code: 'BX' }), { result: 91, code: 'BX' });
     assert.deepEqual(bc.BarEAN13(undefined, {}), { result: 91, code: '000000000000' });
