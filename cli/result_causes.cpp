@@ -78,6 +78,8 @@ std::optional<std::string> resultCause(const DrawRequest& r, int number)
         if (number == 9) return beyondAscii(r, "Code 93");
         break;
     case Codabar:
+        if (number == 5 && code.find_first_not_of(u' ') == std::u16string_view::npos)
+            return std::string("the code is empty");
         if (number == 9) {
             const auto none = [](char16_t c) { return ansiCode(c) > 68; };
             if (const auto i = firstIndex(code, firstNonBlank(code), none))

@@ -115,14 +115,16 @@ TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing)
          {"the input is UTF-16 (it begins with a UTF-16 byte order mark): save it as UTF-8",
           "0 lines read"}},
         /*10*/
-        {"code128,B\xC3\xBC\ncode128,Aabc\n",
+        {"code128,B\xC3\xBC\ncode128,Aabc\ncodabar, \n",
          {"-k"},
          1,
          {},
          {"line 1: BarCODE128 returned 9 (Subscript out of range): '\xC3\xBC' at position 2 has "
           "no symbol character in set B",
           "line 2: BarCODE128 returned 94 (Invalid use of Null): 'a' at position 2 is not in set "
-          "A"}},
+          "A",
+          "line 3: BarCODABAR returned 5 (Invalid procedure call or argument): the code is "
+          "empty"}},
         /*11*/
         {"\"code39\",A\ncode39;B;width=20\n",
          {"-j1", "--page", "A4"},
