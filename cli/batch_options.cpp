@@ -88,7 +88,7 @@ const std::vector<Option>& options()
          [](BatchRequest& r, auto o, auto v) { setGrid(r, o, v); }},
         {"--page", "SIZE", "sheet page: a4, letter (any case) or WxH in points (default a4)",
          [](BatchRequest& r, auto o, auto v) { setPage(r, o, v); }},
-        {"--dry-run", "", "draw every line on the trace target and write nothing",
+        {"--dry-run", "", "draw every line, its data as images take it, and write nothing",
          [](BatchRequest& r, auto, auto) { r.dryRun = true; }},
         {"--jobs", "N", "worker threads (default: one per core); -jN too",
          [](BatchRequest& r, auto o, auto v) {
