@@ -98,10 +98,10 @@ class HostTarget {
         const rgb = hostColor(color);
         if (rgb === undefined) throw targetError(5, 'Invalid procedure call or argument: not a colour');
         if (!Number.isFinite(y1) || !Number.isFinite(y2)) throw targetError(5, 'Invalid procedure call or argument');
-        const held = (v) => Math.min(Math.max(v, -FARTHEST), FARTHEST);
         const ax = x1, bx = x2 + 1, ay = y1, by = y2 + 1;
         const x0 = Math.min(ax, bx), x1e = Math.max(ax, bx);
-        const y0 = held(Math.min(ay, by)), y1e = held(Math.max(ay, by));
+        const y0 = Math.min(Math.max(Math.min(ay, by), -FARTHEST), FARTHEST);
+        const y1e = Math.min(Math.max(Math.max(ay, by), -FARTHEST), FARTHEST);
         if (x0 < x1e && y0 < y1e) this.fillBox(x0, y0, x1e, y1e, rgb);
     }
 
@@ -143,6 +143,9 @@ function num(v) {
     if (Math.abs(v) < 1e15 && v === Math.trunc(v)) return String(v === 0 ? 0 : v);
     return String(v);
 }
+
+// Text that goes into XML as it is.
+const PLAIN_TEXT = /^[^&<>"\u0000-\u001F\u007F-\u009F\u2028\u2029\uD800-\uDFFF\uFFFE\uFFFF]*$/;
 
 function escapeXml(s) {
     return s.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
@@ -200,6 +203,8 @@ class SvgTarget extends HostTarget {
         this.textsAround = null;
         this.bounds = null;
         this.narrowest = Infinity;
+        this.fontKey = null;
+        this.fontAttributes = '';
     }
 
     fontSize() {
@@ -275,10 +280,17 @@ class SvgTarget extends HostTarget {
             : [Math.min(a[0], ink[0]), Math.min(a[1], ink[1]), Math.max(a[2], ink[2]), Math.max(a[3], ink[3])];
         this.grow(...ink);
         const size = this.fontSize();
-        let tail = ` font-family="${escapeXml(familyList(this.font.name))}" font-size="${num(size)}" font-weight="${this.font.bold ? 'bold' : 'normal'}"`;
+        // The font's attributes are written once for every text in that font.
+        const key = `${this.font.name}\u0000${this.font.bold}\u0000${size}`;
+        if (this.fontKey !== key) {
+            this.fontKey = key;
+            this.fontAttributes = ` font-family="${escapeXml(familyList(this.font.name))}" font-size="${num(size)}" font-weight="${this.font.bold ? 'bold' : 'normal'}"`;
+        }
+        let tail = this.fontAttributes;
         if (m.width > 0) tail += ` textLength="${num(m.width)}" lengthAdjust="spacingAndGlyphs"`;
         if (s.startsWith(' ') || s.endsWith(' ') || s.includes('  ')) tail += ' xml:space="preserve"';
-        this.parts.push(`<text x="${num(x)}" y="${num(y + ASCENT * size)}" fill="${cssColor(rgb)}"${tail}>${escapeXml(xmlText(s))}</text>\n`);
+        const content = PLAIN_TEXT.test(s) ? s : escapeXml(xmlText(s));
+        this.parts.push(`<text x="${num(x)}" y="${num(y + ASCENT * size)}" fill="${cssColor(rgb)}"${tail}>${content}</text>\n`);
         return m;
     }
 
