@@ -431,7 +431,7 @@ private:
                 tally_.files = 1;
                 tally_.pages = sheet_->pages();
             } catch (const OutputError& e) {
-                report(e.what());
+                report(withFolderCause(*request_.sheet, e.what()));
                 stop(exitOutput);
             }
         }
@@ -462,7 +462,9 @@ int runBatch(const BatchRequest& request, int input, std::ostream& err, bool ter
         Batch batch(request, err, terminal);
         return batch.run(input);
     } catch (const OutputError& e) {
-        err << "tallux: " << e.what() << "\n";
+        // The sheet's file is begun before the first line.
+        err << "tallux: " << (request.sheet ? withFolderCause(*request.sheet, e.what()) : e.what())
+            << "\n";
         return exitOutput;
     }
 }
