@@ -269,6 +269,7 @@ function variables(params) {
 function bridge(createCore, instantiate) {
     const calls = makeCalls();
     let memory = null;
+    let outcomeAt = 0;
     const moduleArg = {
         talluxCalls: calls,
         instantiateWasm(imports, done) {
@@ -281,52 +282,84 @@ function bridge(createCore, instantiate) {
         printErr: () => {},
     };
     const started = createCore(moduleArg);
-    return { module: moduleArg, calls, started, memory: () => memory };
+    return {
+        module: moduleArg, calls, started, memory: () => memory,
+        get outcome() {
+            if (outcomeAt === 0) outcomeAt = moduleArg.outcome();
+            return outcomeAt;
+        },
+    };
 }
 
 let core = null; // set by the module's start, below
 
-// UTF-16 units of s in fresh memory; the caller frees it.
-function place(s) {
-    const pointer = core.module._malloc(2 * s.length + 2);
-    if (!pointer) throw new TalluxError(7, `Out of memory: no room for ${s.length} characters`);
-    const units = new Uint16Array(core.memory().buffer, pointer, s.length);
-    for (let i = 0; i < s.length; ++i) units[i] = s.charCodeAt(i);
+// Room for the three texts of a call: kept between calls up to this many
+// UTF-16 units, made for the call alone beyond.
+const KEPT_ROOM = 1 << 16;
+let room = 0;
+let roomUnits = 0;
+
+function reserve(units) {
+    if (units <= roomUnits) return room;
+    const kept = units <= KEPT_ROOM;
+    if (kept && room) core.module._free(room);
+    const pointer = core.module._malloc(2 * units + 16);
+    if (kept) {
+        room = pointer;
+        roomUnits = pointer ? units : 0;
+    }
+    if (!pointer) throw new TalluxError(7, `Out of memory: no room for ${units} characters`);
     return pointer;
+}
+
+function write(units, at, s) {
+    for (let i = 0; i < s.length; ++i) units[at + i] = s.charCodeAt(i);
+}
+
+function readText(units, at, length) {
+    let s = '';
+    for (let i = 0; i < length; i += 4096)
+        s += String.fromCharCode.apply(null, units.subarray(at + i, at + Math.min(length, i + 4096)));
+    return s;
 }
 
 // Runs a method: targetKind 0 no object, 1 the JavaScript object, 2 the
 // component's own recording target.
 function run(method, target, targetKind, v) {
     const calls = core.calls;
-    const placed = [];
+    const m = core.module;
     const saved = { target: calls.target, thrown: calls.thrown };
+    const total = v.code.length + v.font.length + v.ratio.length;
+    const pointer = reserve(total);
+    const temporary = pointer !== room; // else the kept room, which a nested call may replace
     try {
-        const code = place(v.code);
-        placed.push(code);
-        const font = place(v.font);
-        placed.push(font);
-        const ratio = place(v.ratio);
-        placed.push(ratio);
+        const units = new Uint16Array(core.memory().buffer);
+        const code = pointer;
+        const font = code + 2 * v.code.length;
+        const ratio = font + 2 * v.font.length;
+        write(units, code >> 1, v.code);
+        write(units, font >> 1, v.font);
+        write(units, ratio >> 1, v.ratio);
         calls.target = target;
         calls.thrown = undefined;
-        const out = core.module.draw(method, targetKind, v.x, v.y, code, v.code.length,
-            v.width, v.height, v.text, v.bold, font, v.font.length, v.foreColor, v.lineColor,
-            ratio, v.ratio.length, v.chk);
-        if (out.raised !== undefined) {
-            const name = METHODS[method][0];
-            const number = out.raised;
-            throw new TalluxError(number, `${name} raised error ${number}: ${out.message}`,
-                { pCode: out.code, cause: calls.thrown });
+        m.draw(method, targetKind, v.x, v.y, code, v.code.length, v.width, v.height, v.text,
+            v.bold, font, v.font.length, v.foreColor, v.lineColor, ratio, v.ratio.length, v.chk);
+        // The memory may have grown during the call.
+        const buffer = core.memory().buffer;
+        const [raised, number, codeAt, codeLength] = new Int32Array(buffer, core.outcome, 4);
+        const written = readText(new Uint16Array(buffer), codeAt >>> 1, codeLength);
+        if (raised) {
+            throw new TalluxError(number, `${METHODS[method][0]} raised error ${number}: ${m.message()}`,
+                { pCode: written, cause: calls.thrown });
         }
-        const answer = { result: out.result, code: out.code };
-        if (out.result !== 0 && calls.thrown !== undefined) answer.error = calls.thrown;
-        if (out.log !== undefined) answer.log = out.log;
+        const answer = { result: number, code: written };
+        if (number !== 0 && calls.thrown !== undefined) answer.error = calls.thrown;
+        if (targetKind === 2) answer.log = m.log();
         return answer;
     } finally {
         calls.target = saved.target;
         calls.thrown = saved.thrown;
-        for (const p of placed) core.module._free(p);
+        if (temporary) m._free(pointer);
     }
 }
 

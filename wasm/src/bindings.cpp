@@ -2,11 +2,11 @@
 // method on a set of caller variables and answers with what it returned or
 // raised and the code as the method left it.
 #include <emscripten/bind.h>
-#include <emscripten/val.h>
 
 #include <cstdint>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "js_target.h"
 #include "tallux/recording_target.h"
@@ -15,7 +15,6 @@
 namespace {
 
 using namespace tallux;
-using emscripten::val;
 
 // Where the drawing goes: nowhere (the caller passed no object), the
 // JavaScript object of this call, or the component's own recording target.
@@ -26,19 +25,36 @@ String text(std::uintptr_t chars, int length)
     return String(reinterpret_cast<const char16_t*>(chars), static_cast<std::size_t>(length));
 }
 
-val raised(std::int32_t number, const std::string& message)
+// What the last drawing call left, read by the wrapper from memory: whether
+// the method raised, its result or error number, and the code as the method
+// left it. Written when a call ends, so a drawing made from inside a target's
+// member leaves the outer call's answer intact.
+struct Outcome {
+    std::int32_t raised = 0;
+    std::int32_t number = 0;
+    std::uint32_t code = 0; // address of the UTF-16 units
+    std::int32_t codeLength = 0;
+};
+Outcome outcome;
+String lastCode;
+std::string lastMessage;
+std::string lastLog;
+
+void answer(bool raised, std::int32_t number, String code, std::string message = {})
 {
-    val out = val::object();
-    out.set("raised", number);
-    out.set("message", message);
-    return out;
+    lastCode = std::move(code);
+    lastMessage = std::move(message);
+    outcome = {raised ? 1 : 0, number,
+               static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(lastCode.data())),
+               static_cast<std::int32_t>(lastCode.size())};
 }
 
 // The strings arrive as UTF-16 units that the wrapper placed in memory.
-val drawFor(int method, int targetKind, float x, float y, std::uintptr_t code, int codeLength,
-            int width, int height, int textOn, int bold, std::uintptr_t font, int fontLength,
-            int foreColor, int lineColor, std::uintptr_t ratio, int ratioLength, int chk)
+void drawFor(int method, int targetKind, float x, float y, std::uintptr_t code, int codeLength,
+             int width, int height, int textOn, int bold, std::uintptr_t font, int fontLength,
+             int foreColor, int lineColor, std::uintptr_t ratio, int ratioLength, int chk)
 {
+    String left = text(code, codeLength); // the code as the caller gave it, until the method has it
     try {
         if (method < 0 || method >= static_cast<int>(drawingMethods.size()))
             throw RuntimeError(err::InvalidCall);
@@ -52,7 +68,7 @@ val drawFor(int method, int targetKind, float x, float y, std::uintptr_t code, i
         }
         p.pX = x;
         p.pY = y;
-        p.pCode = text(code, codeLength);
+        p.pCode = left;
         p.pWidth = width;
         p.pHeight = height;
         p.pText = textOn;
@@ -63,27 +79,38 @@ val drawFor(int method, int targetKind, float x, float y, std::uintptr_t code, i
         p.pRatio = text(ratio, ratioLength);
         p.pChk = Boolean(Integer(chk));
 
-        val out = val::object();
         try {
-            out.set("result",
-                    drawingMethods[static_cast<std::size_t>(method)].draw(p.args()).value());
+            const Integer result = drawingMethods[static_cast<std::size_t>(method)].draw(p.args());
+            answer(false, result.value(), std::move(p.pCode));
         } catch (const RuntimeError& e) {
-            out = raised(e.number(), e.what());
+            answer(true, e.number(), std::move(p.pCode), e.what());
         }
-        out.set("code", p.pCode);
         if (static_cast<TargetKind>(targetKind) == TargetKind::recording) {
-            std::string log;
-            for (const std::string& line : recording.log()) log += line + "\n";
-            out.set("log", log);
+            lastLog.clear();
+            for (const std::string& line : recording.log()) lastLog += line + "\n";
         }
-        return out;
     } catch (const RuntimeError& e) {
-        return raised(e.number(), e.what());
+        answer(true, e.number(), std::move(left), e.what());
     } catch (const std::bad_alloc&) {
-        return raised(7, "Out of memory");
+        answer(true, 7, std::move(left), "Out of memory");
     } catch (const std::exception& e) {
-        return raised(51, std::string("Internal error: ") + e.what());
+        answer(true, 51, std::move(left), std::string("Internal error: ") + e.what());
     }
+}
+
+std::uintptr_t outcomeAddress()
+{
+    return reinterpret_cast<std::uintptr_t>(&outcome);
+}
+
+std::string message()
+{
+    return lastMessage;
+}
+
+std::string log()
+{
+    return lastLog;
 }
 
 } // namespace
@@ -91,4 +118,7 @@ val drawFor(int method, int targetKind, float x, float y, std::uintptr_t code, i
 EMSCRIPTEN_BINDINGS(tallux)
 {
     emscripten::function("draw", &drawFor);
+    emscripten::function("outcome", &outcomeAddress);
+    emscripten::function("message", &message);
+    emscripten::function("log", &log);
 }
