@@ -8,7 +8,6 @@
 
 #include "alloc_counter.h"
 #include "files.h"
-#include "method_words.h"
 #include "tallux/recording_target.h"
 #include "tallux/tallux.h"
 #include "tallux/types.h"
@@ -56,7 +55,7 @@ void drawMethod(benchmark::State& state, const MethodInfo& method, int text)
     p.pText = text;
     p.pWidth = 2;
     p.pHeight = 100;
-    const String code(cli::wordsFor(method.type).sample);
+    const String code(method.sample);
     const std::size_t before = heapAllocations();
     for (auto _ : state) {
         p.pCode = code;

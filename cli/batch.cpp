@@ -319,7 +319,7 @@ private:
                 recorder.charHeight = r.charHeight;
                 o.error = drawOn(r, recorder);
             } else {
-                drawToFile(r, names_->expand(job.line, wordsFor(r.method.type).alias, line->code),
+                drawToFile(r, names_->expand(job.line, r.method.alias, line->code),
                            names_->uniqueByLine(), o);
             }
         } catch (const std::exception& e) {

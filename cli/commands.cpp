@@ -155,13 +155,12 @@ void printList(std::ostream& out)
     for (const MethodInfo& m : drawingMethods) {
         std::string name(m.name);
         name.resize(13, ' ');
-        const MethodWords& words = wordsFor(m.type);
-        std::string alias(words.alias);
+        std::string alias(m.alias);
         alias.resize(10, ' ');
         std::string member(m.member);
         member.resize(11, ' ');
         out << name << alias << member << std::to_string(m.type) << (m.type < 10 ? "   " : "  ")
-            << words.title << "  (e.g. " << toUtf8(words.sample) << ")\n";
+            << m.title << "  (e.g. " << toUtf8(m.sample) << ")\n";
     }
 }
 

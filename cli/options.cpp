@@ -350,11 +350,6 @@ std::optional<TargetKind> targetOfName(std::string_view name) noexcept
     return targetNamed(ext);
 }
 
-bool readsRatio(tBarcodeType type) noexcept
-{
-    return std::ranges::find(wideNarrowMethods, type) != wideNarrowMethods.end();
-}
-
 bool textPrinted(const DrawRequest& r) noexcept
 {
     const int text = r.params.pText.value();
@@ -363,7 +358,7 @@ bool textPrinted(const DrawRequest& r) noexcept
 
 double narrowWidth(const DrawRequest& r) noexcept
 {
-    if (!readsRatio(r.method.type)) return r.params.pWidth.value();
+    if (!r.method.ratio.has_value()) return r.params.pWidth.value();
     try {
         return r.params.pWidth.value() + Ratio::read(r.params.pRatio).narrow.value();
     } catch (const RuntimeError&) {
@@ -401,7 +396,7 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
 
     DrawRequest request;
     request.method = *method;
-    request.params.pCode = String(wordsFor(method->type).sample);
+    request.params.pCode = String(method->sample);
     // Readers accept Code 93 and Code 128 only with their check characters.
     request.params.pChk = method->type == Code_93 || method->type == Code_128;
 

@@ -58,10 +58,6 @@ struct DrawRequest {
     std::size_t codeOffset = 0;
 };
 
-// The methods with wide and narrow elements, which read pRatio.
-inline constexpr std::array<tBarcodeType, 6> wideNarrowMethods{Codabar, Code_11,  Code_25,
-                                                               Code_39, Code_39F, Code_MSI};
-bool readsRatio(tBarcodeType type) noexcept;
 
 // Whether the method prints its human-readable text for the request's pText.
 bool textPrinted(const DrawRequest& request) noexcept;

@@ -112,7 +112,7 @@ void applySizes(DrawRequest& r)
         r.params.pX = static_cast<Single>(inUnits({defaultX, LengthUnit::Twips}, scale.units, dpi));
     if (!r.yGiven)
         r.params.pY = static_cast<Single>(inUnits({defaultY, LengthUnit::Twips}, scale.units, dpi));
-    const bool defaultRatio = !r.ratioGiven && readsRatio(r.method.type);
+    const bool defaultRatio = !r.ratioGiven && r.method.ratio.has_value();
     if (defaultRatio) r.params.pRatio = ratioText(std::lround(1.5 * r.params.pWidth.value()));
     if (scale.dpi > 0 || r.target == TargetKind::Printer) return; // a printer keeps its own
 

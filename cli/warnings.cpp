@@ -22,7 +22,7 @@ std::string numberText(double v)
 // Readers expect wide elements two to three times the narrow ones.
 void ratioWarning(const DrawRequest& r, std::vector<std::string>& out)
 {
-    if (!r.ratioGiven || !readsRatio(r.method.type)) return;
+    if (!r.ratioGiven || !r.method.ratio.has_value()) return;
     try {
         const Ratio ratio = Ratio::read(r.params.pRatio);
         const double narrow = r.params.pWidth.value() + ratio.narrow.value();

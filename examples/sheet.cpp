@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "method_words.h"
 #include "tallux/cairo_target.h"
 #include "tallux/tallux.h"
 
@@ -32,7 +31,7 @@ DrawParams sample(const MethodInfo& m, Target& target, Single y)
     p.pObject = &target;
     p.pX = left;
     p.pY = y;
-    p.pCode = String(cli::wordsFor(m.type).sample);
+    p.pCode = String(m.sample);
     p.pWidth = moduleWidth;
     p.pHeight = barHeight;
     p.pText = 1;
@@ -56,7 +55,7 @@ void drawSheet(Target& t, const std::vector<MethodInfo>& methods)
 {
     Single y = 300;
     for (const MethodInfo& m : methods) {
-        label(t, std::string(cli::wordsFor(m.type).title) + "  (" + std::string(m.name) + ")", y);
+        label(t, std::string(m.title) + "  (" + std::string(m.name) + ")", y);
         DrawParams p = sample(m, t, y + 400);
         Tallux().draw(m.type, p);
         y += rowHeight;

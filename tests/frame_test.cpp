@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "method_words.h"
 #include "support.h"
 
 // The contract every drawing method shares, exercised through Code 39.
@@ -133,7 +132,7 @@ TEST(Frame, EachMethodPrintsForThePTextValuesOfItsRow)
         EXPECT_EQ(m.printsFor, any ? PrintsFor::anyNonZero : PrintsFor::onlyOne) << m.name;
         for (int text : {-1, 0, 1, 2}) {
             RecordingTarget t;
-            DrawParams p = params(t, String(cli::wordsFor(m.type).sample));
+            DrawParams p = params(t, String(m.sample));
             p.pText = text;
             ASSERT_EQ(Tallux().draw(m.type, p).value(), 0) << m.name;
             const bool printed = std::ranges::any_of(

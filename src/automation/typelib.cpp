@@ -23,15 +23,6 @@ constexpr ParamDesc drawingSignature[] = {
 };
 static_assert(std::size(drawingSignature) == 13);
 
-// The drawing methods in the interface's order, which gives them the
-// dispatch ids from 0x60030005 up.
-constexpr DISPID firstDrawingId = 0x60030005;
-constexpr std::string_view interfaceOrder[] = {
-#define TALLUX_NAME(Name) #Name,
-    TALLUX_DRAWING_METHODS(TALLUX_NAME)
-#undef TALLUX_NAME
-};
-
 constexpr ParamDesc supBarTypeValue[] = {{"value", VT_I4, "tBarcodeType", In, false}};
 constexpr std::string_view supBarTypeHelp = "BarCode Type Support ";
 
@@ -47,28 +38,11 @@ constexpr std::array<FuncDesc, 18> talluxMembers = [] {
     f[2] = {
         "ShowAboutBox",        DISPID_ABOUTBOX, InvokeKind::Func, funcflagHidden, {}, VT_EMPTY, "",
         "Shows the about box", nullptr};
-    for (std::size_t i = 0; i < std::size(interfaceOrder); ++i) {
-        const MethodInfo* m =
-            &*std::ranges::find(drawingMethods, interfaceOrder[i], &MethodInfo::name);
-        f[3 + i] = {m->name,
-                    firstDrawingId + static_cast<DISPID>(i),
-                    InvokeKind::Func,
-                    0,
-                    drawingSignature,
-                    VT_I2,
-                    "",
-                    "",
-                    m};
-    }
+    for (const MethodInfo& m : drawingMethods)
+        f[3 + static_cast<std::size_t>(m.place)] = {
+            m.name, m.dispatchId(), InvokeKind::Func, 0, drawingSignature, VT_I2, "", "", &m};
     return f;
 }();
-static_assert(
-    [] {
-        for (const MethodInfo& m : drawingMethods)
-            if (std::ranges::count(interfaceOrder, m.name) != 1) return false;
-        return std::size(interfaceOrder) == drawingMethods.size();
-    }(),
-    "the interface names each drawing method once");
 
 constexpr std::array<EnumMember, drawingMethods.size()> barcodeTypes = [] {
     std::array<EnumMember, drawingMethods.size()> e{};

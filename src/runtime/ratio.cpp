@@ -13,10 +13,10 @@ Ratio Ratio::read(std::u16string_view pRatio)
     return {wide, narrow};
 }
 
-Ratio Ratio::read(std::u16string_view pRatio, Integer pWidth, ProductCheck products)
+Ratio Ratio::read(std::u16string_view pRatio, Integer pWidth, tBarcodeType method)
 {
     Ratio ratio = read(pRatio);
-    ratio.products = products;
+    ratio.products = methodInfo(method).ratio.value_or(ProductCheck::onceBeforeTrap);
     ratio.checkProducts(ProductCheck::onceBeforeTrap, pWidth);
     return ratio;
 }

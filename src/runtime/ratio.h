@@ -3,17 +3,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "tallux/methods.h"
 #include "tallux/types.h"
 
 namespace tallux {
-
-// When a method forms the products pWidth × a and pWidth × b. They serve only
-// as a range check: a product beyond 16 bits is Overflow (6).
-enum class ProductCheck : std::uint8_t {
-    onceBeforeTrap,              // both, as the ratio is read: raised, nothing drawn
-    beforeEachElement,           // both, before every element is painted, gaps included
-    afterEachElementOfThatWidth, // the element's own product, once it is painted
-};
 
 // The wide-to-narrow ratio text "wide:narrow" of the symbologies with wide
 // elements: the wide extra is 7 times the number before the colon, the narrow
@@ -27,9 +20,9 @@ struct Ratio {
     // Raises 5 for a text without a colon (the empty text included) and 6 for
     // an extra outside the 16-bit range.
     static Ratio read(std::u16string_view pRatio);
-    // The same, for a method that forms the products when `products` says;
-    // when that is once before the trap, they are formed here.
-    static Ratio read(std::u16string_view pRatio, Integer pWidth, ProductCheck products);
+    // The same, for a method, which forms the products when its row of the
+    // method table says; when that is once before the trap, they are formed here.
+    static Ratio read(std::u16string_view pRatio, Integer pWidth, tBarcodeType method);
 
     Integer narrowWidth(Integer pWidth) const { return pWidth + narrow; } // N
     Integer wideWidth(Integer pWidth) const { return pWidth + wide; }     // M

@@ -45,14 +45,15 @@ std::string ownFolder()
 }
 
 // Whether `folder` is one the build puts its programs in: the build folder
-// or a folder right below it (not, say, a prefix installed into the build).
+// or a folder at most two below it (cli/, tests/qt/), not a prefix or
+// package root that a test installed or unpacked deeper in the build.
 bool madeByTheBuild(const std::string& folder)
 {
     const std::string_view build = TALLUX_BUILD_DIR;
     const std::string path = folder + '/';
     return path.starts_with(build) &&
            std::count(path.begin() + static_cast<std::ptrdiff_t>(build.size()), path.end(), '/') <=
-               1;
+               2;
 }
 
 const TextShaper* loadShaper(std::string& why)

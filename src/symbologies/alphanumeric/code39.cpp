@@ -8,7 +8,7 @@ namespace tallux::draw {
 // elements a character with a narrow white gap after each.
 Integer BarCODE39(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::onceBeforeTrap);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, Code_39);
 
     Drawing d(a);
     return trapped([&] {

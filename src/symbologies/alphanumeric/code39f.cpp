@@ -49,7 +49,7 @@ String encode(std::u16string_view data)
 // line shows the data as passed, with the check character.
 Integer BarCODE39F(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::afterEachElementOfThatWidth);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, Code_39F);
 
     Drawing d(a);
     return trapped([&] {

@@ -9,7 +9,7 @@ namespace tallux::draw {
 // data framed by start and stop characters "A" to "D" ("A" where missing).
 Integer BarCODABAR(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::beforeEachElement);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, Codabar);
     a.pCode = trimBlanks(a.pCode);
 
     Drawing d(a);

@@ -55,7 +55,7 @@ std::size_t row(char16_t c)
 // space after every character, the stop included.
 Integer BarCODE11(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::onceBeforeTrap);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, Code_11);
 
     Drawing d(a);
     return trapped([&] {

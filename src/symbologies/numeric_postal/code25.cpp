@@ -46,7 +46,7 @@ std::string interleave(std::string_view bars, std::string_view spaces)
 // a stop of wide bar, narrow space, narrow bar; no gaps.
 Integer BarCODE25(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::beforeEachElement);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, Code_25);
     a.pCode = trimBlanks(a.pCode);
     // Digits go in pairs: a fill digit "0" at the end makes their number, check
     // digit included, even.

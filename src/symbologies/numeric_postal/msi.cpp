@@ -71,7 +71,7 @@ char16_t checkDigit(std::u16string_view code)
 // of narrow bar, wide space, narrow bar; no gaps.
 Integer BarMSI(const DrawArgs& a)
 {
-    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, ProductCheck::onceBeforeTrap);
+    const Ratio ratio = Ratio::read(a.pRatio, a.pWidth, Code_MSI);
 
     Drawing d(a);
     return trapped([&] {
