@@ -85,3 +85,12 @@ run("configuring the consumer" ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer
     -B ${WORK_DIR}/consumer -DCMAKE_PREFIX_PATH=${prefix})
 run("building the consumer" ${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
 run("the consumer" ${env} ${WORK_DIR}/consumer/consumer)
+
+# The examples build against the unpacked packages alone and draw.
+run("configuring the examples" ${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples
+    -B ${WORK_DIR}/examples -DCMAKE_PREFIX_PATH=${prefix})
+run("building the examples" ${CMAKE_COMMAND} --build ${WORK_DIR}/examples)
+run("the sheet example" ${env} TALLUX_FONT_CACHE=0 ${WORK_DIR}/examples/sheet ${WORK_DIR})
+if(NOT EXISTS ${WORK_DIR}/sheet.pdf)
+    message(FATAL_ERROR "the sheet example wrote no sheet.pdf")
+endif()
