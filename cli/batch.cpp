@@ -222,8 +222,6 @@ public:
                 }
             } catch (const std::system_error& e) {
                 readFailed(e.what());
-            } catch (const InputError& e) {
-                readFailed(e.what());
             }
             // Stopped by a signal: the lines read so far are finished.
             if (!chunk.empty() && !stopped_) submit();

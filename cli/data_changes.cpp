@@ -69,25 +69,49 @@ std::string shown(std::u16string_view text)
     return quoted(toUtf8(text));
 }
 
-// The distinct characters of a text that are not decimal digits: every
-// symbology here has a pattern of its own for each digit.
-String nonDigits(std::u16string_view text)
+// The distinct characters of a text that `wanted` picks, a surrogate pair
+// as one character.
+template <class Wanted>
+std::vector<String> characters(std::u16string_view text, Wanted wanted)
 {
-    String out;
-    for (const char16_t c : text)
-        if ((c < u'0' || c > u'9') && out.find(c) == String::npos) out += c;
+    std::vector<String> out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+                          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        String c(text.substr(i, pair ? 2 : 1));
+        i += pair ? 1 : 0;
+        if (wanted(c) && std::ranges::find(out, c) == out.end()) out.push_back(std::move(c));
+    }
     return out;
 }
 
+// The distinct characters of a text that are not decimal digits: every
+// symbology here has a pattern of its own for each digit.
+std::vector<String> nonDigits(std::u16string_view text)
+{
+    return characters(text,
+                      [](const String& c) { return c.size() > 1 || c[0] < u'0' || c[0] > u'9'; });
+}
+
 // The characters as a list ('a', 'b' and 'c'), then what is said of one or of many.
-std::string listed(std::u16string_view chars, std::string_view one, std::string_view many)
+std::string listed(const std::vector<String>& chars, std::string_view one, std::string_view many)
 {
     std::string text;
     for (std::size_t i = 0; i < chars.size(); ++i) {
         if (i > 0) text += i + 1 == chars.size() ? " and " : ", ";
-        text += shown(chars.substr(i, 1));
+        text += shown(chars[i]);
     }
     return text + " " + std::string(chars.size() == 1 ? one : many);
+}
+
+// The text with every `c` put as "0", one for each UTF-16 unit, as the
+// methods read it.
+String zeroed(std::u16string_view text, const String& c)
+{
+    String out(text);
+    for (std::size_t at = 0; (at = out.find(c, at)) != String::npos; at += c.size())
+        out.replace(at, c.size(), String(c.size(), u'0'));
+    return out;
 }
 
 // A code of fixed length as the method kept it: the data given (blanks
@@ -181,29 +205,26 @@ void lengthChanges(const Kept& k, std::vector<std::string>& out)
 // Characters drawn as the digit 0: the data draws the same with them as 0.
 void zeroChanges(const DrawRequest& r, const String& data, std::vector<std::string>& out)
 {
-    const String candidates = nonDigits(data);
+    const std::vector<String> candidates = nonDigits(data);
     if (candidates.empty()) return;
     const auto base = boxes(drawCopy(r, data, 0, false));
-    String zeros;
-    for (const char16_t c : candidates) {
-        String probe = data;
-        std::ranges::replace(probe, c, u'0');
-        if (boxes(drawCopy(r, probe, 0, false)) == base) zeros += c;
-    }
+    std::vector<String> zeros;
+    for (const String& c : candidates)
+        if (boxes(drawCopy(r, zeroed(data, c), 0, false)) == base) zeros.push_back(c);
     if (!zeros.empty()) out.push_back(listed(zeros, "is drawn as \"0\"", "are drawn as \"0\""));
 }
 
 // Characters without a pattern: "A", c, "A" draws no more bars than "AA".
 void leftOut(const DrawRequest& r, const String& data, std::vector<std::string>& out)
 {
-    const String candidates = nonDigits(data);
+    const std::vector<String> candidates = nonDigits(data);
     if (candidates.empty()) return;
     const Long color = r.params.pLineColor;
     const std::size_t base = bars(drawCopy(r, u"AA", 0, false), color);
-    String none;
-    for (const char16_t c : candidates) {
-        const Drawn d = drawCopy(r, String(u"A") + c + u"A", 0, false);
-        if (!d.error && bars(d, color) == base) none += c;
+    std::vector<String> none;
+    for (const String& c : candidates) {
+        const Drawn d = drawCopy(r, u"A" + c + u"A", 0, false);
+        if (!d.error && bars(d, color) == base) none.push_back(c);
     }
     if (!none.empty())
         out.push_back(listed(none, "has no bars and is left out", "have no bars and are left out"));
@@ -211,9 +232,9 @@ void leftOut(const DrawRequest& r, const String& data, std::vector<std::string>&
 
 void codePageChanges(const String& data, std::vector<std::string>& out)
 {
-    String lacking;
-    for (const char16_t c : data)
-        if (c != u'?' && ansiCode(c) == '?' && lacking.find(c) == String::npos) lacking += c;
+    const std::vector<String> lacking = characters(data, [](const String& c) {
+        return c.size() > 1 || (c[0] != u'?' && ansiCode(c[0]) == '?');
+    });
     if (!lacking.empty())
         out.push_back(listed(lacking, "is not in the Windows-1252 code page: drawn as \"?\"",
                              "are not in the Windows-1252 code page: drawn as \"?\""));

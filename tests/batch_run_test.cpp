@@ -45,6 +45,17 @@ void expectInOrder(const std::string& text, const std::vector<std::string>& part
     }
 }
 
+// A text as UTF-16 with its byte order mark.
+std::string utf16(const std::string& utf8, bool bigEndian)
+{
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : fromUtf8(utf8)) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return out;
+}
+
 TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing)
 {
     struct Case {
@@ -106,14 +117,11 @@ TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing)
         /*8*/
         {"code39,a\n", {}, 0, {"1.trace"}, {"line 1: warning: BarCODE39: 'a' has no bars"}},
         /*9*/ // saved as "Unicode text": UTF-16 with its byte order mark
-        {std::string("\xFF\xFE"
-                     "c\0o\0d\0e\0003\0009\0,\0A\0\n\0",
-                     20),
+        {utf16("code39,A\r\nean8,9638507\r\n", false),
          {},
-         exitOutput,
-         {},
-         {"the input is UTF-16 (it begins with a UTF-16 byte order mark): save it as UTF-8",
-          "0 lines read"}},
+         0,
+         {"1.trace", "2.trace"},
+         {"2 lines read, 2 drawn, 0 failed"}},
         /*10*/
         {"code128,B\xC3\xBC\ncode128,Aabc\ncodabar, \n",
          {"-k"},
@@ -133,6 +141,14 @@ TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing)
          {"2 lines read, 2 drawn, 0 failed"}},
         /*12*/ // a switch of draw takes no value from the next word
         {"code39,A\n", {"--raw", "-k"}, 0, {"1.trace"}, {"1 line read, 1 drawn"}},
+        /*13*/ // big-endian, a character beyond ASCII and one beyond the BMP
+        {utf16("code128,B\xC3\xBC\ncode128,B\xF0\x9F\x98\x80\n", true),
+         {"-k"},
+         1,
+         {"2.trace"},
+         {"line 1: BarCODE128 returned 9 (Subscript out of range): '\xC3\xBC' at position 2",
+          "line 2: warning: BarCODE128: '\xF0\x9F\x98\x80' is not in the Windows-1252 code page",
+          "2 lines read, 1 drawn, 1 failed"}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
