@@ -50,6 +50,34 @@ test('an SVG document has the writer\'s elements and escapes what XML cannot hol
     assert.ok(run(rsvg, ['-f', 'png'], { input: Buffer.from(doc), encoding: 'latin1' }).startsWith('\x89PNG'));
 });
 
+test('the ready-made targets take the host\'s colours and refuse what is none', () => {
+    const bc = new tallux.Tallux();
+    const svg = new tallux.SvgTarget();
+    // 0x00BBGGRR: 255 is red; 0x8000000D is the system colour 13, highlight.
+    assert.equal(bc.BarCODE39(svg, { ...SIZES, code: 'A', lineColor: 255, foreColor: 0x8000000D, text: 1 }).result, 0);
+    const doc = String(svg);
+    assert.match(doc, /<path fill="#ff0000" d="M150 150H/);
+    assert.match(doc, /<text [^>]*fill="#0a246a"[^>]*>A<\/text>/);
+    for (const [p, result] of [[{ foreColor: 0x01000000 }, 380], [{ lineColor: 0x80000019 }, 5]])
+        assert.equal(bc.BarCODE39(new tallux.SvgTarget(), { ...SIZES, code: 'A', ...p }).result, result);
+    // The canvas target makes the same choices on any 2D context.
+    const drawn = [];
+    const ctx = {
+        font: '', fillStyle: '', textBaseline: '',
+        fillRect(x, y, w, h) { drawn.push(['box', this.fillStyle, x, y, w, h]); },
+        fillText(t, x, y) { drawn.push(['text', this.fillStyle, this.font, t, x, y]); },
+        measureText: (t) => ({ width: 10 * t.length }),
+    };
+    const params = { code: 'A', x: 10, y: 5, width: 2, height: 20, lineColor: 255, bold: true };
+    assert.equal(bc.BarCODE39(new tallux.CanvasTarget(ctx), params).result, 0);
+    const recording = new tallux.RecordingTarget({ charWidth: 10 });
+    bc.BarCODE39(recording, params);
+    const at = (member) => recording.calls.find((c) => c.call === member).value;
+    assert.deepEqual(drawn[0], ['box', '#ff0000', 10, 5, 3, 21]); // both corners inclusive
+    assert.deepEqual(drawn.at(-1), ['text', '#000000', 'bold 1.3333333333333333px "Arial", sans-serif', 'A',
+        at('CurrentX'), at('CurrentY')]);
+});
+
 test('SvgTarget lays the page around the drawing, in the units asked for', () => {
     const bc = new tallux.Tallux();
     const twips = new tallux.SvgTarget();
