@@ -141,19 +141,6 @@ String trimBlanks(std::u16string_view text)
     return String(text.substr(first, last - first + 1));
 }
 
-int ansiCode(char16_t c) noexcept
-{
-    // Windows-1252 positions 0x80..0x9F; 0 where the code page has no character.
-    static constexpr std::array<char16_t, 32> high = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
-    for (std::size_t i = 0; i < high.size(); ++i)
-        if (high[i] == c) return static_cast<int>(0x80 + i);
-    return '?';
-}
-
 int Asc(std::u16string_view text)
 {
     if (text.empty()) throw RuntimeError(err::InvalidCall);

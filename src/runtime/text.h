@@ -22,7 +22,9 @@ String decimalText(double value);
 // The text without leading and trailing spaces (spaces only).
 String trimBlanks(std::u16string_view text);
 
-// The code of a character in the ANSI code page (Windows-1252); a character
+// The code of a character in the ANSI code page: the system's on Windows,
+// Windows-1252 elsewhere. A double-byte character's code is lead * 256 +
+// trail as a 16-bit signed number, as the host runtime gives it; a character
 // that the code page lacks has the code of "?", 63.
 int ansiCode(char16_t c) noexcept;
 

@@ -129,6 +129,28 @@ for n in 7 15; do
 done
 verdict $status "JScript: calls by value draw or raise as on Linux, nothing written back" \
     byvalue.compared
+# The system's code page: a script in that code page, run under it, draws
+# Code 11 whose check characters add up the character's code there (1251:
+# 198, 936: 0xD6D0 and 950: 0xC657 as 16-bit signed numbers); Windows-1252's
+# character of code 198 gives what 1251's does.
+# locale|encoding|character|result and check characters
+codepages=(
+    "ru_RU.CP1251|CP1251|Ж|0	25"
+    "zh_CN.GBK|GBK|中|0	,."
+    "zh_TW.BIG5|BIG5|灣|0	(-"
+    "en_US.UTF-8|CP1252|Æ|0	25"
+)
+: >codepage.compared
+for row in "${codepages[@]}"; do
+    IFS='|' read -r locale encoding character expected <<<"$row"
+    sed "s/@CHARACTER@/$character/" "$here/codepage.vbs" | iconv -f UTF-8 -t "$encoding" >codepage.vbs
+    got=$(LC_ALL=$locale LANG=$locale win "$sys\\cscript.exe" //nologo codepage.vbs)
+    [[ $got == "check	$expected" ]] ||
+        echo "$locale $character: \"$got\", expected \"check	$expected\"" >>codepage.compared
+done
+[[ ! -s codepage.compared ]]
+verdict $? "the system's ANSI code page gives a character's code (1251, 936, 950, 1252)" \
+    codepage.compared
 win "$sys\\cscript.exe" //nologo thrown.js >thrown.out
 grep -qP "^raised\t6\tOverflow: the target's Line raised -?[0-9]+ \\(" thrown.out
 verdict $? "JScript: a target that throws raises 6, naming Line and the error" thrown.out
