@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <map>
 #include <memory>
+#include <mutex>
 
 #include <fontconfig/fontconfig.h>
 
@@ -25,9 +27,8 @@ struct PatternFree {
 };
 using Pattern = std::unique_ptr<FcPattern, PatternFree>;
 
-} // namespace
-
-std::optional<std::string> substitutedFont(std::string_view family)
+// Asks fontconfig, as the text targets do.
+std::optional<std::string> askFontconfig(std::string_view family)
 {
     static constexpr std::array<std::string_view, 8> generic = {
         "sans", "sans-serif", "serif", "monospace", "mono", "system-ui", "cursive", "fantasy"};
@@ -51,6 +52,18 @@ std::optional<std::string> substitutedFont(std::string_view family)
         if (!first) first = text;
     }
     return first;
+}
+
+} // namespace
+
+std::optional<std::string> substitutedFont(std::string_view family)
+{
+    // A batch asks once a name, from any of its workers.
+    static std::mutex mutex;
+    static std::map<std::string, std::optional<std::string>, std::less<>> known;
+    const std::lock_guard lock(mutex);
+    if (const auto it = known.find(family); it != known.end()) return it->second;
+    return known.emplace(std::string(family), askFontconfig(family)).first->second;
 }
 
 } // namespace tallux::cli
