@@ -443,7 +443,7 @@ void checkPageOptions(const DrawRequest& request)
 OptionWord splitOption(std::string_view word)
 {
     // A short option may carry its value: -j4, -ofile.png.
-    if (word.size() > 2 && word[0] == '-' && word[1] != '-')
+    if (word.size() > 2 && word[0] == '-' && std::isalpha(static_cast<unsigned char>(word[1])))
         return {word.substr(0, 2), word.substr(2)};
     const auto eq = word.find('=');
     if (!word.starts_with("--") || eq == std::string_view::npos) return {word, std::nullopt};
