@@ -103,10 +103,23 @@ STDAPI DllCanUnloadNow()
 
 STDAPI DllRegisterServer()
 {
-    return tallux::win::registerServer();
+    return tallux::win::registerServer(tallux::win::Scope::machine);
 }
 
 STDAPI DllUnregisterServer()
 {
-    return tallux::win::unregisterServer();
+    return tallux::win::unregisterServer(tallux::win::Scope::machine);
+}
+
+// regsvr32 /n /i:user registers for the current user alone, /u /n /i:user
+// removes that registration; without a command line, machine-wide.
+STDAPI DllInstall(BOOL install, PCWSTR command)
+{
+    using tallux::win::Scope;
+    Scope where = Scope::machine;
+    if (command != nullptr && *command != L'\0') {
+        if (::lstrcmpiW(command, L"user") != 0) return com::E_INVALIDARG;
+        where = Scope::user;
+    }
+    return install ? tallux::win::registerServer(where) : tallux::win::unregisterServer(where);
 }

@@ -66,7 +66,7 @@ constexpr std::array<REGSAM, 2> views{KEY_WOW64_64KEY, KEY_WOW64_32KEY};
 
 // Where the classes of a scope live: HKLM\Software\Classes (machine-wide)
 // or HKCU\Software\Classes (this user only).
-struct Scope {
+struct Keys {
     HKEY root;
     std::wstring path(const std::wstring& key) const { return L"Software\\Classes\\" + key; }
     bool exists(const std::wstring& key, REGSAM view = 0) const noexcept
@@ -77,6 +77,20 @@ struct Scope {
             return false;
         ::RegCloseKey(k);
         return true;
+    }
+    // Whether the key is there with neither subkeys nor values.
+    bool empty(const std::wstring& key, REGSAM view) const noexcept
+    {
+        HKEY k = nullptr;
+        if (::RegOpenKeyExW(root, path(key).c_str(), 0, KEY_QUERY_VALUE | view, &k) !=
+            ERROR_SUCCESS)
+            return false;
+        DWORD subkeys = 1;
+        DWORD values = 1;
+        ::RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                           nullptr, nullptr, nullptr, nullptr);
+        ::RegCloseKey(k);
+        return subkeys == 0 && values == 0;
     }
     // Whether the key has subkeys other than those named.
     bool hasSubkeysBut(const std::wstring& key, REGSAM view,
@@ -100,14 +114,15 @@ struct Scope {
         ::RegCloseKey(k);
         return found;
     }
-    LSTATUS setValue(const std::wstring& key, REGSAM view, const std::wstring& data) const noexcept
+    LSTATUS setValue(const std::wstring& key, REGSAM view, const std::wstring& data,
+                     const wchar_t* name = nullptr) const noexcept
     {
         HKEY k = nullptr;
         LSTATUS s = ::RegCreateKeyExW(root, path(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE | view,
                                       nullptr, &k, nullptr);
         if (s != ERROR_SUCCESS) return s;
         const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-        s = ::RegSetValueExW(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+        s = ::RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                              bytes);
         ::RegCloseKey(k);
         return s;
@@ -131,8 +146,9 @@ class Classes {
 public:
     explicit Classes(HKEY root) noexcept
     {
-        status_ = ::RegOpenKeyExW(root, L"Software\\Classes", 0,
-                                  KEY_CREATE_SUB_KEY | KEY_SET_VALUE | DELETE, &root_);
+        status_ = ::RegCreateKeyExW(root, L"Software\\Classes", 0, nullptr, 0,
+                                    KEY_CREATE_SUB_KEY | KEY_SET_VALUE | DELETE, nullptr, &root_,
+                                    nullptr);
     }
     ~Classes()
     {
@@ -174,7 +190,7 @@ private:
 // Whether the other architecture's view of the registry (32-bit beside
 // 64-bit) has the class too. The views keep their own CLSID keys but share
 // the ProgID keys, which stay while either registration needs them.
-bool registeredInOtherView(const Scope& scope, const std::wstring& clsidKey) noexcept
+bool registeredInOtherView(const Keys& scope, const std::wstring& clsidKey) noexcept
 {
 #ifdef _WIN64
     const REGSAM other = KEY_WOW64_32KEY;
@@ -214,7 +230,7 @@ struct TypeLibKeys {
 
 // Also enters the library under the neutral locale, in every view where the
 // system entered it under its own.
-com::HRESULT addNeutralLocale(const Scope& scope, const std::wstring& dll) noexcept
+com::HRESULT addNeutralLocale(const Keys& scope, const std::wstring& dll) noexcept
 {
     const TypeLibKeys keys;
     for (REGSAM view : views) {
@@ -230,7 +246,7 @@ com::HRESULT addNeutralLocale(const Scope& scope, const std::wstring& dll) noexc
 // Removes this architecture's entries of the type library, in both views.
 // The library's own keys and the interface keys stay while the other
 // architecture's entries remain in that view, for it still uses them.
-com::HRESULT removeTypeLibrary(const Scope& scope) noexcept
+com::HRESULT removeTypeLibrary(const Keys& scope) noexcept
 {
     const TypeLibKeys keys;
     LSTATUS failed = ERROR_SUCCESS;
@@ -252,27 +268,81 @@ com::HRESULT removeTypeLibrary(const Scope& scope) noexcept
     return failed == ERROR_SUCCESS ? com::S_OK : HRESULT_FROM_WIN32(failed);
 }
 
-com::HRESULT registerTypeLibrary(const std::wstring& dll) noexcept
+// The keys that the system's RegisterTypeLibForUser writes, written here:
+// Wine's registers machine-wide. In both views, as the system does.
+com::HRESULT enterTypeLibraryForUser(const Keys& scope, const std::wstring& dll, WORD flags)
+{
+    const typelib::Library& lib = typelib::talluxLibrary();
+    const TypeLibKeys keys;
+    const std::wstring libid = wide(com::toString(lib.guid));
+    const std::wstring version = std::to_wstring(lib.major) + L"." + std::to_wstring(lib.minor);
+    // Dual interfaces go through the automation marshaler, dispinterfaces
+    // through the dispatch one.
+    const std::array<std::array<std::wstring, 2>, 2> interfaces{
+        {{L"_Tallux", L"{00020424-0000-0000-C000-000000000046}"},
+         {L"__Tallux", L"{00020420-0000-0000-C000-000000000046}"}}};
+    for (REGSAM view : views) {
+        LSTATUS s = scope.setValue(keys.version, view,
+                                   wide(lib.helpString.empty() ? lib.name : lib.helpString));
+        if (s == ERROR_SUCCESS)
+            s = scope.setValue(keys.version + L"\\FLAGS", view, std::to_wstring(flags));
+        for (const std::wstring& locale : keys.locales)
+            if (s == ERROR_SUCCESS)
+                s = scope.setValue(keys.platform(locale, thisPlatform), view, dll);
+        for (std::size_t i = 0; i < interfaces.size() && s == ERROR_SUCCESS; ++i) {
+            const std::wstring& key = keys.interfaces[i];
+            s = scope.setValue(key, view, interfaces[i][0]);
+            if (s == ERROR_SUCCESS)
+                s = scope.setValue(key + L"\\ProxyStubClsid", view, interfaces[i][1]);
+            if (s == ERROR_SUCCESS)
+                s = scope.setValue(key + L"\\ProxyStubClsid32", view, interfaces[i][1]);
+            if (s == ERROR_SUCCESS) s = scope.setValue(key + L"\\TypeLib", view, libid);
+            if (s == ERROR_SUCCESS)
+                s = scope.setValue(key + L"\\TypeLib", view, version, L"Version");
+        }
+        if (s != ERROR_SUCCESS) return HRESULT_FROM_WIN32(s);
+    }
+    return com::S_OK;
+}
+
+// The type library from the DLL's resource, entered in the scope's registry.
+com::HRESULT registerTypeLibrary(const Keys& scope, Scope where, const std::wstring& dll) noexcept
 {
     ITypeLib* library = nullptr;
     com::HRESULT hr = ::LoadTypeLibEx(dll.c_str(), REGKIND_NONE, &library);
     if (com::FAILED(hr)) return hr;
-    // No help folder: the library has no help file, and one folder entered
-    // by either architecture would be left behind by the other.
-    std::wstring path = dll;
-    hr = ::RegisterTypeLib(library, path.data(), nullptr);
+    if (where == Scope::user) {
+        TLIBATTR* attr = nullptr;
+        hr = library->GetLibAttr(&attr);
+        if (com::SUCCEEDED(hr)) {
+            const WORD flags = attr->wLibFlags;
+            library->ReleaseTLibAttr(attr);
+            hr = com::guarded([&] { return enterTypeLibraryForUser(scope, dll, flags); });
+        }
+    } else {
+        // No help folder: the library has no help file, and one folder
+        // entered by either architecture would be left behind by the other.
+        std::wstring path = dll;
+        hr = ::RegisterTypeLib(library, path.data(), nullptr);
+        if (com::SUCCEEDED(hr)) hr = addNeutralLocale(scope, dll);
+    }
     library->Release();
     return hr;
 }
 
+HKEY rootOf(Scope where) noexcept
+{
+    return where == Scope::user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
 } // namespace
 
-com::HRESULT registerServer() noexcept
+com::HRESULT registerServer(Scope where) noexcept
 {
-    return com::guarded([]() -> com::HRESULT {
+    return com::guarded([where]() -> com::HRESULT {
         const std::wstring dll = thisModulePath();
         if (dll.empty()) return HRESULT_FROM_WIN32(::GetLastError());
-        const Scope scope{HKEY_LOCAL_MACHINE};
+        const Keys scope{rootOf(where)};
         const Classes classes(scope.root);
         if (classes.status() != ERROR_SUCCESS) return HRESULT_FROM_WIN32(classes.status());
 
@@ -289,9 +359,7 @@ com::HRESULT registerServer() noexcept
                 return HRESULT_FROM_WIN32(s);
             }
         }
-        com::HRESULT hr = registerTypeLibrary(dll);
-        if (com::SUCCEEDED(hr)) hr = addNeutralLocale(scope, dll);
-        if (com::FAILED(hr)) {
+        if (const com::HRESULT hr = registerTypeLibrary(scope, where, dll); com::FAILED(hr)) {
             takeBack();
             removeTypeLibrary(scope);
             return hr;
@@ -300,10 +368,10 @@ com::HRESULT registerServer() noexcept
     });
 }
 
-com::HRESULT unregisterServer() noexcept
+com::HRESULT unregisterServer(Scope where) noexcept
 {
-    return com::guarded([]() -> com::HRESULT {
-        const Scope scope{HKEY_LOCAL_MACHINE};
+    return com::guarded([where]() -> com::HRESULT {
+        const Keys scope{rootOf(where)};
         const com::HRESULT typeLib = removeTypeLibrary(scope);
         const Classes classes(scope.root);
         if (classes.status() != ERROR_SUCCESS) return HRESULT_FROM_WIN32(classes.status());
@@ -318,6 +386,12 @@ com::HRESULT unregisterServer() noexcept
                 failed = s;
         }
         if (failed != ERROR_SUCCESS) return HRESULT_FROM_WIN32(failed);
+        // A user's classes may hold nothing else: the folders that the
+        // registration had to make go with it.
+        if (where == Scope::user)
+            for (REGSAM view : views)
+                for (const wchar_t* folder : {L"CLSID", L"Interface", L"TypeLib"})
+                    if (scope.empty(folder, view)) scope.removeTree(folder, view);
         return typeLib;
     });
 }
