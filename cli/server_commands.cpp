@@ -19,7 +19,7 @@ namespace {
 // name for the dynamic loader to search.
 std::string defaultLibrary()
 {
-    const std::string name = "libtallux.so." + std::to_string(version::major);
+    const std::string name = "libtallux-automation.so." + std::to_string(version::major);
     const std::string folder = programFolder();
     if (!folder.empty())
         for (const char* place : {TALLUX_LIBRARY_FROM_BIN, "../"}) {

@@ -22,6 +22,9 @@ using String = std::u16string; // lengths and positions count UTF-16 units
 // Conversions between the component's texts and UTF-8 at its edges.
 String fromUtf8(std::string_view utf8);
 std::string toUtf8(std::u16string_view text);
+// The text without leading and trailing spaces (spaces only), as the
+// runtime trims a number's text before reading it.
+String trimBlanks(std::u16string_view text);
 
 namespace detail {
 // The 16-bit value of a whole number; Overflow (6) outside -32768..32767.

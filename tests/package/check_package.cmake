@@ -64,13 +64,13 @@ run("the unpacked command from PATH" sh ${SOURCE_DIR}/tests/trust/own_folder.sh 
 # register without a library finds the unpacked one, from the program's folder.
 run("register" ${env} ${tallux} register)
 file(READ ${WORK_DIR}/registry registry)
-if(NOT registry MATCHES "InprocServer32\t${prefix}/lib[^\n]*/libtallux.so.1\n")
+if(NOT registry MATCHES "InprocServer32\t${prefix}/lib[^\n]*/libtallux-automation.so.1\n")
     message(FATAL_ERROR "register did not enter the unpacked library:\n${registry}")
 endif()
 
 # The pkg-config files find their prefix where they lie.
 file(GLOB pcdir LIST_DIRECTORIES true ${prefix}/lib/pkgconfig ${prefix}/lib/*/pkgconfig)
-foreach(pc tallux tallux-cairo tallux-qt)
+foreach(pc tallux tallux-automation tallux-cairo tallux-qt)
     run("pkg-config ${pc}" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pcdir}
         pkg-config --cflags --libs ${pc})
     run("pkg-config ${pc}" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pcdir}
