@@ -16,7 +16,9 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -700,6 +702,63 @@ bool hasChild(HWND dialog, const wchar_t* kind, const std::wstring& prefix)
     return false;
 }
 
+// The logo's title as the dialog draws it: its picture printed into a DIB,
+// cut into glyphs at blank columns, those shorter than the bars taken. A face
+// without the characters draws each as the same empty box: "boxes".
+std::string logoTitle(HWND dialog)
+{
+    constexpr int idDesk = 202; // the logo's picture in the dialog
+    const HWND desk = GetDlgItem(dialog, idDesk);
+    RECT r{};
+    GetClientRect(desk, &r);
+    const int w = r.right, h = r.bottom;
+    if (desk == nullptr || w <= 0 || h <= 0) return "no logo";
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HBITMAP picture = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(dc, picture);
+    SendMessageW(desk, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    const auto inked = [&](int x, int y) { return (pixels[y * w + x] & 0xFFFFFFu) != 0xFFFFFFu; };
+    struct Glyph {
+        int left, right, top = 1 << 30, bottom = -1;
+    };
+    std::vector<Glyph> glyphs;
+    for (int x = 0; x < w; ++x) {
+        Glyph column{x, x};
+        for (int y = 0; y < h; ++y)
+            if (inked(x, y)) column.top = std::min(column.top, y), column.bottom = y;
+        if (column.bottom < 0) continue;
+        if (!glyphs.empty() && glyphs.back().right == x - 1) {
+            Glyph& g = glyphs.back();
+            g.right = x, g.top = std::min(g.top, column.top),
+            g.bottom = std::max(g.bottom, column.bottom);
+        } else {
+            glyphs.push_back(column);
+        }
+    }
+    int bars = 0;
+    for (const Glyph& g : glyphs) bars = std::max(bars, g.bottom - g.top);
+    // An empty box: ink only within two pixels of its outline.
+    const auto box = [&](const Glyph& g) {
+        for (int y = g.top + 3; y <= g.bottom - 3; ++y)
+            for (int x = g.left + 3; x <= g.right - 3; ++x)
+                if (inked(x, y)) return false;
+        return true;
+    };
+    int letters = 0, boxes = 0;
+    for (const Glyph& g : glyphs)
+        if (g.bottom - g.top < bars * 4 / 5) ++letters, boxes += box(g);
+    SelectObject(dc, old);
+    DeleteObject(picture);
+    DeleteDC(dc);
+    if (letters < 2) return "no title";
+    return boxes == letters ? "boxes" : "glyphs";
+}
+
 DWORD WINAPI runThread(void* body)
 {
     (*static_cast<std::function<void()>*>(body))();
@@ -728,6 +787,7 @@ int aboutBox(const GUID& clsid)
             last = dialog;
             std::string s = narrow(windowText(dialog));
             s += hasChild(dialog, L"Static", L"Version ") ? "|version" : "|no version";
+            s += "|" + logoTitle(dialog);
             if (showing == 0) {
                 // A second call while it shows returns at once, with no second dialog.
                 IUnknown* other = nullptr;
@@ -739,6 +799,7 @@ int aboutBox(const GUID& clsid)
                 click(dialog, L"Chinese");
                 const std::wstring chinese = windowText(dialog);
                 s += chinese == L"\u95DC\u65BC..." ? "|chinese" : "|'" + narrow(chinese) + "'";
+                s += "|" + logoTitle(dialog);
                 s += FindWindowExW(dialog, nullptr, L"Button", L"\u4E86\u89E3(&O)") != nullptr
                          ? "|ok in chinese"
                          : "|no chinese ok";
@@ -765,8 +826,8 @@ int aboutBox(const GUID& clsid)
     object->Release();
 
     const std::vector<std::string> expected = {
-        "About|version|again 0x00000000 1|chinese|ok in chinese|About",
-        "About|version",
+        "About|version|glyphs|again 0x00000000 1|chinese|glyphs|ok in chinese|About",
+        "About|version|glyphs",
     };
     std::string got;
     for (const std::string& s : seen) got += "[" + s + "]";

@@ -208,9 +208,13 @@ private:
                 x += 2 * widths[k] + 2;
             }
             ::DeleteObject(navy);
-            HFONT font = ::CreateFontW(-30, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+            // The Chinese title asks for the Big5 character set, so that the
+            // system picks a face that has its characters, as for the buttons.
+            const bool chinese = i == about::chinese;
+            HFONT font = ::CreateFontW(-30, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                                       chinese ? CHINESEBIG5_CHARSET : DEFAULT_CHARSET,
                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                       DEFAULT_PITCH, i == about::chinese ? L"MingLiU" : L"Arial");
+                                       DEFAULT_PITCH, chinese ? L"PMingLiU" : L"Arial");
             const HGDIOBJ old = ::SelectObject(dc, font);
             ::SetBkMode(dc, TRANSPARENT);
             ::SetTextColor(dc, RGB(0, 0, 128));
@@ -222,15 +226,12 @@ private:
         }
     }
 
-    // The separators of Line1 and the bottom strip Picture1.
+    // The separators of Line1. The bottom strip Picture1, which only holds
+    // the OK button, is the dialog's own face, as in the Qt dialog.
     void paintLines(HWND dialog) const
     {
         PAINTSTRUCT paint;
         const HDC dc = ::BeginPaint(dialog, &paint);
-        const about::Bounds& s = model_.Picture1.bounds;
-        const RECT strip{px(s.Left), px(s.Top), px(s.Left + s.Width), px(s.Top + s.Height)};
-        ::FillRect(dc, &strip, ::GetSysColorBrush(COLOR_BTNFACE));
-        ::DrawEdge(dc, const_cast<RECT*>(&strip), EDGE_SUNKEN, BF_RECT);
         for (const about::LineShape& line : model_.Line1) {
             const HPEN pen = ::CreatePen(PS_SOLID, 1, static_cast<COLORREF>(line.BorderColor));
             const HGDIOBJ old = ::SelectObject(dc, pen);
