@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 
 #include "support.h"
 
@@ -53,6 +54,23 @@ TEST(Frame, FailingLineEndsTheDrawingThere)
     EXPECT_EQ(t.calls.size(), 4u + 10);
     EXPECT_TRUE(t.calls.back().failed);
     EXPECT_EQ(t.calls.back().member, Member::Line);
+}
+
+// Memory that runs out in a target, once the trap is armed, is error 7 like
+// any other run-time error: the method's result, in every method.
+TEST(Frame, MemoryRunningOutIsResultSeven)
+{
+    struct Exhausted : RecordingTarget {
+        void Line(Integer, Integer, Single, Integer, Single, Long) override
+        {
+            throw std::bad_alloc();
+        }
+    };
+    for (const MethodInfo& m : drawingMethods) {
+        Exhausted t;
+        DrawParams p = params(t, String(m.sample));
+        EXPECT_EQ(Tallux().draw(m.type, p).value(), err::OutOfMemory) << m.name;
+    }
 }
 
 TEST(Frame, ErrorNumberBeyondSixteenBitsIsRaisedAsOverflow)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <new>
 #include <string_view>
 
 #include "runtime/ratio.h"
@@ -13,8 +14,8 @@ namespace tallux {
 Integer errorResult(const RuntimeError& error);
 
 // Runs the drawing part of a method with the error trap armed: every
-// run-time error from here on ends it and becomes its result; nothing drawn
-// before is undone.
+// run-time error from here on ends it and becomes its result, memory that
+// runs out (7) included; nothing drawn before is undone.
 template <class Draw>
 Integer trapped(Draw&& draw)
 {
@@ -23,6 +24,8 @@ Integer trapped(Draw&& draw)
         return 0;
     } catch (const RuntimeError& error) {
         return errorResult(error);
+    } catch (const std::bad_alloc&) {
+        return err::OutOfMemory;
     }
 }
 

@@ -7,6 +7,7 @@ std::string_view standardMessage(std::int32_t number) noexcept
     switch (number) {
     case err::InvalidCall: return "Invalid procedure call or argument";
     case err::Overflow: return "Overflow";
+    case err::OutOfMemory: return "Out of memory";
     case err::SubscriptOutOfRange: return "Subscript out of range";
     case err::DivisionByZero: return "Division by zero";
     case err::TypeMismatch: return "Type mismatch";
