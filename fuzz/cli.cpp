@@ -28,7 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!storage.empty() && (storage[0] == "register" || storage[0] == "unregister")) return 0;
     std::vector<std::string_view> words;
     for (const std::string& w : storage) {
-        if (w == "-o" || w.starts_with("--output") || w.starts_with("--target=")) return 0;
+        // -o in any form (-o FILE, -oFILE) names a file: left out.
+        if (w.starts_with("-o") || w.starts_with("--output") || w.starts_with("--target="))
+            return 0;
         words.push_back(w);
     }
     if (!words.empty() && words[0] == "draw") {
