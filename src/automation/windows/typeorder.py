@@ -4,6 +4,15 @@ declare an enumeration before an interface uses it, so widl writes the
 enumerations first; they move behind the other types, which keep their order.
 Usage: typeorder.py LIBRARY.tlb (rewritten in place).
 
+Why the order matters: TALLUXLIB is published with its types at fixed
+indices (0 _Tallux, 1 Tallux, 2 __Tallux, 3 tBarcodeType), and a client may
+reach a type by its index, ITypeLib::GetTypeInfo(i), rather than by GUID:
+type-library browsers list them so, and a wrapper or script generated from
+the published library may keep the index. With widl's order, index 0 would
+be the enumeration. The Wine test (tests/windows/run.sh) reads every type of
+the DLL by index and compares them, in order, with the library the Linux
+build describes.
+
 A type inside the library is referred to by its hreftype, the byte offset of
 its typeinfo record; moving the records renumbers every such reference: the
 record's own index, an interface's base, the co-class's interfaces, the
