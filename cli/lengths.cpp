@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace tallux::cli {
 
@@ -55,6 +56,24 @@ double unitsPerInch(ScaleUnits units, double dpi) noexcept
     case ScaleUnits::Pixels: break;
     }
     return dpi;
+}
+
+std::string_view unitName(ScaleUnits units) noexcept
+{
+    switch (units) {
+    case ScaleUnits::Twips: return "twips";
+    case ScaleUnits::Points: return "pt";
+    case ScaleUnits::Pixels: return "px";
+    case ScaleUnits::Millimetres: return "mm";
+    }
+    return "";
+}
+
+std::string shortNumber(double value, int digits)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.*g", digits, value);
+    return buf;
 }
 
 double inUnits(Length length, ScaleUnits units, double dpi) noexcept

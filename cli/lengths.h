@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "tallux/cairo_target.h"
@@ -29,5 +30,11 @@ double unitsPerInch(ScaleUnits units, double dpi) noexcept;
 
 // The length in the scale units, unrounded.
 double inUnits(Length length, ScaleUnits units, double dpi) noexcept;
+
+// The scale units as --units names them: twips, pt, px or mm.
+std::string_view unitName(ScaleUnits units) noexcept;
+
+// A number for a message, in at most `digits` significant digits.
+std::string shortNumber(double value, int digits = 4);
 
 } // namespace tallux::cli

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "lengths.h"
 #include "runtime/text.h"
 #include "symbologies/alphanumeric/code128_table.h"
 #include "tallux/host_target.h"
@@ -13,13 +14,6 @@
 namespace tallux::cli {
 
 namespace {
-
-std::string numberText(double v)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.4g", v);
-    return buf;
-}
 
 bool isDigit(char16_t c)
 {
@@ -204,26 +198,15 @@ void barHeight(const DrawRequest& r, std::vector<std::string>& out)
     const double height = r.params.pHeight.value();
     const double drawn = static_cast<Single>(static_cast<Single>(height) + y) - y;
     if (!std::isfinite(drawn) || std::abs(drawn - height) > 0.5 + std::abs(height) / 10) {
-        out.push_back("at --y " + numberText(y) + " the bars are " + numberText(drawn) +
-                      " units high instead of " + numberText(height) +
+        out.push_back("at --y " + shortNumber(y) + " the bars are " + shortNumber(drawn) +
+                      " units high instead of " + shortNumber(height) +
                       " (Single precision): readers find no symbol");
     } else if (height < 5 * narrow) {
-        out.push_back("the bars are " + numberText(height) +
+        out.push_back("the bars are " + shortNumber(height) +
                       " units high, less than five narrow "
                       "elements (" +
-                      numberText(5 * narrow) + "): too short for readers");
+                      shortNumber(5 * narrow) + "): too short for readers");
     }
-}
-
-std::string_view unitWord(ScaleUnits units)
-{
-    switch (units) {
-    case ScaleUnits::Twips: return "twips";
-    case ScaleUnits::Points: return "pt";
-    case ScaleUnits::Pixels: return "px";
-    case ScaleUnits::Millimetres: return "mm";
-    }
-    return "";
 }
 
 LengthUnit lengthUnitOf(ScaleUnits units)
@@ -254,10 +237,10 @@ void textSize(const DrawRequest& r, std::vector<std::string>& out)
         hint = "with --units twips (the default) this module width is --width " +
                std::to_string(twips) + " and its text " + std::to_string(twips / 2) + " pt";
     else
-        hint = "--width 8 " + std::string(unitWord(units)) + " or more gives 4 pt";
+        hint = "--width 8 " + std::string(unitName(units)) + " or more gives 4 pt";
     out.push_back("the text is " + std::to_string(size) + " pt, too small to read: the method " +
                   "sets it to half of --width (" + std::to_string(width) + " " +
-                  std::string(unitWord(units)) + "); " + hint);
+                  std::string(unitName(units)) + "); " + hint);
 }
 
 } // namespace

@@ -18,24 +18,6 @@ constexpr double defaultX = 150, defaultY = 150, defaultWidth = 15, defaultHeigh
 // The resolution that a PNG comes near without --dpi.
 constexpr double aboutDpi = 300;
 
-std::string_view unitName(ScaleUnits units)
-{
-    switch (units) {
-    case ScaleUnits::Twips: return "twips";
-    case ScaleUnits::Points: return "pt";
-    case ScaleUnits::Pixels: return "px";
-    case ScaleUnits::Millimetres: return "mm";
-    }
-    return "";
-}
-
-std::string numberText(double v)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.4g", v);
-    return buf;
-}
-
 // A size in whole scale units: as given, or the default's physical size.
 // A length that rounding changes by more than 5 % gets a warning.
 Integer wholeUnits(DrawRequest& r, std::string_view option, const std::optional<Length>& given,
@@ -49,11 +31,11 @@ Integer wholeUnits(DrawRequest& r, std::string_view option, const std::optional<
     const double exact = inUnits(*given, units, dpi);
     const double whole = std::round(exact);
     if (!(whole >= Integer::min && whole <= Integer::max))
-        throw UsageError(quoted(option) + " is " + numberText(exact) + " " +
+        throw UsageError(quoted(option) + " is " + shortNumber(exact) + " " +
                          std::string(unitName(units)) + ", more than 32767");
     if (std::abs(whole - exact) > 0.05 * exact)
-        r.warnings.push_back(std::string(option) + " is " + numberText(exact) + " " +
-                             std::string(unitName(units)) + ", drawn as " + numberText(whole) +
+        r.warnings.push_back(std::string(option) + " is " + shortNumber(exact) + " " +
+                             std::string(unitName(units)) + ", drawn as " + shortNumber(whole) +
                              " (use other --units or a length in whole " +
                              std::string(unitName(units)) + ")");
     return static_cast<int>(whole);

@@ -4,6 +4,7 @@
 
 #include "data_changes.h"
 #include "font_check.h"
+#include "lengths.h"
 #include "output.h"
 #include "reader_warnings.h"
 #include "runtime/ratio.h"
@@ -11,13 +12,6 @@
 namespace tallux::cli {
 
 namespace {
-
-std::string numberText(double v)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.3g", v);
-    return buf;
-}
 
 // Readers expect wide elements two to three times the narrow ones.
 void ratioWarning(const DrawRequest& r, std::vector<std::string>& out)
@@ -28,7 +22,7 @@ void ratioWarning(const DrawRequest& r, std::vector<std::string>& out)
         const double narrow = r.params.pWidth.value() + ratio.narrow.value();
         const double wide = r.params.pWidth.value() + ratio.wide.value();
         if (narrow > 0 && wide < 2 * narrow)
-            out.push_back("--ratio makes the wide elements " + numberText(wide / narrow) +
+            out.push_back("--ratio makes the wide elements " + shortNumber(wide / narrow, 3) +
                           " times the narrow ones, below 2:1 (leave it out for 2.5)");
     } catch (const RuntimeError&) {
         // The drawing raises it.
@@ -39,7 +33,7 @@ void widthWarning(const DrawRequest& r, std::vector<std::string>& out)
 {
     const double narrow = narrowWidth(r);
     if (narrow <= 0) {
-        out.push_back("the narrow elements are " + numberText(narrow) +
+        out.push_back("the narrow elements are " + shortNumber(narrow, 3) +
                       " units wide: nothing can be read");
         return;
     }
@@ -48,8 +42,8 @@ void widthWarning(const DrawRequest& r, std::vector<std::string>& out)
     if (r.target != TargetKind::Png && !pixels) return;
     const double perUnit = pixels ? 1 : s.dpi / unitsPerInch(s.units, s.dpi);
     if (narrow * perUnit < 1)
-        out.push_back("the narrow elements are " + numberText(narrow * perUnit) +
-                      " pixels wide at " + numberText(s.dpi) + " dpi, below one pixel");
+        out.push_back("the narrow elements are " + shortNumber(narrow * perUnit, 3) +
+                      " pixels wide at " + shortNumber(s.dpi, 3) + " dpi, below one pixel");
 }
 
 // --dpi sets a PNG's resolution (and a printer's), and the size of a pixel
