@@ -162,9 +162,10 @@ TEST(Decoding, PageOptionsKeepTheSymbolReadableInEveryFormat)
                                            std::filesystem::copy_options::overwrite_existing);
                 flattenOntoWhite(png);
             } else if (format == "svg") {
-                run("rsvg-convert -b white -z 2 -o " + quoted(png) + " " + quoted(file));
+                // At 288 dpi, as the PNG: a module is three whole pixels.
+                run("rsvg-convert -b white -z 3 -o " + quoted(png) + " " + quoted(file));
             } else {
-                run("pdftoppm -png -r 150 -singlefile " + quoted(file) + " " +
+                run("pdftoppm -png -r 288 -singlefile " + quoted(file) + " " +
                     quoted((dir.path / "read").string()));
             }
             const Image image = readPng(readFile(png));
