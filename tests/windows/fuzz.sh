@@ -9,23 +9,12 @@ set -uo pipefail
 [[ $# -eq 4 || $# -eq 5 ]] || { echo "usage: $0 x64|x86 DLL SECONDS PREFIX [SEED]" >&2; exit 64; }
 arch=$1 dll=$(realpath -m "$2") seconds=$3 seed=${5:-$(date +%s)}
 here=$(cd "$(dirname "$0")" && pwd)
-case $arch in
-x64)
-    cxx=x86_64-w64-mingw32-g++ sys='C:\windows\system32'
-    loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
-    ;;
-x86) cxx=i686-w64-mingw32-g++ sys='C:\windows\syswow64' loader=wine ;;
-*) echo "unknown architecture $arch" >&2; exit 64 ;;
-esac
-if [[ ! -f $dll ]]; then
-    echo "FAIL $arch: $dll is missing (scripts/windows builds it)"
-    exit 1
-fi
+source "$here/prefix.sh"
+wine_arch "$arch" "$dll"
 
 # ShowAboutBox is among the calls: without a display it raises at once.
 unset DISPLAY WAYLAND_DISPLAY
 failures=0
-source "$here/prefix.sh"
 wine_prefix "$(realpath -m "$4")"
 trap 'wineserver -k 2>/dev/null' EXIT
 work=$WINEPREFIX/drive_c/tallux

@@ -12,17 +12,9 @@ set -uo pipefail
 arch=$1 build=$(realpath -m "$2") cli=$(realpath -m "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-case $arch in
-x64) cxx=x86_64-w64-mingw32-g++ loader=$(command -v wine64 || echo /usr/lib/wine/wine64) ;;
-x86) cxx=i686-w64-mingw32-g++ loader=wine ;;
-*) echo "unknown architecture $arch" >&2; exit 64 ;;
-esac
-if [[ ! -f $build/libtallux_gdi.a ]]; then
-    echo "FAIL $arch: $build/libtallux_gdi.a is missing (scripts/windows builds it)"
-    exit 1
-fi
-
 source "$here/prefix.sh"
+wine_arch "$arch" "$build/libtallux_gdi.a"
+
 wine_prefix "$(realpath -m "$4")"
 trap 'wineserver -k 2>/dev/null' EXIT
 work=$WINEPREFIX/drive_c/hdc

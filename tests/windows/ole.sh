@@ -12,19 +12,11 @@ set -uo pipefail
 arch=$1 dll=$(realpath -m "$2") typeinfo_lines=$(realpath -m "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-case $arch in
-x64) cxx=x86_64-w64-mingw32-g++ sys='C:\windows\system32' loader=$(command -v wine64 || echo /usr/lib/wine/wine64) ;;
-x86) cxx=i686-w64-mingw32-g++ sys='C:\windows\syswow64' loader=wine ;;
-*) echo "unknown architecture $arch" >&2; exit 64 ;;
-esac
-if [[ ! -f $dll ]]; then
-    echo "FAIL $arch: $dll is missing (scripts/windows builds it)"
-    exit 1
-fi
+source "$here/prefix.sh"
+wine_arch "$arch" "$dll"
 
 # The headless part must have no display, whatever the caller has.
 unset DISPLAY WAYLAND_DISPLAY
-source "$here/prefix.sh"
 wine_prefix "$(realpath -m "${4:-$root/build/wine-ole/$arch}")"
 trap 'wineserver -k 2>/dev/null' EXIT
 work=$WINEPREFIX/drive_c/tallux

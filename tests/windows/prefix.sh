@@ -12,6 +12,27 @@ wine_prefix() {
     wineserver -w
 }
 
+# The tools for an architecture: the cross compiler ($cxx), the system
+# folder of its programs ($sys), widl's platform ($typelib_platform) and the
+# loader that starts its programs ($loader). The wine command starts Windows
+# programs as 32-bit ones when it can, and a 32-bit process sees the 32-bit
+# registry and loads 32-bit DLLs only: 64-bit programs start through the
+# 64-bit loader. Stops the run when the built FILE under test is missing.
+wine_arch() { # wine_arch x64|x86 FILE
+    case $1 in
+    x64)
+        cxx=x86_64-w64-mingw32-g++ sys='C:\windows\system32' typelib_platform=win64
+        loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+        ;;
+    x86) cxx=i686-w64-mingw32-g++ sys='C:\windows\syswow64' typelib_platform=win32 loader=wine ;;
+    *) echo "unknown architecture $1" >&2; exit 64 ;;
+    esac
+    if [[ ! -f $2 ]]; then
+        echo "FAIL $1: $2 is missing (scripts/windows builds it)"
+        exit 1
+    fi
+}
+
 # Counts a check in $failures and says PASS or FAIL for $arch, with the
 # details file indented under a failure.
 verdict() { # verdict STATUS WHAT [DETAIL FILE]

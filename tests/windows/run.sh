@@ -15,25 +15,11 @@ set -uo pipefail
 arch=$1 dll=$(realpath -m "$2") cli=$(realpath -m "$3") typeinfo_lines=$(realpath -m "$4")
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-# The wine command starts Windows programs as 32-bit ones when it can, and a
-# 32-bit process sees the 32-bit registry and loads 32-bit DLLs only: the
-# 64-bit programs start through the 64-bit loader.
-case $arch in
-x64)
-    cxx=x86_64-w64-mingw32-g++ sys='C:\windows\system32' typelib_platform=win64
-    loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
-    ;;
-x86) cxx=i686-w64-mingw32-g++ sys='C:\windows\syswow64' typelib_platform=win32 loader=wine ;;
-*) echo "unknown architecture $arch" >&2; exit 64 ;;
-esac
-if [[ ! -f $dll ]]; then
-    echo "FAIL $arch: $dll is missing (scripts/windows builds it)"
-    exit 1
-fi
+source "$here/prefix.sh"
+wine_arch "$arch" "$dll"
 
 failures=0
 
-source "$here/prefix.sh"
 wine_prefix "$(realpath -m "${5:-$root/build/wine/$arch}")"
 trap 'wineserver -k 2>/dev/null' EXIT
 work=$WINEPREFIX/drive_c/tallux
