@@ -31,7 +31,6 @@
 #include "warnings.h"
 #include "write_cause.h"
 #ifdef TALLUX_HAVE_CAIRO
-#include "batch_sheet.h"
 #include "pages/pdf_sheet.h"
 #endif
 
@@ -59,9 +58,8 @@ struct Outcome {
     std::string method;
     std::optional<PlacedFile> placed; // in place already, taken back on a stop
     std::optional<PendingFile> file;  // written, not yet in place
-    std::vector<Call> calls;          // the sheet's drawing of the symbol
 #ifdef TALLUX_HAVE_CAIRO
-    DrawnRegion region;
+    DisplayList drawing; // the symbol as the sheet draws it
 #endif
 };
 
@@ -116,8 +114,7 @@ public:
     void place(const Outcome& o)
     {
         try {
-            sheet_.place(fromUtf8(o.method), o.region,
-                         [&](Target& target) { replay(o.calls, target); });
+            sheet_.place(fromUtf8(o.method), o.drawing);
         } catch (const PageError& e) {
             throw OutputError(failure_.empty() ? e.what() : failure_);
         }
@@ -142,8 +139,8 @@ private:
         l.columns = r.columns, l.rows = r.rows;
         try {
             return PdfSheet(
-                [this](const unsigned char* data, std::size_t size) { return keep(data, size); }, l,
-                r.page.scale);
+                [this](const unsigned char* data, std::size_t size) { return keep(data, size); },
+                l);
         } catch (const PageError& e) {
             throw UsageError(e.what()); // a grid that leaves no room
         }
@@ -332,10 +329,9 @@ private:
 #ifdef TALLUX_HAVE_CAIRO
         if (r.page.scale.units != request_.page.scale.units)
             throw LineError("the units cannot change within a sheet");
-        MeasuredRecording recording(request_.page.scale);
-        o.error = drawOn(r, recording);
-        o.calls = std::move(recording.calls);
-        o.region = recording.drawn();
+        PageTarget drawing(FileFormat::Pdf, request_.page.scale);
+        o.error = drawOn(r, drawing);
+        o.drawing = drawing.take();
 #endif
     }
 

@@ -20,7 +20,7 @@
 #include "standard_forms.h"
 #include "tallux/tallux.h"
 #ifdef TALLUX_HAVE_CAIRO
-#include "tallux/cairo_target.h"
+#include "tallux/page.h"
 #endif
 #include "tallux/types.h"
 #include "tallux/version.h"

@@ -4,6 +4,8 @@
 
 #include "output.h"
 #include "output_file.h"
+#include "pages/display_list.h"
+#include "tallux/page.h"
 #include "tallux/tallux.h"
 
 namespace tallux::cli {
@@ -21,51 +23,48 @@ FileFormat formatOf(TargetKind kind)
     }
 }
 
-// What the request draws, measured without touching the caller's variables;
-// nothing when the method does not draw the whole symbol.
+// What the request draws, recorded without touching the caller's
+// variables; nothing when the method does not draw the whole symbol.
 std::optional<DrawnRegion> measure(const DrawRequest& request)
 {
-    MeasuringTarget measuring(request.page.scale);
+    PageTarget page(formatOf(request.target), request.page.scale);
     DrawParams copy = request.params;
-    copy.pObject = &measuring;
+    copy.pObject = &page;
     try {
-        if (Tallux().draw(request.method.type, copy) == 0) return measuring.drawn();
+        if (Tallux().draw(request.method.type, copy) == 0) return page.list().drawn;
     } catch (const RuntimeError&) {
     }
     return std::nullopt;
 }
 
+// The drawing is kept as it is made; the page is laid out around it and
+// written when finished.
 class ImageOutput : public Output {
 public:
     explicit ImageOutput(const DrawRequest& r)
         : page_(makePage(r))
     {
     }
-    Target& target() override { return page_->target(); }
+    Target& target() override { return page_.target(); }
     std::string bytes() override
     {
         try {
-            return page_->finish();
+            return page_.finish();
         } catch (const PageError& e) {
             throw OutputError(e.what());
         }
     }
 
 private:
-    static std::unique_ptr<FilePage> makePage(const DrawRequest& r)
+    static FilePage makePage(const DrawRequest& r)
     {
         try {
-            const FileFormat format = formatOf(r.target);
-            if (!FilePage::needsMeasuring(format, r.page))
-                return std::make_unique<FilePage>(format, r.page);
-            // A drawing that fails gets a small page: the real drawing
-            // reports the method's error, whatever the format.
-            return std::make_unique<FilePage>(format, r.page, measure(r).value_or(DrawnRegion{}));
+            return FilePage(formatOf(r.target), r.page);
         } catch (const PageError& e) {
             throw OutputError(e.what());
         }
     }
-    std::unique_ptr<FilePage> page_;
+    FilePage page_;
 };
 
 std::string whole(double v)

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "tallux/cairo_target.h"
+#include "tallux/page.h"
 
 namespace tallux::cli {
 

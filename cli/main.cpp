@@ -7,7 +7,7 @@
 #include "commands.h"
 #include "targets/cairo/leak_suppressions.h"
 #ifdef TALLUX_HAVE_CAIRO
-#include "tallux/cairo_target.h"
+#include "tallux/surface.h"
 #endif
 
 int main(int argc, char** argv)

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "lengths.h"
-#include "tallux/cairo_target.h"
 #include "tallux/methods.h"
+#include "tallux/page.h"
 
 namespace tallux::cli {
 
@@ -57,7 +57,6 @@ struct DrawRequest {
     // letter, a leading zero), so that messages count positions in the code given.
     std::size_t codeOffset = 0;
 };
-
 
 // Whether the method prints its human-readable text for the request's pText.
 bool textPrinted(const DrawRequest& request) noexcept;

@@ -24,9 +24,8 @@ public:
 // each drawing. Raises UsageError when this build lacks the target.
 std::unique_ptr<Output> makeOutput(const DrawRequest& request);
 
-// A page in an image format, sized by drawing the request once on a
-// measuring target (with a copy of the caller's variables) before the real
-// drawing. Raises OutputError when the page cannot be made.
+// A page in an image format, laid out around what the drawing on it covers.
+// Raises OutputError when the page cannot be made.
 std::unique_ptr<Output> makeImageOutput(const DrawRequest& request);
 
 // For a page of a given size (--size) that does not hold all the drawing:

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "tallux/cairo_target.h"
+#include "tallux/surface.h"
 #include "tallux/target.h"
 
 namespace tallux::cli {

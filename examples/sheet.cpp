@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tallux/cairo_target.h"
+#include "tallux/page.h"
 #include "tallux/tallux.h"
 
 namespace {
@@ -82,9 +82,6 @@ int main(int argc, char** argv)
     const std::filesystem::path folder = argc > 1 ? argv[1] : ".";
     const std::vector<MethodInfo> methods(drawingMethods.begin(), drawingMethods.end());
 
-    MeasuringTarget measuring(scale);
-    drawSheet(measuring, methods);
-
     const struct {
         FileFormat format;
         const char* name;
@@ -95,7 +92,7 @@ int main(int argc, char** argv)
     options.scale = scale;
     for (const auto& f : files) {
         try {
-            FilePage page(f.format, options, measuring.drawn());
+            FilePage page(f.format, options);
             drawSheet(page.target(), methods);
             if (!writeFile(folder / f.name, page.finish())) {
                 std::cerr << "sheet: cannot write " << (folder / f.name).string() << "\n";

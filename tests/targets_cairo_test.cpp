@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "pages/page_writers.h"
 #include "pdf_check.h"
 #include "runtime/text.h"
 #include "support.h"
@@ -14,8 +15,8 @@ namespace {
 
 // A page in pixels, origin unmoved, with direct access to its target.
 struct PixelPage {
-    FilePage page{FileFormat::Png, fixed(ScaleUnits::Pixels, 96, 200, 100), DrawnRegion{}};
-    CairoTarget& t = page.target();
+    FilePage page{FileFormat::Png, fixed(ScaleUnits::Pixels, 96, 200, 100)};
+    HostTarget& t = page.target();
     Image image() { return readPng(page.finish()); }
 };
 
@@ -196,7 +197,7 @@ TEST(CairoTarget, PrintPutsTheTextsTopLeftCornerAtTheCurrentPositionThenMovesToT
 TEST(CairoTarget, TextMeasuresInScaleUnitsAndAnyFontNameFallsBack)
 {
     const auto measure = [](ScaleUnits units, const char16_t* font, bool bold) {
-        MeasuringTarget t(Scale{units, 0});
+        PageTarget t(FileFormat::Pdf, Scale{units, 0});
         t.FontName(font);
         t.FontBold(bold);
         t.FontSize(7);
@@ -217,7 +218,7 @@ TEST(CairoTarget, TextMeasuresInScaleUnitsAndAnyFontNameFallsBack)
     }
     EXPECT_GT(measure(ScaleUnits::Points, u"DejaVu Sans", true).first, pw); // bold is wider
 
-    MeasuringTarget t(Scale{});
+    PageTarget t(FileFormat::Pdf, Scale{});
     EXPECT_EQ(t.TextWidth(u"").value(), 0);
     EXPECT_GT(t.TextHeight(u"").value(), 0); // an empty line still has its height
     EXPECT_EQ(t.TextWidth(u"A").type(), Number::Type::Float32);
@@ -226,10 +227,10 @@ TEST(CairoTarget, TextMeasuresInScaleUnitsAndAnyFontNameFallsBack)
 TEST(FilePage, PageCoversTheDrawingAndItsQuietZone)
 {
     DrawnRegion region;
-    region.add(100, 50, 400, 300);
+    region.add({100, 50, 400, 300});
     region.narrowest = 10;
     DrawnRegion left = region;
-    left.add(-30, 50, 400, 300);
+    left.add({-30, 50, 400, 300});
 
     struct Case {
         FileFormat format;
@@ -267,18 +268,19 @@ TEST(FilePage, PageCoversTheDrawingAndItsQuietZone)
         PageOptions o;
         o.scale = {c.units, c.dpi};
         o.width = c.width, o.height = c.height, o.margin = c.margin;
-        FilePage page(c.format, o, c.drawn);
-        EXPECT_NEAR(page.width(), c.pageWidth, 1e-6) << "case " << i;
-        EXPECT_NEAR(page.height(), c.pageHeight, 1e-6) << "case " << i;
+        const PageLayout page = layOutPage(c.format, o, c.drawn);
+        EXPECT_NEAR(page.width, c.pageWidth, 1e-6) << "case " << i;
+        EXPECT_NEAR(page.height, c.pageHeight, 1e-6) << "case " << i;
     }
 
     DrawnRegion huge;
-    huge.add(0, 0, 40000, 10);
+    huge.add({0, 0, 40000, 10});
     PageOptions px;
     px.scale = {ScaleUnits::Pixels, 96};
-    EXPECT_THROW(FilePage(FileFormat::Png, px, huge), PageError);
+    EXPECT_THROW(layOutPage(FileFormat::Png, px, huge), PageError);
     px.margin = -1;
-    EXPECT_THROW(FilePage(FileFormat::Png, px, region), PageError);
+    EXPECT_THROW(layOutPage(FileFormat::Png, px, region), PageError);
+    EXPECT_THROW(FilePage(FileFormat::Png, px), PageError);
 }
 
 TEST(FilePage, PngRecordsItsResolution)
@@ -296,7 +298,7 @@ TEST(FilePage, PngRecordsItsResolution)
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         PageOptions o;
         o.scale = cases[i].scale;
-        FilePage page(FileFormat::Png, o, DrawnRegion{});
+        FilePage page(FileFormat::Png, o);
         const std::string png = page.finish();
         EXPECT_EQ(png.substr(33, cases[i].chunk.size()), cases[i].chunk) << "case " << i;
         EXPECT_EQ(readPng(png).width, 1) << "case " << i;

@@ -70,7 +70,7 @@ TEST(FastPage, RasterPagesShowWhatCairoDrawsForTheSameCalls)
         p.pForeColor = c.foreColor, p.pLineColor = c.lineColor;
         const std::vector<std::uint32_t> expected = drawnByCairo(c.type, p, c.options);
 
-        FilePage page(FileFormat::Png, c.options, DrawnRegion{});
+        FilePage page(FileFormat::Png, c.options);
         p.pObject = &page.target();
         ASSERT_EQ(Tallux().draw(c.type, p), 0) << "case " << i;
         const Image img = readPng(page.finish());
@@ -165,7 +165,7 @@ TEST(FastPage, SvgHasTheBarsAsRectanglesAndEveryPrintedPieceAsText)
 TEST(FastPage, TextMeasuresStayTheSameWhenKept)
 {
     const auto measure = [] {
-        MeasuringTarget t(Scale{ScaleUnits::Twips, 0});
+        PageTarget t(FileFormat::Pdf, Scale{ScaleUnits::Twips, 0});
         t.FontName(u"DejaVu Sans");
         t.FontSize(10);
         return std::pair{t.TextWidth(u"0123").value(), t.TextHeight(u"0123").value()};
@@ -173,7 +173,7 @@ TEST(FastPage, TextMeasuresStayTheSameWhenKept)
     const auto first = measure();
     for (int i = 0; i < 3; ++i) EXPECT_EQ(measure(), first) << "round " << i;
     // A change of font is a different text.
-    MeasuringTarget t(Scale{ScaleUnits::Twips, 0});
+    PageTarget t(FileFormat::Pdf, Scale{ScaleUnits::Twips, 0});
     t.FontName(u"DejaVu Sans");
     t.FontSize(10);
     t.FontBold(true);

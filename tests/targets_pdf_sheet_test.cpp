@@ -41,7 +41,7 @@ SheetLayout oneCell()
 // Where the drawing area of oneCell() starts: below the caption.
 double areaTop()
 {
-    MeasuringTarget m(points);
+    PageTarget m(FileFormat::Pdf, points);
     m.FontName(u"Sans");
     m.FontSize(oneCell().captionPoints);
     return 10 + 1.5 * 5 + m.TextHeight(u"Ag").value();
@@ -50,8 +50,18 @@ double areaTop()
 DrawnRegion regionOf(double left, double top, double right, double bottom)
 {
     DrawnRegion r;
-    r.add(left, top, right, bottom);
+    r.add({left, top, right, bottom});
     return r;
+}
+
+// What `draw` draws, kept for a sheet, as if it covered `region`.
+DisplayList drawing(const DrawnRegion& region, const std::function<void(Target&)>& draw)
+{
+    PageTarget t(FileFormat::Pdf, points);
+    draw(t);
+    DisplayList list = t.take();
+    list.drawn = region;
+    return list;
 }
 
 // A one-cell sheet with `draw` in it, as bytes.
@@ -64,8 +74,8 @@ std::string sheetOf(const DrawnRegion& region, const std::function<void(Target&)
             pdf.append(reinterpret_cast<const char*>(data), size);
             return true;
         },
-        oneCell(), points);
-    sheet.place(caption, region, draw);
+        oneCell());
+    sheet.place(caption, drawing(region, draw));
     sheet.finish();
     return pdf;
 }
@@ -335,12 +345,12 @@ TEST(PdfSheet, AFileThatCannotBeWrittenRaisesAPageError)
                     kept += size;
                     return kept <= limits[i];
                 },
-                oneCell(), points);
-            for (int n = 0; n < 5000; ++n)
-                sheet.place(u"BarEAN13", regionOf(0, 0, 10, 10), [](Target& t) {
-                    for (int x = 0; x < 10; ++x)
-                        t.Line(filledBox, Integer(x), 0, Integer(x), 9, x % 2 ? white : 0);
-                });
+                oneCell());
+            const DisplayList bars = drawing(regionOf(0, 0, 10, 10), [](Target& t) {
+                for (int x = 0; x < 10; ++x)
+                    t.Line(filledBox, Integer(x), 0, Integer(x), 9, x % 2 ? white : 0);
+            });
+            for (int n = 0; n < 5000; ++n) sheet.place(u"BarEAN13", bars);
             sheet.finish();
         } catch (const PageError&) {
             raised = true;

@@ -57,7 +57,7 @@ TEST(PngRows, KnownRowsGiveTheSameFileAsComparedRows)
         p.pForeColor = c.foreColor, p.pLineColor = c.lineColor;
         const std::string expected = encodedFromCairo(c.type, p, c.options);
 
-        FilePage page(FileFormat::Png, c.options, DrawnRegion{});
+        FilePage page(FileFormat::Png, c.options);
         p.pObject = &page.target();
         ASSERT_EQ(Tallux().draw(c.type, p), 0) << "case " << i;
         const std::string png = page.finish();

@@ -18,9 +18,11 @@
 
 #include <cairo.h>
 
+#include "pages/display_list.h"
 #include "scratch.h"
 
 #include "tallux/cairo_target.h"
+#include "tallux/page.h"
 #include "tallux/tallux.h"
 
 namespace tallux::test {
@@ -133,26 +135,11 @@ inline std::string quoted(const std::string& s)
     return q + "'";
 }
 
-// Makes the page for a drawing as the command does: measured first, unless
-// the page sizes itself by what is drawn on it.
-inline std::unique_ptr<FilePage> pageFor(tBarcodeType type, const DrawParams& p, FileFormat format,
-                                         const PageOptions& options)
-{
-    if (!FilePage::needsMeasuring(format, options))
-        return std::make_unique<FilePage>(format, options);
-    MeasuringTarget measuring(options.scale);
-    DrawParams copy = p;
-    copy.pObject = &measuring;
-    Tallux().draw(type, copy);
-    return std::make_unique<FilePage>(format, options, measuring.drawn());
-}
-
 // Draws with a method on a file page, as the command does.
 inline std::string drawPage(tBarcodeType type, DrawParams p, FileFormat format,
                             const PageOptions& options, Integer* result = nullptr)
 {
-    const std::unique_ptr<FilePage> owned = pageFor(type, p, format, options);
-    FilePage& page = *owned;
+    FilePage page(format, options);
     p.pObject = &page.target();
     const Integer r = Tallux().draw(type, p);
     if (result) *result = r;

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 
-#include "tallux/cairo_target.h"
+#include "pages/display_list.h"
 #include "targets/pdf/pdf_writer.h"
 
 namespace tallux {
@@ -25,17 +24,16 @@ class PdfSheet {
 public:
     using Sink = PdfWriter::Sink;
 
-    // `scale` gives the units in which the drawings measure and draw.
     // Raises PageError for a grid that leaves no room.
-    PdfSheet(Sink sink, const SheetLayout& layout, const Scale& scale);
+    PdfSheet(Sink sink, const SheetLayout& layout);
     ~PdfSheet();
     PdfSheet(const PdfSheet&) = delete;
     PdfSheet& operator=(const PdfSheet&) = delete;
 
-    // Fills the next cell. `draw` must draw on the target what `region`
-    // measured. Raises PageError when the file can no longer be written.
-    void place(const String& caption, const DrawnRegion& region,
-               const std::function<void(Target&)>& draw);
+    // Fills the next cell with a drawing kept for a PDF page (a PageTarget
+    // of FileFormat::Pdf). Raises PageError when the file can no longer be
+    // written.
+    void place(const String& caption, const DisplayList& drawing);
     std::uint64_t cells() const noexcept;
     std::uint64_t pages() const noexcept;
     // Ends the last page and the file. Raises PageError.

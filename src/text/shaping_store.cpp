@@ -21,7 +21,7 @@
 #include <zlib.h>
 
 #include "files/replace_file.h"
-#include "tallux/cairo_target.h"
+#include "tallux/surface.h"
 #include "tallux/version.h"
 
 namespace tallux {

@@ -32,15 +32,13 @@ namespace {
 struct Entry {
     ShapingKey key;
     std::string text;
-    ShapedText shaped;
+    std::shared_ptr<ShapedText> shaped;
 };
 
 class Cache {
 public:
-    ShapedText& get(cairo_t* cr, const ShapingKey& asked, std::string_view utf8)
+    const std::shared_ptr<ShapedText>& get(const ShapingKey& key, std::string_view utf8)
     {
-        ShapingKey key = shapingKey(cr);
-        key.family = asked.family, key.bold = asked.bold, key.size = asked.size;
         const std::size_t hash = std::hash<std::string_view>{}(utf8) ^
                                  (std::hash<std::string>{}(key.family) * 31u) ^
                                  (std::hash<double>{}(key.size) * 0x9E3779B97F4A7C15u);
@@ -49,9 +47,11 @@ public:
             if (it->second.text == utf8 && it->second.key == key) return it->second.shaped;
         // A bound on what one thread keeps: beyond it everything is let go.
         if (entries_.size() >= 4096) entries_.clear();
-        auto it = entries_.emplace(hash, Entry{key, std::string(utf8), {}});
+        auto it =
+            entries_.emplace(hash, Entry{key, std::string(utf8), std::make_shared<ShapedText>()});
         try {
-            return shape(it->second.shaped, key, utf8);
+            shape(*it->second.shaped, key, utf8);
+            return it->second.shaped;
         } catch (...) {
             entries_.erase(it); // nothing half-shaped is kept for the next call
             throw;
@@ -107,10 +107,10 @@ cairo_font_face_t* faceOf(const std::string& pattern)
 
 } // namespace
 
-ShapedText& shapedText(cairo_t* cr, const ShapingKey& font, std::string_view utf8)
+const std::shared_ptr<ShapedText>& shapedText(const ShapingKey& key, std::string_view utf8)
 {
     thread_local Cache cache;
-    return cache.get(cr, font, utf8);
+    return cache.get(key, utf8);
 }
 
 void TextFont::set(const HostFont& font, double unitsPerInch)
@@ -120,9 +120,15 @@ void TextFont::set(const HostFont& font, double unitsPerInch)
     key_.size = font.points * unitsPerInch / 72.0;
 }
 
-ShapedText& TextFont::layOut(cairo_t* cr, const String& s)
+void TextFont::onSurface(const ShapingKey& surface)
 {
-    return shapedText(cr, key_, toUtf8(s));
+    key_.surface = surface.surface;
+    key_.xx = surface.xx, key_.yx = surface.yx, key_.xy = surface.xy, key_.yy = surface.yy;
+}
+
+const std::shared_ptr<ShapedText>& TextFont::layOut(const String& s)
+{
+    return shapedText(key_, toUtf8(s));
 }
 
 void keepMasks(const ShapedText& text)
@@ -207,6 +213,21 @@ void showShapedText(cairo_t* cr, const ShapedText& text, bool path)
         cairo_move_to(cr, x0, y0);
     else
         cairo_new_sub_path(cr);
+}
+
+cairo_path_t* shapedTextPath(const ShapedText& text)
+{
+    cairo_surface_t* surface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
+    cairo_t* cr = cairo_create(surface);
+    cairo_surface_destroy(surface);
+    const ShapingKey& k = text.key;
+    const cairo_matrix_t m{k.xx, k.yx, k.xy, k.yy, 0, 0};
+    cairo_set_matrix(cr, &m);
+    cairo_move_to(cr, 0, 0);
+    showShapedText(cr, text, true);
+    cairo_path_t* path = cairo_copy_path(cr);
+    cairo_destroy(cr);
+    return path;
 }
 
 TextMetrics metricsOf(const ShapedText& text)

@@ -2,13 +2,15 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <cairo.h>
 
-#include "tallux/host_target.h"
+#include "tallux/surface.h"
+#include "tallux/types.h"
 
 namespace tallux {
 
@@ -114,21 +116,24 @@ struct ShapedText {
     std::vector<GlyphMask> masks;
 };
 
+// What text is shaped for on cr: its kind of surface and the linear part
+// of its transformation.
 ShapingKey shapingKey(cairo_t* cr);
 
 // Text shaped once and kept, per thread, for each kind of surface,
 // transformation, font and text: drawing the same digits again needs no
-// font lookup and no shaping. The entry stays owned by the cache and is
-// valid until the next call on the same thread.
-ShapedText& shapedText(cairo_t* cr, const ShapingKey& font, std::string_view utf8);
+// font lookup and no shaping. Whoever keeps the pointer keeps the text.
+const std::shared_ptr<ShapedText>& shapedText(const ShapingKey& key, std::string_view utf8);
 
 // The font asked for and the text shaped in it.
 class TextFont {
 public:
     // The font in points at this many scale units to the inch.
     void set(const HostFont& font, double unitsPerInch);
-    // s shaped in the font on the kind of surface of cr.
-    ShapedText& layOut(cairo_t* cr, const String& s);
+    // The kind of surface and transformation of `surface` (its font is not read).
+    void onSurface(const ShapingKey& surface);
+    // s shaped in the font for the surface.
+    const std::shared_ptr<ShapedText>& layOut(const String& s);
     double size() const noexcept { return key_.size; } // in units
 
 private:
@@ -143,6 +148,9 @@ void keepMasks(const ShapedText& text);
 // would: in cairo's text clusters where the surface keeps text, or as
 // outlines added to the path. The current point stays as it was.
 void showShapedText(cairo_t* cr, const ShapedText& text, bool path);
+// The text's glyph outlines from its top-left corner, in the transformation
+// it was shaped for; the caller destroys the path.
+cairo_path_t* shapedTextPath(const ShapedText& text);
 // Sets cr's font to the face as the shaper's scaled font has it.
 void useShapedFont(cairo_t* cr, const ShapedFont& font);
 

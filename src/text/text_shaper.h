@@ -6,7 +6,7 @@
 
 #include <cairo.h>
 
-#include "tallux/cairo_target.h"
+#include "tallux/surface.h"
 #include "text/text_layouts.h"
 
 namespace tallux {

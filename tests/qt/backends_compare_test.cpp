@@ -97,7 +97,7 @@ QImage filePage(FileFormat format, const Call& c)
     PageOptions o;
     o.scale = scale;
     o.width = canvasWidth, o.height = canvasHeight;
-    FilePage page(format, o, DrawnRegion{});
+    FilePage page(format, o);
     draw(page.target(), c);
     return QImage::fromData(bytes(page.finish()), "PNG");
 }
@@ -125,7 +125,7 @@ QImage drawnBy(Backend b, const Call& c)
         PageOptions o;
         o.scale = scale;
         o.width = canvasWidth, o.height = canvasHeight;
-        FilePage page(FileFormat::Svg, o, DrawnRegion{});
+        FilePage page(FileFormat::Svg, o);
         draw(page.target(), c);
         return rendered(bytes(page.finish()), "svg", {"rsvg-convert", "-o", "OUT", "IN"});
     }
@@ -133,15 +133,15 @@ QImage drawnBy(Backend b, const Call& c)
         PageOptions o;
         o.scale = scale;
         o.width = canvasWidth, o.height = canvasHeight;
-        FilePage page(FileFormat::Pdf, o, DrawnRegion{});
+        FilePage page(FileFormat::Pdf, o);
         draw(page.target(), c);
         return rendered(bytes(page.finish()), "pdf",
                         {"pdftoppm", "-r", "96", "-png", "-singlefile", "IN", "OUT"});
     }
     case Backend::Sheet: {
-        MeasuringTarget measure(scale);
-        draw(measure, c);
-        const DrawnRegion& region = measure.drawn();
+        PageTarget drawing(FileFormat::Pdf, scale);
+        draw(drawing, c);
+        const DrawnRegion& region = drawing.list().drawn;
         // Centred across a page 80 units wider: moved by whole pixels.
         std::string file;
         SheetLayout l;
@@ -153,8 +153,8 @@ QImage drawnBy(Backend b, const Call& c)
                 file.append(reinterpret_cast<const char*>(d), n);
                 return true;
             },
-            l, scale);
-        sheet.place(u"", region, [&](Target& t) { draw(t, c); });
+            l);
+        sheet.place(u"", drawing.list());
         sheet.finish();
         return rendered(bytes(file), "pdf",
                         {"pdftoppm", "-r", "96", "-png", "-singlefile", "IN", "OUT"});

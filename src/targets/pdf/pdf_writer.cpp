@@ -4,7 +4,7 @@
 
 #include <zlib.h>
 
-#include "tallux/cairo_target.h"
+#include "tallux/page.h"
 
 namespace tallux {
 
