@@ -11,7 +11,6 @@
 
 #include "support.h"
 #include "targets/png/png_writer.h"
-#include "targets/png/row_knowledge.h"
 #include "targets_support.h"
 
 namespace tallux::test {
@@ -22,7 +21,6 @@ namespace {
 std::string encodedFromCairo(tBarcodeType type, DrawParams p, const PageOptions& o)
 {
     const SurfacePtr s = drawnOnCairoSurface(type, std::move(p), o);
-    EXPECT_EQ(rowKnowledgeOf(s.get()), nullptr);
     return encodePng(s.get(), o.scale.resolution());
 }
 
@@ -69,8 +67,8 @@ TEST(PngRows, KnownRowsGiveTheSameFileAsComparedRows)
     }
 }
 
-// Rows claimed alike by the knowledge are taken as such; a surface without
-// it, or with knowledge of the wrong height, is compared row by row.
+// Rows claimed alike are taken as such; without the claims, or with claims
+// of the wrong height, rows are compared one by one.
 TEST(PngRows, KnowledgeOfAnotherHeightIsIgnored)
 {
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 20, 6);
@@ -82,11 +80,8 @@ TEST(PngRows, KnowledgeOfAnotherHeightIsIgnored)
     cairo_fill(cr);
     cairo_destroy(cr);
     const std::string plain = encodePng(s, 96);
-    RowKnowledge wrong;
-    wrong.sameAsAbove.assign(5, 1); // one row short: not this surface's
-    attachRowKnowledge(s, &wrong);
-    EXPECT_TRUE(encodePng(s, 96) == plain);
-    attachRowKnowledge(s, nullptr);
+    const std::vector<std::uint8_t> wrong(5, 1); // one row short: not this surface's
+    EXPECT_TRUE(encodePng(s, 96, wrong) == plain);
     cairo_surface_destroy(s);
     const Image img = readPng(plain);
     EXPECT_EQ(img.rgb[2 * 20 + 5], 0u);

@@ -28,6 +28,12 @@ constexpr std::uint32_t packedRgb(Rgb c) noexcept
     return byte(c.red) << 16 | byte(c.green) << 8 | byte(c.blue);
 }
 
+// 0x00RRGGBB as a colour.
+constexpr Rgb rgbOf(std::uint32_t packed) noexcept
+{
+    return {(packed >> 16 & 0xFF) / 255.0, (packed >> 8 & 0xFF) / 255.0, (packed & 0xFF) / 255.0};
+}
+
 // A box in the target's scale units: left, top, right, bottom.
 struct UnitBox {
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;

@@ -316,9 +316,7 @@ std::string writePdf(const DisplayList& list, const PageLayout& l, const PageOpt
     const double width = l.across() ? l.height : l.width;
     const double height = l.across() ? l.width : l.height;
     pdf.startPage(width, height);
-    if (const auto g = options.background)
-        pdf.fill({0, 0, width, height},
-                 {(*g >> 16 & 0xFF) / 255.0, (*g >> 8 & 0xFF) / 255.0, (*g & 0xFF) / 255.0});
+    if (options.background) pdf.fill({0, 0, width, height}, rgbOf(*options.background));
     pdf.draw(list, l.unitsToPage(), l.inUnits());
     pdf.finish();
     return bytes;

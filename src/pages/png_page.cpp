@@ -6,7 +6,6 @@
 #include "pages/page_writers.h"
 #include "targets/png/pixel_page.h"
 #include "targets/png/png_writer.h"
-#include "targets/png/row_knowledge.h"
 
 namespace tallux {
 
@@ -106,8 +105,6 @@ std::string writePng(const DisplayList& list, const PageLayout& l, const PageOpt
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         throw PageError(std::string("cannot make the page: ") +
                         cairo_status_to_string(cairo_surface_status(surface.get())));
-    RowKnowledge rows{true, {}};
-    attachRowKnowledge(surface.get(), &rows);
 
     // Units to pixels, the drawing's origin moved as laid out.
     cairo_matrix_t m;
@@ -138,7 +135,7 @@ std::string writePng(const DisplayList& list, const PageLayout& l, const PageOpt
     page.flush();
 
     const double dpi = options.scale.resolution();
-    if (l.quarterTurns == 0) return encodePng(surface.get(), dpi);
+    if (l.quarterTurns == 0) return encodePng(surface.get(), dpi, page.sameAsAbove());
     return encodePng(turnedImage(surface.get(), l.quarterTurns).get(), dpi);
 }
 

@@ -1,4 +1,3 @@
-#include <memory>
 #include <string>
 
 #include <cairo-ps.h>
@@ -28,9 +27,9 @@ std::string writePostScript(const DisplayList& list, const PageLayout& l,
         append, &bytes, l.across() ? l.height : l.width, l.across() ? l.width : l.height);
     if (eps) cairo_ps_surface_set_eps(surface, true);
     cairo_t* cr = cairo_create(surface);
-    if (const auto ground = options.background) {
-        cairo_set_source_rgb(cr, (*ground >> 16 & 0xFF) / 255.0, (*ground >> 8 & 0xFF) / 255.0,
-                             (*ground & 0xFF) / 255.0);
+    if (options.background) {
+        const Rgb ground = rgbOf(*options.background);
+        cairo_set_source_rgb(cr, ground.red, ground.green, ground.blue);
         cairo_paint(cr);
     }
     const cairo_matrix_t m = l.unitsToPage();

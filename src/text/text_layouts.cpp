@@ -136,6 +136,9 @@ void keepMasks(const ShapedText& text)
     if (text.kept) ShapingStore::instance().storeAgain(text);
 }
 
+namespace {
+
+// Sets cr's font to the face as the shaper's scaled font has it.
 void useShapedFont(cairo_t* cr, const ShapedFont& font)
 {
     cairo_font_face_t* face = faceOf(font.pattern);
@@ -154,6 +157,8 @@ void useShapedFont(cairo_t* cr, const ShapedFont& font)
     cairo_set_font_options(cr, o);
     cairo_font_options_destroy(o);
 }
+
+} // namespace
 
 void showShapedText(cairo_t* cr, const ShapedText& text, bool path)
 {

@@ -134,7 +134,6 @@ public:
     void onSurface(const ShapingKey& surface);
     // s shaped in the font for the surface.
     const std::shared_ptr<ShapedText>& layOut(const String& s);
-    double size() const noexcept { return key_.size; } // in units
 
 private:
     ShapingKey key_;
@@ -151,8 +150,6 @@ void showShapedText(cairo_t* cr, const ShapedText& text, bool path);
 // The text's glyph outlines from its top-left corner, in the transformation
 // it was shaped for; the caller destroys the path.
 cairo_path_t* shapedTextPath(const ShapedText& text);
-// Sets cr's font to the face as the shaper's scaled font has it.
-void useShapedFont(cairo_t* cr, const ShapedFont& font);
 
 TextMetrics metricsOf(const ShapedText& text);
 // The logical box of the text with its top-left corner at (x, y), in units.

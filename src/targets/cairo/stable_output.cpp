@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <string_view>
 
-#include <cairo-pdf.h>
-
 namespace tallux {
 
 std::optional<std::time_t> sourceDateEpoch()
@@ -23,14 +21,6 @@ std::string utcText(std::time_t t, const char* format)
     if (::gmtime_r(&t, &utc) == nullptr) return {};
     char text[32];
     return {text, std::strftime(text, sizeof text, format, &utc)};
-}
-
-void setReproducibleDate(cairo_surface_t* pdf)
-{
-    const auto t = sourceDateEpoch();
-    if (!t) return;
-    if (const std::string date = utcText(*t, "%Y-%m-%dT%H:%M:%SZ"); !date.empty())
-        cairo_pdf_surface_set_metadata(pdf, CAIRO_PDF_METADATA_CREATE_DATE, date.c_str());
 }
 
 void setReproducibleDate(std::string& postScript)

@@ -4,8 +4,6 @@
 #include <optional>
 #include <string>
 
-typedef struct _cairo_surface cairo_surface_t;
-
 namespace tallux {
 
 // The time SOURCE_DATE_EPOCH gives, when it is set to a valid number of
@@ -14,10 +12,6 @@ std::optional<std::time_t> sourceDateEpoch();
 
 // t in UTC as strftime's `format` gives it; empty where t cannot be shown.
 std::string utcText(std::time_t t, const char* format);
-
-// A PDF records its creation date: the time given by SOURCE_DATE_EPOCH when
-// that is set, so that a file can be made again byte for byte.
-void setReproducibleDate(cairo_surface_t* pdf);
 
 // cairo stamps a PostScript file with the time it was written: with
 // SOURCE_DATE_EPOCH set, the header's %%CreationDate says that time instead.

@@ -28,37 +28,22 @@ PixelPage::PixelPage(cairo_surface_t* image)
 {
     pending_.reserve(128); // a symbol's elements, mostly
     // A page painted in one colour: every row but the first is its row above.
-    // Drawn on before: nothing is known.
-    RowKnowledge* rows = rowKnowledgeOf(image);
-    if (rows == nullptr) return;
-    if (!rows->blank || height_ <= 0) {
-        rows->sameAsAbove.clear();
-        return;
+    if (height_ > 0) {
+        sameAsAbove_.assign(static_cast<std::size_t>(height_), 1);
+        sameAsAbove_[0] = 0;
     }
-    rows->blank = false;
-    rows->sameAsAbove.assign(static_cast<std::size_t>(height_), 1);
-    rows->sameAsAbove[0] = 0;
-    rows_ = rows;
-}
-
-void PixelPage::forgetRows() noexcept
-{
-    if (rows_ != nullptr) rows_->sameAsAbove.clear();
-    rows_ = nullptr;
 }
 
 // Row y may now differ from the row above.
 void PixelPage::changed(int y) noexcept
 {
-    if (rows_ != nullptr && y >= 0 && y < height_)
-        rows_->sameAsAbove[static_cast<std::size_t>(y)] = 0;
+    if (y >= 0 && y < height_) sameAsAbove_[static_cast<std::size_t>(y)] = 0;
 }
 
 // Rows y0 to y1 - 1 certainly alike.
 bool PixelPage::knownAlike(int y0, int y1) const
 {
-    if (rows_ == nullptr) return false;
-    const auto* same = rows_->sameAsAbove.data();
+    const auto* same = sameAsAbove_.data();
     return std::all_of(same + y0 + 1, same + y1, [](std::uint8_t s) { return s != 0; });
 }
 

@@ -7,16 +7,15 @@
 
 #include <cairo.h>
 
-#include "targets/png/row_knowledge.h"
 #include "text/text_layouts.h"
 
 namespace tallux {
 
-// Drawing straight into the pixels of an RGB24 or ARGB32 image surface that
-// nothing else draws on meanwhile. Boxes are kept until text over them or the end
-// needs them, and then written a band of rows at a time: where the rows of a band are
-// alike under its boxes, the boxes are written into its first row and that
-// row is copied down, which makes a symbol of tall bars cost a few rows.
+// Drawing straight into the pixels of an RGB24 or ARGB32 image surface painted
+// in one colour, that nothing else draws on meanwhile. Boxes are kept until text over them or the
+// end needs them, and then written a band of rows at a time: where the rows of a band are alike
+// under its boxes, the boxes are written into its first row and that row is copied down, which
+// makes a symbol of tall bars cost a few rows.
 class PixelPage {
 public:
     explicit PixelPage(cairo_surface_t* image);
@@ -27,8 +26,9 @@ public:
     void blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb);
     // Writes the boxes kept so far.
     void flush();
-    // Something else draws on the pixels: what was known of the rows no longer holds.
-    void forgetRows() noexcept;
+    // Per row, whether it is certainly the same as the row above, so that the
+    // encoder need not compare them; true after flush().
+    const std::vector<std::uint8_t>& sameAsAbove() const noexcept { return sameAsAbove_; }
 
 private:
     struct Box {
@@ -47,7 +47,7 @@ private:
     std::vector<Box> pending_;
     std::vector<int> edges_;
     std::vector<const Box*> covering_;
-    RowKnowledge* rows_ = nullptr; // null when nothing is known of the rows
+    std::vector<std::uint8_t> sameAsAbove_;
     // The text colour over white for each coverage, for the last colour.
     std::array<std::uint32_t, 256> overWhite_{};
     std::uint32_t overWhiteOf_ = 0;

@@ -11,8 +11,6 @@
 
 #include <zlib.h>
 
-#include "targets/png/row_knowledge.h"
-
 namespace tallux {
 
 namespace {
@@ -408,7 +406,8 @@ std::string imageData(const unsigned char* data, int width, int height, int stri
 
 } // namespace
 
-std::string encodePng(cairo_surface_t* image, double dpi)
+std::string encodePng(cairo_surface_t* image, double dpi,
+                      const std::vector<std::uint8_t>& sameAsAbove)
 {
     if (cairo_surface_get_type(image) != CAIRO_SURFACE_TYPE_IMAGE) return {};
     const cairo_format_t format = cairo_image_surface_get_format(image);
@@ -420,11 +419,8 @@ std::string encodePng(cairo_surface_t* image, double dpi)
     const int stride = cairo_image_surface_get_stride(image);
     if (data == nullptr || width <= 0 || height <= 0) return {};
 
-    const RowKnowledge* rows = rowKnowledgeOf(image);
     const std::uint8_t* known =
-        rows != nullptr && rows->sameAsAbove.size() == static_cast<std::size_t>(height)
-            ? rows->sameAsAbove.data()
-            : nullptr;
+        sameAsAbove.size() == static_cast<std::size_t>(height) ? sameAsAbove.data() : nullptr;
     ColourType colour = format == CAIRO_FORMAT_ARGB32 ? ColourType::Rgba : ColourType::Grey;
     std::string idat = imageData(data, width, height, stride, colour, known);
     if (idat.empty()) {
