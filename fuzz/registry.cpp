@@ -139,14 +139,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(contents(file) == bytes, "a corrupt registry was rewritten");
     } else if (operation == 1 || operation == 2) {
         const registry::Entries after = r.read();
-        for (const auto& [key, value] : *before)
-            if (!ours.contains(key))
-                FUZZ_CHECK(after.contains(key) && after.at(key) == value, "lost entry %s",
-                           key.c_str());
-        for (const auto& [key, value] : ours)
-            FUZZ_CHECK(operation == 1 ? after.contains(key) && after.at(key) == value
-                                      : !after.contains(key),
-                       "entry %s", key.c_str());
+        const auto holds = [&](const registry::Entry& entry) {
+            const registry::Entry* now = after.find(entry.key);
+            return now != nullptr && now->value == entry.value;
+        };
+        for (const registry::Entry& entry : *before)
+            if (!ours.contains(entry.key))
+                FUZZ_CHECK(holds(entry), "lost entry %s", entry.key.c_str());
+        for (const registry::Entry& entry : ours)
+            FUZZ_CHECK(operation == 1 ? holds(entry) : !after.contains(entry.key), "entry %s",
+                       entry.key.c_str());
     }
     checkNoLeftovers(file);
     return 0;

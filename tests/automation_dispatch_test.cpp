@@ -175,7 +175,7 @@ TEST(Dispatch, LateBoundTargetFailuresBecomeResults)
 TEST(Dispatch, ShowAboutBoxShowsThePresentersDialog)
 {
     int shown = 0;
-    setAboutBoxPresenter([&] { ++shown; });
+    setAboutBoxPresenter([](void* count) { ++*static_cast<int*>(count); }, &shown);
     const Outcome o = invoke(*makeTalluxObject(), u"showaboutbox", method);
     setAboutBoxPresenter({});
     EXPECT_EQ(o.hr, S_OK);

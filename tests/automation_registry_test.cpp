@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-#include "automation_support.h"
 #include "automation/posix/registration.h"
+#include "automation_support.h"
 #include "tallux/registry.h"
 
 namespace tallux::test {
@@ -59,7 +59,7 @@ TEST(Registry, ASymlinkedFileIsUpdatedThroughTheLinkWithItsMode)
                                                           std::filesystem::perms::owner_write);
     std::filesystem::create_symlink("real", dir.path() / "registry");
     const Registry r(dir.path() / "registry");
-    r.update([](Entries& e) { e["New"] = "entry"; });
+    r.update([](Entries& e) { e.set("New", "entry"); });
     EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "registry"));
     EXPECT_EQ(slurp(dir.path() / "real"), "tallux-registry 1\nNew\tentry\nOld\tvalue\n");
     EXPECT_EQ(std::filesystem::status(dir.path() / "real").permissions(),
@@ -72,7 +72,31 @@ TEST(Registry, MissingFileIsEmptyAndNoChangeWritesNothing)
     const Registry r(dir.path() / "registry");
     EXPECT_TRUE(r.read().empty());
     r.update([](Entries&) {});
+    // A change that throws leaves the file alone.
+    const auto throwing = [](Entries& e) {
+        e.set("A", "x");
+        throw std::runtime_error("stop");
+    };
+    EXPECT_THROW(r.update(throwing), std::runtime_error);
     EXPECT_FALSE(std::filesystem::exists(r.file()));
+}
+
+TEST(Registry, EntriesFoldCaseAndKeepTheFirstSpelling)
+{
+    Entries e{{"b\\X", "1"}, {"A", "2"}};
+    e.set("B\\x", "3"); // the same key: its value changes, its spelling stays
+    e.set("C", "4");
+    EXPECT_EQ(format(e), "tallux-registry 1\nA\t2\nb\\X\t3\nC\t4\n");
+    const Entries copy = e;
+    EXPECT_TRUE(e.erase("a"));
+    EXPECT_FALSE(e.erase("A"));
+    EXPECT_EQ(copy.size(), 3u);
+    EXPECT_EQ(e.find("c")->value, "4");
+    const Entries moved = std::move(e);
+    EXPECT_EQ(moved.size(), 2u);
+    EXPECT_TRUE(e.empty()); // a moved-from Entries is empty and usable
+    e.set("D", "5");
+    EXPECT_EQ(e.size(), 1u);
 }
 
 TEST(Registry, CorruptFilesGiveAClearErrorAndStayAsTheyAre)
@@ -109,7 +133,7 @@ TEST(Registry, CorruptFilesGiveAClearErrorAndStayAsTheyAre)
             EXPECT_NE(std::string(e.what()).find(rows[i].message), std::string::npos)
                 << "row " << i << ": " << e.what();
         }
-        EXPECT_THROW(r.update([](Entries& e) { e["New"] = "1"; }), RegistryError) << "row " << i;
+        EXPECT_THROW(r.update([](Entries& e) { e.set("New", "1"); }), RegistryError) << "row " << i;
         EXPECT_EQ(slurp(r.file()), rows[i].bytes) << "row " << i;
     }
     // A last line without its line feed is still whole.
@@ -124,9 +148,11 @@ TEST(Registry, UnreadablePlacesAreErrors)
     std::filesystem::create_directory(dir.path() / "registry");
     EXPECT_THROW(Registry(dir.path() / "registry").read(), RegistryError);
     spill(dir.path() / "file", "x");
-    EXPECT_THROW(Registry(dir.path() / "file" / "registry").update([](Entries& e) { e["A"] = ""; }),
+    EXPECT_THROW(
+        Registry(dir.path() / "file" / "registry").update([](Entries& e) { e.set("A", ""); }),
+        RegistryError);
+    EXPECT_THROW(Registry(dir.path()).update([](Entries& e) { e.set("\\bad", ""); }),
                  RegistryError);
-    EXPECT_THROW(Registry(dir.path()).update([](Entries& e) { e["\\bad"] = ""; }), RegistryError);
 }
 
 TEST(Registry, DefaultPlace)
@@ -172,11 +198,11 @@ TEST(Registry, ClassEntriesOfTheControl)
         /*11*/ {"Interface\\{25D2ACE3-DF61-4394-B4F8-240EDBDA4AA9}", "__Tallux"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto it = e.find(rows[i].first);
-        ASSERT_NE(it, e.end()) << "row " << i;
-        EXPECT_EQ(it->second, rows[i].second) << "row " << i;
+        const Entry* found = e.find(rows[i].first);
+        ASSERT_NE(found, nullptr) << "row " << i;
+        EXPECT_EQ(found->value, rows[i].second) << "row " << i;
     }
-    for (const auto& entry : e) EXPECT_TRUE(validKey(entry.first)) << entry.first;
+    for (const Entry& entry : e) EXPECT_TRUE(validKey(entry.key)) << entry.key;
 }
 
 } // namespace

@@ -79,7 +79,7 @@ TEST(Control, ShowAboutBoxNeedsAPresenter)
         EXPECT_EQ(e.number(), aboutBoxUnavailable);
     }
     int shown = 0;
-    setAboutBoxPresenter([&] { ++shown; });
+    setAboutBoxPresenter([](void* count) { ++*static_cast<int*>(count); }, &shown);
     control.ShowAboutBox();
     control.ShowAboutBox();
     EXPECT_EQ(shown, 2);

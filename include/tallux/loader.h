@@ -1,9 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "tallux/com.h"
 #include "tallux/export.h"
@@ -53,12 +53,11 @@ private:
 // while the libraries say they are in use.
 class Loader {
 public:
-    explicit Loader(registry::Registry registry)
-        : registry_(std::move(registry))
-    {
-    }
+    explicit Loader(registry::Registry registry);
     // Unloads what can be unloaded; a library with live objects stays loaded.
     ~Loader();
+    Loader(const Loader&) = delete;
+    Loader& operator=(const Loader&) = delete;
 
     // A new instance of the class registered under a class id
     // ("{2F2C9C0F-...}") or a readable name ("TALLUXLIB.Tallux"), through
@@ -69,16 +68,16 @@ public:
     // how many were unloaded.
     std::size_t freeUnusedLibraries();
 
-    const std::vector<std::unique_ptr<ServerLibrary>>& libraries() const noexcept
-    {
-        return libraries_;
-    }
+    // The libraries loaded now, in the order they were loaded; valid until
+    // the next create or freeUnusedLibraries.
+    std::span<const std::unique_ptr<ServerLibrary>> libraries() const noexcept;
 
 private:
+    struct Loaded;
     ServerLibrary& load(const std::string& path);
 
     registry::Registry registry_;
-    std::vector<std::unique_ptr<ServerLibrary>> libraries_;
+    std::unique_ptr<Loaded> loaded_;
 };
 
 } // namespace tallux::loader

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "tallux/error.h"
 #include "tallux/export.h"
 #include "tallux/target.h"
 
@@ -30,9 +32,20 @@ struct Call {
     std::string str() const;
 };
 
+// Shortest decimal text that reads back to the same Single or Double.
+std::string numberText(Number n);
+
+} // namespace tallux
+
+TALLUX_PUBLIC_END
+
+namespace tallux {
+
 // A target that logs every call in order. TextWidth is charWidth per UTF-16
 // unit and TextHeight charHeight, both as Singles. It can be told to lack a
 // member (438) or to fail the nth call of a member with an error number.
+// Written whole in this header: the log is the caller's own vector, and the
+// shared library exports no part of the class.
 class RecordingTarget : public Target {
 public:
     std::vector<Call> calls;
@@ -46,24 +59,64 @@ public:
         failWith_[index(member)] = errorNumber;
     }
     // str() of every call.
-    std::vector<std::string> log() const;
+    std::vector<std::string> log() const
+    {
+        std::vector<std::string> lines;
+        lines.reserve(calls.size());
+        for (const Call& c : calls) lines.push_back(c.str());
+        return lines;
+    }
     void clear() { calls.clear(), seen_ = {}; }
 
-    void FontName(const String& value) override;
-    void ForeColor(Long value) override;
-    void FontBold(Boolean value) override;
-    void FontSize(Integer value) override;
-    void CurrentX(Number value) override;
-    void CurrentY(Single value) override;
-    void Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) override;
-    void Print(const String& s) override;
-    Number TextWidth(const String& s) override;
-    Number TextHeight(const String& s) override;
+    void FontName(const String& value) override
+    {
+        record({.member = Member::FontName, .text = value});
+    }
+    void ForeColor(Long value) override { record({.member = Member::ForeColor, .value = value}); }
+    void FontBold(Boolean value) override
+    {
+        record({.member = Member::FontBold, .value = Integer(value.value())});
+    }
+    void FontSize(Integer value) override { record({.member = Member::FontSize, .value = value}); }
+    void CurrentX(Number value) override { record({.member = Member::CurrentX, .value = value}); }
+    void CurrentY(Single value) override { record({.member = Member::CurrentY, .value = value}); }
+    void Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) override
+    {
+        record({.member = Member::Line,
+                .flags = flags,
+                .x1 = x1,
+                .x2 = x2,
+                .y1 = y1,
+                .y2 = y2,
+                .color = color});
+    }
+    void Print(const String& s) override { record({.member = Member::Print, .text = s}); }
+    Number TextWidth(const String& s) override
+    {
+        const Number width = static_cast<Single>(charWidth * static_cast<double>(s.size()));
+        record({.member = Member::TextWidth, .text = s, .value = width});
+        return width;
+    }
+    Number TextHeight(const String& s) override
+    {
+        const Number height = static_cast<Single>(charHeight);
+        record({.member = Member::TextHeight, .text = s, .value = height});
+        return height;
+    }
 
 private:
     static std::size_t index(Member m) { return static_cast<std::size_t>(m); }
     // Logs the call, then raises if this member lacks or this call must fail.
-    void record(Call call);
+    void record(Call call)
+    {
+        const std::size_t i = index(call.member);
+        const bool lacks = lacking_[i];
+        const bool fails = !lacks && failAt_[i] != 0 && ++seen_[i] == failAt_[i];
+        call.failed = lacks || fails;
+        calls.push_back(std::move(call));
+        if (lacks) throw RuntimeError(err::NotSupported);
+        if (fails) throw RuntimeError(failWith_[i]);
+    }
 
     std::array<bool, 10> lacking_{};
     std::array<int, 10> failAt_{};
@@ -71,9 +124,4 @@ private:
     std::array<int, 10> seen_{};
 };
 
-// Shortest decimal text that reads back to the same Single or Double.
-std::string numberText(Number n);
-
 } // namespace tallux
-
-TALLUX_PUBLIC_END

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string_view>
 
 #include "tallux/export.h"
@@ -29,8 +28,10 @@ public:
 
 // Shows the about box modally and returns when the user has closed it. The
 // about-box module installs one; without it ShowAboutBox raises an error.
-using AboutBoxPresenter = std::function<void()>;
-void setAboutBoxPresenter(AboutBoxPresenter presenter);
+// ShowAboutBox calls present(context); the context stays the caller's and
+// must outlive the installation. A null present removes it.
+using AboutBoxPresenter = void (*)(void* context);
+void setAboutBoxPresenter(AboutBoxPresenter present, void* context = nullptr) noexcept;
 
 // Raised by ShowAboutBox when no about box can be shown in this process.
 inline constexpr std::int32_t aboutBoxUnavailable = 429;

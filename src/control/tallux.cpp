@@ -1,20 +1,18 @@
 #include "tallux/tallux.h"
 
-#include <utility>
-
 namespace tallux {
 
 namespace {
-AboutBoxPresenter& aboutBoxPresenter()
-{
-    static AboutBoxPresenter presenter;
-    return presenter;
-}
+struct Presenter {
+    AboutBoxPresenter present = nullptr;
+    void* context = nullptr;
+};
+constinit Presenter presenter;
 } // namespace
 
-void setAboutBoxPresenter(AboutBoxPresenter presenter)
+void setAboutBoxPresenter(AboutBoxPresenter present, void* context) noexcept
 {
-    aboutBoxPresenter() = std::move(presenter);
+    presenter = {present, context};
 }
 
 void Tallux::SupBarType(std::int32_t value)
@@ -25,11 +23,11 @@ void Tallux::SupBarType(std::int32_t value)
 
 void Tallux::ShowAboutBox()
 {
-    const AboutBoxPresenter& show = aboutBoxPresenter();
-    if (!show)
+    const Presenter show = presenter;
+    if (show.present == nullptr)
         throw RuntimeError(aboutBoxUnavailable,
                            "The about box cannot be shown: this build has no dialog toolkit");
-    show();
+    show.present(show.context);
 }
 
 void Tallux::UserControl_Resize()

@@ -48,7 +48,7 @@ std::unique_ptr<QApplication> application()
 
 void installAboutBox()
 {
-    setAboutBoxPresenter(presentAboutBox);
+    setAboutBoxPresenter([](void*) { presentAboutBox(); });
 }
 
 void presentAboutBox()

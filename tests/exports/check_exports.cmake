@@ -1,7 +1,11 @@
-# The shared library exports its public API and nothing else: every exported
 cmake_minimum_required(VERSION 3.25)
+# The shared library exports its public API and nothing else: every exported
 # C++ name lies in namespace tallux and names something that a public header
 # declares; the only C names are the in-process server's four entry points.
+# No exported name holds a standard container or std::function, whose layout
+# changes with the standard library's debug mode: the API passes views
+# (std::span, std::string_view), opaque classes and function pointers. A
+# name shows parameter types only; return types and data members are not in it.
 # Run with -DLIBRARY=<the .so> -DHEADERS=<include/tallux> -DAUTOMATION=<0 or 1>.
 execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE raw COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND nm -DC --defined-only ${LIBRARY} OUTPUT_VARIABLE demangled
@@ -39,7 +43,9 @@ string(REPLACE "::" ";" namespaces "${namespaces}")
 
 set(entryPoints DllGetClassObject DllCanUnloadNow DllRegisterServer DllUnregisterServer)
 set(linkerNames _init _fini _edata _end __bss_start)
+set(containers "std::(__cxx11::|__1::|__debug::)?(vector|multimap|map|multiset|set|unordered_[a-z]+|function|forward_list|list|deque)<")
 set(failures "")
+set(withContainers "")
 set(found 0)
 list(LENGTH raw count)
 math(EXPR last "${count} - 1")
@@ -51,6 +57,9 @@ foreach(i RANGE ${last})
     list(GET demangled ${i} pretty)
     string(REGEX REPLACE "^[0-9a-f]* *[A-Za-z] " "" name "${line}")
     string(REGEX REPLACE "^[0-9a-f]* *[A-Za-z] " "" pretty "${pretty}")
+    if(pretty MATCHES "${containers}")
+        list(APPEND withContainers "${pretty}")
+    endif()
     if(NOT name MATCHES "^_Z")
         if(name IN_LIST entryPoints)
             math(EXPR found "${found} + 1")
@@ -84,7 +93,15 @@ if(AUTOMATION AND NOT found EQUAL 4)
 elseif(NOT AUTOMATION AND NOT found EQUAL 0)
     list(APPEND failures "server entry points in the drawing library (found ${found})")
 endif()
+set(text "")
 if(failures)
-    list(JOIN failures "\n  " text)
-    message(FATAL_ERROR "Exported but not public API:\n  ${text}")
+    list(JOIN failures "\n  " list)
+    string(APPEND text "Exported but not public API:\n  ${list}\n")
+endif()
+if(withContainers)
+    list(JOIN withContainers "\n  " list)
+    string(APPEND text "Exported with a standard container in its signature:\n  ${list}\n")
+endif()
+if(text)
+    message(FATAL_ERROR "${text}")
 endif()

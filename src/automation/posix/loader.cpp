@@ -1,6 +1,7 @@
 #include "tallux/loader.h"
 
 #include <dlfcn.h>
+#include <vector>
 
 #include "tallux/variant.h"
 
@@ -52,29 +53,44 @@ HRESULT ServerLibrary::unregisterServer() const
     return unregisterServer_();
 }
 
+struct Loader::Loaded {
+    std::vector<std::unique_ptr<ServerLibrary>> libraries;
+};
+
+Loader::Loader(registry::Registry registry)
+    : registry_(std::move(registry))
+    , loaded_(std::make_unique<Loaded>())
+{
+}
+
 Loader::~Loader()
 {
     freeUnusedLibraries();
     // What is still in use stays mapped: unloading it would pull the code
     // from under live objects.
-    for (auto& library : libraries_) (void)library.release();
+    for (auto& library : loaded_->libraries) (void)library.release();
+}
+
+std::span<const std::unique_ptr<ServerLibrary>> Loader::libraries() const noexcept
+{
+    return loaded_->libraries;
 }
 
 ServerLibrary& Loader::load(const std::string& path)
 {
-    for (auto& library : libraries_)
+    for (auto& library : loaded_->libraries)
         if (library->path() == path) return *library;
-    libraries_.push_back(std::make_unique<ServerLibrary>(path));
-    return *libraries_.back();
+    loaded_->libraries.push_back(std::make_unique<ServerLibrary>(path));
+    return *loaded_->libraries.back();
 }
 
 ComPtr<IDispatch> Loader::create(std::string_view classIdOrName)
 {
     const registry::Entries entries = registry_.read();
     const auto value = [&](const std::string& key) -> std::optional<std::string> {
-        const auto it = entries.find(key);
-        if (it == entries.end()) return std::nullopt;
-        return it->second;
+        const registry::Entry* entry = entries.find(key);
+        if (entry == nullptr) return std::nullopt;
+        return entry->value;
     };
 
     std::optional<GUID> clsid = parseGuid(classIdOrName);
@@ -104,7 +120,7 @@ ComPtr<IDispatch> Loader::create(std::string_view classIdOrName)
 
 std::size_t Loader::freeUnusedLibraries()
 {
-    return std::erase_if(libraries_, [](const std::unique_ptr<ServerLibrary>& library) {
+    return std::erase_if(loaded_->libraries, [](const std::unique_ptr<ServerLibrary>& library) {
         return library->canUnloadNow() == S_OK;
     });
 }

@@ -34,8 +34,8 @@ registry::Entries entries(const std::filesystem::path& library)
     for (const typelib::TypeDesc& t : lib.types)
         if (t.kind == typelib::TypeKind::Dispatch) {
             const std::string key = "Interface\\" + com::toString(t.guid);
-            e.emplace(key, std::string(t.name));
-            e.emplace(key + "\\TypeLib", libid);
+            e.set(key, std::string(t.name));
+            e.set(key + "\\TypeLib", libid);
         }
     return e;
 }
@@ -43,14 +43,14 @@ registry::Entries entries(const std::filesystem::path& library)
 void registerServer(const registry::Registry& r, const std::filesystem::path& library)
 {
     r.update([&](registry::Entries& all) {
-        for (auto& [key, value] : entries(library)) all.insert_or_assign(key, value);
+        for (const auto& [key, value] : entries(library)) all.set(key, value);
     });
 }
 
 void unregisterServer(const registry::Registry& r)
 {
     r.update([](registry::Entries& all) {
-        for (const auto& entry : entries({})) all.erase(entry.first);
+        for (const registry::Entry& entry : entries({})) all.erase(entry.key);
     });
 }
 

@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tallux::registry {
 
@@ -156,6 +157,66 @@ bool KeyLess::operator()(std::string_view a, std::string_view b) const noexcept
     return std::ranges::lexicographical_compare(a, b, {}, lower, lower);
 }
 
+struct Entries::Sorted {
+    std::vector<Entry> entries;
+
+    // Where key is, or would go.
+    std::vector<Entry>::iterator place(std::string_view key)
+    {
+        return std::ranges::lower_bound(entries, key, KeyLess{}, &Entry::key);
+    }
+    bool at(std::vector<Entry>::iterator it, std::string_view key) const
+    {
+        return it != entries.end() && !KeyLess{}(key, it->key);
+    }
+};
+
+Entries::Entries() noexcept = default;
+Entries::Entries(const Entries& other)
+    : sorted_(other.sorted_ ? std::make_unique<Sorted>(*other.sorted_) : nullptr)
+{
+}
+Entries::Entries(Entries&& other) noexcept = default;
+Entries& Entries::operator=(const Entries& other)
+{
+    if (this != &other) *this = Entries(other);
+    return *this;
+}
+Entries& Entries::operator=(Entries&& other) noexcept = default;
+Entries::~Entries() = default;
+
+std::span<const Entry> Entries::all() const noexcept
+{
+    if (!sorted_) return {};
+    return sorted_->entries;
+}
+
+const Entry* Entries::find(std::string_view key) const noexcept
+{
+    if (!sorted_) return nullptr;
+    const auto it = sorted_->place(key);
+    return sorted_->at(it, key) ? &*it : nullptr;
+}
+
+void Entries::set(std::string_view key, std::string value)
+{
+    if (!sorted_) sorted_ = std::make_unique<Sorted>();
+    const auto it = sorted_->place(key);
+    if (sorted_->at(it, key))
+        it->value = std::move(value);
+    else
+        sorted_->entries.insert(it, Entry{std::string(key), std::move(value)});
+}
+
+bool Entries::erase(std::string_view key) noexcept
+{
+    if (!sorted_) return false;
+    const auto it = sorted_->place(key);
+    if (!sorted_->at(it, key)) return false;
+    sorted_->entries.erase(it);
+    return true;
+}
+
 std::filesystem::path defaultFile()
 {
     const auto set = [](const char* name) -> const char* {
@@ -213,8 +274,8 @@ Entries parse(std::string_view text, const std::string& fileName)
         if (!validKey(key)) throw corrupt(lineNumber, "not a valid key");
         const auto value = unescape(line.substr(tab + 1));
         if (!value) throw corrupt(lineNumber, "a value with a bad escape or a control character");
-        if (!entries.emplace(key, *value).second)
-            throw corrupt(lineNumber, "a key that came before");
+        if (entries.contains(key)) throw corrupt(lineNumber, "a key that came before");
+        entries.set(key, *value);
     }
     if (lineNumber == 0) throw corrupt(1, "the file is empty");
     return entries;
@@ -240,12 +301,12 @@ Entries Registry::read() const
 std::optional<std::string> Registry::value(std::string_view key) const
 {
     const Entries entries = read();
-    const auto it = entries.find(key);
-    if (it == entries.end()) return std::nullopt;
-    return it->second;
+    const Entry* entry = entries.find(key);
+    if (entry == nullptr) return std::nullopt;
+    return entry->value;
 }
 
-void Registry::update(const std::function<void(Entries&)>& change) const
+void Registry::update(void (*change)(Entries& entries, void* context), void* context) const
 {
     std::error_code ec;
     if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
@@ -255,9 +316,9 @@ void Registry::update(const std::function<void(Entries&)>& change) const
     const FileLock lock(file_);
     const Entries before = read();
     Entries after = before;
-    change(after);
-    for (const auto& entry : after)
-        if (!validKey(entry.first)) throw RegistryError("not a valid registry key: " + entry.first);
+    change(after, context);
+    for (const Entry& entry : after)
+        if (!validKey(entry.key)) throw RegistryError("not a valid registry key: " + entry.key);
     if (after != before) replaceFile(file_, format(after));
 }
 

@@ -275,7 +275,7 @@ bool interactiveDesktop() noexcept
 
 void installAboutBox()
 {
-    static const bool installed = (setAboutBoxPresenter(showAboutBox), true);
+    static const bool installed = (setAboutBoxPresenter([](void*) { showAboutBox(); }), true);
     (void)installed;
 }
 
