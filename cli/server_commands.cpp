@@ -63,7 +63,7 @@ int registerCommand(bool enter, std::span<const std::string_view> words, std::os
         return exitUnavailable;
     }
     const com::HRESULT hr = enter ? library->registerServer() : library->unregisterServer();
-    if (com::FAILED(hr)) {
+    if (com::failed(hr)) {
         err << "tallux: " << command << " failed (" << com::statusText(hr) << ")";
         // The entry point reports only a status; the registry says why.
         try {

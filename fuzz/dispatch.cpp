@@ -121,16 +121,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int round = 0; round < 4 && in.remaining_bytes() > 0; ++round) {
             recorder.clear();
             // The member: by name (a known one or any text), or by any id.
-            DISPID id = DISPID_UNKNOWN;
+            DISPID id = dispidUnknown;
             if (in.ConsumeBool()) {
                 const String name = in.ConsumeBool() ? String(in.PickValueInArray(memberNameList))
                                                      : consumeText(in);
                 const HRESULT hr = control->GetIDsOfNames(name, &id);
-                FUZZ_CHECK(hr == S_OK || (hr == DISP_E_UNKNOWNNAME && id == DISPID_UNKNOWN),
+                FUZZ_CHECK(hr == status::ok || (hr == status::unknownName && id == dispidUnknown),
                            "GetIDsOfNames: %s", statusText(hr).c_str());
             } else {
                 id = in.ConsumeBool()
-                         ? in.PickValueInArray({typelib::dispidSupBarType, DISPID_ABOUTBOX,
+                         ? in.PickValueInArray({typelib::dispidSupBarType, dispidAboutBox,
                                                 0x60030005, 0x6003000f, 0x60030010, 0x60030013})
                          : in.ConsumeIntegral<DISPID>();
             }
@@ -163,15 +163,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
             const typelib::FuncDesc* f = typelib::findFunction(id, flags);
             // Only the documented failures: never an exception that escaped.
-            FUZZ_CHECK(hr == S_OK || hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_BADPARAMCOUNT ||
-                           hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW ||
-                           hr == DISP_E_EXCEPTION,
+            FUZZ_CHECK(hr == status::ok || hr == status::memberNotFound ||
+                           hr == status::badParamCount || hr == status::typeMismatch ||
+                           hr == status::overflow || hr == status::exception,
                        "Invoke(%d, %d) gave %s", id, flags, statusText(hr).c_str());
-            FUZZ_CHECK((hr == DISP_E_MEMBERNOTFOUND) == (f == nullptr), "member %d/%d: %s", id,
+            FUZZ_CHECK((hr == status::memberNotFound) == (f == nullptr), "member %d/%d: %s", id,
                        flags, statusText(hr).c_str());
-            if (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW)
+            if (hr == status::typeMismatch || hr == status::overflow)
                 FUZZ_CHECK(argErr < count, "argErr %u of %zu", argErr, count);
-            if (hr != S_OK && hr != DISP_E_EXCEPTION) {
+            if (hr != status::ok && hr != status::exception) {
                 // Refused before the call: nothing drawn, nothing written.
                 FUZZ_CHECK(result == unset && recorder.calls.empty(), "refused call had effects");
                 for (std::size_t k = 0; k < variables.size(); ++k)
@@ -196,7 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
             const std::int32_t number = errorNumber(hr, &excep);
             if (f->method != nullptr) {
-                if (hr == DISP_E_EXCEPTION) {
+                if (hr == status::exception) {
                     FUZZ_CHECK(number == err::Overflow ||
                                    fuzz::expectFor(f->method->type).raised.contains(number),
                                "%s raised %d", f->method->name.data(), number);
@@ -205,20 +205,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     FUZZ_CHECK(n && documentedResult(*f, n->value(), injected), "%s returned %s",
                                f->method->name.data(), describe(result).c_str());
                 }
-            } else if (f->memid == DISPID_ABOUTBOX) {
+            } else if (f->memid == dispidAboutBox) {
                 // No dialog toolkit here: the about box is refused with its number.
-                FUZZ_CHECK(hr == DISP_E_EXCEPTION && number == aboutBoxUnavailable,
+                FUZZ_CHECK(hr == status::exception && number == aboutBoxUnavailable,
                            "ShowAboutBox: %s", statusText(hr).c_str());
             } else if (f->invkind == typelib::InvokeKind::PropertyPut) {
                 Variant value;
-                FUZZ_CHECK(changeType(value, args[0], VT_I4) == S_OK, "SupBarType put");
+                FUZZ_CHECK(changeType(value, args[0], VT_I4) == status::ok, "SupBarType put");
                 const Long v = *value.get<Long>();
                 const bool fits = v >= Integer::min && v <= Integer::max;
-                FUZZ_CHECK(fits ? hr == S_OK : number == err::Overflow, "SupBarType = %d: %s", v,
-                           statusText(hr).c_str());
+                FUZZ_CHECK(fits ? hr == status::ok : number == err::Overflow, "SupBarType = %d: %s",
+                           v, statusText(hr).c_str());
                 if (fits) supBarType = v;
             } else {
-                FUZZ_CHECK(hr == S_OK, "SupBarType get");
+                FUZZ_CHECK(hr == status::ok, "SupBarType get");
                 if (result != unset)
                     FUZZ_CHECK(result == Variant(static_cast<Long>(*supBarType)),
                                "SupBarType reads %s, not %d", describe(result).c_str(),
@@ -227,6 +227,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     // Every object released: the library may be unloaded.
-    FUZZ_CHECK(DllCanUnloadNow() == S_OK, "objects left alive");
+    FUZZ_CHECK(DllCanUnloadNow() == status::ok, "objects left alive");
     return 0;
 }

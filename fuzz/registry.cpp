@@ -110,11 +110,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 1: registration::registerServer(r, library); break;
         case 2: registration::unregisterServer(r); break;
         case 3:
-            FUZZ_CHECK(DllRegisterServer() == (before ? com::S_OK : com::SELFREG_E_CLASS),
+            FUZZ_CHECK(DllRegisterServer() ==
+                           (before ? com::status::ok : com::status::classRegFailed),
                        "DllRegisterServer");
             break;
         case 4:
-            FUZZ_CHECK(DllUnregisterServer() == (before ? com::S_OK : com::SELFREG_E_CLASS),
+            FUZZ_CHECK(DllUnregisterServer() ==
+                           (before ? com::status::ok : com::status::classRegFailed),
                        "DllUnregisterServer");
             break;
         default:

@@ -6,9 +6,9 @@
 namespace tallux::test {
 namespace {
 
-constexpr auto get = DISPATCH_PROPERTYGET;
-constexpr auto put = DISPATCH_PROPERTYPUT;
-constexpr auto method = DISPATCH_METHOD;
+constexpr auto get = dispatchPropertyGet;
+constexpr auto put = dispatchPropertyPut;
+constexpr auto method = dispatchMethod;
 
 TEST(Dispatch, SupBarTypeThroughPropertyGetAndPut)
 {
@@ -60,18 +60,18 @@ TEST(Dispatch, FailuresOfTheCallItself)
         std::int32_t number;
     };
     const Row rows[] = {
-        /*0*/ {invoke(*control, u"BarCode40", method), DISP_E_UNKNOWNNAME, 0, 438},
-        /*1*/ {draw({}), DISP_E_BADPARAMCOUNT, 0, 450},
-        /*2*/ {draw(std::vector<Variant>(14)), DISP_E_BADPARAMCOUNT, 0, 450},
-        /*3*/ {invoke(*control, u"SupBarType", put), DISP_E_BADPARAMCOUNT, 0, 450},
-        /*4*/ {draw(args(4, u"wide")), DISP_E_TYPEMISMATCH, 4, 13},
-        /*5*/ {draw(args(5, Long(40000))), DISP_E_OVERFLOW, 5, 6},
-        /*6*/ {draw(args(0, u"Form1")), DISP_E_TYPEMISMATCH, 0, 13},
-        /*7*/ {draw(args(1, Double(1e40))), DISP_E_OVERFLOW, 1, 6},
+        /*0*/ {invoke(*control, u"BarCode40", method), status::unknownName, 0, 438},
+        /*1*/ {draw({}), status::badParamCount, 0, 450},
+        /*2*/ {draw(std::vector<Variant>(14)), status::badParamCount, 0, 450},
+        /*3*/ {invoke(*control, u"SupBarType", put), status::badParamCount, 0, 450},
+        /*4*/ {draw(args(4, u"wide")), status::typeMismatch, 4, 13},
+        /*5*/ {draw(args(5, Long(40000))), status::overflow, 5, 6},
+        /*6*/ {draw(args(0, u"Form1")), status::typeMismatch, 0, 13},
+        /*7*/ {draw(args(1, Double(1e40))), status::overflow, 1, 6},
         /*8*/
-        {invoke(*control, u"BarCODE39", put, args(0, Variant(target.get()))), DISP_E_MEMBERNOTFOUND,
-         0, 438},
-        /*9*/ {invoke(*control, u"SupBarType", method), DISP_E_MEMBERNOTFOUND, 0, 438},
+        {invoke(*control, u"BarCODE39", put, args(0, Variant(target.get()))),
+         status::memberNotFound, 0, 438},
+        /*9*/ {invoke(*control, u"SupBarType", method), status::memberNotFound, 0, 438},
         // here
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -83,8 +83,8 @@ TEST(Dispatch, FailuresOfTheCallItself)
     DISPID id = 0;
     DispParams none;
     EXPECT_EQ(control->Invoke(0x60030014, method, none, nullptr, nullptr, nullptr),
-              DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(control->GetIDsOfNames(u"BarEAN13", &id), S_OK);
+              status::memberNotFound);
+    EXPECT_EQ(control->GetIDsOfNames(u"BarEAN13", &id), status::ok);
     EXPECT_EQ(id, 0x6003000f);
 }
 
@@ -106,7 +106,7 @@ TEST(Dispatch, DrawingByNameMatchesTheEarlyBoundCallAndWritesBack)
     v.vars[4] = Long(2); // a Long variable that the method leaves as it is
     std::vector<Variant> refs = v.byRef();
     const Outcome o = invoke(*makeTalluxObject(), u"barcode39", method, refs);
-    ASSERT_EQ(o.hr, S_OK);
+    ASSERT_EQ(o.hr, status::ok);
     EXPECT_EQ(describe(o.result), "Integer 0");
     EXPECT_EQ(late.log(), direct.log());
     EXPECT_EQ(describe(v.vars[3]), "String \"CODE39W\""); // the check character came back
@@ -117,7 +117,7 @@ TEST(Dispatch, DrawingByNameMatchesTheEarlyBoundCallAndWritesBack)
     DrawVariables byValue(target.get(), u"CODE39");
     byValue.vars[12] = Boolean(true);
     std::vector<Variant> copies = byValue.vars;
-    ASSERT_EQ(invoke(*makeTalluxObject(), u"BarCODE39", method, copies).hr, S_OK);
+    ASSERT_EQ(invoke(*makeTalluxObject(), u"BarCODE39", method, copies).hr, status::ok);
     EXPECT_EQ(describe(byValue.vars[3]), "String \"CODE39\"");
 }
 
@@ -141,18 +141,20 @@ TEST(Dispatch, LateBoundTargetFailuresBecomeResults)
     std::bitset<memberNames.size()> noFontName = all;
     noFontName.reset(static_cast<std::size_t>(Member::FontName));
     const Row rows[] = {
-        /*0*/ {noFontName, Member::Line, 0, 0, S_OK, 438, 0, ""},
-        /*1*/ {noPrint, Member::Line, 0, 0, S_OK, 438, 4 + 29 + 3, "CurrentY(115)"}, // Print
+        /*0*/ {noFontName, Member::Line, 0, 0, status::ok, 438, 0, ""},
+        /*1*/
+        {noPrint, Member::Line, 0, 0, status::ok, 438, 4 + 29 + 3, "CurrentY(115)"}, // Print
                                                                                      // unknown
-        /*2*/ {all, Member::Line, 10, 482, S_OK, 482, 4 + 10, "Line(38,97,10,99,110,16777215)!"},
+                                                                                     /*2*/
+        {all, Member::Line, 10, 482, status::ok, 482, 4 + 10, "Line(38,97,10,99,110,16777215)!"},
         // A 32-bit status does not fit the result: overflow is raised instead,
         // saying which member failed and with what.
         /*3*/
-        {all, Member::Line, 10, E_FAIL, DISP_E_EXCEPTION, 6, 4 + 10,
+        {all, Member::Line, 10, status::fail, status::exception, 6, 4 + 10,
          "Line(38,97,10,99,110,16777215)!",
          "Overflow: the target's Line raised -2147467259 (Application-defined or object-defined "
          "error)"},
-        /*4*/ {all, Member::TextWidth, 1, 5, S_OK, 5, 4 + 29 + 1, "TextWidth(A)!"},
+        /*4*/ {all, Member::TextWidth, 1, 5, status::ok, 5, 4 + 29 + 1, "TextWidth(A)!"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         RecordingTarget t;
@@ -162,7 +164,8 @@ TEST(Dispatch, LateBoundTargetFailuresBecomeResults)
         v.vars[6] = Integer(1);
         const Outcome o = invoke(*makeTalluxObject(), u"BarCODE39", method, v.byRef());
         EXPECT_EQ(statusText(o.hr), statusText(rows[i].hr)) << "row " << i;
-        EXPECT_EQ(o.hr == S_OK ? o.result.get<Integer>()->value() : o.number(), rows[i].number)
+        EXPECT_EQ(o.hr == status::ok ? o.result.get<Integer>()->value() : o.number(),
+                  rows[i].number)
             << "row " << i;
         EXPECT_EQ(t.calls.size(), rows[i].calls) << "row " << i;
         if (!t.calls.empty()) {
@@ -178,7 +181,7 @@ TEST(Dispatch, ShowAboutBoxShowsThePresentersDialog)
     setAboutBoxPresenter([](void* count) { ++*static_cast<int*>(count); }, &shown);
     const Outcome o = invoke(*makeTalluxObject(), u"showaboutbox", method);
     setAboutBoxPresenter({});
-    EXPECT_EQ(o.hr, S_OK);
+    EXPECT_EQ(o.hr, status::ok);
     EXPECT_EQ(o.result.vt(), VT_EMPTY);
     EXPECT_EQ(shown, 1);
 }
@@ -187,7 +190,7 @@ TEST(Dispatch, NothingAsTargetGives91)
 {
     DrawVariables v(nullptr, u"A");
     const Outcome o = invoke(*makeTalluxObject(), u"BarCODE39", method, v.byRef());
-    ASSERT_EQ(o.hr, S_OK);
+    ASSERT_EQ(o.hr, status::ok);
     EXPECT_EQ(describe(o.result), "Integer 91");
 }
 
@@ -203,20 +206,20 @@ TEST(Dispatch, TargetObjectCoercesAndReportsItsMembers)
         std::string call; // what the target recorded last, or the result
     };
     const Row rows[] = {
-        /*0*/ {u"fontsize", put, {Double(7.5)}, S_OK, "FontSize(8)"},
-        /*1*/ {u"CurrentX", put, {Double(2.5)}, S_OK, "CurrentX(Double 2.5)"},
-        /*2*/ {u"CurrentX", put, {u"3"}, S_OK, "CurrentX(Double 3)"},
+        /*0*/ {u"fontsize", put, {Double(7.5)}, status::ok, "FontSize(8)"},
+        /*1*/ {u"CurrentX", put, {Double(2.5)}, status::ok, "CurrentX(Double 2.5)"},
+        /*2*/ {u"CurrentX", put, {u"3"}, status::ok, "CurrentX(Double 3)"},
         /*3*/
         {u"Line",
          method,
          {Integer(38), Long(1), u"2", Integer(3), Single(4), Long(5)},
-         S_OK,
+         status::ok,
          "Line(38,1,2,3,4,5)"},
-        /*4*/ {u"Line", method, {Integer(38)}, DISP_E_BADPARAMCOUNT, "Line(38,1,2,3,4,5)"},
-        /*5*/ {u"FontSize", method, {Integer(1)}, DISP_E_MEMBERNOTFOUND, "Line(38,1,2,3,4,5)"},
-        /*6*/ {u"FontSize", put, {u"big"}, DISP_E_TYPEMISMATCH, "Line(38,1,2,3,4,5)"},
-        /*7*/ {u"TextWidth", method | get, {u"AB"}, S_OK, "Single 14"},
-        /*8*/ {u"Circle", method, {}, DISP_E_UNKNOWNNAME, "TextWidth(AB)=14"},
+        /*4*/ {u"Line", method, {Integer(38)}, status::badParamCount, "Line(38,1,2,3,4,5)"},
+        /*5*/ {u"FontSize", method, {Integer(1)}, status::memberNotFound, "Line(38,1,2,3,4,5)"},
+        /*6*/ {u"FontSize", put, {u"big"}, status::typeMismatch, "Line(38,1,2,3,4,5)"},
+        /*7*/ {u"TextWidth", method | get, {u"AB"}, status::ok, "Single 14"},
+        /*8*/ {u"Circle", method, {}, status::unknownName, "TextWidth(AB)=14"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const Outcome o = invoke(*target, rows[i].name, rows[i].flags, rows[i].args);

@@ -27,15 +27,17 @@ TEST(Server, ClassFactoryAndUnloadCounting)
 {
     void* raw = nullptr;
     EXPECT_EQ(DllGetClassObject(&typelib::IID__Tallux, &IID_IClassFactory, &raw),
-              CLASS_E_CLASSNOTAVAILABLE);
+              status::classNotAvailable);
     EXPECT_EQ(raw, nullptr);
-    EXPECT_EQ(DllGetClassObject(&typelib::CLSID_Tallux, &IID_IDispatch, &raw), E_NOINTERFACE);
-    EXPECT_EQ(DllGetClassObject(&typelib::CLSID_Tallux, &IID_IClassFactory, nullptr), E_POINTER);
-    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+    EXPECT_EQ(DllGetClassObject(&typelib::CLSID_Tallux, &IID_IDispatch, &raw), status::noInterface);
+    EXPECT_EQ(DllGetClassObject(&typelib::CLSID_Tallux, &IID_IClassFactory, nullptr),
+              status::badPointer);
+    EXPECT_EQ(DllCanUnloadNow(), status::ok);
 
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(DllGetClassObject(&typelib::CLSID_Tallux, &IID_IClassFactory, factory.out()), S_OK);
-    EXPECT_EQ(DllCanUnloadNow(), S_FALSE); // a held factory keeps the library
+    ASSERT_EQ(DllGetClassObject(&typelib::CLSID_Tallux, &IID_IClassFactory, factory.out()),
+              status::ok);
+    EXPECT_EQ(DllCanUnloadNow(), status::okFalse); // a held factory keeps the library
 
     struct Row {
         bool aggregate;
@@ -45,11 +47,11 @@ TEST(Server, ClassFactoryAndUnloadCounting)
     RecordingTarget t;
     const ComPtr<IDispatch> outer = makeTargetObject(t);
     const Row rows[] = {
-        /*0*/ {false, IID_IDispatch, S_OK},
-        /*1*/ {false, IID_IUnknown, S_OK},
-        /*2*/ {false, typelib::IID__Tallux, S_OK},
-        /*3*/ {false, IID_IClassFactory, E_NOINTERFACE},
-        /*4*/ {true, IID_IDispatch, CLASS_E_NOAGGREGATION},
+        /*0*/ {false, IID_IDispatch, status::ok},
+        /*1*/ {false, IID_IUnknown, status::ok},
+        /*2*/ {false, typelib::IID__Tallux, status::ok},
+        /*3*/ {false, IID_IClassFactory, status::noInterface},
+        /*4*/ {true, IID_IDispatch, status::noAggregation},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         ComPtr<IUnknown> object;
@@ -57,20 +59,21 @@ TEST(Server, ClassFactoryAndUnloadCounting)
                                                      rows[i].iid, object.out())),
                   statusText(rows[i].hr))
             << "row " << i;
-        EXPECT_EQ(bool(object), rows[i].hr == S_OK) << "row " << i;
+        EXPECT_EQ(bool(object), rows[i].hr == status::ok) << "row " << i;
     }
 
     ComPtr<IDispatch> control;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, control.out()), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, control.out()), status::ok);
     factory->LockServer(true);
     factory.reset();
-    EXPECT_EQ(DllCanUnloadNow(), S_FALSE); // a live object and a lock
+    EXPECT_EQ(DllCanUnloadNow(), status::okFalse); // a live object and a lock
     control.reset();
-    EXPECT_EQ(DllCanUnloadNow(), S_FALSE); // the lock
-    ASSERT_EQ(DllGetClassObject(&typelib::CLSID_Tallux, &IID_IClassFactory, factory.out()), S_OK);
+    EXPECT_EQ(DllCanUnloadNow(), status::okFalse); // the lock
+    ASSERT_EQ(DllGetClassObject(&typelib::CLSID_Tallux, &IID_IClassFactory, factory.out()),
+              status::ok);
     factory->LockServer(false);
     factory.reset();
-    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+    EXPECT_EQ(DllCanUnloadNow(), status::ok);
 }
 
 // The drawings of the end-to-end test. The methods of other families join
@@ -117,7 +120,7 @@ TEST_P(EndToEnd, RegisterCreateDrawReleaseUnregister)
 
     {
         ServerLibrary library(TALLUX_LIBRARY_PATH);
-        ASSERT_EQ(library.registerServer(), S_OK);
+        ASSERT_EQ(library.registerServer(), status::ok);
     }
     const registry::Registry reg(file);
     EXPECT_EQ(reg.value("TALLUXLIB.Tallux\\CLSID"), toString(typelib::CLSID_Tallux));
@@ -130,13 +133,13 @@ TEST_P(EndToEnd, RegisterCreateDrawReleaseUnregister)
         ASSERT_TRUE(control);
         ASSERT_EQ(loader.libraries().size(), 1u);
         const ServerLibrary& library = *loader.libraries().front();
-        EXPECT_EQ(library.canUnloadNow(), S_FALSE);
+        EXPECT_EQ(library.canUnloadNow(), status::okFalse);
 
         RecordingTarget late;
         DrawVariables v(makeTargetObject(late).get(), d.code);
         v.vars[6] = Integer(d.text);
         v.vars[12] = Boolean(true);
-        const Outcome o = invoke(*control, d.method, DISPATCH_METHOD, v.byRef());
+        const Outcome o = invoke(*control, d.method, dispatchMethod, v.byRef());
         ASSERT_EQ(statusText(o.hr), "S_OK") << o.number();
         EXPECT_EQ(describe(o.result), "Integer " + std::to_string(expected->value()));
         EXPECT_EQ(late.log(), direct.log());
@@ -144,30 +147,31 @@ TEST_P(EndToEnd, RegisterCreateDrawReleaseUnregister)
         EXPECT_NE(p.pCode, d.code); // the write-back was seen
 
         // The property, through get and put.
-        EXPECT_EQ(describe(invoke(*control, u"SupBarType", DISPATCH_PROPERTYGET).result), "Long 0");
-        EXPECT_EQ(invoke(*control, u"SupBarType", DISPATCH_PROPERTYPUT, {Long(d.type)}).hr, S_OK);
+        EXPECT_EQ(describe(invoke(*control, u"SupBarType", dispatchPropertyGet).result), "Long 0");
+        EXPECT_EQ(invoke(*control, u"SupBarType", dispatchPropertyPut, {Long(d.type)}).hr,
+                  status::ok);
         const Outcome overflow =
-            invoke(*control, u"SupBarType", DISPATCH_PROPERTYPUT, {Long(70000)});
-        EXPECT_EQ(overflow.hr, DISP_E_EXCEPTION);
+            invoke(*control, u"SupBarType", dispatchPropertyPut, {Long(70000)});
+        EXPECT_EQ(overflow.hr, status::exception);
         EXPECT_EQ(overflow.number(), 6);
-        EXPECT_EQ(describe(invoke(*control, u"SupBarType", DISPATCH_PROPERTYGET).result),
+        EXPECT_EQ(describe(invoke(*control, u"SupBarType", dispatchPropertyGet).result),
                   "Long " + std::to_string(d.type));
 
         // A second instance by class id shares the library.
         ComPtr<IDispatch> second = loader.create(toString(typelib::CLSID_Tallux));
         EXPECT_EQ(loader.libraries().size(), 1u);
         second.reset();
-        EXPECT_EQ(library.canUnloadNow(), S_FALSE);
+        EXPECT_EQ(library.canUnloadNow(), status::okFalse);
         EXPECT_EQ(loader.freeUnusedLibraries(), 0u);
         control.reset();
-        EXPECT_EQ(library.canUnloadNow(), S_OK);
+        EXPECT_EQ(library.canUnloadNow(), status::ok);
     }
     EXPECT_EQ(loader.freeUnusedLibraries(), 1u);
     EXPECT_TRUE(loader.libraries().empty());
 
     {
         ServerLibrary library(TALLUX_LIBRARY_PATH);
-        ASSERT_EQ(library.unregisterServer(), S_OK);
+        ASSERT_EQ(library.unregisterServer(), status::ok);
     }
     EXPECT_EQ(slurp(file), before);
     EXPECT_THROW(loader.create("TALLUXLIB.Tallux"), loader::LoadError);

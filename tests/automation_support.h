@@ -54,7 +54,7 @@ private:
 
 // One late-bound call by name, as a client makes it.
 struct Outcome {
-    HRESULT hr = E_UNEXPECTED;
+    HRESULT hr = status::unexpected;
     Variant result;
     ExcepInfo excep;
     std::uint32_t argErr = 0;
@@ -68,7 +68,7 @@ inline Outcome invoke(IDispatch& object, std::u16string_view name, std::uint16_t
     Outcome o;
     DISPID id = 0;
     o.hr = object.GetIDsOfNames(name, &id);
-    if (FAILED(o.hr)) return o;
+    if (failed(o.hr)) return o;
     DispParams params{args};
     o.hr = object.Invoke(id, flags, params, &o.result, &o.excep, &o.argErr);
     return o;

@@ -190,16 +190,16 @@ TEST(TypeLibrary, NamesAndIdsResolve)
         InvokeKind kind;
     };
     const Lookup lookups[] = {
-        /*0*/ {0x68030000, DISPATCH_PROPERTYGET, "SupBarType", InvokeKind::PropertyGet},
-        /*1*/ {0x68030000, DISPATCH_PROPERTYPUT, "SupBarType", InvokeKind::PropertyPut},
+        /*0*/ {0x68030000, dispatchPropertyGet, "SupBarType", InvokeKind::PropertyGet},
+        /*1*/ {0x68030000, dispatchPropertyPut, "SupBarType", InvokeKind::PropertyPut},
         /*2*/
-        {0x68030000, DISPATCH_METHOD | DISPATCH_PROPERTYGET, "SupBarType", InvokeKind::PropertyGet},
-        /*3*/ {0x68030000, DISPATCH_METHOD, nullptr, {}},
-        /*4*/ {0x60030009, DISPATCH_METHOD, "BarCODE39", InvokeKind::Func},
-        /*5*/ {0x60030009, DISPATCH_METHOD | DISPATCH_PROPERTYGET, "BarCODE39", InvokeKind::Func},
-        /*6*/ {0x60030009, DISPATCH_PROPERTYPUT, nullptr, {}},
-        /*7*/ {0x60030014, DISPATCH_METHOD, nullptr, {}},
-        /*8*/ {-552, DISPATCH_METHOD, "ShowAboutBox", InvokeKind::Func},
+        {0x68030000, dispatchMethod | dispatchPropertyGet, "SupBarType", InvokeKind::PropertyGet},
+        /*3*/ {0x68030000, dispatchMethod, nullptr, {}},
+        /*4*/ {0x60030009, dispatchMethod, "BarCODE39", InvokeKind::Func},
+        /*5*/ {0x60030009, dispatchMethod | dispatchPropertyGet, "BarCODE39", InvokeKind::Func},
+        /*6*/ {0x60030009, dispatchPropertyPut, nullptr, {}},
+        /*7*/ {0x60030014, dispatchMethod, nullptr, {}},
+        /*8*/ {-552, dispatchMethod, "ShowAboutBox", InvokeKind::Func},
     };
     for (std::size_t i = 0; i < std::size(lookups); ++i) {
         const FuncDesc* f = findFunction(lookups[i].id, lookups[i].flags);

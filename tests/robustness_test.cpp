@@ -35,8 +35,8 @@ TEST(Robustness, UnchangedByRefArgumentsKeepTheirType)
         const ComPtr<IDispatch> target = makeTargetObject(t);
         DrawVariables v(target.get(), u"12345");
         v.vars[rows[i].at] = rows[i].value;
-        const Outcome o = invoke(*makeTalluxObject(), rows[i].method, DISPATCH_METHOD, v.byRef());
-        EXPECT_TRUE(o.hr == S_OK || o.hr == DISP_E_EXCEPTION) << "row " << i;
+        const Outcome o = invoke(*makeTalluxObject(), rows[i].method, dispatchMethod, v.byRef());
+        EXPECT_TRUE(o.hr == status::ok || o.hr == status::exception) << "row " << i;
         EXPECT_EQ(describe(v.vars[rows[i].at]), rows[i].after) << "row " << i;
     }
 }

@@ -27,50 +27,55 @@ constexpr HRESULT hresult(std::uint32_t bits) noexcept
 {
     return static_cast<HRESULT>(bits);
 }
-constexpr bool SUCCEEDED(HRESULT hr) noexcept
+constexpr bool succeeded(HRESULT hr) noexcept
 {
     return hr >= 0;
 }
-constexpr bool FAILED(HRESULT hr) noexcept
+constexpr bool failed(HRESULT hr) noexcept
 {
     return hr < 0;
 }
 
+// Status codes, each with the standard name that statusText() gives it.
+namespace status {
 // clang-format off
-inline constexpr HRESULT S_OK                      = 0;
-inline constexpr HRESULT S_FALSE                   = 1;
-inline constexpr HRESULT E_UNEXPECTED              = hresult(0x8000FFFF);
-inline constexpr HRESULT E_NOINTERFACE             = hresult(0x80004002);
-inline constexpr HRESULT E_POINTER                 = hresult(0x80004003);
-inline constexpr HRESULT E_FAIL                    = hresult(0x80004005);
-inline constexpr HRESULT E_OUTOFMEMORY             = hresult(0x8007000E);
-inline constexpr HRESULT E_INVALIDARG              = hresult(0x80070057);
-inline constexpr HRESULT CLASS_E_NOAGGREGATION     = hresult(0x80040110);
-inline constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = hresult(0x80040111);
-inline constexpr HRESULT SELFREG_E_TYPELIB         = hresult(0x80040200);
-inline constexpr HRESULT SELFREG_E_CLASS           = hresult(0x80040201);
-inline constexpr HRESULT DISP_E_UNKNOWNINTERFACE   = hresult(0x80020001);
-inline constexpr HRESULT DISP_E_MEMBERNOTFOUND     = hresult(0x80020003);
-inline constexpr HRESULT DISP_E_PARAMNOTFOUND      = hresult(0x80020004);
-inline constexpr HRESULT DISP_E_TYPEMISMATCH       = hresult(0x80020005);
-inline constexpr HRESULT DISP_E_UNKNOWNNAME        = hresult(0x80020006);
-inline constexpr HRESULT DISP_E_BADVARTYPE         = hresult(0x80020008);
-inline constexpr HRESULT DISP_E_EXCEPTION          = hresult(0x80020009);
-inline constexpr HRESULT DISP_E_OVERFLOW           = hresult(0x8002000A);
-inline constexpr HRESULT DISP_E_PARAMNOTOPTIONAL   = hresult(0x8002000F);
-inline constexpr HRESULT DISP_E_BADPARAMCOUNT      = hresult(0x8002000E);
+inline constexpr HRESULT ok                = 0;                   // S_OK
+inline constexpr HRESULT okFalse           = 1;                   // S_FALSE
+inline constexpr HRESULT unexpected        = hresult(0x8000FFFF); // E_UNEXPECTED
+inline constexpr HRESULT noInterface       = hresult(0x80004002); // E_NOINTERFACE
+inline constexpr HRESULT badPointer        = hresult(0x80004003); // E_POINTER
+inline constexpr HRESULT fail              = hresult(0x80004005); // E_FAIL
+inline constexpr HRESULT outOfMemory       = hresult(0x8007000E); // E_OUTOFMEMORY
+inline constexpr HRESULT invalidArg        = hresult(0x80070057); // E_INVALIDARG
+inline constexpr HRESULT noAggregation     = hresult(0x80040110); // CLASS_E_NOAGGREGATION
+inline constexpr HRESULT classNotAvailable = hresult(0x80040111); // CLASS_E_CLASSNOTAVAILABLE
+inline constexpr HRESULT typelibRegFailed  = hresult(0x80040200); // SELFREG_E_TYPELIB
+inline constexpr HRESULT classRegFailed    = hresult(0x80040201); // SELFREG_E_CLASS
+inline constexpr HRESULT unknownInterface  = hresult(0x80020001); // DISP_E_UNKNOWNINTERFACE
+inline constexpr HRESULT memberNotFound    = hresult(0x80020003); // DISP_E_MEMBERNOTFOUND
+inline constexpr HRESULT paramNotFound     = hresult(0x80020004); // DISP_E_PARAMNOTFOUND
+inline constexpr HRESULT typeMismatch      = hresult(0x80020005); // DISP_E_TYPEMISMATCH
+inline constexpr HRESULT unknownName       = hresult(0x80020006); // DISP_E_UNKNOWNNAME
+inline constexpr HRESULT badVarType        = hresult(0x80020008); // DISP_E_BADVARTYPE
+inline constexpr HRESULT exception         = hresult(0x80020009); // DISP_E_EXCEPTION
+inline constexpr HRESULT overflow          = hresult(0x8002000A); // DISP_E_OVERFLOW
+inline constexpr HRESULT paramNotOptional  = hresult(0x8002000F); // DISP_E_PARAMNOTOPTIONAL
+inline constexpr HRESULT badParamCount     = hresult(0x8002000E); // DISP_E_BADPARAMCOUNT
+// clang-format on
+} // namespace status
 
 // The facility of run-time errors raised by controls: 0x800A0000 | number.
 inline constexpr std::uint32_t FACILITY_CONTROL_ERROR = 0x800A0000;
 
+// clang-format off
 // Dispatch flags of Invoke.
-inline constexpr std::uint16_t DISPATCH_METHOD         = 1;
-inline constexpr std::uint16_t DISPATCH_PROPERTYGET    = 2;
-inline constexpr std::uint16_t DISPATCH_PROPERTYPUT    = 4;
-inline constexpr std::uint16_t DISPATCH_PROPERTYPUTREF = 8;
+inline constexpr std::uint16_t dispatchMethod         = 1;
+inline constexpr std::uint16_t dispatchPropertyGet    = 2;
+inline constexpr std::uint16_t dispatchPropertyPut    = 4;
+inline constexpr std::uint16_t dispatchPropertyPutRef = 8;
 
-inline constexpr DISPID DISPID_UNKNOWN  = -1;
-inline constexpr DISPID DISPID_ABOUTBOX = -552;
+inline constexpr DISPID dispidUnknown  = -1;
+inline constexpr DISPID dispidAboutBox = -552;
 // clang-format on
 
 // The readable name of a status code ("DISP_E_TYPEMISMATCH"), or its hex text.

@@ -13,28 +13,28 @@ std::string statusText(HRESULT hr)
         const char* name;
     };
     static constexpr Name names[] = {
-        {S_OK, "S_OK"},
-        {S_FALSE, "S_FALSE"},
-        {E_UNEXPECTED, "E_UNEXPECTED"},
-        {E_NOINTERFACE, "E_NOINTERFACE"},
-        {E_POINTER, "E_POINTER"},
-        {E_FAIL, "E_FAIL"},
-        {E_OUTOFMEMORY, "E_OUTOFMEMORY"},
-        {E_INVALIDARG, "E_INVALIDARG"},
-        {CLASS_E_NOAGGREGATION, "CLASS_E_NOAGGREGATION"},
-        {CLASS_E_CLASSNOTAVAILABLE, "CLASS_E_CLASSNOTAVAILABLE"},
-        {SELFREG_E_TYPELIB, "SELFREG_E_TYPELIB"},
-        {SELFREG_E_CLASS, "SELFREG_E_CLASS"},
-        {DISP_E_UNKNOWNINTERFACE, "DISP_E_UNKNOWNINTERFACE"},
-        {DISP_E_MEMBERNOTFOUND, "DISP_E_MEMBERNOTFOUND"},
-        {DISP_E_PARAMNOTFOUND, "DISP_E_PARAMNOTFOUND"},
-        {DISP_E_TYPEMISMATCH, "DISP_E_TYPEMISMATCH"},
-        {DISP_E_UNKNOWNNAME, "DISP_E_UNKNOWNNAME"},
-        {DISP_E_BADVARTYPE, "DISP_E_BADVARTYPE"},
-        {DISP_E_EXCEPTION, "DISP_E_EXCEPTION"},
-        {DISP_E_OVERFLOW, "DISP_E_OVERFLOW"},
-        {DISP_E_PARAMNOTOPTIONAL, "DISP_E_PARAMNOTOPTIONAL"},
-        {DISP_E_BADPARAMCOUNT, "DISP_E_BADPARAMCOUNT"},
+        {status::ok, "S_OK"},
+        {status::okFalse, "S_FALSE"},
+        {status::unexpected, "E_UNEXPECTED"},
+        {status::noInterface, "E_NOINTERFACE"},
+        {status::badPointer, "E_POINTER"},
+        {status::fail, "E_FAIL"},
+        {status::outOfMemory, "E_OUTOFMEMORY"},
+        {status::invalidArg, "E_INVALIDARG"},
+        {status::noAggregation, "CLASS_E_NOAGGREGATION"},
+        {status::classNotAvailable, "CLASS_E_CLASSNOTAVAILABLE"},
+        {status::typelibRegFailed, "SELFREG_E_TYPELIB"},
+        {status::classRegFailed, "SELFREG_E_CLASS"},
+        {status::unknownInterface, "DISP_E_UNKNOWNINTERFACE"},
+        {status::memberNotFound, "DISP_E_MEMBERNOTFOUND"},
+        {status::paramNotFound, "DISP_E_PARAMNOTFOUND"},
+        {status::typeMismatch, "DISP_E_TYPEMISMATCH"},
+        {status::unknownName, "DISP_E_UNKNOWNNAME"},
+        {status::badVarType, "DISP_E_BADVARTYPE"},
+        {status::exception, "DISP_E_EXCEPTION"},
+        {status::overflow, "DISP_E_OVERFLOW"},
+        {status::paramNotOptional, "DISP_E_PARAMNOTOPTIONAL"},
+        {status::badParamCount, "DISP_E_BADPARAMCOUNT"},
     };
     for (const Name& n : names)
         if (n.hr == hr) return n.name;
@@ -85,22 +85,22 @@ std::optional<GUID> parseGuid(std::string_view text) noexcept
 
 std::int32_t errorNumber(HRESULT hr, const ExcepInfo* excep) noexcept
 {
-    if (SUCCEEDED(hr)) return 0;
-    if (hr == DISP_E_EXCEPTION && excep != nullptr) {
+    if (succeeded(hr)) return 0;
+    if (hr == status::exception && excep != nullptr) {
         if (excep->wCode != 0) return excep->wCode;
         const auto bits = static_cast<std::uint32_t>(excep->scode);
         if ((bits & 0xFFFF0000u) == FACILITY_CONTROL_ERROR)
             return static_cast<std::int32_t>(bits & 0xFFFF);
         return excep->scode;
     }
-    if (hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_UNKNOWNNAME) return err::NotSupported;
-    if (hr == DISP_E_TYPEMISMATCH) return err::TypeMismatch;
-    if (hr == DISP_E_OVERFLOW) return err::Overflow;
-    if (hr == DISP_E_BADPARAMCOUNT) return 450;    // wrong number of arguments
-    if (hr == DISP_E_PARAMNOTOPTIONAL) return 449; // argument not optional
-    if (hr == DISP_E_PARAMNOTFOUND) return 448;    // named argument not found
-    if (hr == DISP_E_BADVARTYPE) return 458;       // a type the runtime does not support
-    if (hr == E_NOINTERFACE) return 430;           // no such interface
+    if (hr == status::memberNotFound || hr == status::unknownName) return err::NotSupported;
+    if (hr == status::typeMismatch) return err::TypeMismatch;
+    if (hr == status::overflow) return err::Overflow;
+    if (hr == status::badParamCount) return 450;    // wrong number of arguments
+    if (hr == status::paramNotOptional) return 449; // argument not optional
+    if (hr == status::paramNotFound) return 448;    // named argument not found
+    if (hr == status::badVarType) return 458;       // a type the runtime does not support
+    if (hr == status::noInterface) return 430;      // no such interface
     return hr;
 }
 

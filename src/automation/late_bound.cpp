@@ -22,20 +22,20 @@ bool sameName(std::string_view a, std::u16string_view b) noexcept
 
 Variant LateBoundTarget::invoke(Member member, std::uint16_t flags, std::span<Variant> args)
 {
-    DISPID id = DISPID_UNKNOWN;
+    DISPID id = dispidUnknown;
     HRESULT hr = object_->GetIDsOfNames(fromUtf8(memberName(member)), &id);
-    if (FAILED(hr)) throw RuntimeError(errorNumber(hr));
+    if (failed(hr)) throw RuntimeError(errorNumber(hr));
 
     Variant result;
     ExcepInfo excep;
     std::uint32_t argErr = 0;
     DispParams params{args};
     hr = object_->Invoke(id, flags, params, &result, &excep, &argErr);
-    if (FAILED(hr)) {
+    if (failed(hr)) {
         // Which member failed and with what: the target's own number and
         // description, which a script user sees when the number is raised.
         const std::int32_t number = errorNumber(hr, &excep);
-        const std::string description = hr == DISP_E_EXCEPTION && !excep.description.empty()
+        const std::string description = hr == status::exception && !excep.description.empty()
                                             ? toUtf8(excep.description)
                                             : std::string(standardMessage(number));
         throw RuntimeError(number, "the target's " + std::string(memberName(member)) + " raised " +
@@ -53,7 +53,7 @@ Number measured(const Variant& v)
     Variant d;
     if (const HRESULT hr =
             changeType(d, v, v.vt() == VT_EMPTY || v.vt() == VT_BOOL ? VT_I2 : VT_R8);
-        FAILED(hr))
+        failed(hr))
         throw RuntimeError(errorNumber(hr));
     return *numberOf(d);
 }
@@ -62,44 +62,44 @@ Number measured(const Variant& v)
 
 void LateBoundTarget::FontName(const String& value)
 {
-    invoke(Member::FontName, DISPATCH_PROPERTYPUT, value);
+    invoke(Member::FontName, dispatchPropertyPut, value);
 }
 void LateBoundTarget::ForeColor(Long value)
 {
-    invoke(Member::ForeColor, DISPATCH_PROPERTYPUT, value);
+    invoke(Member::ForeColor, dispatchPropertyPut, value);
 }
 void LateBoundTarget::FontBold(Boolean value)
 {
-    invoke(Member::FontBold, DISPATCH_PROPERTYPUT, value);
+    invoke(Member::FontBold, dispatchPropertyPut, value);
 }
 void LateBoundTarget::FontSize(Integer value)
 {
-    invoke(Member::FontSize, DISPATCH_PROPERTYPUT, value);
+    invoke(Member::FontSize, dispatchPropertyPut, value);
 }
 void LateBoundTarget::CurrentX(Number value)
 {
-    invoke(Member::CurrentX, DISPATCH_PROPERTYPUT, value);
+    invoke(Member::CurrentX, dispatchPropertyPut, value);
 }
 void LateBoundTarget::CurrentY(Single value)
 {
-    invoke(Member::CurrentY, DISPATCH_PROPERTYPUT, value);
+    invoke(Member::CurrentY, dispatchPropertyPut, value);
 }
 void LateBoundTarget::Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color)
 {
     Variant args[] = {flags, x1, y1, x2, y2, color};
-    invoke(Member::Line, DISPATCH_METHOD, std::span(args));
+    invoke(Member::Line, dispatchMethod, std::span(args));
 }
 void LateBoundTarget::Print(const String& s)
 {
-    invoke(Member::Print, DISPATCH_METHOD, s);
+    invoke(Member::Print, dispatchMethod, s);
 }
 Number LateBoundTarget::TextWidth(const String& s)
 {
-    return measured(invoke(Member::TextWidth, DISPATCH_METHOD | DISPATCH_PROPERTYGET, s));
+    return measured(invoke(Member::TextWidth, dispatchMethod | dispatchPropertyGet, s));
 }
 Number LateBoundTarget::TextHeight(const String& s)
 {
-    return measured(invoke(Member::TextHeight, DISPATCH_METHOD | DISPATCH_PROPERTYGET, s));
+    return measured(invoke(Member::TextHeight, dispatchMethod | dispatchPropertyGet, s));
 }
 
 namespace {
@@ -120,22 +120,22 @@ public:
 
     HRESULT QueryInterface(const GUID& iid, void** object) override
     {
-        if (object == nullptr) return E_POINTER;
+        if (object == nullptr) return status::badPointer;
         *object = nullptr;
         if (iid == IID_IUnknown || iid == IID_IDispatch) return offer(object);
-        return E_NOINTERFACE;
+        return status::noInterface;
     }
 
     HRESULT GetIDsOfNames(std::u16string_view name, DISPID* id) override
     {
-        if (id == nullptr) return E_POINTER;
+        if (id == nullptr) return status::badPointer;
         for (std::size_t i = 0; i < memberNames.size(); ++i)
             if (offered_[i] && sameName(memberNames[i], name)) {
                 *id = static_cast<DISPID>(i + 1);
-                return S_OK;
+                return status::ok;
             }
-        *id = DISPID_UNKNOWN;
-        return DISP_E_UNKNOWNNAME;
+        *id = dispidUnknown;
+        return status::unknownName;
     }
 
     HRESULT Invoke(DISPID id, std::uint16_t flags, DispParams& params, Variant* result,
@@ -143,24 +143,24 @@ public:
     {
         if (id < 1 || id > static_cast<DISPID>(memberNames.size()) ||
             !offered_[static_cast<std::size_t>(id - 1)])
-            return DISP_E_MEMBERNOTFOUND;
+            return status::memberNotFound;
         const auto member = static_cast<Member>(id - 1);
         const bool property = member <= Member::CurrentY;
-        if (property ? !(flags & DISPATCH_PROPERTYPUT)
-                     : !(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)))
-            return DISP_E_MEMBERNOTFOUND;
-        if (params.args.size() != (member == Member::Line ? 6u : 1u)) return DISP_E_BADPARAMCOUNT;
+        if (property ? !(flags & dispatchPropertyPut)
+                     : !(flags & (dispatchMethod | dispatchPropertyGet)))
+            return status::memberNotFound;
+        if (params.args.size() != (member == Member::Line ? 6u : 1u)) return status::badParamCount;
         return guarded([&] {
             try {
                 const Variant answer = call(member, params.args);
                 if (result != nullptr) *result = answer;
-                return S_OK;
+                return status::ok;
             } catch (const BadArgument& bad) {
                 if (argErr != nullptr) *argErr = bad.index;
                 return bad.hr;
             } catch (const RuntimeError& e) {
                 fillExcepInfo(excep, e.number(), e.what(), u"Target");
-                return DISP_E_EXCEPTION;
+                return status::exception;
             }
         });
     }
@@ -169,7 +169,7 @@ private:
     static Variant coerced(std::span<Variant> args, std::uint32_t i, VarType vt)
     {
         Variant v;
-        if (const HRESULT hr = changeType(v, args[i], vt); FAILED(hr)) throw BadArgument{hr, i};
+        if (const HRESULT hr = changeType(v, args[i], vt); failed(hr)) throw BadArgument{hr, i};
         return v;
     }
     static String text(std::span<Variant> a, std::uint32_t i)

@@ -30,7 +30,7 @@ protected:
     {
         AddRef();
         *object = static_cast<Interface*>(this);
-        return S_OK;
+        return status::ok;
     }
 
 private:
@@ -44,9 +44,9 @@ HRESULT guarded(Call&& call) noexcept
     try {
         return call();
     } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+        return status::outOfMemory;
     } catch (...) {
-        return E_FAIL;
+        return status::fail;
     }
 }
 

@@ -40,24 +40,24 @@ public:
 
     HRESULT QueryInterface(const GUID& iid, void** object) override
     {
-        if (object == nullptr) return E_POINTER;
+        if (object == nullptr) return status::badPointer;
         *object = nullptr;
         if (iid == IID_IUnknown || iid == IID_IClassFactory) return offer(object);
-        return E_NOINTERFACE;
+        return status::noInterface;
     }
 
     HRESULT CreateInstance(IUnknown* outer, const GUID& iid, void** object) override
     {
-        if (object == nullptr) return E_POINTER;
+        if (object == nullptr) return status::badPointer;
         *object = nullptr;
-        if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+        if (outer != nullptr) return status::noAggregation;
         return guarded([&] { return makeTalluxObject()->QueryInterface(iid, object); });
     }
 
     HRESULT LockServer(bool lock) override
     {
         server::lock(lock);
-        return S_OK;
+        return status::ok;
     }
 
 private:

@@ -26,32 +26,32 @@ public:
 
     HRESULT QueryInterface(const GUID& iid, void** object) override
     {
-        if (object == nullptr) return E_POINTER;
+        if (object == nullptr) return status::badPointer;
         *object = nullptr;
         if (iid == IID_IUnknown || iid == IID_IDispatch || iid == typelib::IID__Tallux)
             return offer(object);
-        return E_NOINTERFACE;
+        return status::noInterface;
     }
 
     HRESULT GetIDsOfNames(std::u16string_view name, DISPID* id) override
     {
-        if (id == nullptr) return E_POINTER;
+        if (id == nullptr) return status::badPointer;
         const auto found = typelib::findId(name);
-        *id = found.value_or(DISPID_UNKNOWN);
-        return found ? S_OK : DISP_E_UNKNOWNNAME;
+        *id = found.value_or(dispidUnknown);
+        return found ? status::ok : status::unknownName;
     }
 
     HRESULT Invoke(DISPID id, std::uint16_t flags, DispParams& params, Variant* result,
                    ExcepInfo* excep, std::uint32_t* argErr) override
     {
         const FuncDesc* f = typelib::findFunction(id, flags);
-        if (f == nullptr) return DISP_E_MEMBERNOTFOUND;
-        if (params.args.size() != f->params.size()) return DISP_E_BADPARAMCOUNT;
+        if (f == nullptr) return status::memberNotFound;
+        if (params.args.size() != f->params.size()) return status::badParamCount;
 
         std::array<Variant, 13> typed;
         for (std::uint32_t i = 0; i < f->params.size(); ++i)
             if (const HRESULT hr = changeType(typed[i], params.args[i], f->params[i].vt);
-                FAILED(hr)) {
+                failed(hr)) {
                 if (argErr != nullptr) *argErr = i;
                 return hr;
             }
@@ -60,10 +60,10 @@ public:
             try {
                 Variant answer = call(*f, typed, params.args);
                 if (result != nullptr) *result = std::move(answer);
-                return S_OK;
+                return status::ok;
             } catch (const RuntimeError& e) {
                 fillExcepInfo(excep, e.number(), e.what(), u"TALLUXLIB.Tallux");
-                return DISP_E_EXCEPTION;
+                return status::exception;
             }
         });
     }
@@ -74,7 +74,7 @@ private:
     Variant call(const FuncDesc& f, std::span<Variant> typed, std::span<Variant> args)
     {
         if (f.method != nullptr) return draw(*f.method, typed, args);
-        if (f.memid == DISPID_ABOUTBOX) {
+        if (f.memid == dispidAboutBox) {
             control_.ShowAboutBox();
             return Variant();
         }

@@ -36,7 +36,7 @@ constexpr std::array<FuncDesc, 18> talluxMembers = [] {
     f[1] = {"SupBarType", dispidSupBarType, InvokeKind::PropertyGet, 0,      {},
             VT_I4,        "tBarcodeType",   supBarTypeHelp,          nullptr};
     f[2] = {
-        "ShowAboutBox",        DISPID_ABOUTBOX, InvokeKind::Func, funcflagHidden, {}, VT_EMPTY, "",
+        "ShowAboutBox",        dispidAboutBox, InvokeKind::Func, funcflagHidden, {}, VT_EMPTY, "",
         "Shows the about box", nullptr};
     for (const MethodInfo& m : drawingMethods)
         f[3 + static_cast<std::size_t>(m.place)] = {
@@ -91,9 +91,9 @@ bool sameName(std::string_view a, std::u16string_view b) noexcept
 bool answers(InvokeKind kind, std::uint16_t flags) noexcept
 {
     switch (kind) {
-    case InvokeKind::Func: return (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0;
-    case InvokeKind::PropertyGet: return (flags & DISPATCH_PROPERTYGET) != 0;
-    case InvokeKind::PropertyPut: return (flags & DISPATCH_PROPERTYPUT) != 0;
+    case InvokeKind::Func: return (flags & (dispatchMethod | dispatchPropertyGet)) != 0;
+    case InvokeKind::PropertyGet: return (flags & dispatchPropertyGet) != 0;
+    case InvokeKind::PropertyPut: return (flags & dispatchPropertyPut) != 0;
     }
     return false;
 }

@@ -148,48 +148,48 @@ std::optional<double> numberFromText(std::u16string_view text)
 // The value as a double for a numeric conversion, or the failure.
 HRESULT numericValue(const Variant& v, double& out)
 {
-    if (v.vt() == VT_EMPTY) return out = 0, S_OK;
-    if (auto n = numberOf(v)) return out = n->value(), S_OK;
-    if (auto b = v.get<Boolean>()) return out = b->value(), S_OK;
+    if (v.vt() == VT_EMPTY) return out = 0, status::ok;
+    if (auto n = numberOf(v)) return out = n->value(), status::ok;
+    if (auto b = v.get<Boolean>()) return out = b->value(), status::ok;
     if (auto s = v.get<String>()) {
         const auto n = numberFromText(*s);
-        if (!n) return DISP_E_TYPEMISMATCH;
+        if (!n) return status::typeMismatch;
         out = *n;
-        return std::isinf(out) ? DISP_E_OVERFLOW : S_OK;
+        return std::isinf(out) ? status::overflow : status::ok;
     }
-    return DISP_E_TYPEMISMATCH;
+    return status::typeMismatch;
 }
 
 // Rounds half to even into [lo, hi], or reports an overflow.
 HRESULT whole(double d, double lo, double hi, double& out)
 {
     const double r = std::nearbyint(d);
-    if (!(r >= lo && r <= hi)) return DISP_E_OVERFLOW;
+    if (!(r >= lo && r <= hi)) return status::overflow;
     out = r;
-    return S_OK;
+    return status::ok;
 }
 
 HRESULT toText(const Variant& v, String& out)
 {
-    if (v.vt() == VT_EMPTY) return out.clear(), S_OK;
-    if (auto s = v.get<String>()) return out = *s, S_OK;
-    if (auto b = v.get<Boolean>()) return out = *b ? u"True" : u"False", S_OK;
-    if (auto n = numberOf(v)) return out = fromUtf8(numberText(*n)), S_OK;
-    return DISP_E_TYPEMISMATCH;
+    if (v.vt() == VT_EMPTY) return out.clear(), status::ok;
+    if (auto s = v.get<String>()) return out = *s, status::ok;
+    if (auto b = v.get<Boolean>()) return out = *b ? u"True" : u"False", status::ok;
+    if (auto n = numberOf(v)) return out = fromUtf8(numberText(*n)), status::ok;
+    return status::typeMismatch;
 }
 
 HRESULT toBoolean(const Variant& v, Boolean& out)
 {
     if (auto s = v.get<String>()) {
         const String t = trimBlanks(*s);
-        if (equalsIgnoringCase(t, u"True")) return out = true, S_OK;
-        if (equalsIgnoringCase(t, u"False")) return out = false, S_OK;
+        if (equalsIgnoringCase(t, u"True")) return out = true, status::ok;
+        if (equalsIgnoringCase(t, u"False")) return out = false, status::ok;
     }
     double d = 0;
     const HRESULT hr = numericValue(v, d);
-    if (FAILED(hr)) return hr;
+    if (failed(hr)) return hr;
     out = d != 0;
-    return S_OK;
+    return status::ok;
 }
 
 } // namespace
@@ -198,48 +198,48 @@ HRESULT changeType(Variant& dest, const Variant& src, VarType vt)
 {
     const Variant& v = src.deref();
     double d = 0;
-    HRESULT hr = S_OK;
+    HRESULT hr = status::ok;
     switch (vt) {
     case VT_EMPTY:
-        if (v.vt() != VT_EMPTY) return DISP_E_TYPEMISMATCH;
+        if (v.vt() != VT_EMPTY) return status::typeMismatch;
         dest = Variant();
-        return S_OK;
+        return status::ok;
     case VT_I2:
-        if (FAILED(hr = numericValue(v, d)) || FAILED(hr = whole(d, Integer::min, Integer::max, d)))
+        if (failed(hr = numericValue(v, d)) || failed(hr = whole(d, Integer::min, Integer::max, d)))
             return hr;
         dest = Variant(Integer(static_cast<int>(d)));
-        return S_OK;
+        return status::ok;
     case VT_I4:
-        if (FAILED(hr = numericValue(v, d)) || FAILED(hr = whole(d, INT32_MIN, INT32_MAX, d)))
+        if (failed(hr = numericValue(v, d)) || failed(hr = whole(d, INT32_MIN, INT32_MAX, d)))
             return hr;
         dest = Variant(static_cast<Long>(d));
-        return S_OK;
+        return status::ok;
     case VT_R4:
-        if (FAILED(hr = numericValue(v, d))) return hr;
-        if (std::isfinite(d) && std::fabs(d) > FLT_MAX) return DISP_E_OVERFLOW;
+        if (failed(hr = numericValue(v, d))) return hr;
+        if (std::isfinite(d) && std::fabs(d) > FLT_MAX) return status::overflow;
         dest = Variant(static_cast<Single>(d));
-        return S_OK;
+        return status::ok;
     case VT_R8:
-        if (FAILED(hr = numericValue(v, d))) return hr;
+        if (failed(hr = numericValue(v, d))) return hr;
         dest = Variant(d);
-        return S_OK;
+        return status::ok;
     case VT_BSTR: {
         String s;
-        if (FAILED(hr = toText(v, s))) return hr;
+        if (failed(hr = toText(v, s))) return hr;
         dest = Variant(std::move(s));
-        return S_OK;
+        return status::ok;
     }
     case VT_BOOL: {
         Boolean b;
-        if (FAILED(hr = toBoolean(v, b))) return hr;
+        if (failed(hr = toBoolean(v, b))) return hr;
         dest = Variant(b);
-        return S_OK;
+        return status::ok;
     }
     case VT_DISPATCH:
-        if (v.vt() != VT_DISPATCH) return DISP_E_TYPEMISMATCH;
+        if (v.vt() != VT_DISPATCH) return status::typeMismatch;
         dest = Variant(*v.get<ComPtr<IDispatch>>());
-        return S_OK;
-    default: return DISP_E_BADVARTYPE;
+        return status::ok;
+    default: return status::badVarType;
     }
 }
 

@@ -25,17 +25,17 @@ using namespace tallux::com;
 
 extern "C" HRESULT DllGetClassObject(const GUID* clsid, const GUID* iid, void** object)
 {
-    if (object == nullptr) return E_POINTER;
+    if (object == nullptr) return status::badPointer;
     *object = nullptr;
-    if (clsid == nullptr || iid == nullptr) return E_INVALIDARG;
-    if (*clsid != tallux::typelib::CLSID_Tallux) return CLASS_E_CLASSNOTAVAILABLE;
+    if (clsid == nullptr || iid == nullptr) return status::invalidArg;
+    if (*clsid != tallux::typelib::CLSID_Tallux) return status::classNotAvailable;
     return guarded(
         [&] { return tallux::server::makeClassFactory()->QueryInterface(*iid, object); });
 }
 
 extern "C" HRESULT DllCanUnloadNow()
 {
-    return tallux::server::inUse() ? S_FALSE : S_OK;
+    return tallux::server::inUse() ? status::okFalse : status::ok;
 }
 
 extern "C" HRESULT DllRegisterServer()
@@ -43,9 +43,9 @@ extern "C" HRESULT DllRegisterServer()
     try {
         tallux::registration::registerServer(
             tallux::registry::Registry(tallux::registry::defaultFile()), thisLibrary());
-        return S_OK;
+        return status::ok;
     } catch (...) {
-        return SELFREG_E_CLASS;
+        return status::classRegFailed;
     }
 }
 
@@ -54,8 +54,8 @@ extern "C" HRESULT DllUnregisterServer()
     try {
         tallux::registration::unregisterServer(
             tallux::registry::Registry(tallux::registry::defaultFile()));
-        return S_OK;
+        return status::ok;
     } catch (...) {
-        return SELFREG_E_CLASS;
+        return status::classRegFailed;
     }
 }

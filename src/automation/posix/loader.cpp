@@ -109,19 +109,19 @@ ComPtr<IDispatch> Loader::create(std::string_view classIdOrName)
     ServerLibrary& library = load(*path);
     ComPtr<IClassFactory> factory;
     HRESULT hr = library.getClassObject(*clsid, IID_IClassFactory, factory.out());
-    if (FAILED(hr))
+    if (failed(hr))
         throw LoadError("'" + *path + "' serves no class " + toString(*clsid) + ": " +
                         statusText(hr));
     ComPtr<IDispatch> object;
     hr = factory->CreateInstance(nullptr, IID_IDispatch, object.out());
-    if (FAILED(hr)) throw LoadError("cannot create " + toString(*clsid) + ": " + statusText(hr));
+    if (failed(hr)) throw LoadError("cannot create " + toString(*clsid) + ": " + statusText(hr));
     return object;
 }
 
 std::size_t Loader::freeUnusedLibraries()
 {
     return std::erase_if(loaded_->libraries, [](const std::unique_ptr<ServerLibrary>& library) {
-        return library->canUnloadNow() == S_OK;
+        return library->canUnloadNow() == status::ok;
     });
 }
 

@@ -23,32 +23,32 @@ public:
     // A connection point is an object of its own that keeps the control alive.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
     {
-        if (out == nullptr) return com::E_POINTER;
+        if (out == nullptr) return com::status::badPointer;
         *out = nullptr;
-        if (isNull(iid)) return com::E_INVALIDARG;
+        if (isNull(iid)) return com::status::invalidArg;
         if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IConnectionPoint))
-            return com::E_NOINTERFACE;
+            return com::status::noInterface;
         *out = static_cast<IConnectionPoint*>(this);
         AddRef();
-        return com::S_OK;
+        return com::status::ok;
     }
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override
     {
-        if (iid == nullptr) return com::E_POINTER;
+        if (iid == nullptr) return com::status::badPointer;
         *iid = iid_;
-        return com::S_OK;
+        return com::status::ok;
     }
     HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override
     {
-        if (out == nullptr) return com::E_POINTER;
+        if (out == nullptr) return com::status::badPointer;
         *out = &container_;
         container_.AddRef();
-        return com::S_OK;
+        return com::status::ok;
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override
     {
-        if (sink == nullptr || cookie == nullptr) return com::E_POINTER;
+        if (sink == nullptr || cookie == nullptr) return com::status::badPointer;
         *cookie = 0;
         IUnknown* held = nullptr;
         if (sink->QueryInterface(iid_, reinterpret_cast<void**>(&held)) < 0)
@@ -61,7 +61,7 @@ public:
                 throw;
             }
             *cookie = lastCookie_;
-            return com::S_OK;
+            return com::status::ok;
         });
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override
@@ -71,7 +71,7 @@ public:
                 IUnknown* sink = it->second;
                 sinks_.erase(it);
                 sink->Release();
-                return com::S_OK;
+                return com::status::ok;
             }
         return CONNECT_E_NOCONNECTION;
     }
@@ -117,27 +117,28 @@ bool ConnectionPoints::offer(REFIID iid, void** out) noexcept
 
 HRESULT ConnectionPoints::EnumConnectionPoints(IEnumConnectionPoints** out)
 {
-    if (out == nullptr) return com::E_POINTER;
+    if (out == nullptr) return com::status::badPointer;
     *out = nullptr;
-    if (points_[events] == nullptr || points_[propertyNotify] == nullptr) return com::E_OUTOFMEMORY;
+    if (points_[events] == nullptr || points_[propertyNotify] == nullptr)
+        return com::status::outOfMemory;
     return com::guarded([&] {
         *out = new Enumerator<IEnumConnectionPoints, IConnectionPoint*>(
             {points_[events], points_[propertyNotify]}, &object_);
-        return com::S_OK;
+        return com::status::ok;
     });
 }
 
 HRESULT ConnectionPoints::FindConnectionPoint(REFIID iid, IConnectionPoint** out)
 {
-    if (out == nullptr) return com::E_POINTER;
+    if (out == nullptr) return com::status::badPointer;
     *out = nullptr;
-    if (isNull(iid)) return com::E_INVALIDARG;
+    if (isNull(iid)) return com::status::invalidArg;
     for (Point* point : points_) {
         IID its{};
         if (point != nullptr && point->GetConnectionInterface(&its) >= 0 && IsEqualIID(its, iid)) {
             *out = point;
             point->AddRef();
-            return com::S_OK;
+            return com::status::ok;
         }
     }
     return CONNECT_E_NOCONNECTION;
@@ -157,7 +158,7 @@ void ConnectionPoints::propertyChanged(std::u16string_view name) noexcept
 
 HRESULT ConnectionPoints::advisePropertySink(IUnknown* sink, DWORD* cookie) noexcept
 {
-    if (points_[propertyNotify] == nullptr) return com::E_OUTOFMEMORY;
+    if (points_[propertyNotify] == nullptr) return com::status::outOfMemory;
     return points_[propertyNotify]->Advise(sink, cookie);
 }
 

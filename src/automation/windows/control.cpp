@@ -56,9 +56,9 @@ public:
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (object == nullptr) return com::E_POINTER;
+        if (object == nullptr) return com::status::badPointer;
         *object = nullptr;
-        if (isNull(iid)) return com::E_INVALIDARG;
+        if (isNull(iid)) return com::status::invalidArg;
         const com::GUID id = guid(iid);
         if (id == com::IID_IUnknown || id == com::IID_IDispatch || id == typelib::IID__Tallux)
             *object = static_cast<_Tallux*>(this);
@@ -68,22 +68,22 @@ public:
             *object = static_cast<IProvideClassInfo2*>(this);
         else if (!ole_.offer(iid, object) && !persistence_.offer(iid, object) &&
                  !points_.offer(iid, object))
-            return com::E_NOINTERFACE;
+            return com::status::noInterface;
         AddRef();
-        return com::S_OK;
+        return com::status::ok;
     }
     TALLUX_COUNTED_REFERENCES(refs_)
 
     // IDispatch
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
     {
-        if (count == nullptr) return com::E_POINTER;
+        if (count == nullptr) return com::status::badPointer;
         *count = 1;
-        return com::S_OK;
+        return com::status::ok;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override
     {
-        if (info == nullptr) return com::E_POINTER;
+        if (info == nullptr) return com::status::badPointer;
         *info = nullptr;
         if (index != 0) return DISP_E_BADINDEX;
         return loadTypeInfo(typelib::IID__Tallux, info);
@@ -93,17 +93,17 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) override
     {
-        if (isNull(iid)) return com::E_INVALIDARG;
-        if (!IsEqualIID(iid, IID_NULL)) return com::DISP_E_UNKNOWNINTERFACE;
-        if (names == nullptr || ids == nullptr) return com::E_POINTER;
-        if (count == 0) return com::E_INVALIDARG;
-        for (UINT i = 0; i < count; ++i) ids[i] = com::DISPID_UNKNOWN;
-        if (names[0] == nullptr) return com::E_POINTER;
-        com::DISPID id = com::DISPID_UNKNOWN;
+        if (isNull(iid)) return com::status::invalidArg;
+        if (!IsEqualIID(iid, IID_NULL)) return com::status::unknownInterface;
+        if (names == nullptr || ids == nullptr) return com::status::badPointer;
+        if (count == 0) return com::status::invalidArg;
+        for (UINT i = 0; i < count; ++i) ids[i] = com::dispidUnknown;
+        if (names[0] == nullptr) return com::status::badPointer;
+        com::DISPID id = com::dispidUnknown;
         const com::HRESULT hr =
             portable_->GetIDsOfNames(reinterpret_cast<const char16_t*>(names[0]), &id);
         ids[0] = id;
-        return com::FAILED(hr) || count > 1 ? com::DISP_E_UNKNOWNNAME : com::S_OK;
+        return com::failed(hr) || count > 1 ? com::status::unknownName : com::status::ok;
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
@@ -111,24 +111,25 @@ public:
     // ISupportErrorInfo: the vtable members describe their errors.
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override
     {
-        return !isNull(iid) && guid(iid) == typelib::IID__Tallux ? com::S_OK : com::S_FALSE;
+        return !isNull(iid) && guid(iid) == typelib::IID__Tallux ? com::status::ok
+                                                                 : com::status::okFalse;
     }
 
     // IProvideClassInfo
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override
     {
-        if (info == nullptr) return com::E_POINTER;
+        if (info == nullptr) return com::status::badPointer;
         *info = nullptr;
         return loadTypeInfo(typelib::CLSID_Tallux, info);
     }
     // IProvideClassInfo2: the outgoing interface is __Tallux.
     HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, ::GUID* id) override
     {
-        if (id == nullptr) return com::E_POINTER;
+        if (id == nullptr) return com::status::badPointer;
         *id = GUID_NULL;
-        if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return com::E_INVALIDARG;
+        if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return com::status::invalidArg;
         *id = guid(typelib::DIID___Tallux);
-        return com::S_OK;
+        return com::status::ok;
     }
 
     // _Tallux, the vtable side.
@@ -137,20 +138,20 @@ public:
         VARIANT v;
         V_VT(&v) = VT_I4;
         V_I4(&v) = value;
-        return early(typelib::dispidSupBarType, com::DISPATCH_PROPERTYPUT, {&v, 1}, nullptr);
+        return early(typelib::dispidSupBarType, com::dispatchPropertyPut, {&v, 1}, nullptr);
     }
     HRESULT STDMETHODCALLTYPE get_SupBarType(::tBarcodeType* value) override
     {
-        if (value == nullptr) return com::E_POINTER;
+        if (value == nullptr) return com::status::badPointer;
         VARIANT r;
         ::VariantInit(&r);
-        const HRESULT hr = early(typelib::dispidSupBarType, com::DISPATCH_PROPERTYGET, {}, &r);
+        const HRESULT hr = early(typelib::dispidSupBarType, com::dispatchPropertyGet, {}, &r);
         if (hr >= 0) *value = static_cast<::tBarcodeType>(V_I4(&r));
         return hr;
     }
     HRESULT STDMETHODCALLTYPE ShowAboutBox() override
     {
-        return early(com::DISPID_ABOUTBOX, com::DISPATCH_METHOD, {}, nullptr);
+        return early(com::dispidAboutBox, com::dispatchMethod, {}, nullptr);
     }
 
 #define TALLUX_DRAWING_METHOD(Name)                                                                \
@@ -193,39 +194,39 @@ private:
 HRESULT Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
                         VARIANT* result, EXCEPINFO* excep, UINT* argErr)
 {
-    if (isNull(iid)) return com::E_INVALIDARG;
-    if (!IsEqualIID(iid, IID_NULL)) return com::DISP_E_UNKNOWNINTERFACE;
+    if (isNull(iid)) return com::status::invalidArg;
+    if (!IsEqualIID(iid, IID_NULL)) return com::status::unknownInterface;
     DISPPARAMS none{};
     const DISPPARAMS& dp = params != nullptr ? *params : none;
     if ((dp.cArgs > 0 && dp.rgvarg == nullptr) ||
         (dp.cNamedArgs > 0 && dp.rgdispidNamedArgs == nullptr))
-        return com::E_INVALIDARG;
+        return com::status::invalidArg;
     // A property put names its value DISPID_PROPERTYPUT; nothing else is named.
-    const bool put = (flags & (com::DISPATCH_PROPERTYPUT | com::DISPATCH_PROPERTYPUTREF)) != 0;
+    const bool put = (flags & (com::dispatchPropertyPut | com::dispatchPropertyPutRef)) != 0;
     if (dp.cNamedArgs > 1 ||
         (dp.cNamedArgs == 1 && !(put && dp.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT)))
         return DISP_E_NONAMEDARGS;
     // The member and the count first, as the portable dispatch checks them,
     // so that no argument is read for a call that cannot be made.
     const typelib::FuncDesc* f = typelib::findFunction(id, flags);
-    if (f == nullptr) return com::DISP_E_MEMBERNOTFOUND;
-    if (dp.cArgs != f->params.size()) return com::DISP_E_BADPARAMCOUNT;
+    if (f == nullptr) return com::status::memberNotFound;
+    if (dp.cArgs != f->params.size()) return com::status::badParamCount;
 
     return com::guarded([&]() -> com::HRESULT {
         InvokeArgs args;
-        if (const com::HRESULT hr = args.load(dp, argErr); com::FAILED(hr)) return hr;
+        if (const com::HRESULT hr = args.load(dp, argErr); com::failed(hr)) return hr;
         com::DispParams portableParams{args.args()};
         com::Variant answer;
         com::ExcepInfo info;
         std::uint32_t bad = 0;
         com::HRESULT hr = portable_->Invoke(id, flags, portableParams, &answer, &info, &bad);
-        if (com::FAILED(hr) && hr != com::DISP_E_EXCEPTION) {
+        if (com::failed(hr) && hr != com::status::exception) {
             if (argErr != nullptr && bad < dp.cArgs) *argErr = dp.cArgs - 1 - bad;
             return hr;
         }
         // What the member changed reaches the caller also when it raised.
-        if (const com::HRESULT stored = args.storeBack(); com::FAILED(stored)) return stored;
-        if (hr == com::DISP_E_EXCEPTION) {
+        if (const com::HRESULT stored = args.storeBack(); com::failed(stored)) return stored;
+        if (hr == com::status::exception) {
             if (excep != nullptr) {
                 *excep = EXCEPINFO{};
                 excep->scode = info.scode;
@@ -235,7 +236,7 @@ HRESULT Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* par
             return hr;
         }
         if (result != nullptr) return toVariant(answer, *result);
-        return com::S_OK;
+        return com::status::ok;
     });
 }
 
@@ -244,12 +245,12 @@ HRESULT Control::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* par
 HRESULT Control::early(com::DISPID id, WORD flags, std::span<VARIANT> args, VARIANT* result)
 {
     DISPID put = DISPID_PROPERTYPUT;
-    const bool named = (flags & com::DISPATCH_PROPERTYPUT) != 0;
+    const bool named = (flags & com::dispatchPropertyPut) != 0;
     DISPPARAMS dp{args.data(), named ? &put : nullptr, static_cast<UINT>(args.size()),
                   named ? 1u : 0u};
     EXCEPINFO excep{};
     HRESULT hr = Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &dp, result, &excep, nullptr);
-    if (hr != com::DISP_E_EXCEPTION) return hr;
+    if (hr != com::status::exception) return hr;
     hr = excep.scode;
     ICreateErrorInfo* create = nullptr;
     if (::CreateErrorInfo(&create) >= 0) {
@@ -272,10 +273,11 @@ HRESULT Control::early(com::DISPID id, WORD flags, std::span<VARIANT> args, VARI
 
 HRESULT Control::draw(std::u16string_view name, const DrawingParams& p, short* result)
 {
-    if (result == nullptr || std::ranges::find(p, nullptr) != p.end()) return com::E_POINTER;
+    if (result == nullptr || std::ranges::find(p, nullptr) != p.end())
+        return com::status::badPointer;
     const std::optional<com::DISPID> id = typelib::findId(name);
-    const typelib::FuncDesc* f = id ? typelib::findFunction(*id, com::DISPATCH_METHOD) : nullptr;
-    if (f == nullptr || f->params.size() != p.size()) return com::DISP_E_MEMBERNOTFOUND;
+    const typelib::FuncDesc* f = id ? typelib::findFunction(*id, com::dispatchMethod) : nullptr;
+    if (f == nullptr || f->params.size() != p.size()) return com::status::memberNotFound;
     // Last parameter first, as DISPPARAMS holds them.
     VARIANT args[std::tuple_size_v<DrawingParams>];
     for (std::size_t i = 0; i < p.size(); ++i) {
@@ -285,7 +287,7 @@ HRESULT Control::draw(std::u16string_view name, const DrawingParams& p, short* r
     }
     VARIANT r;
     ::VariantInit(&r);
-    const HRESULT hr = early(*id, com::DISPATCH_METHOD, args, &r);
+    const HRESULT hr = early(*id, com::dispatchMethod, args, &r);
     if (hr >= 0) *result = V_I2(&r);
     return hr;
 }
@@ -306,7 +308,7 @@ com::HRESULT loadTypeInfo(const com::GUID& id, ITypeInfo** info) noexcept
     ITypeLib* library = nullptr;
     const std::wstring path = thisModulePath();
     com::HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
-    if (com::FAILED(hr)) return hr;
+    if (com::failed(hr)) return hr;
     hr = library->GetTypeInfoOfGuid(guid(id), info);
     library->Release();
     return hr;

@@ -17,25 +17,25 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (object == nullptr) return com::E_POINTER;
+        if (object == nullptr) return com::status::badPointer;
         *object = nullptr;
-        if (isNull(iid)) return com::E_INVALIDARG;
+        if (isNull(iid)) return com::status::invalidArg;
         if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory))
-            return com::E_NOINTERFACE;
+            return com::status::noInterface;
         AddRef();
         *object = static_cast<IClassFactory*>(this);
-        return com::S_OK;
+        return com::status::ok;
     }
     TALLUX_COUNTED_REFERENCES(refs_)
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override
     {
-        if (object == nullptr) return com::E_POINTER;
+        if (object == nullptr) return com::status::badPointer;
         *object = nullptr;
-        if (isNull(iid)) return com::E_INVALIDARG;
-        if (outer != nullptr) return com::CLASS_E_NOAGGREGATION;
+        if (isNull(iid)) return com::status::invalidArg;
+        if (outer != nullptr) return com::status::noAggregation;
         _Tallux* control = makeControl();
-        if (control == nullptr) return com::E_OUTOFMEMORY;
+        if (control == nullptr) return com::status::outOfMemory;
         const HRESULT hr = control->QueryInterface(iid, object);
         control->Release();
         return hr;
@@ -43,7 +43,7 @@ public:
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override
     {
         server::lock(lock != FALSE);
-        return com::S_OK;
+        return com::status::ok;
     }
 
 private:
@@ -84,13 +84,13 @@ namespace com = tallux::com;
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object)
 {
-    if (object == nullptr) return com::E_POINTER;
+    if (object == nullptr) return com::status::badPointer;
     *object = nullptr;
-    if (tallux::win::isNull(clsid) || tallux::win::isNull(iid)) return com::E_INVALIDARG;
+    if (tallux::win::isNull(clsid) || tallux::win::isNull(iid)) return com::status::invalidArg;
     if (tallux::win::guid(clsid) != tallux::typelib::CLSID_Tallux)
-        return com::CLASS_E_CLASSNOTAVAILABLE;
+        return com::status::classNotAvailable;
     IClassFactory* factory = new (std::nothrow) tallux::win::ClassFactory;
-    if (factory == nullptr) return com::E_OUTOFMEMORY;
+    if (factory == nullptr) return com::status::outOfMemory;
     const HRESULT hr = factory->QueryInterface(iid, object);
     factory->Release();
     return hr;
@@ -98,7 +98,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object)
 
 STDAPI DllCanUnloadNow()
 {
-    return tallux::server::inUse() ? com::S_FALSE : com::S_OK;
+    return tallux::server::inUse() ? com::status::okFalse : com::status::ok;
 }
 
 STDAPI DllRegisterServer()
@@ -118,7 +118,7 @@ STDAPI DllInstall(BOOL install, PCWSTR command)
     using tallux::win::Scope;
     Scope where = Scope::machine;
     if (command != nullptr && *command != L'\0') {
-        if (::lstrcmpiW(command, L"user") != 0) return com::E_INVALIDARG;
+        if (::lstrcmpiW(command, L"user") != 0) return com::status::invalidArg;
         where = Scope::user;
     }
     return install ? tallux::win::registerServer(where) : tallux::win::unregisterServer(where);

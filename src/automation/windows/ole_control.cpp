@@ -84,22 +84,22 @@ HRESULT OleControl::SetClientSite(IOleClientSite* site)
 {
     if (site_ && site_.get() != site) InPlaceDeactivate();
     site_ = com::ComPtr<IOleClientSite>(site);
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::GetClientSite(IOleClientSite** site)
 {
-    if (site == nullptr) return com::E_POINTER;
+    if (site == nullptr) return com::status::badPointer;
     *site = site_.get();
     if (*site != nullptr) (*site)->AddRef();
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::Close(DWORD)
 {
     InPlaceDeactivate();
     if (adviseHolder_) adviseHolder_->SendOnClose();
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::GetMoniker(DWORD, DWORD, IMoniker** out)
@@ -116,14 +116,14 @@ HRESULT OleControl::GetClipboardData(DWORD, IDataObject** out)
 
 HRESULT OleControl::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND parent, LPCRECT rect)
 {
-    if (!site_) return com::E_UNEXPECTED;
+    if (!site_) return com::status::unexpected;
     switch (verb) {
     case OLEIVERB_PRIMARY:
     case OLEIVERB_SHOW:
     case OLEIVERB_INPLACEACTIVATE:
     case OLEIVERB_UIACTIVATE: return activateInPlace(parent, rect);
     case OLEIVERB_HIDE: return InPlaceDeactivate();
-    case OLEIVERB_DISCARDUNDOSTATE: return com::S_OK;
+    case OLEIVERB_DISCARDUNDOSTATE: return com::status::ok;
     default:
         if (verb < 0) return E_NOTIMPL; // opening, property pages
         const HRESULT hr = activateInPlace(parent, rect);
@@ -133,7 +133,7 @@ HRESULT OleControl::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND parent,
 
 HRESULT OleControl::EnumVerbs(IEnumOLEVERB** out)
 {
-    if (out == nullptr) return com::E_POINTER;
+    if (out == nullptr) return com::status::badPointer;
     *out = nullptr;
     return com::guarded([&] {
         std::vector<OLEVERB> list;
@@ -141,20 +141,20 @@ HRESULT OleControl::EnumVerbs(IEnumOLEVERB** out)
             list.push_back(
                 {v.id, const_cast<LPOLESTR>(v.name), MF_STRING | MF_ENABLED, v.attributes});
         *out = new Enumerator<IEnumOLEVERB, OLEVERB>(std::move(list), nullptr);
-        return com::S_OK;
+        return com::status::ok;
     });
 }
 
 HRESULT OleControl::GetUserClassID(CLSID* id)
 {
-    if (id == nullptr) return com::E_POINTER;
+    if (id == nullptr) return com::status::badPointer;
     *id = guid(typelib::CLSID_Tallux);
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::GetUserType(DWORD form, LPOLESTR* name)
 {
-    if (name == nullptr) return com::E_POINTER;
+    if (name == nullptr) return com::status::badPointer;
     return ::OleRegGetUserType(guid(typelib::CLSID_Tallux), form, name);
 }
 
@@ -163,30 +163,30 @@ HRESULT OleControl::GetUserType(DWORD form, LPOLESTR* name)
 HRESULT OleControl::SetExtent(DWORD aspect, SIZEL* size)
 {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (size == nullptr) return com::E_POINTER;
+    if (size == nullptr) return com::status::badPointer;
     const Extent before = extent_;
     extent_ = twips(*size);
     try {
         control_.UserControl_Resize();
     } catch (const RuntimeError&) {
         extent_ = before;
-        return com::E_FAIL;
+        return com::status::fail;
     }
     if (extent_ != before) viewChanged();
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::GetExtent(DWORD aspect, SIZEL* size)
 {
-    if (size == nullptr) return com::E_POINTER;
+    if (size == nullptr) return com::status::badPointer;
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     *size = himetric(extent_);
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::Advise(IAdviseSink* sink, DWORD* cookie)
 {
-    if (sink == nullptr || cookie == nullptr) return com::E_POINTER;
+    if (sink == nullptr || cookie == nullptr) return com::status::badPointer;
     if (!adviseHolder_) {
         if (const HRESULT hr =
                 ::CreateOleAdviseHolder(reinterpret_cast<IOleAdviseHolder**>(adviseHolder_.out()));
@@ -203,51 +203,51 @@ HRESULT OleControl::Unadvise(DWORD cookie)
 
 HRESULT OleControl::EnumAdvise(IEnumSTATDATA** out)
 {
-    if (out == nullptr) return com::E_POINTER;
+    if (out == nullptr) return com::status::badPointer;
     *out = nullptr;
-    return adviseHolder_ ? adviseHolder_->EnumAdvise(out) : com::S_FALSE;
+    return adviseHolder_ ? adviseHolder_->EnumAdvise(out) : com::status::okFalse;
 }
 
 HRESULT OleControl::GetMiscStatus(DWORD, DWORD* status)
 {
-    if (status == nullptr) return com::E_POINTER;
+    if (status == nullptr) return com::status::badPointer;
     *status = miscStatus;
-    return com::S_OK;
+    return com::status::ok;
 }
 
 // ---- IOleControl ----
 
 HRESULT OleControl::GetControlInfo(CONTROLINFO* info)
 {
-    if (info == nullptr) return com::E_POINTER;
+    if (info == nullptr) return com::status::badPointer;
     info->hAccel = nullptr;
     info->cAccel = 0;
     info->dwFlags = 0;
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::OnAmbientPropertyChange(DISPID id)
 {
-    if (id == DISPID_AMBIENT_USERMODE || id == com::DISPID_UNKNOWN) viewChanged();
-    return com::S_OK;
+    if (id == DISPID_AMBIENT_USERMODE || id == com::dispidUnknown) viewChanged();
+    return com::status::ok;
 }
 
 // ---- in place ----
 
 HRESULT OleControl::activateInPlace(HWND parent, LPCRECT rect)
 {
-    if (inPlaceSite_) return com::S_OK;
+    if (inPlaceSite_) return com::status::ok;
     com::ComPtr<IOleInPlaceSite> site;
     if (const HRESULT hr =
             site_->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(site.out()));
         hr < 0)
         return hr;
-    if (site->CanInPlaceActivate() != com::S_OK) return com::E_FAIL;
+    if (site->CanInPlaceActivate() != com::status::ok) return com::status::fail;
 
     com::ComPtr<IOleInPlaceSiteWindowless> windowless;
     windowless_ = site->QueryInterface(IID_IOleInPlaceSiteWindowless,
                                        reinterpret_cast<void**>(windowless.out())) >= 0 &&
-                  windowless->CanWindowlessActivate() == com::S_OK;
+                  windowless->CanWindowlessActivate() == com::status::ok;
     BOOL noRedraw = FALSE;
     const HRESULT activated = windowless_
                                   ? windowless->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS)
@@ -265,7 +265,7 @@ HRESULT OleControl::activateInPlace(HWND parent, LPCRECT rect)
         rect != nullptr)
         position_ = *rect;
     inPlaceSite_ = site;
-    if (windowless_) return com::S_OK;
+    if (windowless_) return com::status::ok;
 
     // The windowed path: a child window of the container's, painted like the view.
     HWND container = parent;
@@ -286,23 +286,23 @@ HRESULT OleControl::activateInPlace(HWND parent, LPCRECT rect)
     if (window_ == nullptr) {
         const HRESULT hr = HRESULT_FROM_WIN32(::GetLastError());
         InPlaceDeactivate();
-        return hr < 0 ? hr : com::E_FAIL;
+        return hr < 0 ? hr : com::status::fail;
     }
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::GetWindow(HWND* window)
 {
-    if (window == nullptr) return com::E_POINTER;
+    if (window == nullptr) return com::status::badPointer;
     *window = window_;
-    return window_ != nullptr ? com::S_OK : com::E_FAIL;
+    return window_ != nullptr ? com::status::ok : com::status::fail;
 }
 
 HRESULT OleControl::InPlaceDeactivate()
 {
     if (window_ != nullptr) ::DestroyWindow(std::exchange(window_, nullptr));
     const com::ComPtr<IOleInPlaceSite> site = std::exchange(inPlaceSite_, nullptr);
-    if (!site) return com::S_OK;
+    if (!site) return com::status::ok;
     com::ComPtr<IOleInPlaceSiteEx> siteEx;
     if (windowless_ &&
         site->QueryInterface(IID_IOleInPlaceSiteEx, reinterpret_cast<void**>(siteEx.out())) >= 0)
@@ -310,24 +310,24 @@ HRESULT OleControl::InPlaceDeactivate()
     else
         site->OnInPlaceDeactivate();
     windowless_ = false;
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::SetObjectRects(LPCRECT position, LPCRECT)
 {
-    if (position == nullptr) return com::E_POINTER;
+    if (position == nullptr) return com::status::badPointer;
     position_ = *position;
     if (window_ != nullptr)
         ::SetWindowPos(window_, nullptr, position_.left, position_.top,
                        position_.right - position_.left, position_.bottom - position_.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::OnWindowMessage(UINT, WPARAM, LPARAM, LRESULT* result)
 {
     if (result != nullptr) *result = 0;
-    return com::S_FALSE; // the control takes no input
+    return com::status::okFalse; // the control takes no input
 }
 
 HRESULT OleControl::GetDropTarget(IDropTarget** out)
@@ -369,7 +369,7 @@ bool OleControl::userMode() const
     DISPPARAMS none{};
     bool user = true;
     if (ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT,
-                        com::DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr) >= 0 &&
+                        com::dispatchPropertyGet, &none, &value, nullptr, nullptr) >= 0 &&
         ::VariantChangeType(&value, &value, 0, VT_BOOL) >= 0)
         user = V_BOOL(&value) != VARIANT_FALSE;
     ::VariantClear(&value);
@@ -398,14 +398,14 @@ HRESULT OleControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc
                          LPCRECTL, WINBOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR)
 {
     if (aspect != DVASPECT_CONTENT && aspect != DVASPECT_ICON) return DV_E_DVASPECT;
-    if (dc == nullptr) return com::E_INVALIDARG;
+    if (dc == nullptr) return com::status::invalidArg;
     RECT area = position_; // a windowless control in place draws at its position
     if (bounds != nullptr)
         area = {bounds->left, bounds->top, bounds->right, bounds->bottom};
     else if (!inPlaceSite_ || !windowless_)
-        return com::E_INVALIDARG;
+        return com::status::invalidArg;
     if (!userMode()) drawView(dc, area);
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** out)
@@ -419,7 +419,7 @@ HRESULT OleControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink)
     viewSink_ = com::ComPtr<IAdviseSink>(sink);
     viewAspects_ = aspects;
     viewFlags_ = flags;
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink)
@@ -430,7 +430,7 @@ HRESULT OleControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink)
         *sink = viewSink_.get();
         if (*sink != nullptr) (*sink)->AddRef();
     }
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size)
@@ -440,26 +440,26 @@ HRESULT OleControl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size)
 
 HRESULT OleControl::GetViewStatus(DWORD* status)
 {
-    if (status == nullptr) return com::E_POINTER;
+    if (status == nullptr) return com::status::badPointer;
     *status = 0; // transparent: nothing at run time, an icon at design time
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::QueryHitPoint(DWORD aspect, LPCRECT bounds, POINT location, LONG, DWORD* hit)
 {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (bounds == nullptr || hit == nullptr) return com::E_POINTER;
+    if (bounds == nullptr || hit == nullptr) return com::status::badPointer;
     *hit = ::PtInRect(bounds, location) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::QueryHitRect(DWORD aspect, LPCRECT bounds, LPCRECT location, LONG, DWORD* hit)
 {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (bounds == nullptr || location == nullptr || hit == nullptr) return com::E_POINTER;
+    if (bounds == nullptr || location == nullptr || hit == nullptr) return com::status::badPointer;
     RECT common;
     *hit = ::IntersectRect(&common, bounds, location) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::GetNaturalExtent(DWORD aspect, LONG, DVTARGETDEVICE*, HDC, DVEXTENTINFO*,
@@ -472,9 +472,9 @@ HRESULT OleControl::GetNaturalExtent(DWORD aspect, LONG, DVTARGETDEVICE*, HDC, D
 
 HRESULT OleControl::QuickActivate(QACONTAINER* container, QACONTROL* control)
 {
-    if (container == nullptr || control == nullptr) return com::E_POINTER;
+    if (container == nullptr || control == nullptr) return com::status::badPointer;
     if (container->cbSize < sizeof(QACONTAINER) || control->cbSize < sizeof(QACONTROL))
-        return com::E_INVALIDARG;
+        return com::status::invalidArg;
     SetClientSite(container->pClientSite);
     if (container->pAdviseSink != nullptr) SetAdvise(DVASPECT_CONTENT, 0, container->pAdviseSink);
     control->dwMiscStatus = miscStatus;
@@ -485,7 +485,7 @@ HRESULT OleControl::QuickActivate(QACONTAINER* container, QACONTROL* control)
     if (container->pPropertyNotifySink != nullptr)
         return points_.advisePropertySink(container->pPropertyNotifySink,
                                           &control->dwPropNotifyCookie);
-    return com::S_OK;
+    return com::status::ok;
 }
 
 HRESULT OleControl::SetContentExtent(LPSIZEL size)

@@ -35,7 +35,10 @@ public:
     // IOleObject
     HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
     HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override;
-    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return com::S_OK; }
+    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override
+    {
+        return com::status::ok;
+    }
     HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override;
     HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** out) override;
@@ -44,8 +47,8 @@ public:
     HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND parent,
                                      LPCRECT rect) override;
     HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** out) override;
-    HRESULT STDMETHODCALLTYPE Update() override { return com::S_OK; }
-    HRESULT STDMETHODCALLTYPE IsUpToDate() override { return com::S_OK; }
+    HRESULT STDMETHODCALLTYPE Update() override { return com::status::ok; }
+    HRESULT STDMETHODCALLTYPE IsUpToDate() override { return com::status::ok; }
     HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* id) override;
     HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* name) override;
     HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override;
@@ -60,13 +63,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
     HRESULT STDMETHODCALLTYPE OnMnemonic(MSG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID id) override;
-    HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL) override { return com::S_OK; }
+    HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL) override { return com::status::ok; }
 
     // IOleWindow, IOleInPlaceObject, IOleInPlaceObjectWindowless
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
-    HRESULT STDMETHODCALLTYPE UIDeactivate() override { return com::S_OK; }
+    HRESULT STDMETHODCALLTYPE UIDeactivate() override { return com::status::ok; }
     HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
     HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnWindowMessage(UINT, WPARAM, LPARAM, LRESULT* result) override;

@@ -42,19 +42,19 @@ protected:
 inline HRESULT copyItem(const OLEVERB& from, OLEVERB& to) noexcept
 {
     to = from;
-    if (from.lpszVerbName == nullptr) return com::S_OK;
+    if (from.lpszVerbName == nullptr) return com::status::ok;
     const std::size_t bytes = (std::wcslen(from.lpszVerbName) + 1) * sizeof(wchar_t);
     to.lpszVerbName = static_cast<LPOLESTR>(::CoTaskMemAlloc(bytes));
-    if (to.lpszVerbName == nullptr) return com::E_OUTOFMEMORY;
+    if (to.lpszVerbName == nullptr) return com::status::outOfMemory;
     std::memcpy(to.lpszVerbName, from.lpszVerbName, bytes);
-    return com::S_OK;
+    return com::status::ok;
 }
 template <class Interface>
 HRESULT copyItem(Interface* from, Interface*& to) noexcept
 {
     to = from;
     if (to != nullptr) to->AddRef();
-    return com::S_OK;
+    return com::status::ok;
 }
 
 // A standard enumerator (IEnumOLEVERB, IEnumConnectionPoints) over a fixed
@@ -70,45 +70,45 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
     {
-        if (out == nullptr) return com::E_POINTER;
+        if (out == nullptr) return com::status::badPointer;
         *out = nullptr;
-        if (isNull(iid)) return com::E_INVALIDARG;
+        if (isNull(iid)) return com::status::invalidArg;
         if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, __uuidof(Enum)))
-            return com::E_NOINTERFACE;
+            return com::status::noInterface;
         *out = static_cast<Enum*>(this);
         AddRef();
-        return com::S_OK;
+        return com::status::ok;
     }
     TALLUX_COUNTED_REFERENCES(refs_)
 
     HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* out, ULONG* fetched) override
     {
-        if (out == nullptr || (count > 1 && fetched == nullptr)) return com::E_POINTER;
+        if (out == nullptr || (count > 1 && fetched == nullptr)) return com::status::badPointer;
         ULONG n = 0;
         for (; n < count && next_ < items_.size(); ++n, ++next_)
             if (const HRESULT hr = copyItem(items_[next_], out[n]); hr < 0) return hr;
         if (fetched != nullptr) *fetched = n;
-        return n == count ? com::S_OK : com::S_FALSE;
+        return n == count ? com::status::ok : com::status::okFalse;
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override
     {
         const std::size_t left = items_.size() - next_;
         next_ += count < left ? count : left;
-        return count <= left ? com::S_OK : com::S_FALSE;
+        return count <= left ? com::status::ok : com::status::okFalse;
     }
     HRESULT STDMETHODCALLTYPE Reset() override
     {
         next_ = 0;
-        return com::S_OK;
+        return com::status::ok;
     }
     HRESULT STDMETHODCALLTYPE Clone(Enum** out) override
     {
-        if (out == nullptr) return com::E_POINTER;
+        if (out == nullptr) return com::status::badPointer;
         auto* copy = new (std::nothrow) Enumerator(items_, keep_.get());
         *out = copy;
-        if (copy == nullptr) return com::E_OUTOFMEMORY;
+        if (copy == nullptr) return com::status::outOfMemory;
         copy->next_ = next_;
-        return com::S_OK;
+        return com::status::ok;
     }
 
 private:

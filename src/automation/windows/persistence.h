@@ -28,22 +28,22 @@ public:
     // IPersist
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override
     {
-        if (id == nullptr) return com::E_POINTER;
+        if (id == nullptr) return com::status::badPointer;
         *id = guid(typelib::CLSID_Tallux);
-        return com::S_OK;
+        return com::status::ok;
     }
     // Never dirty: there is nothing to save.
-    HRESULT STDMETHODCALLTYPE IsDirty() override { return com::S_FALSE; }
+    HRESULT STDMETHODCALLTYPE IsDirty() override { return com::status::okFalse; }
 
     // IPersistStreamInit and IPersistPropertyBag
-    HRESULT STDMETHODCALLTYPE InitNew() override { return com::S_OK; }
+    HRESULT STDMETHODCALLTYPE InitNew() override { return com::status::ok; }
     HRESULT STDMETHODCALLTYPE Load(IStream* stream) override { return present(stream); }
     HRESULT STDMETHODCALLTYPE Save(IStream* stream, BOOL) override { return present(stream); }
     HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override
     {
-        if (size == nullptr) return com::E_POINTER;
+        if (size == nullptr) return com::status::badPointer;
         size->QuadPart = 0;
-        return com::S_OK;
+        return com::status::ok;
     }
     HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog*) override { return present(bag); }
     HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL, BOOL) override { return present(bag); }
@@ -52,13 +52,13 @@ public:
     HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override { return present(storage); }
     HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override { return present(storage); }
     HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL) override { return present(storage); }
-    HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage*) override { return com::S_OK; }
-    HRESULT STDMETHODCALLTYPE HandsOffStorage() override { return com::S_OK; }
+    HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage*) override { return com::status::ok; }
+    HRESULT STDMETHODCALLTYPE HandsOffStorage() override { return com::status::ok; }
 
 private:
     static HRESULT present(const void* where) noexcept
     {
-        return where != nullptr ? com::S_OK : com::E_POINTER;
+        return where != nullptr ? com::status::ok : com::status::badPointer;
     }
 };
 

@@ -240,7 +240,7 @@ com::HRESULT addNeutralLocale(const Keys& scope, const std::wstring& dll) noexce
             s != ERROR_SUCCESS)
             return HRESULT_FROM_WIN32(s);
     }
-    return com::S_OK;
+    return com::status::ok;
 }
 
 // Removes this architecture's entries of the type library, in both views.
@@ -265,7 +265,7 @@ com::HRESULT removeTypeLibrary(const Keys& scope) noexcept
         if (!scope.hasSubkeysBut(library, view, {})) note(scope.removeTree(library, view));
         for (const std::wstring& key : keys.interfaces) note(scope.removeTree(key, view));
     }
-    return failed == ERROR_SUCCESS ? com::S_OK : HRESULT_FROM_WIN32(failed);
+    return failed == ERROR_SUCCESS ? com::status::ok : HRESULT_FROM_WIN32(failed);
 }
 
 // The keys that the system's RegisterTypeLibForUser writes, written here:
@@ -302,7 +302,7 @@ com::HRESULT enterTypeLibraryForUser(const Keys& scope, const std::wstring& dll,
         }
         if (s != ERROR_SUCCESS) return HRESULT_FROM_WIN32(s);
     }
-    return com::S_OK;
+    return com::status::ok;
 }
 
 // The type library from the DLL's resource, entered in the scope's registry.
@@ -310,11 +310,11 @@ com::HRESULT registerTypeLibrary(const Keys& scope, Scope where, const std::wstr
 {
     ITypeLib* library = nullptr;
     com::HRESULT hr = ::LoadTypeLibEx(dll.c_str(), REGKIND_NONE, &library);
-    if (com::FAILED(hr)) return hr;
+    if (com::failed(hr)) return hr;
     if (where == Scope::user) {
         TLIBATTR* attr = nullptr;
         hr = library->GetLibAttr(&attr);
-        if (com::SUCCEEDED(hr)) {
+        if (com::succeeded(hr)) {
             const WORD flags = attr->wLibFlags;
             library->ReleaseTLibAttr(attr);
             hr = com::guarded([&] { return enterTypeLibraryForUser(scope, dll, flags); });
@@ -324,7 +324,7 @@ com::HRESULT registerTypeLibrary(const Keys& scope, Scope where, const std::wstr
         // entered by either architecture would be left behind by the other.
         std::wstring path = dll;
         hr = ::RegisterTypeLib(library, path.data(), nullptr);
-        if (com::SUCCEEDED(hr)) hr = addNeutralLocale(scope, dll);
+        if (com::succeeded(hr)) hr = addNeutralLocale(scope, dll);
     }
     library->Release();
     return hr;
@@ -359,12 +359,12 @@ com::HRESULT registerServer(Scope where) noexcept
                 return HRESULT_FROM_WIN32(s);
             }
         }
-        if (const com::HRESULT hr = registerTypeLibrary(scope, where, dll); com::FAILED(hr)) {
+        if (const com::HRESULT hr = registerTypeLibrary(scope, where, dll); com::failed(hr)) {
             takeBack();
             removeTypeLibrary(scope);
             return hr;
         }
-        return com::S_OK;
+        return com::status::ok;
     });
 }
 

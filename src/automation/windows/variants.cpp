@@ -27,30 +27,30 @@ public:
 
     com::HRESULT QueryInterface(const com::GUID& iid, void** object) override
     {
-        if (object == nullptr) return com::E_POINTER;
+        if (object == nullptr) return com::status::badPointer;
         *object = nullptr;
         if (iid == com::IID_IUnknown || iid == com::IID_IDispatch) return offer(object);
-        if (iid != IID_RealDispatch) return com::E_NOINTERFACE;
+        if (iid != IID_RealDispatch) return com::status::noInterface;
         object_->AddRef();
         *object = object_;
-        return com::S_OK;
+        return com::status::ok;
     }
 
     // Script objects answer GetIDsOfNames with E_NOTIMPL: they are asked
     // through IDispatchEx first, ignoring case as the language does.
     com::HRESULT GetIDsOfNames(std::u16string_view name, com::DISPID* id) override
     {
-        if (id == nullptr) return com::E_POINTER;
-        *id = com::DISPID_UNKNOWN;
+        if (id == nullptr) return com::status::badPointer;
+        *id = com::dispidUnknown;
         BSTR text = toBstr(String(name));
-        if (text == nullptr) return com::E_OUTOFMEMORY;
-        DISPID found = com::DISPID_UNKNOWN;
+        if (text == nullptr) return com::status::outOfMemory;
+        DISPID found = com::dispidUnknown;
         HRESULT hr = ex_ ? ex_->GetDispID(text, fdexNameCaseInsensitive, &found) : E_NOTIMPL;
         if (hr < 0) hr = object_->GetIDsOfNames(IID_NULL, &text, 1, LOCALE_USER_DEFAULT, &found);
         ::SysFreeString(text);
-        if (hr < 0) return com::DISP_E_UNKNOWNNAME;
+        if (hr < 0) return com::status::unknownName;
         *id = found;
-        return com::S_OK;
+        return com::status::ok;
     }
 
     com::HRESULT Invoke(com::DISPID id, std::uint16_t flags, com::DispParams& params,
@@ -64,13 +64,12 @@ public:
         };
         for (std::size_t i = 0; i < n; ++i)
             if (const com::HRESULT hr = toVariant(params.args[i].deref(), args[n - 1 - i]);
-                com::FAILED(hr)) {
+                com::failed(hr)) {
                 clear();
                 return hr;
             }
         DISPID put = DISPID_PROPERTYPUT;
-        const bool named =
-            (flags & (com::DISPATCH_PROPERTYPUT | com::DISPATCH_PROPERTYPUTREF)) != 0;
+        const bool named = (flags & (com::dispatchPropertyPut | com::dispatchPropertyPutRef)) != 0;
         DISPPARAMS dp{args.data(), named ? &put : nullptr, static_cast<UINT>(n), named ? 1u : 0u};
         VARIANT answer;
         ::VariantInit(&answer);
@@ -83,9 +82,9 @@ public:
         // status itself rather than as DISP_E_EXCEPTION: it is that error.
         if ((static_cast<std::uint32_t>(hr) & 0xFFFF0000u) == com::FACILITY_CONTROL_ERROR) {
             info.scode = hr;
-            hr = com::DISP_E_EXCEPTION;
+            hr = com::status::exception;
         }
-        if (hr == com::DISP_E_EXCEPTION) {
+        if (hr == com::status::exception) {
             if (info.pfnDeferredFillIn != nullptr) info.pfnDeferredFillIn(&info);
             if (excep != nullptr) {
                 *excep = com::ExcepInfo{};
@@ -98,9 +97,9 @@ public:
             ::SysFreeString(info.bstrDescription);
             ::SysFreeString(info.bstrHelpFile);
         }
-        if (com::FAILED(hr) && argErr != nullptr && bad < n)
+        if (com::failed(hr) && argErr != nullptr && bad < n)
             *argErr = static_cast<UINT>(n - 1 - bad);
-        if (com::SUCCEEDED(hr) && result != nullptr) hr = fromVariant(answer, *result);
+        if (com::succeeded(hr) && result != nullptr) hr = fromVariant(answer, *result);
         ::VariantClear(&answer);
         return hr;
     }
@@ -135,7 +134,7 @@ bool validType(VARTYPE vt) noexcept
 // The portable value of an argument that the caller passes by value.
 com::HRESULT byValue(const VARIANT& arg, com::Variant& out)
 {
-    if (!validType(V_VT(&arg))) return com::DISP_E_BADVARTYPE;
+    if (!validType(V_VT(&arg))) return com::status::badVarType;
     return fromVariant(arg, out);
 }
 
@@ -145,20 +144,20 @@ com::HRESULT byValue(const VARIANT& arg, com::Variant& out)
 com::HRESULT referred(VARIANT& arg, com::Variant& out)
 {
     const VARTYPE vt = V_VT(&arg);
-    if (!validType(vt)) return com::DISP_E_BADVARTYPE;
-    if (V_BYREF(&arg) == nullptr) return com::E_POINTER;
+    if (!validType(vt)) return com::status::badVarType;
+    if (V_BYREF(&arg) == nullptr) return com::status::badPointer;
     const VARTYPE base = vt & VT_TYPEMASK;
-    if ((vt & VT_ARRAY) != 0 || base == VT_RECORD) return com::DISP_E_TYPEMISMATCH;
+    if ((vt & VT_ARRAY) != 0 || base == VT_RECORD) return com::status::typeMismatch;
     if (base == VT_VARIANT) {
         const VARIANT& inner = *V_VARIANTREF(&arg);
-        if (!validType(V_VT(&inner))) return com::DISP_E_BADVARTYPE;
-        if ((V_VT(&inner) & VT_BYREF) != 0) return com::DISP_E_TYPEMISMATCH;
+        if (!validType(V_VT(&inner))) return com::status::badVarType;
+        if ((V_VT(&inner) & VT_BYREF) != 0) return com::status::typeMismatch;
         return fromVariant(inner, out);
     }
     VARIANT value;
     ::VariantInit(&value);
     com::HRESULT hr = ::VariantCopyInd(&value, &arg);
-    if (com::SUCCEEDED(hr)) hr = fromVariant(value, out);
+    if (com::succeeded(hr)) hr = fromVariant(value, out);
     ::VariantClear(&value);
     return hr;
 }
@@ -202,35 +201,35 @@ BSTR toBstr(const String& s) noexcept
 com::HRESULT fromVariant(const VARIANT& v, com::Variant& out)
 {
     switch (V_VT(&v)) {
-    case VT_EMPTY: out = com::Variant(); return com::S_OK;
-    case VT_I2: out = com::Variant(Integer(V_I2(&v))); return com::S_OK;
-    case VT_I4: out = com::Variant(static_cast<Long>(V_I4(&v))); return com::S_OK;
-    case VT_R4: out = com::Variant(V_R4(&v)); return com::S_OK;
-    case VT_R8: out = com::Variant(V_R8(&v)); return com::S_OK;
-    case VT_BSTR: out = com::Variant(fromBstr(V_BSTR(&v))); return com::S_OK;
-    case VT_BOOL: out = com::Variant(Boolean(Integer(V_BOOL(&v)))); return com::S_OK;
+    case VT_EMPTY: out = com::Variant(); return com::status::ok;
+    case VT_I2: out = com::Variant(Integer(V_I2(&v))); return com::status::ok;
+    case VT_I4: out = com::Variant(static_cast<Long>(V_I4(&v))); return com::status::ok;
+    case VT_R4: out = com::Variant(V_R4(&v)); return com::status::ok;
+    case VT_R8: out = com::Variant(V_R8(&v)); return com::status::ok;
+    case VT_BSTR: out = com::Variant(fromBstr(V_BSTR(&v))); return com::status::ok;
+    case VT_BOOL: out = com::Variant(Boolean(Integer(V_BOOL(&v)))); return com::status::ok;
     case VT_NULL: // JScript's null: no object, and no value of any other type
         out = com::Variant(com::ComPtr<com::IDispatch>());
-        return com::S_OK;
+        return com::status::ok;
     case VT_DISPATCH:
         out = V_DISPATCH(&v) ? com::Variant(wrapDispatch(V_DISPATCH(&v)))
                              : com::Variant(com::ComPtr<com::IDispatch>());
-        return com::S_OK;
+        return com::status::ok;
     case VT_UNKNOWN: {
         if (V_UNKNOWN(&v) == nullptr) {
             out = com::Variant(com::ComPtr<com::IDispatch>());
-            return com::S_OK;
+            return com::status::ok;
         }
         ::IDispatch* object = nullptr;
         if (V_UNKNOWN(&v)->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&object)) < 0)
-            return com::DISP_E_TYPEMISMATCH;
+            return com::status::typeMismatch;
         out = com::Variant(wrapDispatch(object));
         object->Release();
-        return com::S_OK;
+        return com::status::ok;
     }
     case VT_ERROR:
-        return V_ERROR(&v) == com::DISP_E_PARAMNOTFOUND ? com::DISP_E_PARAMNOTOPTIONAL
-                                                        : com::DISP_E_TYPEMISMATCH;
+        return V_ERROR(&v) == com::status::paramNotFound ? com::status::paramNotOptional
+                                                         : com::status::typeMismatch;
     case VT_I1:
     case VT_UI1:
     case VT_UI2:
@@ -246,12 +245,12 @@ com::HRESULT fromVariant(const VARIANT& v, com::Variant& out)
         VARIANT d;
         ::VariantInit(&d);
         if (const com::HRESULT hr = ::VariantChangeType(&d, const_cast<VARIANT*>(&v), 0, VT_R8);
-            com::FAILED(hr))
+            com::failed(hr))
             return hr;
         out = com::Variant(V_R8(&d));
-        return com::S_OK;
+        return com::status::ok;
     }
-    default: return com::DISP_E_TYPEMISMATCH;
+    default: return com::status::typeMismatch;
     }
 }
 
@@ -275,19 +274,19 @@ com::HRESULT toVariant(const com::Variant& v, VARIANT& out) noexcept
         V_BOOL(&out) = b->value();
     } else if (const String* s = v.get<String>()) {
         BSTR text = toBstr(*s);
-        if (text == nullptr) return com::E_OUTOFMEMORY;
+        if (text == nullptr) return com::status::outOfMemory;
         V_VT(&out) = VT_BSTR;
         V_BSTR(&out) = text;
     } else if (const auto* object = v.get<com::ComPtr<com::IDispatch>>()) {
         void* real = nullptr;
         if (*object && (*object)->QueryInterface(IID_RealDispatch, &real) < 0)
-            return com::E_INVALIDARG; // only objects that came from a caller go back
+            return com::status::invalidArg; // only objects that came from a caller go back
         V_VT(&out) = VT_DISPATCH;
         V_DISPATCH(&out) = static_cast<::IDispatch*>(real);
     } else if (v.vt() != com::VT_EMPTY) {
-        return com::E_INVALIDARG;
+        return com::status::invalidArg;
     }
-    return com::S_OK;
+    return com::status::ok;
 }
 
 com::ComPtr<com::IDispatch> wrapDispatch(::IDispatch* object)
@@ -306,7 +305,7 @@ com::HRESULT InvokeArgs::load(const DISPPARAMS& params, UINT* argErr)
         const std::size_t i = n - 1 - k;
         const bool byRef = (V_VT(&arg) & VT_BYREF) != 0;
         const com::HRESULT hr = byRef ? referred(arg, copies_[i]) : byValue(arg, args_[i]);
-        if (com::FAILED(hr)) {
+        if (com::failed(hr)) {
             if (argErr != nullptr) *argErr = static_cast<UINT>(k);
             return hr;
         }
@@ -316,7 +315,7 @@ com::HRESULT InvokeArgs::load(const DISPPARAMS& params, UINT* argErr)
         }
     }
     before_ = copies_;
-    return com::S_OK;
+    return com::status::ok;
 }
 
 com::HRESULT InvokeArgs::storeBack()
@@ -324,7 +323,7 @@ com::HRESULT InvokeArgs::storeBack()
     for (const ByRef& r : byRef_) {
         if (copies_[r.index] == before_[r.index]) continue;
         VARIANT value;
-        if (const com::HRESULT hr = toVariant(copies_[r.index], value); com::FAILED(hr)) return hr;
+        if (const com::HRESULT hr = toVariant(copies_[r.index], value); com::failed(hr)) return hr;
         if (V_VT(r.caller) == (VT_BYREF | VT_VARIANT)) {
             // The caller's variant takes the value in the member's type.
             ::VariantClear(V_VARIANTREF(r.caller));
@@ -334,7 +333,7 @@ com::HRESULT InvokeArgs::storeBack()
         storeThrough(*r.caller, value);
         ::VariantClear(&value);
     }
-    return com::S_OK;
+    return com::status::ok;
 }
 
 } // namespace tallux::win

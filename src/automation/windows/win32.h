@@ -1,16 +1,11 @@
 #pragma once
 
-// The Windows headers, for the Windows layer of the server. They define
-// macros named like the constants of tallux/com.h (S_OK, FAILED, E_POINTER,
-// DISPATCH_METHOD, DISPID_UNKNOWN, ...). Our headers are read first and those
-// macros removed after the system's, so this layer writes com::S_OK and the
-// like for both, and no other file has to care. Windows' own names that
-// com.h lacks (DISPID_PROPERTYPUT, DISP_E_NONAMEDARGS, VT_BYREF) stay.
-
-#include "tallux/automation.h"
-#include "tallux/com.h"
-#include "tallux/typelib.h"
-#include "tallux/variant.h"
+// The Windows headers, for the Windows layer of the server, next to ours.
+// tallux/com.h names its constants in C++ (com::status::ok, com::failed,
+// com::dispatchMethod, ...), so the system's macros (S_OK, FAILED,
+// DISPATCH_METHOD, ...) and ours live side by side: this layer writes com::
+// where it means our constants and the system's names where it means the
+// system's (DISPID_PROPERTYPUT, DISP_E_NONAMEDARGS, VT_BYREF).
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -22,38 +17,12 @@
 #include <oleauto.h>
 #include <olectl.h>
 
-#include "tallux_h.h" // _Tallux as widl declares it from the type library
+#include "tallux/automation.h"
+#include "tallux/com.h"
+#include "tallux/typelib.h"
+#include "tallux/variant.h"
 
-#undef S_OK
-#undef S_FALSE
-#undef E_UNEXPECTED
-#undef E_NOINTERFACE
-#undef E_POINTER
-#undef E_FAIL
-#undef E_OUTOFMEMORY
-#undef E_INVALIDARG
-#undef CLASS_E_NOAGGREGATION
-#undef CLASS_E_CLASSNOTAVAILABLE
-#undef SELFREG_E_TYPELIB
-#undef SELFREG_E_CLASS
-#undef DISP_E_UNKNOWNINTERFACE
-#undef DISP_E_MEMBERNOTFOUND
-#undef DISP_E_PARAMNOTFOUND
-#undef DISP_E_TYPEMISMATCH
-#undef DISP_E_UNKNOWNNAME
-#undef DISP_E_BADVARTYPE
-#undef DISP_E_EXCEPTION
-#undef DISP_E_OVERFLOW
-#undef DISP_E_PARAMNOTOPTIONAL
-#undef DISP_E_BADPARAMCOUNT
-#undef SUCCEEDED
-#undef FAILED
-#undef DISPATCH_METHOD
-#undef DISPATCH_PROPERTYGET
-#undef DISPATCH_PROPERTYPUT
-#undef DISPATCH_PROPERTYPUTREF
-#undef DISPID_UNKNOWN
-#undef DISPID_ABOUTBOX
+#include "tallux_h.h" // _Tallux as widl declares it from the type library
 
 namespace tallux::win {
 
