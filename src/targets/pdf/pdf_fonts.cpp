@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -12,20 +13,13 @@
 #include FT_TRUETYPE_TABLES_H
 #include <hb-subset.h>
 #include <hb.h>
+#include <sys/stat.h>
 
 #include "targets/pdf/harfbuzz_library.h"
 #include "targets/pdf/pdf_writer.h"
 #include "text/text_layouts.h"
 
 namespace tallux {
-
-struct PdfFonts::Library {
-    FT_Library ft = nullptr;
-    Library() { FT_Init_FreeType(&ft); }
-    ~Library() { FT_Done_FreeType(ft); }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-};
 
 namespace {
 
@@ -172,8 +166,18 @@ struct PdfFont::Face {
     }
 
     // The file cut down to `glyphs`, each keeping its number; empty where
-    // HarfBuzz cannot subset it or FreeType cannot read the result.
-    std::string subset(const std::vector<unsigned>& glyphs) const
+    // HarfBuzz cannot subset it or FreeType cannot read the result. The last
+    // few are kept: labels show the same digits over and over.
+    const std::string& subset(const std::vector<unsigned>& glyphs)
+    {
+        if (subsets.size() >= 64) subsets.clear();
+        auto [it, made] = subsets.try_emplace(glyphs);
+        if (made) it->second = subsetOf(glyphs);
+        return it->second;
+    }
+    std::map<std::vector<unsigned>, std::string> subsets;
+
+    std::string subsetOf(const std::vector<unsigned>& glyphs) const
     {
         hb_subset_input_t* input = H().hb_subset_input_create_or_fail();
         if (input == nullptr) return {};
@@ -203,7 +207,7 @@ struct PdfFont::Face {
     }
 };
 
-PdfFont::PdfFont(std::unique_ptr<Face> face, int number)
+PdfFont::PdfFont(std::shared_ptr<Face> face, int number)
     : face_(std::move(face))
     , number_(number)
     , resource_("F" + std::to_string(number))
@@ -235,14 +239,14 @@ const PdfFont::Glyph& PdfFont::use(unsigned glyph, std::u16string_view text)
 
 int PdfFont::write(PdfWriter& pdf) const
 {
-    const Face& f = *face_;
+    Face& f = *face_;
     std::string name = f.postScriptName(number_);
     std::vector<unsigned> glyphs;
     for (const auto& [glyph, g] : used_)
         if (g.readable) glyphs.push_back(glyph);
     // A file that cannot be subset soundly is left out: its text is then
     // drawn by the viewer's own font, never by a broken one.
-    const std::string file = f.embeddable ? f.subset(glyphs) : std::string();
+    const std::string& file = f.embeddable ? f.subset(glyphs) : std::string();
     const bool cff = f.cff && !file.empty();
     int fileObject = 0;
     if (!file.empty()) {
@@ -307,12 +311,46 @@ int PdfFont::write(PdfWriter& pdf) const
     return type0;
 }
 
-PdfFonts::PdfFonts()
-    : library_(std::make_unique<Library>())
+namespace {
+
+// The font files a thread has opened, kept for its next PDF file: reading
+// and parsing a face costs more than writing a page of labels. A file that
+// changed since is opened again.
+std::shared_ptr<PdfFont::Face> openedFace(const std::string& file, int index)
 {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) st = {};
+    using Key = std::tuple<std::string, int, dev_t, ino_t, off_t, std::int64_t>;
+    const Key key{file,       index,
+                  st.st_dev,  st.st_ino,
+                  st.st_size, std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+    struct Opened {
+        FT_Library ft = nullptr;
+        std::map<Key, std::shared_ptr<PdfFont::Face>> faces;
+        Opened() { FT_Init_FreeType(&ft); }
+        ~Opened()
+        {
+            faces.clear();
+            FT_Done_FreeType(ft);
+        }
+        Opened(const Opened&) = delete;
+        Opened& operator=(const Opened&) = delete;
+    };
+    thread_local Opened opened;
+    if (opened.faces.size() >= 16) opened.faces.clear();
+    std::shared_ptr<PdfFont::Face>& kept = opened.faces[key];
+    if (!kept) {
+        // The file as HarfBuzz reads it for the shaper.
+        hb_blob_t* blob = H().hb_blob_create_from_file(file.c_str());
+        hb_face_t* face = H().hb_face_create(blob, static_cast<unsigned>(index));
+        H().hb_blob_destroy(blob);
+        kept = std::make_shared<PdfFont::Face>(face, opened.ft);
+        H().hb_face_destroy(face); // held by the font
+    }
+    return kept;
 }
 
-PdfFonts::~PdfFonts() = default;
+} // namespace
 
 PdfFontUse PdfFonts::find(const ShapedFont& font)
 {
@@ -322,13 +360,8 @@ PdfFontUse PdfFonts::find(const ShapedFont& font)
     PdfFontUse use;
     auto it = byFace_.find({font.file, font.index});
     if (it == byFace_.end()) {
-        // The file as HarfBuzz reads it for the shaper.
-        hb_blob_t* blob = H().hb_blob_create_from_file(font.file.c_str());
-        hb_face_t* face = H().hb_face_create(blob, static_cast<unsigned>(font.index));
-        H().hb_blob_destroy(blob);
-        auto made = std::make_unique<PdfFont>(std::make_unique<PdfFont::Face>(face, library_->ft),
+        auto made = std::make_unique<PdfFont>(openedFace(font.file, font.index),
                                               static_cast<int>(order_.size()) + 1);
-        H().hb_face_destroy(face); // held by the font
         order_.push_back(made.get());
         it = byFace_.emplace(std::pair{font.file, font.index}, std::move(made)).first;
     }

@@ -29,7 +29,7 @@ public:
     };
     struct Face; // the font file, held open for HarfBuzz and FreeType
 
-    PdfFont(std::unique_ptr<Face> face, int number);
+    PdfFont(std::shared_ptr<Face> face, int number);
     ~PdfFont();
     PdfFont(const PdfFont&) = delete;
     PdfFont& operator=(const PdfFont&) = delete;
@@ -43,7 +43,7 @@ public:
     int write(PdfWriter& pdf) const;
 
 private:
-    std::unique_ptr<Face> face_;
+    std::shared_ptr<Face> face_;
     int number_;
     std::string resource_;
     std::map<unsigned, Glyph> used_;
@@ -61,11 +61,11 @@ struct PdfFontUse {
     GlyphShow show = GlyphShow::Outlines;
 };
 
-// The fonts of a file, one per font file, in the order first shown.
+// The fonts of a file, one per font file, in the order first shown. The font
+// files stay open on the thread for the next file.
 class PdfFonts {
 public:
-    PdfFonts();
-    ~PdfFonts();
+    PdfFonts() = default;
     PdfFonts(const PdfFonts&) = delete;
     PdfFonts& operator=(const PdfFonts&) = delete;
 
@@ -75,8 +75,6 @@ public:
     std::string write(PdfWriter& pdf) const;
 
 private:
-    struct Library;
-    std::unique_ptr<Library> library_;
     std::map<std::string, PdfFontUse> byFont_;                               // by pattern
     std::map<std::pair<std::string, int>, std::unique_ptr<PdfFont>> byFace_; // by file and index
     std::vector<PdfFont*> order_;

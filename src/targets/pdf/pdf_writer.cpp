@@ -12,6 +12,26 @@ namespace {
 
 constexpr std::size_t flushAt = 64 * 1024;
 
+// One deflate state a thread, reset for each stream: setting one up costs
+// more than deflating a label's page. The fastest level: labels repeat so
+// much that it still shrinks them several times.
+z_stream* deflater()
+{
+    struct State {
+        z_stream z{};
+        bool ready = deflateInit(&z, Z_BEST_SPEED) == Z_OK;
+        State() = default;
+        ~State()
+        {
+            if (ready) deflateEnd(&z);
+        }
+        State(const State&) = delete;
+        State& operator=(const State&) = delete;
+    };
+    thread_local State state;
+    return state.ready && deflateReset(&state.z) == Z_OK ? &state.z : nullptr;
+}
+
 } // namespace
 
 PdfWriter::PdfWriter(Sink sink)
@@ -43,14 +63,17 @@ void PdfWriter::object(int number, std::string_view body)
 
 void PdfWriter::stream(int number, std::string_view dictionary, std::string_view data)
 {
-    // Deflated at the fastest level: labels repeat so much that it still
-    // shrinks them several times.
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    deflated_.resize(size);
-    if (compress2(reinterpret_cast<Bytef*>(deflated_.data()), &size,
-                  reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()),
-                  Z_BEST_SPEED) != Z_OK)
-        throw PageError("cannot compress the sheet");
+    z_stream* z = deflater();
+    deflated_.resize(compressBound(static_cast<uLong>(data.size())));
+    if (z != nullptr) {
+        z->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data())); // only read
+        z->avail_in = static_cast<uInt>(data.size());
+        z->next_out = reinterpret_cast<Bytef*>(deflated_.data());
+        z->avail_out = static_cast<uInt>(deflated_.size());
+    }
+    if (z == nullptr || deflate(z, Z_FINISH) != Z_STREAM_END)
+        throw PageError("cannot compress the page");
+    const std::size_t size = z->total_out;
     std::string head = "<< ";
     head += dictionary;
     head += " /Filter /FlateDecode /Length " + std::to_string(size) + " >>\nstream\n";
