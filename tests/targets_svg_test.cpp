@@ -420,10 +420,11 @@ TEST(SvgPage, ARendererShowsWhatReadersDecode)
 const Rgb black{0, 0, 0}, whiteRgb{1, 1, 1}, red{1, 0, 0};
 
 // What the writer puts between the drawing group's start and end.
+const cairo_matrix_t identity{1, 0, 0, 1, 0, 0};
+
 std::string body(ElementPage& w)
 {
-    const cairo_matrix_t identity{1, 0, 0, 1, 0, 0};
-    const std::string all = w.finish(100, 100, identity);
+    const std::string all = w.finish();
     const std::size_t from = all.find("\">\n", all.find("<g ")) + 3;
     return all.substr(from, all.rfind("</g>") - from);
 }
@@ -461,7 +462,7 @@ TEST(SvgWriter, BoxesOfOneColourShareAPathAndWhiteOnTheBarePageIsLeftOut)
          "d=\"M10 0H20V5H10Z\"/>\n<path fill=\"#ff0000\" d=\"M20 0H30V5H20Z\"/>\n"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        ElementPage w;
+        ElementPage w(100, 100, identity);
         for (const Box& b : rows[i].boxes) w.box(b.x0, b.y0, b.x1, b.y1, b.c);
         EXPECT_EQ(body(w), rows[i].body) << "row " << i;
     }
@@ -469,7 +470,7 @@ TEST(SvgWriter, BoxesOfOneColourShareAPathAndWhiteOnTheBarePageIsLeftOut)
 
 TEST(SvgWriter, WhiteUnderTextIsKept)
 {
-    ElementPage w;
+    ElementPage w(100, 100, identity);
     const std::string tail = svgTextTail({"Sans", "DejaVu Sans", 10, false}, 6, "1");
     w.text(0, 20, tail, black, {0, 10, 6, 22});
     w.box(0, 12, 10, 15, whiteRgb); // under the text
@@ -493,8 +494,8 @@ TEST(SvgWriter, EachPageHasItsOwnSizeAndTransformation)
     };
     for (int round = 0; round < 2; ++round) // pages of other sizes one after another
         for (std::size_t i = 0; i < std::size(pages); ++i) {
-            ElementPage w;
-            const Element svg = XmlReader(w.finish(pages[i].width, 50, pages[i].m)).document();
+            ElementPage w(pages[i].width, 50, pages[i].m);
+            const Element svg = XmlReader(w.finish()).document();
             EXPECT_EQ(svg.at("width"), pages[i].widthText) << "page " << i;
             EXPECT_EQ(svg.at("height"), "50pt") << "page " << i;
             EXPECT_EQ(drawing(svg).at("transform"), pages[i].transform) << "page " << i;
@@ -521,7 +522,7 @@ TEST(SvgWriter, NumbersAreShortestRoundTrip)
         /*14*/ -2147483648.25,
     };
     for (std::size_t i = 0; i < std::size(values); ++i) {
-        ElementPage w;
+        ElementPage w(100, 100, identity);
         w.text(values[i], 0, ">1</text>\n", black, {});
         const Element g = XmlReader("<g>" + body(w) + "</g>").document();
         char shortest[32];

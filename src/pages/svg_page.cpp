@@ -57,7 +57,8 @@ void writeText(ElementPage& svg, ShapedText& text, const DisplayList::Item& item
 
 std::string writeSvg(const DisplayList& list, const PageLayout& l, const PageOptions& options)
 {
-    ElementPage svg(options.background);
+    ElementPage svg(l.across() ? l.height : l.width, l.across() ? l.width : l.height,
+                    l.unitsToPage(), options.background);
     const UnitBox visible = l.inUnits();
     for (const DisplayList::Item& item : list.items) {
         const UnitBox box = item.box.clippedTo(visible);
@@ -67,8 +68,7 @@ std::string writeSvg(const DisplayList& list, const PageLayout& l, const PageOpt
         else
             svg.box(box.x0, box.y0, box.x1, box.y1, item.colour);
     }
-    const cairo_matrix_t m = l.unitsToPage();
-    return l.across() ? svg.finish(l.height, l.width, m) : svg.finish(l.width, l.height, m);
+    return svg.finish();
 }
 
 } // namespace tallux

@@ -156,12 +156,22 @@ std::string header(double width, double height, const cairo_matrix_t& m,
 
 } // namespace
 
-ElementPage::ElementPage(std::optional<std::uint32_t> ground)
+ElementPage::ElementPage(double width, double height, const cairo_matrix_t& m,
+                         std::optional<std::uint32_t> ground)
     : ground_(ground)
 {
+    // Pages of one size follow each other: the last header is kept.
+    struct Kept {
+        std::array<double, 9> key{};
+        std::string text;
+    };
+    thread_local Kept kept;
+    const double g = ground ? static_cast<double>(*ground) : -1.0;
+    const std::array<double, 9> key{width, height, m.xx, m.yx, m.xy, m.yy, m.x0, m.y0, g};
+    if (kept.text.empty() || kept.key != key) kept = {key, header(width, height, m, ground)};
     // A symbol with its digits fits; longer ones grow the buffer.
     out_.resize(8192);
-    used_ = headerRoom;
+    wrote(copy(room(kept.text.size()), kept.text));
 }
 
 char* ElementPage::room(std::size_t n)
@@ -275,23 +285,11 @@ void ElementPage::outline(double x, double y, std::string_view pathData, Rgb c, 
     wrote(copy(p, "\"/>\n"));
 }
 
-std::string ElementPage::finish(double width, double height, const cairo_matrix_t& m)
+std::string ElementPage::finish()
 {
     endPath();
     wrote(copy(room(16), "</g>\n</svg>\n"));
-    // Pages of one size follow each other: the last header is kept.
-    struct Kept {
-        std::array<double, 9> key{};
-        std::string text;
-    };
-    thread_local Kept kept;
-    const double ground = ground_ ? static_cast<double>(*ground_) : -1.0;
-    const std::array<double, 9> key{width, height, m.xx, m.yx, m.xy, m.yy, m.x0, m.y0, ground};
-    if (kept.text.empty() || kept.key != key) kept = {key, header(width, height, m, ground_)};
-    // Into the room kept for it; a longer header moves the drawing along.
     out_.resize(used_);
-    out_.replace(0, headerRoom, kept.text);
-    used_ = headerRoom;
     return std::move(out_);
 }
 

@@ -13,19 +13,17 @@
 
 namespace tallux {
 
-// An SVG page written directly into one buffer, on a ground of one colour
-// (0xRRGGBB) or none. Boxes of one colour that follow each other become one
-// path of rectangles (a box that continues the one before it along x widens
-// it); on a white ground, a white box where the page is still untouched is
-// left out, as it changes nothing. Each text piece is a text
-// element, or for text XML cannot carry, a path of its glyph outlines. The
-// drawing is in scale units; the page, in points, and the transformation
-// that maps the drawing onto it are given at the end, so a page can be sized
-// after what was drawn on it. The cairo target knows it only as a page that
-// takes whole elements rather than pixels.
+// An SVG page of width by height points written directly into one buffer, on
+// a ground of one colour (0xRRGGBB) or none, the drawing in scale units mapped
+// onto it by unitsToPoints. Boxes of one colour that follow each other become
+// one path of rectangles (a box that continues the one before it along x
+// widens it); on a white ground, a white box where the page is still
+// untouched is left out, as it changes nothing. Each text piece is a text
+// element, or for text XML cannot carry, a path of its glyph outlines.
 class ElementPage {
 public:
-    explicit ElementPage(std::optional<std::uint32_t> ground = 0xFFFFFF);
+    ElementPage(double width, double height, const cairo_matrix_t& unitsToPoints,
+                std::optional<std::uint32_t> ground = 0xFFFFFF);
 
     // A filled box with corners (x0, y0) and (x1, y1), x0 < x1 and y0 < y1,
     // in scale units.
@@ -36,9 +34,8 @@ public:
     // Glyph outlines (path data relative to the text's top-left corner)
     // with that corner at (x, y).
     void outline(double x, double y, std::string_view pathData, Rgb colour, const UnitBox& ink);
-    // The whole file: a page of width by height points, the drawing mapped
-    // onto it by unitsToPoints.
-    std::string finish(double width, double height, const cairo_matrix_t& unitsToPoints);
+    // The whole file.
+    std::string finish();
 
 private:
     // Room for n more characters: where they go; wrote() takes their end.
@@ -50,9 +47,6 @@ private:
     void flushRect();
     void endPath();
 
-    // Made once: the drawing is written from headerRoom to used_, and the
-    // file's start, known at the end, replaces the room left in front of it.
-    static constexpr std::size_t headerRoom = 512;
     std::optional<std::uint32_t> ground_;
     std::string out_;
     std::size_t used_ = 0;
