@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "pages/display_list.h"
-#include "targets/pdf/pdf_writer.h"
+#include "pages/pdf_document.h"
 
 namespace tallux {
 
@@ -26,22 +25,32 @@ public:
 
     // Raises PageError for a grid that leaves no room.
     PdfSheet(Sink sink, const SheetLayout& layout);
-    ~PdfSheet();
-    PdfSheet(const PdfSheet&) = delete;
-    PdfSheet& operator=(const PdfSheet&) = delete;
 
     // Fills the next cell with a drawing kept for a PDF page (a PageTarget
     // of FileFormat::Pdf). Raises PageError when the file can no longer be
     // written.
     void place(const String& caption, const DisplayList& drawing);
-    std::uint64_t cells() const noexcept;
-    std::uint64_t pages() const noexcept;
+    std::uint64_t cells() const noexcept { return placed_; }
+    std::uint64_t pages() const noexcept
+    {
+        return placed_ == 0 ? 1 : (placed_ - 1) / perPage() + 1;
+    }
     // Ends the last page and the file. Raises PageError.
     void finish();
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
+    std::uint64_t perPage() const noexcept
+    {
+        return static_cast<std::uint64_t>(layout_.columns) *
+               static_cast<std::uint64_t>(layout_.rows);
+    }
+
+    SheetLayout layout_;
+    PdfDocument pdf_;
+    PageTarget caption_{FileFormat::Pdf, Scale{ScaleUnits::Points, 0}};
+    double captionHeight_ = 0;
+    double cellWidth_ = 0, cellHeight_ = 0;
+    std::uint64_t placed_ = 0;
 };
 
 } // namespace tallux
