@@ -42,7 +42,7 @@ inline SurfacePtr drawnOnCairoSurface(tBarcodeType type, DrawParams p, const Pag
     cairo_paint(cr);
     cairo_scale(cr, perUnit, perUnit);
     {
-        CairoTarget t(cr, o.scale.unitsPerInch(), true);
+        CairoTarget t(cr, o.scale.unitsPerInch());
         p.pObject = &t;
         Tallux().draw(type, p);
     }

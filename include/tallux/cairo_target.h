@@ -15,12 +15,13 @@ namespace tallux {
 // A drawing target on a caller's cairo context, whose user space the caller
 // has set to the target's scale units. Boxes fill both corners inclusive;
 // text is shaped with Pango, a font name the machine lacks falling back
-// through fontconfig. With `crisp`, box edges are rounded to whole device
-// pixels and drawn without anti-aliasing (for raster surfaces); text stays
-// anti-aliased. Text that cannot be shaped raises TextError.
+// through fontconfig. On an image surface, box edges are rounded to whole
+// device pixels and drawn without anti-aliasing, so that bars of equal width
+// stay equal; text stays anti-aliased. Text that cannot be shaped raises
+// TextError.
 class CairoTarget : public HostTargetOf<CairoTarget> {
 public:
-    CairoTarget(cairo_t* cr, double unitsPerInch, bool crisp = false);
+    CairoTarget(cairo_t* cr, double unitsPerInch);
     ~CairoTarget() override;
     CairoTarget(const CairoTarget&) = delete;
     CairoTarget& operator=(const CairoTarget&) = delete;

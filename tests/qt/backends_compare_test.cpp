@@ -113,7 +113,7 @@ QImage drawnBy(Backend b, const Call& c)
             static_cast<int>(image.bytesPerLine()));
         cairo_t* cr = cairo_create(s);
         {
-            CairoTarget target(cr, dpi, true);
+            CairoTarget target(cr, dpi);
             draw(target, c);
         }
         cairo_destroy(cr);

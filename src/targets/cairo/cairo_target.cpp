@@ -12,13 +12,11 @@ namespace tallux {
 struct CairoTarget::State {
     cairo_t* cr;
     double unitsPerInch;
-    bool crisp;
     TextFont font;
 
-    State(cairo_t* context, double upi, bool sharp)
+    State(cairo_t* context, double upi)
         : cr(cairo_reference(context))
         , unitsPerInch(upi)
-        , crisp(sharp)
     {
     }
     ~State() { cairo_destroy(cr); }
@@ -33,8 +31,8 @@ struct CairoTarget::State {
     }
 };
 
-CairoTarget::CairoTarget(cairo_t* cr, double unitsPerInch, bool crisp)
-    : state_(std::make_unique<State>(cr, unitsPerInch, crisp))
+CairoTarget::CairoTarget(cairo_t* cr, double unitsPerInch)
+    : state_(std::make_unique<State>(cr, unitsPerInch))
 {
 }
 
@@ -50,7 +48,7 @@ void CairoTarget::fillBox(const UnitBox& box, Rgb colour)
     cairo_t* cr = state_->cr;
     cairo_save(cr);
     cairo_set_source_rgb(cr, colour.red, colour.green, colour.blue);
-    if (state_->crisp) {
+    if (cairo_surface_get_type(cairo_get_target(cr)) == CAIRO_SURFACE_TYPE_IMAGE) {
         // Edges on whole device pixels: equal widths in units give equal
         // widths in pixels wherever a unit is a whole number of pixels.
         double x0 = box.x0, y0 = box.y0, x1 = box.x1, y1 = box.y1;
