@@ -9,8 +9,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "check.h"
 #include "automation/posix/registration.h"
+#include "check.h"
 #include "tallux/automation.h"
 #include "tallux/loader.h"
 #include "tallux/registry.h"
