@@ -37,8 +37,6 @@ struct PageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-class PageTarget;
-
 // A page in a file format. Draw on its target once; what is drawn is kept
 // (boxes, and text shaped for the format at the page's scale), and the page
 // is laid out around it and written when finished.
