@@ -25,8 +25,7 @@ std::string defaultLibrary()
         for (const char* place : {TALLUX_LIBRARY_FROM_BIN, "../"}) {
             const std::filesystem::path path = folder + place + name;
             std::error_code error;
-            if (std::filesystem::exists(path, error))
-                return path.lexically_normal().string();
+            if (std::filesystem::exists(path, error)) return path.lexically_normal().string();
         }
     return name;
 }
