@@ -91,15 +91,6 @@ std::string writePng(const DisplayList& list, const PageLayout& l, const PageOpt
     const int stride = cairo_format_stride_for_width(format, w);
     const auto bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(h);
     const auto pixels = std::make_unique_for_overwrite<unsigned char[]>(bytes);
-    // The ground in every pixel: white in every byte, the usual case;
-    // nothing where the page is transparent.
-    const std::uint32_t ground = options.background.value_or(0);
-    if (ground == 0xFFFFFF || !options.background) {
-        std::memset(pixels.get(), options.background ? 0xFF : 0, bytes);
-    } else {
-        auto* px = reinterpret_cast<std::uint32_t*>(pixels.get());
-        std::fill(px, px + bytes / 4, 0xFF000000u | ground);
-    }
     SurfacePtr surface(cairo_image_surface_create_for_data(pixels.get(), format, w, h, stride),
                        &cairo_surface_destroy);
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
@@ -111,7 +102,8 @@ std::string writePng(const DisplayList& list, const PageLayout& l, const PageOpt
     cairo_matrix_init_scale(&m, l.perUnit, l.perUnit);
     cairo_matrix_translate(&m, l.originX, l.originY);
     const UnitBox visible = l.inUnits();
-    PixelPage page(surface.get());
+    // White, the usual ground, is white in every byte; none is transparent.
+    PixelPage page(surface.get(), options.background ? 0xFF000000u | *options.background : 0u);
     for (const DisplayList::Item& item : list.items) {
         if (item.text) {
             if (item.box.clippedTo(visible).empty()) continue;
@@ -136,6 +128,7 @@ std::string writePng(const DisplayList& list, const PageLayout& l, const PageOpt
 
     const double dpi = options.scale.resolution();
     if (l.quarterTurns == 0) return encodePng(surface.get(), dpi, page.sameAsAbove());
+    page.writeAllRows();
     return encodePng(turnedImage(surface.get(), l.quarterTurns).get(), dpi);
 }
 

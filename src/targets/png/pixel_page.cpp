@@ -18,20 +18,44 @@ static_assert(mul255(255, 255) == 255 && mul255(255, 0) == 0 && mul255(128, 255)
 
 } // namespace
 
-PixelPage::PixelPage(cairo_surface_t* image)
+PixelPage::PixelPage(cairo_surface_t* image, std::uint32_t ground)
     : image_(image)
     , data_(cairo_image_surface_get_data(image))
     , stride_(cairo_image_surface_get_stride(image))
     , width_(cairo_image_surface_get_width(image))
     , height_(cairo_image_surface_get_height(image))
     , opaque_(cairo_image_surface_get_format(image) != CAIRO_FORMAT_ARGB32)
+    , ground_(ground)
 {
     pending_.reserve(128); // a symbol's elements, mostly
-    // A page painted in one colour: every row but the first is its row above.
+    // One colour: every row but the first is its row above.
     if (height_ > 0) {
         sameAsAbove_.assign(static_cast<std::size_t>(height_), 1);
         sameAsAbove_[0] = 0;
+        written_.assign(static_cast<std::size_t>(height_), 0);
     }
+}
+
+// A row not written is the ground, or the same as the row above it: it takes
+// the pixels of the nearest written row above that it follows.
+void PixelPage::written(int y)
+{
+    if (y < 0 || y >= height_ || written_[static_cast<std::size_t>(y)] != 0) return;
+    int from = y;
+    while (from > 0 && written_[static_cast<std::size_t>(from)] == 0 &&
+           sameAsAbove_[static_cast<std::size_t>(from)] != 0)
+        --from;
+    if (written_[static_cast<std::size_t>(from)] != 0)
+        std::memcpy(row(y), row(from), static_cast<std::size_t>(width_) * sizeof(std::uint32_t));
+    else
+        std::fill(row(y), row(y) + width_, ground_);
+    written_[static_cast<std::size_t>(y)] = 1;
+}
+
+void PixelPage::writeAllRows()
+{
+    flush();
+    for (int y = 0; y < height_; ++y) written(y);
 }
 
 // Row y may now differ from the row above.
@@ -63,7 +87,13 @@ void PixelPage::box(int x0, int y0, int x1, int y1, std::uint32_t rgb)
 
 void PixelPage::flush()
 {
-    if (pending_.empty()) return;
+    if (!pending_.empty()) writeBands();
+    for (int y = 0; y < height_; ++y)
+        if (sameAsAbove_[static_cast<std::size_t>(y)] == 0) written(y - 1), written(y);
+}
+
+void PixelPage::writeBands()
+{
     cairo_surface_flush(image_);
     // Bands: the rows between two successive top or bottom edges are all
     // covered by the same boxes.
@@ -95,16 +125,27 @@ void PixelPage::writeBand(int y0, int y1)
     const auto writeRow = [&](std::uint32_t* line) {
         for (const Box* b : covering_) std::fill(line + b->x0, line + b->x1, b->px);
     };
-    const std::size_t span = static_cast<std::size_t>(right - left) * sizeof(std::uint32_t);
-    std::uint32_t* first = row(y0) + left;
     // The same boxes across the band keep rows that were alike alike; only
     // its first row and the row below it may now differ from their rows above.
+    // The row below keeps what it holds now.
+    written(y1);
+    written(y0);
+    const bool known = knownAlike(y0, y1);
     changed(y0);
     changed(y1);
+    if (known) {
+        // The other rows stay unwritten, the same as the first.
+        writeRow(row(y0));
+        std::fill(written_.begin() + y0 + 1, written_.begin() + y1, 0);
+        return;
+    }
+    const std::size_t span = static_cast<std::size_t>(right - left) * sizeof(std::uint32_t);
+    std::uint32_t* first = row(y0) + left;
     bool alike = true;
-    if (!knownAlike(y0, y1))
-        for (int y = y0 + 1; y < y1 && alike; ++y)
-            alike = std::memcmp(row(y) + left, first, span) == 0;
+    for (int y = y0 + 1; y < y1; ++y) {
+        written(y);
+        alike = alike && std::memcmp(row(y) + left, first, span) == 0;
+    }
     if (!alike) {
         for (int y = y0; y < y1; ++y) writeRow(row(y));
         return;
@@ -133,6 +174,7 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
         overWhiteOf_ = rgb;
         overWhiteSet_ = true;
     }
+    for (int my = 0; my <= mask.height; ++my) written(y + mask.top + my);
     for (int my = 0; my <= mask.height; ++my) changed(y + mask.top + my);
     for (int my = 0; my < mask.height; ++my) {
         const int py = y + mask.top + my;

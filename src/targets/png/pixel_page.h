@@ -11,21 +11,25 @@
 
 namespace tallux {
 
-// Drawing straight into the pixels of an RGB24 or ARGB32 image surface painted
-// in one colour, that nothing else draws on meanwhile. Boxes are kept until text over them or the
-// end needs them, and then written a band of rows at a time: where the rows of a band are alike
-// under its boxes, the boxes are written into its first row and that row is copied down, which
-// makes a symbol of tall bars cost a few rows.
+// Drawing straight into the pixels of an RGB24 or ARGB32 image surface that
+// nothing else draws on meanwhile, on a ground of one pixel value. Boxes are
+// kept until text over them or the end needs them, and then written a band of
+// rows at a time. A row is written only when something reads or changes it: a
+// row the same as the row above stays unwritten, so that the ground and a
+// symbol of tall bars cost a few rows.
 class PixelPage {
 public:
-    explicit PixelPage(cairo_surface_t* image);
+    PixelPage(cairo_surface_t* image, std::uint32_t ground);
 
     // A box of whole device pixels, [x0, x1) by [y0, y1), in 0x00RRGGBB.
     void box(int x0, int y0, int x1, int y1, std::uint32_t rgb);
     // A glyph mask blended over the pixels in `rgb`, its origin's pixel at (x, y).
     void blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb);
-    // Writes the boxes kept so far.
+    // Writes the boxes kept so far, and the rows that an encoder reads: each
+    // row that differs from the row above, and the row above it.
     void flush();
+    // Writes every row, for a reader of all the pixels.
+    void writeAllRows();
     // Per row, whether it is certainly the same as the row above, so that the
     // encoder need not compare them; true after flush().
     const std::vector<std::uint8_t>& sameAsAbove() const noexcept { return sameAsAbove_; }
@@ -36,9 +40,12 @@ private:
         std::uint32_t px;
     };
     std::uint32_t* row(int y) const;
+    void writeBands();
     void writeBand(int y0, int y1);
     bool knownAlike(int y0, int y1) const;
     void changed(int y) noexcept;
+    // Row y holds its pixels.
+    void written(int y);
 
     cairo_surface_t* image_;
     unsigned char* data_;
@@ -48,6 +55,8 @@ private:
     std::vector<int> edges_;
     std::vector<const Box*> covering_;
     std::vector<std::uint8_t> sameAsAbove_;
+    std::vector<std::uint8_t> written_; // whether a row holds its pixels yet
+    std::uint32_t ground_;
     // The text colour over white for each coverage, for the last colour.
     std::array<std::uint32_t, 256> overWhite_{};
     std::uint32_t overWhiteOf_ = 0;
