@@ -68,16 +68,19 @@ using Outcomes = std::vector<Outcome>;
 constexpr std::size_t chunkLines = 16;
 
 // The folders of a file's path, made as needed (by any worker: one that is
-// there already is fine).
-void makeFolders(const std::string& path)
+// there already is fine). `made` is the last folder made for the lines of
+// one chunk, which mostly share it.
+void makeFolders(const std::string& path, std::string& made)
 {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (folder.empty()) return;
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash == 0 || path.compare(0, slash, made) == 0) return;
+    const std::filesystem::path folder = path.substr(0, slash);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error && !std::filesystem::is_directory(folder))
         throw OutputError("cannot make the folder " + cli::quoted(folder.string()) + ": " +
                           error.message());
+    made = folder.string();
 }
 
 // Runs the line's method on the target: an empty text when the symbol was
@@ -277,12 +280,13 @@ private:
     {
         Outcomes outcomes;
         outcomes.reserve(chunk.size());
-        for (Job& job : chunk) outcomes.push_back(work(job));
+        std::string folder; // made for the chunk's lines
+        for (Job& job : chunk) outcomes.push_back(work(job, folder));
         return outcomes;
     }
 
     // On a worker: everything that can run apart from the other lines.
-    Outcome work(Job& job)
+    Outcome work(Job& job, std::string& folder)
     {
         Outcome o;
         o.line = job.line;
@@ -315,7 +319,7 @@ private:
                 o.error = drawOn(r, recorder);
             } else {
                 drawToFile(r, names_->expand(job.line, r.method.alias, line->code),
-                           names_->uniqueByLine(), o);
+                           names_->uniqueByLine(), folder, o);
             }
         } catch (const std::exception& e) {
             // A line that cannot be read, a page that cannot be made.
@@ -338,7 +342,8 @@ private:
     // A new file whose name no other line can take goes in place at once, and
     // a stop before its line takes it back. Any other file waits for its turn,
     // so that a good file already there is replaced only in line order.
-    static void drawToFile(DrawRequest& r, const std::string& path, bool uniqueName, Outcome& o)
+    static void drawToFile(DrawRequest& r, const std::string& path, bool uniqueName,
+                           std::string& folder, Outcome& o)
     {
         const std::unique_ptr<Output> output = makeOutput(r);
         o.error = drawOn(r, output->target());
@@ -346,7 +351,7 @@ private:
         if (!o.error.empty()) return;
         const std::string bytes = output->bytes();
         try {
-            makeFolders(path);
+            makeFolders(path, folder);
             if (uniqueName && (o.placed = placeNewFile(path, bytes))) return;
             PendingFile file(path);
             file.write(bytes);

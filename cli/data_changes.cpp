@@ -3,31 +3,77 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "runtime/text.h"
-#include "tallux/recording_target.h"
 #include "tallux/tallux.h"
+#include "tallux/target.h"
 
 namespace tallux::cli {
 
 namespace {
 
-// One drawing of a copy of the request.
+// A box as a method drew it.
+struct Box {
+    Integer flags, x1, x2;
+    Single y1, y2;
+    Long color;
+    bool operator==(const Box&) const = default;
+};
+
+// One drawing of a copy of the request: what the checks below read of it.
 struct Drawn {
     std::optional<int> error; // the result or the error raised, when not 0
     String code;              // pCode after the call
-    std::vector<Call> calls;
+    std::vector<Box> boxes;
+    String firstPrinted, lastPrinted;
+};
+
+// Keeps the boxes and the first and last text printed; measures text as the
+// recording target does (7 by 12 a character). Nothing else is kept.
+class Probe final : public Target {
+public:
+    explicit Probe(Drawn& d)
+        : d_(d)
+    {
+        d_.boxes.reserve(128);
+    }
+    void FontName(const String&) override {}
+    void ForeColor(Long) override {}
+    void FontBold(Boolean) override {}
+    void FontSize(Integer) override {}
+    void CurrentX(Number) override {}
+    void CurrentY(Single) override {}
+    void Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) override
+    {
+        d_.boxes.push_back({flags, x1, x2, y1, y2, color});
+    }
+    void Print(const String& s) override
+    {
+        if (!printed_) d_.firstPrinted = s;
+        d_.lastPrinted = s;
+        printed_ = true;
+    }
+    Number TextWidth(const String& s) override
+    {
+        return static_cast<Single>(7.0 * static_cast<double>(s.size()));
+    }
+    Number TextHeight(const String&) override { return Single(12); }
+
+private:
+    Drawn& d_;
+    bool printed_ = false;
 };
 
 Drawn drawCopy(const DrawRequest& r, const String& code, Integer text, Boolean chk)
 {
-    RecordingTarget target;
+    Drawn d;
+    Probe target(d);
     DrawParams p = r.params;
     p.pObject = &target;
     p.pCode = code;
     p.pText = text;
     p.pChk = chk;
-    Drawn d;
     try {
         if (const Integer result = Tallux().draw(r.method.type, p); result != 0)
             d.error = result.value();
@@ -35,33 +81,13 @@ Drawn drawCopy(const DrawRequest& r, const String& code, Integer text, Boolean c
         d.error = e.number();
     }
     d.code = std::move(p.pCode);
-    d.calls = std::move(target.calls);
     return d;
-}
-
-std::vector<std::string> boxes(const Drawn& d)
-{
-    std::vector<std::string> out;
-    for (const Call& c : d.calls)
-        if (c.member == Member::Line) out.push_back(c.str());
-    return out;
 }
 
 std::size_t bars(const Drawn& d, Long color)
 {
-    return static_cast<std::size_t>(std::ranges::count_if(
-        d.calls, [&](const Call& c) { return c.member == Member::Line && c.color == color; }));
-}
-
-String printed(const Drawn& d, bool firstOnly)
-{
-    String text;
-    for (const Call& c : d.calls) {
-        if (c.member != Member::Print) continue;
-        if (firstOnly) return c.text;
-        text = c.text; // the last
-    }
-    return text;
+    return static_cast<std::size_t>(
+        std::ranges::count_if(d.boxes, [&](const Box& b) { return b.color == color; }));
 }
 
 std::string shown(std::u16string_view text)
@@ -126,7 +152,7 @@ struct Kept {
 // padded or cut; the last digit printed is the check digit.
 Kept eanFamily(const DrawRequest& r, const Drawn& withText)
 {
-    const String check = printed(withText, false);
+    const String check = withText.lastPrinted;
     return {trimBlanks(r.params.pCode), withText.code, check.empty() ? char16_t{} : check.back()};
 }
 
@@ -134,7 +160,7 @@ Kept eanFamily(const DrawRequest& r, const Drawn& withText)
 // ends in the book number's check character.
 Kept isbn(const DrawRequest& r, const Drawn& withText)
 {
-    const String top = printed(withText, true);
+    const String top = withText.firstPrinted;
     return {trimBlanks(r.params.pCode),
             withText.code.substr(std::min<std::size_t>(3, withText.code.size())),
             top.empty() ? char16_t{} : top.back()};
@@ -207,10 +233,10 @@ void zeroChanges(const DrawRequest& r, const String& data, std::vector<std::stri
 {
     const std::vector<String> candidates = nonDigits(data);
     if (candidates.empty()) return;
-    const auto base = boxes(drawCopy(r, data, 0, false));
+    const auto base = drawCopy(r, data, 0, false).boxes;
     std::vector<String> zeros;
     for (const String& c : candidates)
-        if (boxes(drawCopy(r, zeroed(data, c), 0, false)) == base) zeros.push_back(c);
+        if (drawCopy(r, zeroed(data, c), 0, false).boxes == base) zeros.push_back(c);
     if (!zeros.empty()) out.push_back(listed(zeros, "is drawn as \"0\"", "are drawn as \"0\""));
 }
 
@@ -243,7 +269,7 @@ void codePageChanges(const String& data, std::vector<std::string>& out)
 // Interleaved 2 of 5: start (4 elements), ten a digit pair, stop (3).
 void fillDigit(const DrawRequest& r, const Drawn& d, std::vector<std::string>& out)
 {
-    const std::size_t elements = boxes(d).size();
+    const std::size_t elements = d.boxes.size();
     if (elements < 7) return;
     const std::size_t digits = (elements - 7) / 10 * 2;
     const std::size_t given = d.code.size() + (r.params.pChk ? 1 : 0);
@@ -256,7 +282,7 @@ void setC(const DrawRequest& r, const Drawn& d, std::vector<std::string>& out)
 {
     const String& code = r.params.pCode;
     if (code.empty() || code[0] != u'C') return;
-    const std::size_t modules = boxes(d).size();
+    const std::size_t modules = d.boxes.size();
     const std::size_t fixed = 11 + 13 + (r.params.pChk ? 11 : 0);
     if (modules < fixed) return;
     if ((modules - fixed) / 11 * 2 > code.size() - 1)
