@@ -64,13 +64,6 @@ void PixelPage::changed(int y) noexcept
     if (y >= 0 && y < height_) sameAsAbove_[static_cast<std::size_t>(y)] = 0;
 }
 
-// Rows y0 to y1 - 1 certainly alike.
-bool PixelPage::knownAlike(int y0, int y1) const
-{
-    const auto* same = sameAsAbove_.data();
-    return std::all_of(same + y0 + 1, same + y1, [](std::uint8_t s) { return s != 0; });
-}
-
 std::uint32_t* PixelPage::row(int y) const
 {
     return reinterpret_cast<std::uint32_t*>(data_ + static_cast<std::ptrdiff_t>(y) * stride_);
@@ -113,45 +106,25 @@ void PixelPage::writeBands()
 void PixelPage::writeBand(int y0, int y1)
 {
     covering_.clear();
-    int left = 0, right = 0;
-    for (const Box& b : pending_) {
-        if (b.y0 > y0 || b.y1 < y1) continue;
-        left = covering_.empty() ? b.x0 : std::min(left, b.x0);
-        right = covering_.empty() ? b.x1 : std::max(right, b.x1);
-        covering_.push_back(&b);
-    }
+    for (const Box& b : pending_)
+        if (b.y0 <= y0 && b.y1 >= y1) covering_.push_back(&b);
     if (covering_.empty()) return;
-    // The boxes in the order drawn, so that a later one covers an earlier one.
-    const auto writeRow = [&](std::uint32_t* line) {
-        for (const Box* b : covering_) std::fill(line + b->x0, line + b->x1, b->px);
-    };
-    // The same boxes across the band keep rows that were alike alike; only
-    // its first row and the row below it may now differ from their rows above.
     // The row below keeps what it holds now.
     written(y1);
-    written(y0);
-    const bool known = knownAlike(y0, y1);
+    // The same boxes across the band keep rows that were alike alike: each
+    // row that may differ from the row above is written, boxes in the order
+    // drawn, and the rows that repeat it stay unwritten.
+    for (int y = y0; y < y1; ++y) {
+        if (y > y0 && sameAsAbove_[static_cast<std::size_t>(y)] != 0) {
+            written_[static_cast<std::size_t>(y)] = 0;
+            continue;
+        }
+        written(y);
+        for (const Box* b : covering_) std::fill(row(y) + b->x0, row(y) + b->x1, b->px);
+    }
+    // Only its first row and the row below it may now differ from their rows above.
     changed(y0);
     changed(y1);
-    if (known) {
-        // The other rows stay unwritten, the same as the first.
-        writeRow(row(y0));
-        std::fill(written_.begin() + y0 + 1, written_.begin() + y1, 0);
-        return;
-    }
-    const std::size_t span = static_cast<std::size_t>(right - left) * sizeof(std::uint32_t);
-    std::uint32_t* first = row(y0) + left;
-    bool alike = true;
-    for (int y = y0 + 1; y < y1; ++y) {
-        written(y);
-        alike = alike && std::memcmp(row(y) + left, first, span) == 0;
-    }
-    if (!alike) {
-        for (int y = y0; y < y1; ++y) writeRow(row(y));
-        return;
-    }
-    writeRow(row(y0));
-    for (int y = y0 + 1; y < y1; ++y) std::memcpy(row(y) + left, first, span);
 }
 
 void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)

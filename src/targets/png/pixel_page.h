@@ -42,7 +42,6 @@ private:
     std::uint32_t* row(int y) const;
     void writeBands();
     void writeBand(int y0, int y1);
-    bool knownAlike(int y0, int y1) const;
     void changed(int y) noexcept;
     // Row y holds its pixels.
     void written(int y);
