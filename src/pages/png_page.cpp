@@ -98,17 +98,16 @@ std::string writePng(const DisplayList& list, const PageLayout& l, const PageOpt
                         cairo_status_to_string(cairo_surface_status(surface.get())));
 
     // Units to pixels, the drawing's origin moved as laid out.
-    cairo_matrix_t m;
-    cairo_matrix_init_scale(&m, l.perUnit, l.perUnit);
-    cairo_matrix_translate(&m, l.originX, l.originY);
+    const double dx0 = l.perUnit * l.originX, dy0 = l.perUnit * l.originY;
+    const auto toPixelsX = [&](double x) { return l.perUnit * x + dx0; };
+    const auto toPixelsY = [&](double y) { return l.perUnit * y + dy0; };
     const UnitBox visible = l.inUnits();
     // White, the usual ground, is white in every byte; none is transparent.
     PixelPage page(surface.get(), options.background ? 0xFF000000u | *options.background : 0u);
     for (const DisplayList::Item& item : list.items) {
         if (item.text) {
             if (item.box.clippedTo(visible).empty()) continue;
-            double dx = item.x, dy = item.y;
-            cairo_matrix_transform_point(&m, &dx, &dy);
+            const double dx = toPixelsX(item.x), dy = toPixelsY(item.y);
             if (!(std::abs(dx) < 1e9 && std::abs(dy) < 1e9)) continue;
             const double px = std::floor(dx), py = std::floor(dy);
             page.blend(glyphMask(*item.text, l.perUnit, dx - px, dy - py), static_cast<int>(px),
@@ -119,10 +118,9 @@ std::string writePng(const DisplayList& list, const PageLayout& l, const PageOpt
         if (b.empty()) continue;
         // Edges on whole pixels: equal widths in units give equal widths in
         // pixels wherever a unit is a whole number of pixels.
-        cairo_matrix_transform_point(&m, &b.x0, &b.y0);
-        cairo_matrix_transform_point(&m, &b.x1, &b.y1);
         const auto snap = [](double v) { return static_cast<int>(std::floor(v + 0.5)); };
-        page.box(snap(b.x0), snap(b.y0), snap(b.x1), snap(b.y1), packedRgb(item.colour));
+        page.box(snap(toPixelsX(b.x0)), snap(toPixelsY(b.y0)), snap(toPixelsX(b.x1)),
+                 snap(toPixelsY(b.y1)), packedRgb(item.colour));
     }
     page.flush();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
 namespace tallux {
 
@@ -15,6 +16,22 @@ constexpr std::uint32_t mul255(std::uint32_t x, std::uint32_t y)
     return (t + (t >> 8)) >> 8;
 }
 static_assert(mul255(255, 255) == 255 && mul255(255, 0) == 0 && mul255(128, 255) == 128);
+
+// The colour rgb over white for each coverage, the usual ground of a digit;
+// kept for the last colour asked for.
+const std::array<std::uint32_t, 256>& overWhite(std::uint32_t rgb)
+{
+    thread_local std::array<std::uint32_t, 256> table{};
+    thread_local std::optional<std::uint32_t> of;
+    if (of != rgb) {
+        const std::uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+        for (std::uint32_t a = 0; a < 256; ++a)
+            table[a] = 0xFF000000u | (mul255(r, a) + 255 - a) << 16 |
+                       (mul255(g, a) + 255 - a) << 8 | (mul255(b, a) + 255 - a);
+        of = rgb;
+    }
+    return table;
+}
 
 } // namespace
 
@@ -38,9 +55,8 @@ PixelPage::PixelPage(cairo_surface_t* image, std::uint32_t ground)
 
 // A row not written is the ground, or the same as the row above it: it takes
 // the pixels of the nearest written row above that it follows.
-void PixelPage::written(int y)
+void PixelPage::write(int y)
 {
-    if (y < 0 || y >= height_ || written_[static_cast<std::size_t>(y)] != 0) return;
     int from = y;
     while (from > 0 && written_[static_cast<std::size_t>(from)] == 0 &&
            sameAsAbove_[static_cast<std::size_t>(from)] != 0)
@@ -139,14 +155,7 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
         flush();
     cairo_surface_flush(image_);
     const std::uint32_t sr = (rgb >> 16) & 0xFF, sg = (rgb >> 8) & 0xFF, sb = rgb & 0xFF;
-    // Over white, the usual ground of a digit, by coverage at once.
-    if (!overWhiteSet_ || overWhiteOf_ != rgb) {
-        for (std::uint32_t a = 0; a < 256; ++a)
-            overWhite_[a] = 0xFF000000u | (mul255(sr, a) + 255 - a) << 16 |
-                            (mul255(sg, a) + 255 - a) << 8 | (mul255(sb, a) + 255 - a);
-        overWhiteOf_ = rgb;
-        overWhiteSet_ = true;
-    }
+    const std::array<std::uint32_t, 256>& whiteBelow = overWhite(rgb);
     for (int my = 0; my <= mask.height; ++my) written(y + mask.top + my);
     for (int my = 0; my <= mask.height; ++my) changed(y + mask.top + my);
     for (int my = 0; my < mask.height; ++my) {
@@ -165,7 +174,7 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
             // (premultiplied where the page may be transparent).
             const std::uint32_t d = line[px], na = 255 - a;
             if ((d & 0xFFFFFF) == 0xFFFFFF) {
-                line[px] = overWhite_[a];
+                line[px] = whiteBelow[a];
                 continue;
             }
             const std::uint32_t dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;

@@ -44,7 +44,11 @@ private:
     void writeBand(int y0, int y1);
     void changed(int y) noexcept;
     // Row y holds its pixels.
-    void written(int y);
+    void written(int y)
+    {
+        if (y >= 0 && y < height_ && written_[static_cast<std::size_t>(y)] == 0) write(y);
+    }
+    void write(int y);
 
     cairo_surface_t* image_;
     unsigned char* data_;
@@ -56,10 +60,6 @@ private:
     std::vector<std::uint8_t> sameAsAbove_;
     std::vector<std::uint8_t> written_; // whether a row holds its pixels yet
     std::uint32_t ground_;
-    // The text colour over white for each coverage, for the last colour.
-    std::array<std::uint32_t, 256> overWhite_{};
-    std::uint32_t overWhiteOf_ = 0;
-    bool overWhiteSet_ = false;
 };
 
 } // namespace tallux
