@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <mutex>
 #include <system_error>
+#include <type_traits>
 #include <unordered_map>
 
 #include <cairo.h>
@@ -33,7 +34,10 @@ constexpr int format = 4;
 // Files are slots named by the hash of their shaping: the folder stays
 // bounded however many texts are drawn.
 constexpr std::uint64_t slots = 1024;
-// Glyph masks kept with a text.
+// What the two kinds of file start with.
+constexpr std::string_view shapingKind = "tallux-shaping", stampKind = "tallux-fontconfig";
+// Glyph masks kept with a text: the first few, for the positions a label's
+// text takes.
 constexpr std::size_t maxMasks = 4;
 
 // What fontconfig and Pango take from the environment.
@@ -84,26 +88,39 @@ const std::string& fontStateOf(const std::string& path)
     return it->second;
 }
 
-class Writer {
-public:
-    void number(long long v) { out_ += std::to_string(v) + ' '; }
-    void real(double v)
+// Writes numbers each followed by a space, and text as its length, a
+// space, its bytes and a newline.
+struct Writer {
+    std::string out;
+
+    template <class... T>
+    void operator()(const T&... v)
     {
-        char buffer[32];
-        const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
-        out_.append(buffer, r.ptr);
-        out_ += ' ';
+        (put(v), ...);
     }
-    void text(std::string_view s)
+    template <class T, class F>
+    void list(const std::vector<T>& items, std::size_t, F each)
     {
-        number(static_cast<long long>(s.size()));
-        out_ += s;
-        out_ += '\n';
+        put(items.size());
+        for (const T& item : items) each(item);
     }
-    std::string& out() { return out_; }
 
 private:
-    std::string out_;
+    template <class T>
+    void put(const T& v)
+    {
+        if constexpr (std::is_floating_point_v<T>) {
+            char buffer[32];
+            out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, v).ptr);
+            out += ' ';
+        } else if constexpr (std::is_arithmetic_v<T> || std::is_enum_v<T>) {
+            out += std::to_string(static_cast<long long>(v)) + ' ';
+        } else {
+            put(std::size(v));
+            out.append(reinterpret_cast<const char*>(std::data(v)), std::size(v));
+            out += '\n';
+        }
+    }
 };
 
 // Reads what Writer wrote; any fault leaves `ok` false for good.
@@ -114,30 +131,26 @@ public:
     {
     }
     bool ok = true;
-    long long number()
+
+    template <class... T>
+    void operator()(T&... v)
     {
-        long long v = 0;
-        return parsed(std::from_chars(in_.data() + at_, in_.data() + in_.size(), v)) ? v : 0;
+        (get(v), ...);
     }
-    int integer()
+    // A list of at most `limit` items.
+    template <class T, class F>
+    void list(std::vector<T>& items, std::size_t limit, F each)
     {
-        const long long v = number();
-        if (v >= INT32_MIN && v <= INT32_MAX) return static_cast<int>(v);
-        fail();
-        return 0;
+        items.resize(count(limit));
+        for (T& item : items) each(item);
     }
     std::size_t count(std::size_t limit)
     {
-        const long long v = number();
+        const auto v = value<long long>();
         if (v >= 0 && static_cast<unsigned long long>(v) <= limit)
             return static_cast<std::size_t>(v);
         fail();
         return 0;
-    }
-    double real()
-    {
-        double v = 0;
-        return parsed(std::from_chars(in_.data() + at_, in_.data() + in_.size(), v)) ? v : 0;
     }
     std::string text()
     {
@@ -153,153 +166,102 @@ public:
     bool atEnd() const { return at_ == in_.size(); }
 
 private:
+    template <class T>
+    void get(T& v)
+    {
+        if constexpr (std::is_same_v<T, bool>) {
+            v = value<long long>() != 0;
+        } else if constexpr (std::is_arithmetic_v<T>) {
+            v = value<T>();
+        } else {
+            const std::string s = text();
+            v.assign(s.begin(), s.end());
+        }
+    }
+    // A number read up to the space after it; one out of T's range fails.
+    template <class T>
+    T value()
+    {
+        T v{};
+        const char* end = in_.data() + in_.size();
+        const auto r = std::from_chars(in_.data() + at_, end, v);
+        if (r.ec != std::errc() || r.ptr == end || *r.ptr != ' ') {
+            fail();
+            return T{};
+        }
+        at_ = static_cast<std::size_t>(r.ptr - in_.data()) + 1;
+        return v;
+    }
     void fail()
     {
         ok = false;
         at_ = in_.size();
     }
-    // A number read up to the space after it.
-    bool parsed(std::from_chars_result r)
-    {
-        if (r.ec != std::errc() || r.ptr == in_.data() + in_.size() || *r.ptr != ' ') {
-            fail();
-            return false;
-        }
-        at_ = static_cast<std::size_t>(r.ptr - in_.data()) + 1;
-        return true;
-    }
     std::string_view in_;
     std::size_t at_ = 0;
 };
 
-void writeKey(Writer& w, const ShapingKey& key, std::string_view utf8)
+std::string keyText(const ShapingKey& key, std::string_view utf8)
 {
-    w.number(key.surface);
-    for (const double v : {key.xx, key.yx, key.xy, key.yy}) w.real(v);
-    w.text(key.family);
-    w.number(key.bold);
-    w.real(key.size);
-    w.text(utf8);
+    Writer w;
+    w(key.surface, key.xx, key.yx, key.xy, key.yy, key.family, key.bold, key.size, utf8);
+    return std::move(w.out);
 }
 
-void writeShaped(Writer& w, const ShapedText& t)
+// The fields of a shaping in the order its file holds them, for Writer and
+// Reader alike; the limits bound what a damaged file makes a reader allocate.
+template <class IO, class Text>
+void transfer(IO& io, Text& t)
 {
-    w.text(t.text);
-    w.text(t.askedFamily);
-    w.real(t.askedSize);
-    w.number(t.askedBold);
-    for (const TextBox& b : {t.logical, t.ink})
-        for (const int v : {b.x, b.y, b.width, b.height}) w.number(v);
-    w.number(t.baseline);
-    w.number(t.lines);
-    w.number(static_cast<long long>(t.fonts.size()));
-    for (const ShapedFont& f : t.fonts) {
-        w.text(f.pattern);
-        w.text(f.file);
-        w.number(f.index);
-        w.text(f.family);
-        for (const double v : f.matrix) w.real(v);
-        for (const int v : {f.antialias, f.subpixelOrder, f.hintStyle, f.hintMetrics}) w.number(v);
-        w.text(f.variations);
-        w.number(f.emboldened);
-        w.number(f.transformed);
-    }
-    w.number(static_cast<long long>(t.runs.size()));
-    for (const ShapedRun& r : t.runs) {
-        for (const int v : {r.font, r.x, r.baseline, r.offset, r.length, int{r.backward}})
-            w.number(v);
-        w.number(static_cast<long long>(r.glyphs.size()));
-        for (const ShapedGlyph& g : r.glyphs)
-            for (const long long v :
-                 {static_cast<long long>(g.id), static_cast<long long>(g.xOffset),
-                  static_cast<long long>(g.yOffset), static_cast<long long>(g.width),
-                  static_cast<long long>(g.cluster)})
-                w.number(v);
-        w.number(static_cast<long long>(r.clusters.size()));
-        for (const ShapedCluster& c : r.clusters) w.number(c.bytes), w.number(c.glyphs);
-    }
-    // The first few glyph masks, for the positions a label's text takes.
-    const std::size_t masks = std::min<std::size_t>(t.masks.size(), maxMasks);
-    w.number(static_cast<long long>(masks));
-    for (std::size_t i = 0; i < masks; ++i) {
-        const GlyphMask& m = t.masks[i];
-        w.real(m.fractionX);
-        w.real(m.fractionY);
-        for (const int v : {m.left, m.top, m.width, m.height}) w.number(v);
-        w.text(
-            std::string_view(reinterpret_cast<const char*>(m.coverage.data()), m.coverage.size()));
-    }
+    io(t.text, t.askedFamily, t.askedSize, t.askedBold);
+    for (auto* b : {&t.logical, &t.ink}) io(b->x, b->y, b->width, b->height);
+    io(t.baseline, t.lines);
+    io.list(t.fonts, 1 << 10, [&](auto& f) {
+        io(f.pattern, f.file, f.index, f.family);
+        for (auto& v : f.matrix) io(v);
+        io(f.antialias, f.subpixelOrder, f.hintStyle, f.hintMetrics, f.variations, f.emboldened,
+           f.transformed);
+    });
+    io.list(t.runs, 1 << 20, [&](auto& r) {
+        io(r.font, r.x, r.baseline, r.offset, r.length, r.backward);
+        io.list(r.glyphs, 1 << 20,
+                [&](auto& g) { io(g.id, g.xOffset, g.yOffset, g.width, g.cluster); });
+        io.list(r.clusters, 1 << 20, [&](auto& c) { io(c.bytes, c.glyphs); });
+    });
+    io.list(t.masks, maxMasks, [&](auto& m) {
+        io(m.fractionX, m.fractionY, m.left, m.top, m.width, m.height, m.coverage);
+    });
 }
 
-bool readShaped(Reader& r, ShapedText& t)
+// Whether a shaping read back is one cairo can draw: runs within the text
+// and the fonts, clusters that cover the run's text and drawn glyphs, masks
+// of a sane size.
+bool sound(const ShapedText& t)
 {
-    t.text = r.text();
-    t.askedFamily = r.text();
-    t.askedSize = r.real();
-    t.askedBold = r.number() != 0;
-    for (TextBox* b : {&t.logical, &t.ink})
-        for (int* v : {&b->x, &b->y, &b->width, &b->height}) *v = r.integer();
-    t.baseline = r.integer();
-    t.lines = r.integer();
-    t.fonts.resize(r.count(1024));
-    for (ShapedFont& f : t.fonts) {
-        f.pattern = r.text();
-        f.file = r.text();
-        f.index = r.integer();
-        f.family = r.text();
-        for (double& v : f.matrix) v = r.real();
-        for (int* v : {&f.antialias, &f.subpixelOrder, &f.hintStyle, &f.hintMetrics})
-            *v = r.integer();
-        f.variations = r.text();
-        f.emboldened = r.number() != 0;
-        f.transformed = r.number() != 0;
-    }
-    t.runs.resize(r.count(1 << 20));
-    for (ShapedRun& run : t.runs) {
-        run.font = r.integer();
-        if (run.font < 0 || static_cast<std::size_t>(run.font) >= t.fonts.size()) r.ok = false;
-        run.x = r.integer(), run.baseline = r.integer();
-        run.offset = r.integer(), run.length = r.integer();
-        run.backward = r.number() != 0;
-        if (run.offset < 0 || run.length < 0 ||
+    for (const ShapedRun& run : t.runs) {
+        if (run.font < 0 || static_cast<std::size_t>(run.font) >= t.fonts.size() ||
+            run.offset < 0 || run.length < 0 ||
             static_cast<std::size_t>(run.offset) + static_cast<std::size_t>(run.length) >
                 t.text.size())
-            r.ok = false;
-        run.glyphs.resize(r.count(1 << 20));
-        for (ShapedGlyph& g : run.glyphs) {
-            g.id = static_cast<std::uint32_t>(r.number());
-            g.xOffset = r.integer(), g.yOffset = r.integer(), g.width = r.integer();
-            g.cluster = r.integer();
-            if (g.cluster < 0 || g.cluster > run.length) r.ok = false;
-        }
-        run.clusters.resize(r.count(1 << 20));
-        for (ShapedCluster& c : run.clusters) c.bytes = r.integer(), c.glyphs = r.integer();
-        // cairo takes clusters that cover the run's text and drawn glyphs.
+            return false;
         long long bytes = 0, glyphs = 0, drawn = 0;
+        for (const ShapedGlyph& g : run.glyphs) {
+            if (g.cluster < 0 || g.cluster > run.length) return false;
+            drawn += g.id != emptyGlyph && (g.id & unknownGlyphFlag) == 0;
+        }
         for (const ShapedCluster& c : run.clusters) {
             if (c.bytes < 0 || c.glyphs < 0) return false;
             bytes += c.bytes, glyphs += c.glyphs;
         }
-        for (const ShapedGlyph& g : run.glyphs)
-            drawn += g.id != emptyGlyph && (g.id & unknownGlyphFlag) == 0;
-        if (!r.ok || (!run.clusters.empty() && (bytes != run.length || glyphs != drawn)))
-            return false;
+        if (!run.clusters.empty() && (bytes != run.length || glyphs != drawn)) return false;
     }
-    t.masks.resize(r.count(maxMasks));
-    for (GlyphMask& m : t.masks) {
-        m.fractionX = r.real();
-        m.fractionY = r.real();
-        for (int* v : {&m.left, &m.top, &m.width, &m.height}) *v = r.integer();
-        const std::string coverage = r.text();
-        constexpr int far = 1 << 20, wide = 1 << 14;
-        if (m.width < 0 || m.height < 0 || m.width > wide || m.height > wide ||
-            std::abs(m.left) > far || std::abs(m.top) > far ||
-            coverage.size() !=
-                static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height))
-            return false;
-        m.coverage.assign(coverage.begin(), coverage.end());
-    }
-    return r.ok;
+    constexpr int far = 1 << 20, wide = 1 << 14;
+    return std::all_of(t.masks.begin(), t.masks.end(), [](const GlyphMask& m) {
+        return m.width >= 0 && m.height >= 0 && m.width <= wide && m.height <= wide &&
+               std::abs(m.left) <= far && std::abs(m.top) <= far &&
+               m.coverage.size() ==
+                   static_cast<std::size_t>(m.width) * static_cast<std::size_t>(m.height);
+    });
 }
 
 std::uint64_t fnv(std::string_view s)
@@ -358,10 +320,8 @@ void replace(const std::string& target, const std::string& data)
     if (!whole || ::rename(temporary.c_str(), target.c_str()) != 0) ::unlink(temporary.c_str());
 }
 
-} // namespace
-
-namespace {
 std::atomic<bool> keptBetweenProcesses{false};
+
 } // namespace
 
 ShapingStore& ShapingStore::instance()
@@ -398,33 +358,17 @@ ShapingStore::ShapingStore(std::string folder)
 
 std::string ShapingStore::fileFor(const ShapingKey& key, std::string_view utf8) const
 {
-    Writer w;
-    writeKey(w, key, utf8);
     char name[24];
     std::snprintf(name, sizeof name, "/%03x",
-                  static_cast<unsigned>(fnv(w.out() + environment_) % slots));
+                  static_cast<unsigned>(fnv(keyText(key, utf8) + environment_) % slots));
     return folder_ + name;
 }
 
-std::string ShapingStore::header(const ShapingKey& key, std::string_view utf8) const
+std::string ShapingStore::header(std::string_view kind) const
 {
     Writer w;
-    w.text("tallux-shaping");
-    w.number(format);
-    w.text(versions());
-    w.text(environment_);
-    writeKey(w, key, utf8);
-    return std::move(w.out());
-}
-
-std::string ShapingStore::stampHeader() const
-{
-    Writer w;
-    w.text("tallux-fontconfig");
-    w.number(format);
-    w.text(versions());
-    w.text(environment_);
-    return std::move(w.out());
+    w(kind, format, versions(), environment_);
+    return std::move(w.out);
 }
 
 std::string ShapingStore::stampFile() const
@@ -443,7 +387,7 @@ std::string ShapingStore::currentStamp() const
         // holds while every one of them is as it was.
         stampRead_ = true;
         const std::string file = readWhole(stampFile());
-        const std::string_view body = checkedBody(file, stampHeader());
+        const std::string_view body = checkedBody(file, header(stampKind));
         Reader r(body);
         const std::size_t count = body.empty() ? 0 : r.count(1 << 16);
         bool holds = !body.empty();
@@ -465,7 +409,7 @@ bool ShapingStore::load(const ShapingKey& key, std::string_view utf8, ShapedText
     // changed in place, which fails its checksum; then another state of
     // fontconfig or of the fonts chosen.
     const std::string file = readWhole(fileFor(key, utf8));
-    Reader r(checkedBody(file, header(key, utf8)));
+    Reader r(checkedBody(file, header(shapingKind) + keyText(key, utf8)));
     if (r.text() != stamp) return false;
     const std::size_t fonts = r.count(1 << 10);
     for (std::size_t i = 0; i < fonts && r.ok; ++i) {
@@ -473,7 +417,8 @@ bool ShapingStore::load(const ShapingKey& key, std::string_view utf8, ShapedText
         if (r.text() != fontStateOf(path)) return false;
     }
     ShapedText shaped;
-    if (!readShaped(r, shaped) || r.text() != "end" || !r.atEnd()) return false;
+    transfer(r, shaped);
+    if (!r.ok || !sound(shaped) || r.text() != "end" || !r.atEnd()) return false;
     out = std::move(shaped);
     return true;
 }
@@ -488,14 +433,11 @@ void ShapingStore::store(const ShapingKey& key, std::string_view utf8, const Sha
     ::mkdir(folder_.c_str(), 0700);
 
     Writer stamp;
-    stamp.number(static_cast<long long>(inputs.size()));
-    for (const std::string& p : inputs) {
-        stamp.text(p);
-        stamp.text(stateOf(p));
-    }
-    const std::string id = std::to_string(fnv(stamp.out()));
+    stamp(inputs.size());
+    for (const std::string& p : inputs) stamp(p, stateOf(p));
+    const std::string id = std::to_string(fnv(stamp.out));
     if (id != currentStamp()) {
-        replace(stampFile(), withChecksum(stampHeader(), stamp.out()));
+        replace(stampFile(), withChecksum(header(stampKind), stamp.out));
         const std::lock_guard hold(stampLock_);
         stamp_ = id;
     }
@@ -514,15 +456,11 @@ void ShapingStore::write(const ShapingKey& key, std::string_view utf8, const Sha
                          const std::string& stamp) const
 {
     Writer w;
-    w.text(stamp);
-    w.number(static_cast<long long>(shaped.fonts.size()));
-    for (const ShapedFont& f : shaped.fonts) {
-        w.text(f.file);
-        w.text(stateOf(f.file));
-    }
-    writeShaped(w, shaped);
-    w.text("end");
-    replace(fileFor(key, utf8), withChecksum(header(key, utf8), w.out()));
+    w(stamp, shaped.fonts.size());
+    for (const ShapedFont& f : shaped.fonts) w(f.file, stateOf(f.file));
+    transfer(w, shaped);
+    w(std::string_view("end"));
+    replace(fileFor(key, utf8), withChecksum(header(shapingKind) + keyText(key, utf8), w.out));
 }
 
 } // namespace tallux

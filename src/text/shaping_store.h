@@ -39,12 +39,12 @@ public:
     std::string fileFor(const ShapingKey& key, std::string_view utf8) const;
 
 private:
-    // What a file starts with: the format, the versions, the environment and the key.
-    std::string header(const ShapingKey& key, std::string_view utf8) const;
+    // What a file of `kind` starts with: the format, the versions and the
+    // environment (a shaping's file adds its key).
+    std::string header(std::string_view kind) const;
     // The file of the state of fontconfig's files, shared by the shapings,
-    // its header, and the checksum of that state while it holds ("" else).
+    // and the checksum of that state while it holds ("" else).
     std::string stampFile() const;
-    std::string stampHeader() const;
     std::string currentStamp() const;
     void write(const ShapingKey& key, std::string_view utf8, const ShapedText& shaped,
                const std::string& stamp) const;
