@@ -154,14 +154,9 @@ void PdfDocument::unclip()
 void PdfDocument::draw(const DisplayList& list, const cairo_matrix_t& m, const UnitBox& visible)
 {
     endPath();
-    ops_ += "q ";
-    for (const double v : {m.xx, m.yx, m.xy, m.yy}) {
-        appendNumber(ops_, v, 9);
-        ops_ += ' ';
-    }
-    appendNumber(ops_, m.x0, 6);
-    ops_ += ' ';
-    appendNumber(ops_, m.y0, 6);
+    ops_ += 'q';
+    appendNumbers(ops_, {m.xx, m.yx, m.xy, m.yy}, 9);
+    appendNumbers(ops_, {m.x0, m.y0}, 6);
     ops_ += " cm\n";
     for (const DisplayList::Item& item : list.items) {
         const UnitBox b = item.box.clippedTo(visible);
@@ -284,22 +279,11 @@ void PdfDocument::showOutlines(const ShapedText& text, double x, double y)
     appendPoint(ops_, x, y);
     ops_ += "cm\n";
     for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+        // The points of a move, line, curve or close, then its operator.
         const cairo_path_data_t* d = &path->data[i];
-        switch (d->header.type) {
-        case CAIRO_PATH_MOVE_TO:
-            appendPoint(ops_, d[1].point.x, d[1].point.y);
-            ops_ += "m\n";
-            break;
-        case CAIRO_PATH_LINE_TO:
-            appendPoint(ops_, d[1].point.x, d[1].point.y);
-            ops_ += "l\n";
-            break;
-        case CAIRO_PATH_CURVE_TO:
-            for (int k = 1; k <= 3; ++k) appendPoint(ops_, d[k].point.x, d[k].point.y);
-            ops_ += "c\n";
-            break;
-        case CAIRO_PATH_CLOSE_PATH: ops_ += "h\n"; break;
-        }
+        for (int k = 1; k < d->header.length; ++k) appendPoint(ops_, d[k].point.x, d[k].point.y);
+        ops_ += "mlch"[d->header.type];
+        ops_ += '\n';
     }
     cairo_path_destroy(path);
     ops_ += "f\nQ\n";

@@ -36,7 +36,6 @@ public:
     void draw(const DisplayList& list, const cairo_matrix_t& m, const UnitBox& visible);
     // Writes the page drawn so far.
     void endPage();
-    std::size_t pages() const noexcept { return pages_.size() + (open_ ? 1 : 0); }
     // Writes the fonts, the page tree and the catalog.
     void finish();
 

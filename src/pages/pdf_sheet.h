@@ -30,7 +30,6 @@ public:
     // of FileFormat::Pdf). Raises PageError when the file can no longer be
     // written.
     void place(const String& caption, const DisplayList& drawing);
-    std::uint64_t cells() const noexcept { return placed_; }
     std::uint64_t pages() const noexcept
     {
         return placed_ == 0 ? 1 : (placed_ - 1) / perPage() + 1;
