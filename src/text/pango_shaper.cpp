@@ -63,25 +63,21 @@ PangoContext* newContext(cairo_t* cr)
 }
 
 // One context, with its Pango context, per kind of surface and
-// transformation, per thread.
+// transformation, per thread; what contextFor returns holds until its next call.
 struct Shaping {
-    cairo_t* cr;
-    PangoContext* pango;
+    cairo_surface_type_t surface;
+    double xx, yx, xy, yy;
+    std::unique_ptr<cairo_t, ContextRelease> cr;
+    std::unique_ptr<PangoContext, Unref> pango;
 };
 
-Shaping contextFor(const ShapingKey& key)
+const Shaping& contextFor(const ShapingKey& key)
 {
-    struct Entry {
-        cairo_surface_type_t surface;
-        double xx, yx, xy, yy;
-        std::unique_ptr<cairo_t, ContextRelease> cr;
-        std::unique_ptr<PangoContext, Unref> context;
-    };
-    thread_local std::vector<Entry> contexts;
-    for (const Entry& e : contexts)
+    thread_local std::vector<Shaping> contexts;
+    for (const Shaping& e : contexts)
         if (e.surface == key.surface && e.xx == key.xx && e.yx == key.yx && e.xy == key.xy &&
             e.yy == key.yy)
-            return {e.cr.get(), e.context.get()};
+            return e;
     if (contexts.size() >= 16) contexts.clear();
     cairo_surface_t* surface = surfaceOfKind(key.surface);
     std::unique_ptr<cairo_t, ContextRelease> cr(cairo_create(surface));
@@ -91,7 +87,7 @@ Shaping contextFor(const ShapingKey& key)
     std::unique_ptr<PangoContext, Unref> context(newContext(cr.get()));
     contexts.push_back(
         {key.surface, key.xx, key.yx, key.xy, key.yy, std::move(cr), std::move(context)});
-    return {contexts.back().cr.get(), contexts.back().context.get()};
+    return contexts.back();
 }
 
 TextBox boxOf(const PangoRectangle& r)
@@ -190,6 +186,7 @@ void addRun(ShapedText& out, std::vector<PangoFont*>& seen, const char* text, Pa
     const PangoGlyphString& g = *run->glyphs;
     for (int i = 0; i < g.num_glyphs; ++i) {
         const PangoGlyphInfo& info = g.glyphs[i];
+        if ((info.glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0) out.drawnByPango = true;
         r.glyphs.push_back({info.glyph, info.geometry.x_offset, info.geometry.y_offset,
                             info.geometry.width, g.log_clusters[i]});
     }
@@ -210,7 +207,8 @@ void addRun(ShapedText& out, std::vector<PangoFont*>& seen, const char* text, Pa
     out.runs.push_back(std::move(r));
 }
 
-PangoFontDescription* fontOf(const ShapingKey& key)
+std::unique_ptr<PangoLayout, Unref> layoutOf(PangoContext* context, const ShapingKey& key,
+                                             std::string_view utf8)
 {
     // Pango asks fontconfig, which substitutes a similar face for a family
     // that is not installed.
@@ -218,14 +216,9 @@ PangoFontDescription* fontOf(const ShapingKey& key)
     pango_font_description_set_family(font, key.family.c_str());
     pango_font_description_set_weight(font, key.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_absolute_size(font, key.size * PANGO_SCALE);
-    return font;
-}
-
-std::unique_ptr<PangoLayout, Unref>
-layoutOf(PangoContext* context, const PangoFontDescription* font, std::string_view utf8)
-{
     std::unique_ptr<PangoLayout, Unref> layout(pango_layout_new(context));
     pango_layout_set_font_description(layout.get(), font);
+    pango_font_description_free(font);
     pango_layout_set_text(layout.get(), utf8.data(), static_cast<int>(utf8.size()));
     return layout;
 }
@@ -234,15 +227,14 @@ layoutOf(PangoContext* context, const PangoFontDescription* font, std::string_vi
 
 std::vector<cairo_path_data_t> outlineWithPango(const ShapingKey& key, std::string_view utf8)
 {
-    const Shaping shaping = contextFor(key);
-    PangoFontDescription* font = fontOf(key);
-    const auto layout = layoutOf(shaping.pango, font, utf8);
-    pango_font_description_free(font);
-    cairo_new_path(shaping.cr);
-    cairo_move_to(shaping.cr, 0, 0);
-    pango_cairo_layout_path(shaping.cr, layout.get());
-    cairo_path_t* path = cairo_copy_path(shaping.cr);
-    cairo_new_path(shaping.cr);
+    const Shaping& shaping = contextFor(key);
+    const auto layout = layoutOf(shaping.pango.get(), key, utf8);
+    cairo_t* cr = shaping.cr.get();
+    cairo_new_path(cr);
+    cairo_move_to(cr, 0, 0);
+    pango_cairo_layout_path(cr, layout.get());
+    cairo_path_t* path = cairo_copy_path(cr);
+    cairo_new_path(cr);
     std::vector<cairo_path_data_t> data;
     if (path->status == CAIRO_STATUS_SUCCESS) data.assign(path->data, path->data + path->num_data);
     cairo_path_destroy(path);
@@ -251,20 +243,19 @@ std::vector<cairo_path_data_t> outlineWithPango(const ShapingKey& key, std::stri
 
 void shapeWithPango(const ShapingKey& key, std::string_view utf8, ShapedText& out)
 {
-    PangoFontDescription* font = fontOf(key);
-    const auto layout = layoutOf(contextFor(key).pango, font, utf8);
+    const auto layout = layoutOf(contextFor(key).pango.get(), key, utf8);
     // Text shaped with a configuration of a program's own stays with it.
     PangoFontMap* map = pango_context_get_font_map(pango_layout_get_context(layout.get()));
     out.ownFonts = PANGO_IS_FC_FONT_MAP(map) &&
                    pango_fc_font_map_get_config(PANGO_FC_FONT_MAP(map)) != nullptr &&
                    pango_fc_font_map_get_config(PANGO_FC_FONT_MAP(map)) != FcConfigGetCurrent();
 
+    const PangoFontDescription* font = pango_layout_get_font_description(layout.get());
     const char* family = pango_font_description_get_family(font);
     out.text = pango_layout_get_text(layout.get());
     out.askedFamily = family ? family : "";
     out.askedSize = pango_units_to_double(pango_font_description_get_size(font));
     out.askedBold = pango_font_description_get_weight(font) >= PANGO_WEIGHT_BOLD;
-    pango_font_description_free(font);
     PangoRectangle ink{}, logical{};
     pango_layout_get_extents(layout.get(), &ink, &logical);
     out.ink = boxOf(ink), out.logical = boxOf(logical);
@@ -283,9 +274,6 @@ void shapeWithPango(const ShapingKey& key, std::string_view utf8, ShapedText& ou
         int x = lineBox.x;
         for (GSList* l = line->runs; l != nullptr; l = l->next) {
             auto* run = static_cast<PangoGlyphItem*>(l->data);
-            const PangoGlyphString& g = *run->glyphs;
-            for (int i = 0; i < g.num_glyphs; ++i)
-                if ((g.glyphs[i].glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0) out.drawnByPango = true;
             addRun(out, seen, out.text.c_str(), run, x, baseline);
             x += pango_glyph_string_get_width(run->glyphs);
         }
@@ -324,16 +312,11 @@ std::vector<std::string> shapingInputs()
     };
     const std::string config = under("XDG_CONFIG_HOME", "/.config");
     const std::string data = under("XDG_DATA_HOME", "/.local/share");
-    if (!config.empty()) {
-        add(config + "/fontconfig");
-        add(config + "/fontconfig/fonts.conf");
-        add(config + "/fontconfig/conf.d");
-    }
+    for (const char* place : {"/fontconfig", "/fontconfig/fonts.conf", "/fontconfig/conf.d"})
+        if (!config.empty()) add(config + place);
     if (!data.empty()) add(data + "/fonts");
-    if (home != nullptr) {
-        for (const char* place : {"/.fonts.conf", "/.fonts.conf.d", "/.fonts"})
-            add(std::string(home) + place);
-    }
+    for (const char* place : {"/.fonts.conf", "/.fonts.conf.d", "/.fonts"})
+        if (home != nullptr) add(std::string(home) + place);
     // The libraries that shape and draw, and this module: an upgrade of
     // one may change a shaping or a glyph mask.
     for (const void* symbol :
