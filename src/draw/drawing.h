@@ -3,6 +3,8 @@
 #include <new>
 #include <string_view>
 
+#include "draw/modules.h"
+#include "runtime/numbers.h"
 #include "runtime/ratio.h"
 #include "tallux/draw_args.h"
 #include "tallux/methods.h"
@@ -37,9 +39,6 @@ constexpr bool printsText(tBarcodeType method, Integer pText)
     return row.printsFor == PrintsFor::anyNonZero ? pText != 0 : pText == 1;
 }
 
-// Single arithmetic that raises Overflow (6) instead of reaching infinity.
-Single checkedSingle(double value);
-
 // The working state of one drawing call: the caller's parameters, the target
 // and the running x. Every bar and space is one filled box through Line, and
 // every text piece one Print; nothing is cached between calls.
@@ -59,8 +58,12 @@ public:
 
     // The bottom of a full bar, pY + pHeight, and the top of the text row
     // below the bars, pY + pHeight + pHeight \ 20.
-    Single bottom() const;
-    Single textRow() const;
+    Single bottom() const { return checkedSingle(static_cast<Single>(a.pHeight.value()) + a.pY); }
+    Single textRow() const
+    {
+        const auto gap = static_cast<Single>(intDivBy<20>(a.pHeight).value());
+        return checkedSingle(checkedSingle(static_cast<Single>(a.pHeight.value()) + a.pY) + gap);
+    }
 
     // One element of the given width from the running x, which then moves
     // right past it: a bar in pLineColor or a white space.
@@ -84,6 +87,10 @@ public:
         Integer left = x;
         for (char c : pattern) x = left = paintFrom(left, c != '0', a.pWidth, top, bottom);
     }
+    // The same for a pattern of a fixed number of modules, painted in one
+    // straight run: no loop branch to mispredict from one pattern to the next.
+    template <int N>
+    void paintModules(Modules<N> modules, const Single& top, Single bottom);
 
     // One wide or narrow element from the running x, with the ratio's products
     // formed before or after it when the method forms them there.
@@ -145,5 +152,28 @@ private:
         return next;
     }
 };
+
+template <int N>
+void Drawing::paintModules(Modules<N> modules, const Single& top, Single bottom)
+{
+    // Held for the whole pattern: the target and where the caller's
+    // pWidth and pLineColor live; their values, and the top, are read for
+    // every module, as the caller's variables are. The running x is
+    // stored once the pattern is drawn: an error ends the drawing, and
+    // nothing reads x after one.
+    Target& t = target();
+    constexpr Integer flags = filledBox; // an immediate, not a load
+    const Integer& width = a.pWidth;
+    const Long& lineColor = a.pLineColor;
+    Integer left = x;
+#pragma GCC unroll 32
+    for (int i = 0; i < N; ++i) {
+        const Integer next = left + width; // checked before the box is drawn
+        const Long barColor = lineColor;   // so the choice is a select, not a branch
+        t.Line(flags, left, top, next - 1, bottom, modules.bar(i) ? barColor : white);
+        left = next;
+    }
+    x = left;
+}
 
 } // namespace tallux

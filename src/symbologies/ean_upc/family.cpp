@@ -23,7 +23,7 @@ Rows rows(const Drawing& d)
     const Single shortBottom = d.bottom();
     return {.top = d.a.pY,
             .shortBottom = shortBottom,
-            .longBottom = checkedSingle(shortBottom + intDiv(d.a.pHeight, 6).value()),
+            .longBottom = checkedSingle(shortBottom + intDivBy<6>(d.a.pHeight).value()),
             .text = d.textRow()};
 }
 
@@ -33,8 +33,8 @@ Rows rowsBelow(const DrawArgs& a, Integer offset)
     const Single shortBottom = checkedSingle(top + a.pHeight.value());
     return {.top = top,
             .shortBottom = shortBottom,
-            .longBottom = checkedSingle(shortBottom + intDiv(a.pHeight, 6).value()),
-            .text = checkedSingle(shortBottom + intDiv(a.pHeight, 20).value())};
+            .longBottom = checkedSingle(shortBottom + intDivBy<6>(a.pHeight).value()),
+            .text = checkedSingle(shortBottom + intDivBy<20>(a.pHeight).value())};
 }
 
 void printDigit(Drawing& d, const Rows& rows, char16_t c)

@@ -74,7 +74,8 @@ private:
 };
 
 // The entry of a table for the digit value of c.
-inline std::string_view byDigit(const DigitTable& table, char16_t c)
+template <class Entry>
+Entry byDigit(const std::array<Entry, 10>& table, char16_t c)
 {
     return table[digitRow(c)];
 }
@@ -96,18 +97,20 @@ Rows rows(const Drawing& d);
 Rows rowsBelow(const DrawArgs& a, Integer offset);
 
 // Modules from the running x, one pWidth each, down to bottom.
-inline void drawModules(Drawing& d, const Rows& rows, std::string_view modules, Single bottom)
+template <int N>
+void drawModules(Drawing& d, const Rows& rows, Modules<N> modules, Single bottom)
 {
     d.paintModules(modules, rows.top, bottom);
 }
 // The seven modules of c's entry in table.
-inline void drawDigit(Drawing& d, const Rows& rows, const DigitTable& table, char16_t c,
+inline void drawDigit(Drawing& d, const Rows& rows, const DigitModules& table, char16_t c,
                       Single bottom)
 {
     drawModules(d, rows, byDigit(table, c), bottom);
 }
 // A guard, with the long bottom.
-inline void drawGuard(Drawing& d, const Rows& rows, std::string_view guard)
+template <int N>
+void drawGuard(Drawing& d, const Rows& rows, Modules<N> guard)
 {
     drawModules(d, rows, guard, rows.longBottom);
 }

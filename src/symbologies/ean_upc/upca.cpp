@@ -9,7 +9,7 @@ namespace {
 // bar height pHeight + pHeight \ 6 that must itself fit 16 bits.
 Single outerDigitBottom(const DrawArgs& a)
 {
-    const Integer h = a.pHeight + intDiv(a.pHeight, 6);
+    const Integer h = a.pHeight + intDivBy<6>(a.pHeight);
     return checkedSingle(h.value() + a.pY);
 }
 

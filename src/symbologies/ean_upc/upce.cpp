@@ -12,7 +12,7 @@ constexpr ean::DigitTable checkDigitParity = {"111000", "110100", "110010", "110
 static_assert(ean::allOfLength(checkDigitParity, 6));
 
 // The UPC-E end guard: space, bar, space, bar, space, bar.
-constexpr std::string_view upceEndGuard = "010101";
+constexpr Modules<6> upceEndGuard{"010101"};
 
 // The zero-suppressed digits d1..d6 written out as "0" and the UPC-A form,
 // twelve characters, as the sixth digit says; empty for any other sixth
