@@ -223,8 +223,9 @@ std::unique_ptr<PangoLayout, Unref> layoutOf(PangoContext* context, const Shapin
     return layout;
 }
 
-} // namespace
-
+// The outlines of utf8 as Pango draws it, from the origin in the units of
+// `key`: for text with characters no font has, which Pango shows as boxes
+// of their hexadecimal codes.
 std::vector<cairo_path_data_t> outlineWithPango(const ShapingKey& key, std::string_view utf8)
 {
     const Shaping& shaping = contextFor(key);
@@ -241,6 +242,9 @@ std::vector<cairo_path_data_t> outlineWithPango(const ShapingKey& key, std::stri
     return data;
 }
 
+// Shapes utf8 through Pango on a surface of the kind and in
+// the transformation of `key`, in its font, into `out` (whose derived parts
+// are left empty). The one place that asks Pango and fontconfig.
 void shapeWithPango(const ShapingKey& key, std::string_view utf8, ShapedText& out)
 {
     const auto layout = layoutOf(contextFor(key).pango.get(), key, utf8);
@@ -281,6 +285,10 @@ void shapeWithPango(const ShapingKey& key, std::string_view utf8, ShapedText& ou
     pango_layout_iter_free(iter);
 }
 
+// The files and folders whose change may change a shaping: fontconfig's
+// configuration files and their folders, the font folders, its caches,
+// where a user's configuration or fonts would appear, and the libraries
+// that shape and draw.
 std::vector<std::string> shapingInputs()
 {
     std::vector<std::string> paths;
@@ -334,6 +342,8 @@ std::vector<std::string> shapingInputs()
     }
     return paths;
 }
+
+} // namespace
 
 } // namespace tallux
 
