@@ -155,13 +155,11 @@ struct PdfFont::Face {
     std::string postScriptName(int number) const
     {
         const char* text = face ? FT_Get_Postscript_Name(face) : nullptr;
-        std::string name;
-        for (; text != nullptr && *text != '\0'; ++text) {
-            const char c = *text;
-            if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                c == '-' || c == '_')
-                name += c;
-        }
+        std::string name = text ? text : "";
+        std::erase_if(name, [](char c) {
+            return !((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                     c == '-' || c == '_');
+        });
         return name.empty() ? "Font" + std::to_string(number) : name;
     }
 
@@ -213,8 +211,6 @@ PdfFont::PdfFont(std::shared_ptr<Face> face, int number)
     , resource_("F" + std::to_string(number))
 {
 }
-
-PdfFont::~PdfFont() = default;
 
 bool PdfFont::embedded() const noexcept
 {
@@ -324,27 +320,24 @@ std::shared_ptr<PdfFont::Face> openedFace(const std::string& file, int index)
     const Key key{file,       index,
                   st.st_dev,  st.st_ino,
                   st.st_size, std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
-    struct Opened {
-        FT_Library ft = nullptr;
-        std::map<Key, std::shared_ptr<PdfFont::Face>> faces;
-        Opened() { FT_Init_FreeType(&ft); }
-        ~Opened()
-        {
-            faces.clear();
-            FT_Done_FreeType(ft);
-        }
-        Opened(const Opened&) = delete;
-        Opened& operator=(const Opened&) = delete;
+    struct Release {
+        void operator()(FT_Library ft) const { FT_Done_FreeType(ft); }
     };
-    thread_local Opened opened;
-    if (opened.faces.size() >= 16) opened.faces.clear();
-    std::shared_ptr<PdfFont::Face>& kept = opened.faces[key];
+    thread_local const std::unique_ptr<FT_LibraryRec_, Release> ft([] {
+        FT_Library library = nullptr;
+        FT_Init_FreeType(&library);
+        return library;
+    }());
+    // Declared after the library, so closed before it.
+    thread_local std::map<Key, std::shared_ptr<PdfFont::Face>> faces;
+    if (faces.size() >= 16) faces.clear();
+    std::shared_ptr<PdfFont::Face>& kept = faces[key];
     if (!kept) {
         // The file as HarfBuzz reads it for the shaper.
         hb_blob_t* blob = H().hb_blob_create_from_file(file.c_str());
         hb_face_t* face = H().hb_face_create(blob, static_cast<unsigned>(index));
         H().hb_blob_destroy(blob);
-        kept = std::make_shared<PdfFont::Face>(face, opened.ft);
+        kept = std::make_shared<PdfFont::Face>(face, ft.get());
         H().hb_face_destroy(face); // held by the font
     }
     return kept;

@@ -6,8 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include <hb.h>
-
 namespace tallux {
 
 class PdfWriter;
@@ -30,7 +28,6 @@ public:
     struct Face; // the font file, held open for HarfBuzz and FreeType
 
     PdfFont(std::shared_ptr<Face> face, int number);
-    ~PdfFont();
     PdfFont(const PdfFont&) = delete;
     PdfFont& operator=(const PdfFont&) = delete;
 
@@ -65,10 +62,6 @@ struct PdfFontUse {
 // files stay open on the thread for the next file.
 class PdfFonts {
 public:
-    PdfFonts() = default;
-    PdfFonts(const PdfFonts&) = delete;
-    PdfFonts& operator=(const PdfFonts&) = delete;
-
     // How the glyphs of a face the shaper chose are shown.
     PdfFontUse find(const ShapedFont& font);
     // The /Font resource dictionary, after writing every font.
