@@ -154,7 +154,7 @@ private:
 };
 
 template <int N>
-void Drawing::paintModules(Modules<N> modules, const Single& top, Single bottom)
+inline void Drawing::paintModules(Modules<N> modules, const Single& top, Single bottom)
 {
     // Held for the whole pattern: the target and where the caller's
     // pWidth and pLineColor live; their values, and the top, are read for
