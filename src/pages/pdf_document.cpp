@@ -183,15 +183,11 @@ bool PdfDocument::showGlyphs(const ShapedText& text, double x, double y, Rgb col
 {
     std::string& run = run_;
     run = "BT\n";
-    bool shown = true;
     char mode = '0';
     const double size = text.askedSize;
     for (const ShapedRun& r : text.runs) {
         const PdfFontUse use = fonts_.find(text.fonts[static_cast<std::size_t>(r.font)]);
-        if (use.font == nullptr || (use.show == GlyphShow::Outlines && !invisible)) {
-            shown = false;
-            break;
-        }
+        if (use.font == nullptr || (use.show == GlyphShow::Outlines && !invisible)) return false;
         PdfFont& f = *use.font;
         const char runMode = invisible ? '3' : use.show == GlyphShow::Emboldened ? '2' : '0';
         if (runMode != mode) {
@@ -212,10 +208,8 @@ bool PdfDocument::showGlyphs(const ShapedText& text, double x, double y, Rgb col
         // array moves it to where Pango put the next glyph.
         double at = pen;
         double rise = 0;
-        run += '/' + f.resource() + " 1 Tf ";
-        appendNumber(run, size, 4);
-        run += " 0 0 ";
-        appendNumber(run, -size, 4);
+        run += '/' + f.resource() + " 1 Tf";
+        appendNumbers(run, {size, 0, 0, -size}, 4);
         run += ' ';
         appendPoint(run, pen, baseline);
         run += "Tm\n[<";
@@ -226,19 +220,13 @@ bool PdfDocument::showGlyphs(const ShapedText& text, double x, double y, Rgb col
                 pen += advance;
                 continue;
             }
-            if ((info.id & unknownGlyphFlag) != 0) {
-                shown = false;
-                break;
-            }
+            if ((info.id & unknownGlyphFlag) != 0) return false;
             // The first glyph of a cluster stands for its text, the others
             // for none, so that the text is found once.
             const bool first = i == 0 || info.cluster != r.glyphs[i - 1].cluster;
             const PdfFont::Glyph& glyph = f.use(
                 info.id, first ? clusterText(text.text, r, i, cluster_) : std::u16string_view());
-            if (glyph.code > 0xFFFF || (!glyph.readable && !invisible)) {
-                shown = false;
-                break;
-            }
+            if (glyph.code > 0xFFFF || (!glyph.readable && !invisible)) return false;
             // A glyph Pango moved off the baseline rises in text space,
             // where the font size scales it and up is down.
             if (const double wanted = -fromTextUnits(info.yOffset) / size; wanted != rise) {
@@ -262,9 +250,7 @@ bool PdfDocument::showGlyphs(const ShapedText& text, double x, double y, Rgb col
         }
         run += ">] TJ\n";
         if (rise != 0) run += "0 Ts\n";
-        if (!shown) break;
     }
-    if (!shown) return false;
     ops_ += run;
     if (mode != '0') ops_ += "0 Tr\n"; // the rendering mode outlives the text object
     ops_ += "ET\n";
