@@ -1,11 +1,11 @@
 #include "text/text_shaper.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include <dlfcn.h>
@@ -28,19 +28,13 @@ std::string ownFolder()
                   RTLD_DL_LINKMAP) == 0 ||
         map == nullptr)
         return {};
+    std::error_code failed;
     std::string path;
-    if (map->l_name == nullptr || map->l_name[0] == '\0') {
-        std::vector<char> exe(4096);
-        const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
-        if (n <= 0 || static_cast<std::size_t>(n) >= exe.size()) return {};
-        path.assign(exe.data(), static_cast<std::size_t>(n));
-    } else {
-        if (map->l_name[0] != '/') return {}; // never relative to the current folder
-        char* real = ::realpath(map->l_name, nullptr);
-        if (real == nullptr) return {};
-        path = real;
-        std::free(real);
-    }
+    if (map->l_name == nullptr || map->l_name[0] == '\0')
+        path = std::filesystem::read_symlink("/proc/self/exe", failed);
+    else if (map->l_name[0] == '/') // never relative to the current folder
+        path = std::filesystem::canonical(map->l_name, failed);
+    if (failed) return {};
     return path.substr(0, path.rfind('/'));
 }
 
