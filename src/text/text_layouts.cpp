@@ -29,12 +29,9 @@ ShapingKey shapingKey(cairo_t* cr)
 
 namespace {
 
-struct Entry {
-    ShapingKey key;
-    std::string text;
-    std::shared_ptr<ShapedText> shaped;
-};
-
+// Text shaped once and kept, per thread, for each kind of surface,
+// transformation, font and text: drawing the same digits again needs no
+// font lookup and no shaping. Whoever keeps the pointer keeps the text.
 class Cache {
 public:
     const std::shared_ptr<ShapedText>& get(const ShapingKey& key, std::string_view utf8)
@@ -44,14 +41,13 @@ public:
                                  (std::hash<double>{}(key.size) * 0x9E3779B97F4A7C15u);
         auto [first, last] = entries_.equal_range(hash);
         for (auto it = first; it != last; ++it)
-            if (it->second.text == utf8 && it->second.key == key) return it->second.shaped;
+            if (it->second->asked == utf8 && it->second->key == key) return it->second;
         // A bound on what one thread keeps: beyond it everything is let go.
         if (entries_.size() >= 4096) entries_.clear();
-        auto it =
-            entries_.emplace(hash, Entry{key, std::string(utf8), std::make_shared<ShapedText>()});
+        auto it = entries_.emplace(hash, std::make_shared<ShapedText>());
         try {
-            shape(*it->second.shaped, key, utf8);
-            return it->second.shaped;
+            shape(*it->second, key, utf8);
+            return it->second;
         } catch (...) {
             entries_.erase(it); // nothing half-shaped is kept for the next call
             throw;
@@ -59,30 +55,25 @@ public:
     }
 
 private:
-    static ShapedText& shape(ShapedText& shaped, const ShapingKey& key, std::string_view utf8)
+    static void shape(ShapedText& shaped, const ShapingKey& key, std::string_view utf8)
     {
         // The store serves the first few texts of a process: a process that
         // draws many pays fontconfig's start once and gains nothing more.
         static std::atomic<int> fromStore{0};
         const ShapingStore& store = ShapingStore::instance();
         const bool stored = store.enabled() && fromStore.fetch_add(1) < 32;
-        if (stored && store.load(key, utf8, shaped)) return kept(shaped, key, utf8, true);
-        const TextShaper& shaper = textShaper();
-        shaper.shape(key, utf8, shaped);
-        if (!stored || shaped.drawnByPango || shaped.ownFonts)
-            return kept(shaped, key, utf8, false);
-        store.store(key, utf8, shaped, shaper.inputs());
-        return kept(shaped, key, utf8, true);
+        if (stored && store.load(key, utf8, shaped)) {
+            shaped.kept = true;
+        } else {
+            const TextShaper& shaper = textShaper();
+            shaper.shape(key, utf8, shaped);
+            shaped.kept = stored && !shaped.drawnByPango && !shaped.ownFonts;
+            if (shaped.kept) store.store(key, utf8, shaped, shaper.inputs());
+        }
+        shaped.key = key, shaped.asked = utf8;
     }
 
-    static ShapedText& kept(ShapedText& shaped, const ShapingKey& key, std::string_view utf8,
-                            bool inStore)
-    {
-        shaped.key = key, shaped.asked = utf8, shaped.kept = inStore;
-        return shaped;
-    }
-
-    std::unordered_multimap<std::size_t, Entry> entries_;
+    std::unordered_multimap<std::size_t, std::shared_ptr<ShapedText>> entries_;
 };
 
 struct FaceRelease {
@@ -107,12 +98,6 @@ cairo_font_face_t* faceOf(const std::string& pattern)
 
 } // namespace
 
-const std::shared_ptr<ShapedText>& shapedText(const ShapingKey& key, std::string_view utf8)
-{
-    thread_local Cache cache;
-    return cache.get(key, utf8);
-}
-
 void TextFont::set(const HostFont& font, double unitsPerInch)
 {
     key_.family = toUtf8(font.name);
@@ -128,7 +113,8 @@ void TextFont::onSurface(const ShapingKey& surface)
 
 const std::shared_ptr<ShapedText>& TextFont::layOut(const String& s)
 {
-    return shapedText(key_, toUtf8(s));
+    thread_local Cache cache;
+    return cache.get(key_, toUtf8(s));
 }
 
 void keepMasks(const ShapedText& text)

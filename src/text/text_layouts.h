@@ -120,11 +120,6 @@ struct ShapedText {
 // of its transformation.
 ShapingKey shapingKey(cairo_t* cr);
 
-// Text shaped once and kept, per thread, for each kind of surface,
-// transformation, font and text: drawing the same digits again needs no
-// font lookup and no shaping. Whoever keeps the pointer keeps the text.
-const std::shared_ptr<ShapedText>& shapedText(const ShapingKey& key, std::string_view utf8);
-
 // The font asked for and the text shaped in it.
 class TextFont {
 public:
