@@ -73,22 +73,14 @@ public:
         x = paintFrom(x, bar, width, top, bottom);
     }
 
-    // Module pattern: one module of pWidth per character, "0" a space and
-    // any other character a bar.
-    void paintModules(std::string_view pattern, Single bottom)
+    // Module pattern: one module of pWidth each, bars and white spaces,
+    // painted in one straight run, with no loop branch to mispredict from
+    // one pattern to the next.
+    template <int N>
+    void paintModules(Modules<N> modules, Single bottom)
     {
-        paintModules(pattern, a.pY, bottom);
+        paintModules(modules, a.pY, bottom);
     }
-    void paintModules(std::string_view pattern, const Single& top, Single bottom)
-    {
-        // The running x stays in a register from module to module; each
-        // module still leaves it in x, as paint does. The top is read for
-        // every module, as the caller's pY is.
-        Integer left = x;
-        for (char c : pattern) x = left = paintFrom(left, c != '0', a.pWidth, top, bottom);
-    }
-    // The same for a pattern of a fixed number of modules, painted in one
-    // straight run: no loop branch to mispredict from one pattern to the next.
     template <int N>
     void paintModules(Modules<N> modules, const Single& top, Single bottom);
 

@@ -16,10 +16,8 @@ class Modules {
     static_assert(N > 0 && N <= 32);
 
 public:
-    static constexpr int count = N;
-
     constexpr Modules() noexcept = default;
-    constexpr Modules(std::string_view pattern)
+    constexpr explicit Modules(std::string_view pattern)
     {
         if (pattern.size() != N) throw "a pattern of another length";
         for (char c : pattern) bits_ = bits_ << 1 | (c != '0' ? 1u : 0u);
@@ -33,12 +31,14 @@ private:
 };
 static_assert(Modules<3>("101").bar(0) && !Modules<3>("101").bar(1) && Modules<3>("102").bar(2));
 
-// A table of patterns of N modules each.
-template <int N, std::size_t Size>
-consteval std::array<Modules<N>, Size> modulesOf(const std::array<std::string_view, Size>& patterns)
+// The first Count patterns of a table, each of N modules.
+template <int N, std::size_t Count, std::size_t Size>
+consteval std::array<Modules<N>, Count>
+modulesOf(const std::array<std::string_view, Size>& patterns)
 {
-    std::array<Modules<N>, Size> table;
-    for (std::size_t i = 0; i < Size; ++i) table[i] = Modules<N>(patterns[i]);
+    static_assert(Count <= Size);
+    std::array<Modules<N>, Count> table;
+    for (std::size_t i = 0; i < Count; ++i) table[i] = Modules<N>(patterns[i]);
     return table;
 }
 

@@ -27,12 +27,15 @@ Integer valueInSetB(char16_t c)
     return ansiCode(c) - 32;
 }
 
-// The pattern of a symbol value; a value outside 0..106 raises 9.
-std::string_view pattern(Integer value)
+// The symbol character of a value, from the running x; a value outside
+// 0..106 raises 9. Data in set B reaches the stop's value too.
+void paintSymbol(Drawing& d, Integer value, Single bottom)
 {
-    if (value < 0 || value >= Integer(code128::patterns.size()))
-        throw RuntimeError(err::SubscriptOutOfRange);
-    return code128::patterns[static_cast<std::size_t>(value.value())];
+    if (value < 0 || value > Integer(code128::stop)) throw RuntimeError(err::SubscriptOutOfRange);
+    if (value == Integer(code128::stop))
+        d.paintModules(code128::stopModules, bottom);
+    else
+        d.paintModules(code128::symbolModules[static_cast<std::size_t>(value.value())], bottom);
 }
 
 // The modulo-103 check sum: the start value plus each symbol value times its
@@ -98,19 +101,19 @@ Integer BarCODE128(const DrawArgs& a)
 
         const bool text = printsText(Code_128, a.pText);
         const Single bottom = d.bottom();
-        d.paintModules(pattern(start), bottom);
+        paintSymbol(d, start, bottom);
         if (set == u'C') {
-            for (Integer value : values) d.paintModules(pattern(value), bottom);
+            for (Integer value : values) paintSymbol(d, value, bottom);
             a.pCode = data;
         } else {
             // Each character is printed under its own modules.
             for (std::size_t i = 0; i < values.size(); ++i) {
                 if (text) d.printAt(Number(d.x), d.textRow(), String(1, a.pCode[i]));
-                d.paintModules(pattern(values[i]), bottom);
+                paintSymbol(d, values[i], bottom);
             }
         }
-        if (a.pChk) d.paintModules(pattern(sum.checkValue()), bottom);
-        d.paintModules(pattern(code128::stop), bottom);
+        if (a.pChk) paintSymbol(d, sum.checkValue(), bottom);
+        d.paintModules(code128::stopModules, bottom);
 
         if (set == u'C' && text) {
             const Number width = d.textWidth(a.pCode);

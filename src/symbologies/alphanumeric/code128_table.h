@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "draw/modules.h"
+
 // The Code 128 symbol characters.
 namespace tallux::code128 {
 
@@ -52,5 +54,10 @@ inline constexpr int startA = 103;
 inline constexpr int startB = 104;
 inline constexpr int startC = 105;
 inline constexpr int stop = 106;
+
+// The same patterns as the drawing loop reads them: eleven modules for every
+// value below the stop, thirteen for the stop.
+inline constexpr auto symbolModules = modulesOf<11, stop>(patterns);
+inline constexpr Modules<13> stopModules{patterns[stop]};
 
 } // namespace tallux::code128

@@ -62,7 +62,7 @@ Integer BarCODE93(const DrawArgs& a)
 
         const Single bottom = d.bottom();
         const auto paintSymbol = [&](Integer value) {
-            d.paintModules(code93::patterns[static_cast<std::size_t>(value.value())], bottom);
+            d.paintModules(code93::symbolModules[static_cast<std::size_t>(value.value())], bottom);
         };
         paintSymbol(code93::start);
         for (Integer value : values) paintSymbol(value);
@@ -70,7 +70,7 @@ Integer BarCODE93(const DrawArgs& a)
             paintSymbol(check.c1);
             paintSymbol(check.c2);
         }
-        paintSymbol(code93::stop);
+        d.paintModules(code93::stopModules, bottom);
 
         if (printsText(Code_93, a.pText)) {
             const Number width = d.textWidth(a.pCode);

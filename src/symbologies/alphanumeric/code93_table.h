@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "draw/modules.h"
 #include "runtime/text.h"
 
 // The Code 93 character set and its full-ASCII pairs.
@@ -30,6 +31,11 @@ static_assert(patterns.size() == 49);
 
 inline constexpr int start = 47;
 inline constexpr int stop = 48;
+
+// The same patterns as the drawing loop reads them: nine modules for every
+// value below the stop, ten for the stop.
+inline constexpr auto symbolModules = modulesOf<9, stop>(patterns);
+inline constexpr Modules<10> stopModules{patterns[stop]};
 
 // The direct characters in the order of their values 0..42.
 inline constexpr std::u16string_view characters = u"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";

@@ -33,9 +33,9 @@ constexpr bool allOfLength(const DigitTable& table, std::size_t length)
 // The same tables as the drawing loop reads them, each entry checked to be
 // seven modules long when the program is compiled.
 using DigitModules = std::array<Modules<7>, 10>;
-inline constexpr DigitModules L = modulesOf<7>(patterns::L);
-inline constexpr DigitModules G = modulesOf<7>(patterns::G);
-inline constexpr DigitModules R = modulesOf<7>(patterns::R);
+inline constexpr DigitModules L = modulesOf<7, 10>(patterns::L);
+inline constexpr DigitModules G = modulesOf<7, 10>(patterns::G);
+inline constexpr DigitModules R = modulesOf<7, 10>(patterns::R);
 
 // Guards, drawn with the long bars.
 inline constexpr Modules<3> startGuard{"101"};
