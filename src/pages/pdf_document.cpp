@@ -12,21 +12,13 @@ namespace tallux {
 
 namespace {
 
-// The three components of a colour operator, each followed by a space.
-void appendColour(std::string& out, Rgb c)
+// The operands of an operator: each number followed by a space.
+void appendOperands(std::string& out, std::initializer_list<double> values, int decimals = 3)
 {
-    for (const double v : {c.red, c.green, c.blue}) {
-        appendNumber(out, v, 4);
+    for (const double v : values) {
+        appendNumber(out, v, decimals);
         out += ' ';
     }
-}
-
-void appendPoint(std::string& out, double x, double y)
-{
-    appendNumber(out, x);
-    out += ' ';
-    appendNumber(out, y);
-    out += ' ';
 }
 
 // The text of the cluster that glyph `i` of a run belongs to.
@@ -109,7 +101,7 @@ void PdfDocument::setFill(Rgb colour)
         fill_->blue == colour.blue)
         return;
     endPath();
-    appendColour(ops_, colour);
+    appendOperands(ops_, {colour.red, colour.green, colour.blue}, 4);
     ops_ += "rg\n";
     fill_ = colour;
 }
@@ -123,8 +115,7 @@ void PdfDocument::endPath()
 
 void PdfDocument::box(const UnitBox& b)
 {
-    appendPoint(ops_, b.x0, b.y0);
-    appendPoint(ops_, b.x1 - b.x0, b.y1 - b.y0);
+    appendOperands(ops_, {b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0});
 }
 
 void PdfDocument::fill(const UnitBox& b, Rgb colour)
@@ -197,7 +188,7 @@ bool PdfDocument::showGlyphs(const ShapedText& text, double x, double y, Rgb col
         }
         if (use.show == GlyphShow::Emboldened && !invisible) {
             // FreeType thickens each glyph by a 24th of an em.
-            appendColour(run, colour);
+            appendOperands(run, {colour.red, colour.green, colour.blue}, 4);
             run += "RG ";
             appendNumber(run, size / 24, 4);
             run += " w\n";
@@ -208,10 +199,12 @@ bool PdfDocument::showGlyphs(const ShapedText& text, double x, double y, Rgb col
         // array moves it to where Pango put the next glyph.
         double at = pen;
         double rise = 0;
-        run += '/' + f.resource() + " 1 Tf";
-        appendNumbers(run, {size, 0, 0, -size}, 4);
+        run += '/' + f.resource() + " 1 Tf ";
+        appendNumber(run, size, 4);
+        run += " 0 0 ";
+        appendNumber(run, -size, 4);
         run += ' ';
-        appendPoint(run, pen, baseline);
+        appendOperands(run, {pen, baseline});
         run += "Tm\n[<";
         for (std::size_t i = 0; i < r.glyphs.size(); ++i) {
             const ShapedGlyph& info = r.glyphs[i];
@@ -262,12 +255,13 @@ void PdfDocument::showOutlines(const ShapedText& text, double x, double y)
 {
     cairo_path_t* path = shapedTextPath(text);
     ops_ += "q 1 0 0 1 ";
-    appendPoint(ops_, x, y);
+    appendOperands(ops_, {x, y});
     ops_ += "cm\n";
     for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
         // The points of a move, line, curve or close, then its operator.
         const cairo_path_data_t* d = &path->data[i];
-        for (int k = 1; k < d->header.length; ++k) appendPoint(ops_, d[k].point.x, d[k].point.y);
+        for (int k = 1; k < d->header.length; ++k)
+            appendOperands(ops_, {d[k].point.x, d[k].point.y});
         ops_ += "mlch"[d->header.type];
         ops_ += '\n';
     }

@@ -65,9 +65,4 @@ void PdfSheet::place(const String& caption, const DisplayList& drawing)
     ++placed_;
 }
 
-void PdfSheet::finish()
-{
-    pdf_.finish();
-}
-
 } // namespace tallux

@@ -35,7 +35,7 @@ public:
         return placed_ == 0 ? 1 : (placed_ - 1) / perPage() + 1;
     }
     // Ends the last page and the file. Raises PageError.
-    void finish();
+    void finish() { pdf_.finish(); }
 
 private:
     std::uint64_t perPage() const noexcept

@@ -41,12 +41,6 @@ PdfWriter::PdfWriter(Sink sink)
     write("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n");
 }
 
-int PdfWriter::reserve()
-{
-    at_.push_back(0);
-    return static_cast<int>(at_.size());
-}
-
 void PdfWriter::begin(int number)
 {
     at_[static_cast<std::size_t>(number) - 1] = written_ + buffer_.size();

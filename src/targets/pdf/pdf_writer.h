@@ -40,7 +40,11 @@ public:
     explicit PdfWriter(Sink sink);
 
     // A number for an object still to be written.
-    int reserve();
+    int reserve()
+    {
+        at_.push_back(0);
+        return static_cast<int>(at_.size());
+    }
     // Writes object `number` with `body` (a dictionary or any other value).
     void object(int number, std::string_view body);
     // Writes object `number` as a stream of `data`, deflated; `dictionary`
