@@ -242,9 +242,9 @@ std::vector<cairo_path_data_t> outlineWithPango(const ShapingKey& key, std::stri
     return data;
 }
 
-// Shapes utf8 through Pango on a surface of the kind and in
-// the transformation of `key`, in its font, into `out` (whose derived parts
-// are left empty). The one place that asks Pango and fontconfig.
+// Shapes utf8 through Pango on a surface of the kind and in the
+// transformation of `key`, in its font, into `out` (whose derived parts are
+// left empty). The one place that asks Pango and fontconfig.
 void shapeWithPango(const ShapingKey& key, std::string_view utf8, ShapedText& out)
 {
     const auto layout = layoutOf(contextFor(key).pango.get(), key, utf8);
