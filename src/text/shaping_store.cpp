@@ -56,10 +56,13 @@ constexpr std::array environmentNames = {"FONTCONFIG_FILE",
                                          "PANGO_LANGUAGE",
                                          "PANGOCAIRO_BACKEND"};
 
+// fontconfig's as built against: the installed library's file is among the
+// files of the stamp, and asking the library would load it in a command
+// whose text all comes from the store.
 std::string versions()
 {
     return std::string(version::text) + ' ' + cairo_version_string() + ' ' +
-           std::to_string(FcGetVersion()) + ' ' + HB_VERSION_STRING;
+           std::to_string(FC_VERSION) + ' ' + HB_VERSION_STRING;
 }
 
 // The state of a file or folder: absent, or its device, inode, size and
