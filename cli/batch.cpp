@@ -5,9 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <iostream>
 #include <memory>
-#include <ostream>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -30,6 +28,7 @@
 #include "tallux/types.h"
 #include "warnings.h"
 #include "write_cause.h"
+#include "writer.h"
 #ifdef TALLUX_HAVE_CAIRO
 #include "pages/pdf_sheet.h"
 #endif
@@ -181,7 +180,7 @@ public:
 
 class Batch {
 public:
-    Batch(const BatchRequest& request, std::ostream& err, bool terminal)
+    Batch(const BatchRequest& request, Writer& err, bool terminal)
         : request_(request)
         , err_(err)
         , progress_(err, terminal)
@@ -438,7 +437,7 @@ private:
     }
 
     const BatchRequest& request_;
-    std::ostream& err_;
+    Writer& err_;
     ProgressBar progress_;
     std::optional<NameTemplate> names_;
     std::unique_ptr<SheetFile> sheet_;
@@ -455,7 +454,7 @@ private:
 
 } // namespace
 
-int runBatch(const BatchRequest& request, int input, std::ostream& err, bool terminal)
+int runBatch(const BatchRequest& request, int input, Writer& err, bool terminal)
 {
     try {
         Batch batch(request, err, terminal);
@@ -468,7 +467,7 @@ int runBatch(const BatchRequest& request, int input, std::ostream& err, bool ter
     }
 }
 
-int batchCommand(std::span<const std::string_view> words, std::ostream& err)
+int batchCommand(std::span<const std::string_view> words, Writer& err)
 {
     const BatchRequest request = parseBatch(words);
 #ifndef TALLUX_HAVE_CAIRO
@@ -486,7 +485,7 @@ int batchCommand(std::span<const std::string_view> words, std::ostream& err)
                               std::strerror(e));
         }
     }
-    const bool terminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+    const bool terminal = err.terminal();
     const StopOnSignal stopOnSignal;
     const int status = runBatch(request, fd, err, terminal);
     if (fd != STDIN_FILENO) ::close(fd);

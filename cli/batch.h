@@ -1,6 +1,5 @@
 #pragma once
 
-#include <iosfwd>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,6 +9,8 @@
 #include "options.h"
 
 namespace tallux::cli {
+
+class Writer;
 
 // Everything `tallux batch` was asked to do.
 struct BatchRequest {
@@ -38,9 +39,9 @@ std::string batchOptionsHelp();
 // Runs a batch on the lines read from `input` (a file descriptor), writing
 // reports, the progress bar (when `terminal`) and the summary to `err`.
 // Returns the exit status.
-int runBatch(const BatchRequest& request, int input, std::ostream& err, bool terminal);
+int runBatch(const BatchRequest& request, int input, Writer& err, bool terminal);
 
 // `tallux batch`: parses, opens the input, runs. Returns the exit status.
-int batchCommand(std::span<const std::string_view> words, std::ostream& err);
+int batchCommand(std::span<const std::string_view> words, Writer& err);
 
 } // namespace tallux::cli

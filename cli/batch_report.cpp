@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <ostream>
+
+#include "writer.h"
 
 namespace tallux::cli {
 
@@ -65,13 +66,13 @@ void ProgressBar::update(const Tally& tally, std::optional<double> done)
     last_ = now;
     shown_ = true;
     // Carriage return, the line, then erase what a longer line left behind.
-    out_ << "\r" << progressLine(tally, done) << "\x1b[K" << std::flush;
+    out_ << "\r" << progressLine(tally, done) << "\x1b[K";
 }
 
 void ProgressBar::clear()
 {
     if (!shown_) return;
-    out_ << "\r\x1b[K" << std::flush;
+    out_ << "\r\x1b[K";
     shown_ = false;
 }
 

@@ -2,11 +2,12 @@
 
 #include <chrono>
 #include <cstdint>
-#include <iosfwd>
 #include <optional>
 #include <string>
 
 namespace tallux::cli {
+
+class Writer;
 
 // What a batch run did, for the progress bar and the summary.
 struct Tally {
@@ -31,7 +32,7 @@ std::string summaryText(const Tally& tally);
 // wipes it before anything else is written there.
 class ProgressBar {
 public:
-    ProgressBar(std::ostream& out, bool enabled)
+    ProgressBar(Writer& out, bool enabled)
         : out_(out)
         , enabled_(enabled)
     {
@@ -40,7 +41,7 @@ public:
     void clear();
 
 private:
-    std::ostream& out_;
+    Writer& out_;
     bool enabled_;
     bool shown_ = false;
     std::chrono::steady_clock::time_point last_{};

@@ -1,11 +1,8 @@
 #include "commands.h"
 
 #include <algorithm>
-#include <iostream>
 #include <memory>
 #include <optional>
-#include <ostream>
-#include <sstream>
 
 #include <unistd.h>
 
@@ -27,6 +24,7 @@
 #include "trace.h"
 #include "warnings.h"
 #include "write_cause.h"
+#include "writer.h"
 #ifdef TALLUX_CLI_PRINTER
 #include "printer_output.h"
 #endif
@@ -43,7 +41,7 @@ constexpr const char* exitStatusHelp =
     "cannot be loaded; 74 the output or the registry could not be written; 130 a\n"
     "batch stopped by a signal (its files so far are kept).\n";
 
-void printHelp(std::ostream& out)
+void printHelp(Writer& out)
 {
     out << "Usage: tallux COMMAND [options]\n"
            "\n"
@@ -69,7 +67,7 @@ void printHelp(std::ostream& out)
         << exitStatusHelp;
 }
 
-void printDrawHelp(std::ostream& out)
+void printDrawHelp(Writer& out)
 {
     out << "Usage: tallux draw METHOD [options]\n"
            "\n"
@@ -117,7 +115,7 @@ void printDrawHelp(std::ostream& out)
         << exitStatusHelp;
 }
 
-void printBatchHelp(std::ostream& out)
+void printBatchHelp(Writer& out)
 {
     out << "Usage: tallux batch [FILE|-] [options]\n"
            "\n"
@@ -150,7 +148,7 @@ void printBatchHelp(std::ostream& out)
            "not be read; 130 stopped by a signal.\n";
 }
 
-void printList(std::ostream& out)
+void printList(Writer& out)
 {
     for (const MethodInfo& m : drawingMethods) {
         std::string name(m.name);
@@ -227,13 +225,13 @@ std::unique_ptr<Output> makeOutput(const DrawRequest& r)
 namespace {
 
 // Whether the drawing would go to a terminal as bytes it cannot show.
-bool binaryToTerminal(const DrawRequest& request, const std::ostream& out)
+bool binaryToTerminal(const DrawRequest& request, const Writer& out)
 {
     const bool binary = request.target == TargetKind::Png || request.target == TargetKind::Pdf;
-    return binary && request.output == "-" && &out == &std::cout && ::isatty(STDOUT_FILENO) == 1;
+    return binary && request.output == "-" && out.terminal();
 }
 
-int draw(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
+int draw(std::span<const std::string_view> words, Writer& out, Writer& err)
 {
     DrawRequest request = parseDraw(words);
     checkPageOptions(request);
@@ -290,15 +288,14 @@ int draw(std::span<const std::string_view> words, std::ostream& out, std::ostrea
         err << "tallux: nothing written to '" << request.output << "'\n";
     }
     // An image on standard output stands alone there; its summary goes aside.
-    std::ostream& summary =
-        request.output == "-" && request.target != TargetKind::Trace ? err : out;
+    Writer& summary = request.output == "-" && request.target != TargetKind::Trace ? err : out;
     summary << summaryLine(result, raised, request.params.pCode) << "\n";
     return raised ? exitRaised : drawn ? exitDrawn : exitResult;
 }
 
 } // namespace
 
-int run(std::span<const std::string_view> words, std::ostream& out, std::ostream& err)
+int run(std::span<const std::string_view> words, Writer& out, Writer& err)
 {
     try {
         if (words.empty()) throw UsageError("a command is needed (try 'tallux --help')");

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <iosfwd>
 #include <span>
 #include <string_view>
 
 namespace tallux::cli {
+
+class Writer;
 
 // Exit statuses of the command.
 inline constexpr int exitDrawn = 0;
@@ -17,6 +18,6 @@ inline constexpr int exitOutput = 74;       // the output could not be written
 inline constexpr int exitInterrupted = 130; // a batch stopped by SIGINT, SIGTERM or SIGHUP
 
 // Runs the command with its words (without the program name).
-int run(std::span<const std::string_view> words, std::ostream& out, std::ostream& err);
+int run(std::span<const std::string_view> words, Writer& out, Writer& err);
 
 } // namespace tallux::cli

@@ -1,11 +1,11 @@
-#include <cerrno>
 #include <cstring>
-#include <iostream>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 #include "commands.h"
 #include "targets/cairo/leak_suppressions.h"
+#include "writer.h"
 #ifdef TALLUX_HAVE_CAIRO
 #include "tallux/surface.h"
 #endif
@@ -18,11 +18,14 @@ int main(int argc, char** argv)
     tallux::keepShapedTextBetweenProcesses();
 #endif
     std::vector<std::string_view> words(argv + 1, argv + argc);
-    const int status = tallux::cli::run(words, std::cout, std::cerr);
-    std::cout.flush();
-    if (std::cout) return status;
-    const int error = errno;
-    std::cerr << "tallux: cannot write to standard output: "
-              << (error ? std::strerror(error) : "short write") << "\n";
+    using tallux::cli::Writer;
+    Writer out(STDOUT_FILENO, Writer::Buffering::Full);
+    Writer err(STDERR_FILENO, Writer::Buffering::None);
+    err.tie(out);
+    const int status = tallux::cli::run(words, out, err);
+    if (out.flush()) return status;
+    const int error = out.error();
+    err << "tallux: cannot write to standard output: "
+        << (error ? std::strerror(error) : "short write") << "\n";
     return tallux::cli::exitOutput;
 }

@@ -1,7 +1,6 @@
 #include "server_commands.h"
 
 #include <filesystem>
-#include <ostream>
 
 #include "commands.h"
 #include "options.h"
@@ -9,6 +8,7 @@
 #include "tallux/loader.h"
 #include "tallux/typelib.h"
 #include "tallux/version.h"
+#include "writer.h"
 
 namespace tallux::cli {
 
@@ -32,15 +32,14 @@ std::string defaultLibrary()
 
 } // namespace
 
-int typelibCommand(std::span<const std::string_view> words, std::ostream& out)
+int typelibCommand(std::span<const std::string_view> words, Writer& out)
 {
     if (!words.empty()) throw UsageError("typelib takes no arguments");
     out << typelib::idlText();
     return exitDrawn;
 }
 
-int registerCommand(bool enter, std::span<const std::string_view> words, std::ostream& out,
-                    std::ostream& err)
+int registerCommand(bool enter, std::span<const std::string_view> words, Writer& out, Writer& err)
 {
     const char* command = enter ? "register" : "unregister";
     if (words.size() > 1) throw UsageError(std::string(command) + " takes at most one LIBRARY");

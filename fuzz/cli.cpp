@@ -4,12 +4,12 @@
 // registry (the registry target covers them).
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "check.h"
 #include "commands.h"
+#include "writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -38,13 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (words[i] == "--target" && i + 1 < words.size() && words[i + 1] != "trace") return 0;
     }
 
-    std::ostringstream out, err;
+    std::string outText, errText;
+    tallux::cli::Writer out(outText), err(errText);
     const int status = tallux::cli::run(words, out, err);
     FUZZ_CHECK(status == 0 || status == 1 || status == 2 || status == 64 || status == 65,
                "exit status %d", status);
     if (status == 64) {
-        const std::string e = err.str();
-        FUZZ_CHECK(out.str().empty() && !e.empty() && e.find('\n') == e.size() - 1,
+        const std::string& e = errText;
+        FUZZ_CHECK(outText.empty() && !e.empty() && e.find('\n') == e.size() - 1,
                    "a usage error is one line on stderr and nothing on stdout");
     }
     return 0;

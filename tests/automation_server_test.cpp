@@ -7,6 +7,7 @@
 #include "runtime/text.h"
 #include "support.h"
 #include "tallux/loader.h"
+#include "writer.h"
 
 namespace tallux::test {
 namespace {
@@ -221,9 +222,10 @@ TEST(Commands, TypelibRegisterUnregister)
     const auto file = dir.path() / "registry";
     EnvVar place("TALLUX_REGISTRY", file.string());
     const auto run = [](std::vector<std::string_view> words, std::string* output = nullptr) {
-        std::ostringstream out, err;
+        std::string outText, errText;
+        cli::Writer out(outText), err(errText);
         const int status = cli::run(words, out, err);
-        if (output) *output = out.str() + err.str();
+        if (output) *output = outText + errText;
         return status;
     };
     std::string text;

@@ -5,6 +5,7 @@
 
 #include "batch_pool.h"
 #include "batch_report.h"
+#include "writer.h"
 
 namespace tallux::cli {
 namespace {
@@ -73,14 +74,15 @@ TEST(BatchReport, ProgressAndSummaryLines)
 
 TEST(BatchReport, TheBarDrawsOnlyOnATerminalAndWipesItself)
 {
-    std::ostringstream off, on;
+    std::string offText, onText;
+    Writer off(offText), on(onText);
     ProgressBar(off, false).update({5, 5, 0, 5, 0, 1.0}, std::nullopt);
-    EXPECT_EQ(off.str(), "");
+    EXPECT_EQ(offText, "");
     ProgressBar bar(on, true);
     bar.update({5, 5, 0, 5, 0, 1.0}, std::nullopt);
     bar.update({6, 6, 0, 6, 0, 1.0}, std::nullopt); // too soon: not drawn again
     bar.clear();
-    EXPECT_EQ(on.str(), "\r5 lines  5/s\x1b[K\r\x1b[K");
+    EXPECT_EQ(onText, "\r5 lines  5/s\x1b[K\r\x1b[K");
 }
 
 } // namespace

@@ -214,10 +214,11 @@ TEST(BatchRun, FoldersAreMadeAndAFileThatCannotBeWrittenStopsTheRunWith74)
     EXPECT_EQ(readFile(dir / "file"), "");
 
     // An input that cannot be read is as an output that cannot be written.
-    std::ostringstream out, err;
+    std::string outText, errText;
+    Writer out(outText), err(errText);
     EXPECT_EQ(run(std::vector<std::string_view>{"batch", "/no/such/file", "--dry-run"}, out, err),
               exitOutput);
-    EXPECT_NE(err.str().find("cannot read '/no/such/file'"), std::string::npos) << err.str();
+    EXPECT_NE(errText.find("cannot read '/no/such/file'"), std::string::npos) << errText;
 }
 
 TEST(BatchRun, TheFilesDoNotDependOnTheNumberOfWorkers)
@@ -337,10 +338,11 @@ TEST(BatchRun, UsageErrorsExit64)
         /*22*/ {{"batch", "--dry-run", "--set", "auto", "--raw"}, "--raw passes as given"},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        std::ostringstream out, err;
-        EXPECT_EQ(run(cases[i].first, out, err), exitUsage) << "case " << i << ": " << err.str();
-        EXPECT_NE(err.str().find(cases[i].second), std::string::npos)
-            << "case " << i << ": " << err.str();
+        std::string outText, errText;
+        Writer out(outText), err(errText);
+        EXPECT_EQ(run(cases[i].first, out, err), exitUsage) << "case " << i << ": " << errText;
+        EXPECT_NE(errText.find(cases[i].second), std::string::npos)
+            << "case " << i << ": " << errText;
     }
 }
 

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "batch.h"
 #include "commands.h"
 #include "scratch.h"
+#include "writer.h"
 
 namespace tallux::cli::test {
 
@@ -40,10 +40,12 @@ inline BatchRun batch(const Scratch& dir, const std::string& input, std::vector<
     writeFile(inputPath, input);
     std::vector<std::string_view> all{"batch", inputPath};
     all.insert(all.end(), words.begin(), words.end());
-    std::ostringstream out, err;
-    const int status = run(all, out, err);
+    BatchRun r;
+    std::string outText;
+    Writer out(outText), err(r.err);
+    r.status = run(all, out, err);
     std::filesystem::remove(inputPath);
-    return {status, err.str()};
+    return r;
 }
 
 } // namespace tallux::cli::test

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "commands.h"
+#include "writer.h"
 
 namespace tallux::cli {
 namespace {
@@ -17,9 +18,10 @@ struct Outcome {
 
 Outcome tallux(std::vector<std::string_view> words)
 {
-    std::ostringstream out, err;
-    const int status = run(words, out, err);
-    return {status, out.str(), err.str()};
+    Outcome r{-1, {}, {}};
+    Writer out(r.out), err(r.err);
+    r.status = run(words, out, err);
+    return r;
 }
 
 std::vector<std::string> linesOf(const std::string& text)
