@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "commands.h"
 #include "writer.h"
@@ -452,6 +455,79 @@ TEST(Cli, OutputFileIsWrittenOnlyWhenDrawn)
         tallux({"draw", "BarCODE39", "-o", (dir / "no" / "such.jsonl").string()});
     EXPECT_EQ(unwritable.status, 74);
     std::filesystem::remove_all(dir);
+}
+
+// What a descriptor holds so far, read without waiting.
+std::string pending(int fd)
+{
+    std::string text;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+        text.append(buf, static_cast<std::size_t>(n));
+    return text;
+}
+
+TEST(Writer, TextNumbersAndCharactersAppendToAString)
+{
+    std::string text;
+    Writer w(text);
+    w << "a" << std::string("b") << std::string_view("c") << 'd' << -12 << std::size_t{34}
+      << std::int16_t{-5} << 0L << std::int64_t{-9223372036854775807 - 1};
+    EXPECT_EQ(text, "abcd-1234-50-9223372036854775808");
+    EXPECT_TRUE(w.flush());
+    EXPECT_FALSE(w.terminal());
+}
+
+TEST(Writer, StandardOutputWaitsForFlushAndStandardErrorGoesAtOnceAfterIt)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_NONBLOCK), 0);
+    {
+        Writer out(ends[1], Writer::Buffering::Full), err(ends[1], Writer::Buffering::None);
+        err.tie(out);
+        out << "1";
+        EXPECT_EQ(pending(ends[0]), "");
+        err << "2" << 3;
+        EXPECT_EQ(pending(ends[0]), "123"); // what came first shows first
+        out << "4";
+        EXPECT_EQ(pending(ends[0]), "");
+        EXPECT_TRUE(out.flush());
+        EXPECT_EQ(pending(ends[0]), "4");
+        EXPECT_FALSE(out.terminal());
+        out << "5";
+    } // the last piece is written as the writer goes
+    EXPECT_EQ(pending(ends[0]), "5");
+    ::close(ends[0]);
+    ::close(ends[1]);
+}
+
+TEST(Writer, ALargePieceGoesStraightThroughAfterWhatWasKept)
+{
+    const auto path =
+        std::filesystem::temp_directory_path() / ("tallux-writer-" + std::to_string(::getpid()));
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    {
+        Writer out(fd, Writer::Buffering::Full);
+        out << "a" << std::string(200000, 'b');
+        EXPECT_EQ(std::filesystem::file_size(path), 200001u); // before any flush
+    }
+    ::close(fd);
+    std::filesystem::remove(path);
+}
+
+TEST(Writer, AFailedWriteIsReportedWithItsErrorAtFlush)
+{
+    const int fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    if (fd < 0) GTEST_SKIP() << "no /dev/full";
+    Writer out(fd, Writer::Buffering::Full);
+    out << "x";
+    EXPECT_TRUE(out.good()); // kept, not yet written
+    EXPECT_FALSE(out.flush());
+    EXPECT_EQ(out.error(), ENOSPC);
+    out << "y";
+    EXPECT_FALSE(out.flush()); // the failure stays
+    ::close(fd);
 }
 
 } // namespace
