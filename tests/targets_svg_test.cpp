@@ -520,6 +520,14 @@ TEST(SvgWriter, NumbersAreShortestRoundTrip)
         /*12*/ 5.300000190734863,
         /*13*/ 1e-7,
         /*14*/ -2147483648.25,
+        /*15*/ 9,
+        /*16*/ 10,
+        /*17*/ 100,
+        /*18*/ 999,
+        /*19*/ 1000,
+        /*20*/ 9999,
+        /*21*/ 10000,
+        /*22*/ 9999.5,
     };
     for (std::size_t i = 0; i < std::size(values); ++i) {
         ElementPage w(100, 100, identity);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -18,8 +19,25 @@ inline constexpr std::size_t numberRoom = 64;
 // not finite is written as 0.
 inline char* writeNumber(char* p, double v, int decimals = -1)
 {
-    if (!std::isfinite(v)) v = 0;
     char* const room = p + numberRoom;
+    // Whole numbers below 10,000, most of what a drawing's files hold, by
+    // pairs of digits.
+    if (v >= 0 && v < 10000) {
+        const auto n = static_cast<unsigned>(v);
+        if (static_cast<double>(n) == v) {
+            static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324"
+                                            "25262728293031323334353637383940414243444546474849"
+                                            "50515253545556575859606162636465666768697071727374"
+                                            "75767778798081828384858687888990919293949596979899";
+            const unsigned high = n / 100, low = n % 100;
+            const int skip = n < 10 ? 3 : n < 100 ? 2 : n < 1000 ? 1 : 0;
+            const char digits[8] = {pairs[2 * high], pairs[2 * high + 1], pairs[2 * low],
+                                    pairs[2 * low + 1]};
+            std::copy_n(digits + skip, 4, p); // past the digits, within the room
+            return p + 4 - skip;
+        }
+    }
+    if (!std::isfinite(v)) v = 0;
     if (std::abs(v) < 1e15 && v == std::trunc(v))
         return std::to_chars(p, room, static_cast<std::int64_t>(v)).ptr;
     if (decimals < 0) return std::to_chars(p, room, v).ptr;
