@@ -528,6 +528,9 @@ TEST(SvgWriter, NumbersAreShortestRoundTrip)
         /*20*/ 9999,
         /*21*/ 10000,
         /*22*/ 9999.5,
+        /*23*/ 42,
+        /*24*/ 105,
+        /*25*/ 1005,
     };
     for (std::size_t i = 0; i < std::size(values); ++i) {
         ElementPage w(100, 100, identity);

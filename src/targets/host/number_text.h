@@ -5,11 +5,47 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace tallux {
 
 // Room for any number that writeNumber writes.
 inline constexpr std::size_t numberRoom = 64;
+
+// Writes a whole number below 10,000 at p, by pairs of digits, and returns
+// the end: most of what a drawing's files hold.
+inline char* writeWhole(char* p, unsigned n)
+{
+    static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324"
+                                    "25262728293031323334353637383940414243444546474849"
+                                    "50515253545556575859606162636465666768697071727374"
+                                    "75767778798081828384858687888990919293949596979899";
+    if (n < 10) {
+        *p = static_cast<char>('0' + n);
+        return p + 1;
+    }
+    if (n < 100) {
+        std::memcpy(p, pairs + 2 * n, 2);
+        return p + 2;
+    }
+    const unsigned high = n / 100, low = n % 100;
+    if (n < 1000) {
+        *p++ = static_cast<char>('0' + high);
+    } else {
+        std::memcpy(p, pairs + 2 * high, 2);
+        p += 2;
+    }
+    std::memcpy(p, pairs + 2 * low, 2);
+    return p + 2;
+}
+
+// Whether v is a whole number below 10,000, and which.
+inline bool smallWhole(double v, unsigned& n)
+{
+    if (!(v >= 0 && v < 10000)) return false;
+    n = static_cast<unsigned>(v);
+    return static_cast<double>(n) == v;
+}
 
 // Writes v at p, with numberRoom characters of room, and returns the end.
 // Whole numbers below 1e15 go out as integers, -0 as 0; the others, with
@@ -20,23 +56,7 @@ inline constexpr std::size_t numberRoom = 64;
 inline char* writeNumber(char* p, double v, int decimals = -1)
 {
     char* const room = p + numberRoom;
-    // Whole numbers below 10,000, most of what a drawing's files hold, by
-    // pairs of digits.
-    if (v >= 0 && v < 10000) {
-        const auto n = static_cast<unsigned>(v);
-        if (static_cast<double>(n) == v) {
-            static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324"
-                                            "25262728293031323334353637383940414243444546474849"
-                                            "50515253545556575859606162636465666768697071727374"
-                                            "75767778798081828384858687888990919293949596979899";
-            const unsigned high = n / 100, low = n % 100;
-            const int skip = n < 10 ? 3 : n < 100 ? 2 : n < 1000 ? 1 : 0;
-            const char digits[8] = {pairs[2 * high], pairs[2 * high + 1], pairs[2 * low],
-                                    pairs[2 * low + 1]};
-            std::copy_n(digits + skip, 4, p); // past the digits, within the room
-            return p + 4 - skip;
-        }
-    }
+    if (unsigned n = 0; smallWhole(v, n)) return writeWhole(p, n);
     if (!std::isfinite(v)) v = 0;
     if (std::abs(v) < 1e15 && v == std::trunc(v))
         return std::to_chars(p, room, static_cast<std::int64_t>(v)).ptr;
