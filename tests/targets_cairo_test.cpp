@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "pages/page_writers.h"
 #include "pdf_check.h"
@@ -217,6 +218,19 @@ TEST(CairoTarget, TextMeasuresInScaleUnitsAndAnyFontNameFallsBack)
         EXPECT_GT(h, 5) << toUtf8(font);
     }
     EXPECT_GT(measure(ScaleUnits::Points, u"DejaVu Sans", true).first, pw); // bold is wider
+
+    // One character in turn at two sizes and weights: each is its own.
+    PageTarget one(FileFormat::Pdf, Scale{ScaleUnits::Points, 0});
+    one.FontName(u"DejaVu Sans");
+    std::vector<double> widths;
+    for (const int size : {7, 14, 7}) {
+        one.FontSize(size);
+        widths.push_back(one.TextWidth(u"W").value());
+    }
+    EXPECT_NEAR(widths[1], 2 * widths[0], 0.5);
+    EXPECT_EQ(widths[2], widths[0]);
+    one.FontBold(true);
+    EXPECT_GT(one.TextWidth(u"W").value(), widths[0]);
 
     PageTarget t(FileFormat::Pdf, Scale{});
     EXPECT_EQ(t.TextWidth(u"").value(), 0);

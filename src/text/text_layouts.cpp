@@ -1,6 +1,7 @@
 #include "text/text_layouts.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -34,11 +35,22 @@ namespace {
 // font lookup and no shaping. Whoever keeps the pointer keeps the text.
 class Cache {
 public:
-    const std::shared_ptr<ShapedText>& get(const ShapingKey& key, std::string_view utf8)
+    // `fontPart` is fontHash(key), worked out once per font. A single ASCII
+    // character, most of what symbols print, is found by itself.
+    const std::shared_ptr<ShapedText>& get(const ShapingKey& key, std::size_t fontPart,
+                                           const String& s)
     {
-        const std::size_t hash = std::hash<std::string_view>{}(utf8) ^
-                                 (std::hash<std::string>{}(key.family) * 31u) ^
-                                 (std::hash<double>{}(key.size) * 0x9E3779B97F4A7C15u);
+        if (s.size() != 1 || s[0] >= singles_.size()) return find(key, fontPart, toUtf8(s));
+        std::shared_ptr<ShapedText>& single = singles_[s[0]];
+        if (!single || single->key != key) single = find(key, fontPart, toUtf8(s));
+        return single;
+    }
+
+private:
+    const std::shared_ptr<ShapedText>& find(const ShapingKey& key, std::size_t fontPart,
+                                            std::string_view utf8)
+    {
+        const std::size_t hash = std::hash<std::string_view>{}(utf8) ^ fontPart;
         auto [first, last] = entries_.equal_range(hash);
         for (auto it = first; it != last; ++it)
             if (it->second->asked == utf8 && it->second->key == key) return it->second;
@@ -54,7 +66,6 @@ public:
         }
     }
 
-private:
     static void shape(ShapedText& shaped, const ShapingKey& key, std::string_view utf8)
     {
         // The store serves the first few texts of a process: a process that
@@ -74,7 +85,15 @@ private:
     }
 
     std::unordered_multimap<std::size_t, std::shared_ptr<ShapedText>> entries_;
+    std::array<std::shared_ptr<ShapedText>, 128> singles_;
 };
+
+// What the cache's hash takes of a font.
+std::size_t fontHash(const ShapingKey& key)
+{
+    return (std::hash<std::string>{}(key.family) * 31u) ^
+           (std::hash<double>{}(key.size) * 0x9E3779B97F4A7C15u);
+}
 
 struct FaceRelease {
     void operator()(cairo_font_face_t* face) const { cairo_font_face_destroy(face); }
@@ -98,11 +117,17 @@ cairo_font_face_t* faceOf(const std::string& pattern)
 
 } // namespace
 
+TextFont::TextFont()
+    : fontHash_(fontHash(key_))
+{
+}
+
 void TextFont::set(const HostFont& font, double unitsPerInch)
 {
     key_.family = toUtf8(font.name);
     key_.bold = font.bold;
     key_.size = font.points * unitsPerInch / 72.0;
+    fontHash_ = fontHash(key_);
 }
 
 void TextFont::onSurface(const ShapingKey& surface)
@@ -114,7 +139,7 @@ void TextFont::onSurface(const ShapingKey& surface)
 const std::shared_ptr<ShapedText>& TextFont::layOut(const String& s)
 {
     thread_local Cache cache;
-    return cache.get(key_, toUtf8(s));
+    return cache.get(key_, fontHash_, s);
 }
 
 void keepMasks(const ShapedText& text)
