@@ -64,23 +64,58 @@ struct Outcome {
 
 using Chunk = std::vector<Job>;
 using Outcomes = std::vector<Outcome>;
-constexpr std::size_t chunkLines = 16;
-
-// The folders of a file's path, made as needed (by any worker: one that is
-// there already is fine). `made` is the last folder made for the lines of
-// one chunk, which mostly share it.
-void makeFolders(const std::string& path, std::string& made)
+// The lines of a chunk: the first chunks are small, so that every worker
+// starts at once and a short run is shared out; later ones larger, so that
+// handing them over costs little beside drawing their symbols.
+constexpr std::size_t chunkLines(std::size_t chunksBefore, unsigned workers)
 {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos || slash == 0 || path.compare(0, slash, made) == 0) return;
-    const std::filesystem::path folder = path.substr(0, slash);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error && !std::filesystem::is_directory(folder))
-        throw OutputError("cannot make the folder " + cli::quoted(folder.string()) + ": " +
-                          error.message());
-    made = folder.string();
+    return chunksBefore < 4 * static_cast<std::size_t>(workers) ? 16 : 64;
 }
+
+// The folder of a chunk's files, made as needed (by any worker: one that is
+// there already is fine) and held open while the chunk's lines, which mostly
+// share it, are named in it.
+class ChunkFolder {
+public:
+    ChunkFolder() = default;
+    ~ChunkFolder() { close(); }
+    ChunkFolder(const ChunkFolder&) = delete;
+    ChunkFolder& operator=(const ChunkFolder&) = delete;
+
+    // A descriptor of the folder that holds `path`, made first where it is
+    // missing; -1 for a name in the current folder, or a folder that cannot
+    // be opened (writing the file then says why).
+    int open(const std::string& path)
+    {
+        const std::size_t slash = path.rfind('/');
+        if (slash == std::string::npos) return -1;
+        const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+        if (folder == folder_) return fd_;
+        close();
+        folder_ = folder;
+        fd_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0) {
+            std::error_code error;
+            std::filesystem::create_directories(folder, error);
+            if (error && !std::filesystem::is_directory(folder))
+                throw OutputError("cannot make the folder " + cli::quoted(folder) + ": " +
+                                  error.message());
+            fd_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        }
+        return fd_;
+    }
+
+private:
+    void close() noexcept
+    {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        folder_.clear();
+    }
+
+    std::string folder_;
+    int fd_ = -1;
+};
 
 // Runs the line's method on the target: an empty text when the symbol was
 // drawn, else what went wrong.
@@ -194,16 +229,16 @@ public:
         const auto start = std::chrono::steady_clock::now();
         LineReader reader(input, longestLine);
         {
-            // Lines travel to the workers in small chunks, so that the hand-over
-            // costs little beside drawing a symbol.
             std::optional<StopOnSignal::Shield> shield(std::in_place);
             OrderedPool<Chunk, Outcomes> pool(request_.jobs, 8 * request_.jobs + 8,
                                               [this](Chunk& chunk) { return work(chunk); });
             shield.reset();
             Chunk chunk;
+            std::size_t chunks = 0;
             const auto submit = [&] {
                 while (pool.full()) take(pool.next());
                 pool.submit(std::move(chunk));
+                ++chunks;
                 chunk = {};
                 while (auto o = pool.tryNext()) take(std::move(*o));
             };
@@ -213,7 +248,7 @@ public:
                     if (!reader.tooLong() && !isSymbolLine(text)) continue;
                     chunk.push_back({reader.lineNumber(), std::move(text), reader.tooLong()});
                     text = {};
-                    if (chunk.size() < chunkLines) continue;
+                    if (chunk.size() < chunkLines(chunks, request_.jobs)) continue;
                     submit();
                     tally_.linesRead = reader.lineNumber();
                     tally_.seconds = secondsSince(start);
@@ -279,13 +314,13 @@ private:
     {
         Outcomes outcomes;
         outcomes.reserve(chunk.size());
-        std::string folder; // made for the chunk's lines
+        ChunkFolder folder;
         for (Job& job : chunk) outcomes.push_back(work(job, folder));
         return outcomes;
     }
 
     // On a worker: everything that can run apart from the other lines.
-    Outcome work(Job& job, std::string& folder)
+    Outcome work(Job& job, ChunkFolder& folder)
     {
         Outcome o;
         o.line = job.line;
@@ -342,7 +377,7 @@ private:
     // a stop before its line takes it back. Any other file waits for its turn,
     // so that a good file already there is replaced only in line order.
     static void drawToFile(DrawRequest& r, const std::string& path, bool uniqueName,
-                           std::string& folder, Outcome& o)
+                           ChunkFolder& folder, Outcome& o)
     {
         const std::unique_ptr<Output> output = makeOutput(r);
         o.error = drawOn(r, output->target());
@@ -350,8 +385,8 @@ private:
         if (!o.error.empty()) return;
         const std::string bytes = output->bytes();
         try {
-            makeFolders(path, folder);
-            if (uniqueName && (o.placed = placeNewFile(path, bytes))) return;
+            const int folderFd = folder.open(path);
+            if (uniqueName && (o.placed = placeNewFile(path, bytes, folderFd))) return;
             PendingFile file(path);
             file.write(bytes);
             file.close(false);

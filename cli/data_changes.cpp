@@ -29,14 +29,16 @@ struct Drawn {
     String firstPrinted, lastPrinted;
 };
 
-// Keeps the boxes and the first and last text printed; measures text as the
-// recording target does (7 by 12 a character). Nothing else is kept.
+// Keeps the first and last text printed and, when asked, the boxes;
+// measures text as the recording target does (7 by 12 a character). Nothing
+// else is kept.
 class Probe final : public Target {
 public:
-    explicit Probe(Drawn& d)
+    Probe(Drawn& d, bool keepBoxes)
         : d_(d)
+        , keepBoxes_(keepBoxes)
     {
-        d_.boxes.reserve(128);
+        if (keepBoxes_) d_.boxes.reserve(128);
     }
     void FontName(const String&) override {}
     void ForeColor(Long) override {}
@@ -46,7 +48,7 @@ public:
     void CurrentY(Single) override {}
     void Line(Integer flags, Integer x1, Single y1, Integer x2, Single y2, Long color) override
     {
-        d_.boxes.push_back({flags, x1, x2, y1, y2, color});
+        if (keepBoxes_) d_.boxes.push_back({flags, x1, x2, y1, y2, color});
     }
     void Print(const String& s) override
     {
@@ -62,13 +64,15 @@ public:
 
 private:
     Drawn& d_;
+    bool keepBoxes_;
     bool printed_ = false;
 };
 
-Drawn drawCopy(const DrawRequest& r, const String& code, Integer text, Boolean chk)
+Drawn drawCopy(const DrawRequest& r, const String& code, Integer text, Boolean chk,
+               bool keepBoxes = true)
 {
     Drawn d;
-    Probe target(d);
+    Probe target(d, keepBoxes);
     DrawParams p = r.params;
     p.pObject = &target;
     p.pCode = code;
@@ -169,7 +173,7 @@ Kept isbn(const DrawRequest& r, const Drawn& withText)
 // POSTNET: without text pCode comes back padded or cut, check digit last.
 Kept postnet(const DrawRequest& r, const Drawn&)
 {
-    const String code = drawCopy(r, r.params.pCode, 0, r.params.pChk).code;
+    const String code = drawCopy(r, r.params.pCode, 0, r.params.pChk, false).code;
     if (code.empty()) return {r.params.pCode, code, 0};
     return {r.params.pCode, code.substr(0, code.size() - 1), code.back()};
 }
@@ -296,9 +300,10 @@ std::vector<std::string> dataChanges(const DrawRequest& r)
 {
     const MethodRules& m = methodRules[static_cast<std::size_t>(r.method.type)];
     std::vector<std::string> out;
-    // The EAN/UPC family shows its check digit only in the text.
-    const Drawn drawn =
-        drawCopy(r, r.params.pCode, m.kept ? Integer(1) : r.params.pText, r.params.pChk);
+    // The EAN/UPC family shows its check digit only in the text. Only the
+    // fill digit and the code set are told by this drawing's boxes.
+    const Drawn drawn = drawCopy(r, r.params.pCode, m.kept ? Integer(1) : r.params.pText,
+                                 r.params.pChk, (m.rules & (FillDigit | SetLetter)) != 0);
     if (drawn.error) {
         const String& code = r.params.pCode;
         if ((m.rules & SetLetter) && *drawn.error == 5 &&

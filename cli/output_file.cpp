@@ -32,17 +32,18 @@ int openTemporary(const std::string& path, std::string& temp)
     return -1;
 }
 
-// Gives the unnamed file open as `fd` the name `path`. Naming by the open file
-// itself needs a privilege; without it the file is named through /proc.
-bool linkUnnamed(int fd, const std::string& path)
+// Gives the unnamed file open as `fd` the name `name` in `folder` (a
+// descriptor, or AT_FDCWD). Naming by the open file itself needs a
+// privilege; without it the file is named through /proc.
+bool linkUnnamed(int fd, int folder, const char* name)
 {
     static std::atomic<bool> byDescriptor{true};
-    if (byDescriptor && ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (byDescriptor && ::linkat(fd, "", folder, name, AT_EMPTY_PATH) == 0) return true;
     if (byDescriptor && errno != ENOENT) return false;
     byDescriptor = false;
     char self[32];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-    return ::linkat(AT_FDCWD, self, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    return ::linkat(AT_FDCWD, self, folder, name, AT_SYMLINK_FOLLOW) == 0;
 }
 
 using files::writeAll;
@@ -81,14 +82,15 @@ void PlacedFile::removeUnlessKept() noexcept
     path_.clear();
 }
 
-std::optional<PlacedFile> placeNewFile(const std::string& path, std::string_view bytes)
+std::optional<PlacedFile> placeNewFile(const std::string& path, std::string_view bytes, int folder)
 {
     const std::size_t slash = path.rfind('/');
     if (slash + 1 == path.size()) return std::nullopt; // a folder's name
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? "/"
-                                                          : path.substr(0, slash);
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    const int fd = folder >= 0 ? ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
+                               : ::open(slash == std::string::npos ? "."
+                                        : slash == 0               ? "/"
+                                                                   : path.substr(0, slash).c_str(),
+                                        O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0) return std::nullopt;
     struct stat st {};
     if (!writeAll(fd, bytes) || ::fstat(fd, &st) != 0) {
@@ -96,7 +98,9 @@ std::optional<PlacedFile> placeNewFile(const std::string& path, std::string_view
         ::close(fd); // the unnamed file goes with it
         throw OutputError("cannot write '" + path + "': " + std::strerror(e));
     }
-    const bool named = linkUnnamed(fd, path);
+    const char* name = path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
+    const bool named =
+        folder >= 0 ? linkUnnamed(fd, folder, name) : linkUnnamed(fd, AT_FDCWD, path.c_str());
     if (::close(fd) != 0 && named) {
         const int e = errno;
         ::unlink(path.c_str());

@@ -79,8 +79,11 @@ private:
 // file is written without a name and gets its name once whole. Gives nothing,
 // and leaves nothing, when the path exists already or the file system cannot
 // do this; PendingFile is then the way (and reports what stands in the way).
-// Raises OutputError when the bytes cannot be written.
-std::optional<PlacedFile> placeNewFile(const std::string& path, std::string_view bytes);
+// Raises OutputError when the bytes cannot be written. `folder`, when not -1,
+// is a descriptor of the folder that holds `path`: the file is made and named
+// relative to it, without walking the folder's path again.
+std::optional<PlacedFile> placeNewFile(const std::string& path, std::string_view bytes,
+                                       int folder = -1);
 
 // Writes the whole file or nothing: the bytes go to a temporary file beside
 // the path, which then replaces the path in one step. A good file that was

@@ -12,35 +12,57 @@
 namespace tallux::cli::test {
 namespace {
 
+// A folder descriptor for placing files relative to it; -1 for none.
+struct HeldFolder {
+    explicit HeldFolder(const std::string& path, bool held)
+        : fd(held ? ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC) : -1)
+    {
+    }
+    ~HeldFolder()
+    {
+        if (fd >= 0) ::close(fd);
+    }
+    int fd;
+};
+
+// Named by its path, or relative to its folder held open: the same file.
 TEST(PlacedFile, ANewFileAppearsWholeWithTheUsualPermissions)
 {
-    Scratch dir;
-    const std::string path = dir / "a.svg";
-    std::optional<PlacedFile> placed = placeNewFile(path, "<svg/>\n");
-    ASSERT_TRUE(placed.has_value()) << "this file system cannot hold unnamed files";
-    EXPECT_EQ(placed->path(), path);
-    placed->keep();
-    placed.reset();
-    EXPECT_EQ(filesIn(dir.path), (std::map<std::string, std::string>{{"a.svg", "<svg/>\n"}}));
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+    for (const bool held : {false, true}) {
+        Scratch dir;
+        const HeldFolder folder(dir.path, held);
+        const std::string path = dir / "a.svg";
+        std::optional<PlacedFile> placed = placeNewFile(path, "<svg/>\n", folder.fd);
+        ASSERT_TRUE(placed.has_value()) << "this file system cannot hold unnamed files";
+        EXPECT_EQ(placed->path(), path);
+        placed->keep();
+        placed.reset();
+        EXPECT_EQ(filesIn(dir.path), (std::map<std::string, std::string>{{"a.svg", "<svg/>\n"}}));
+        const mode_t mask = ::umask(022);
+        ::umask(mask);
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+    }
 }
 
 TEST(PlacedFile, WhatIsThereAlreadyIsLeftToPendingFile)
 {
-    Scratch dir;
-    writeFile(dir / "old.svg", "old");
-    std::filesystem::create_directory(dir / "folder");
-    EXPECT_FALSE(placeNewFile(dir / "old.svg", "new").has_value());
-    EXPECT_FALSE(placeNewFile(dir / "folder", "new").has_value());
-    EXPECT_FALSE(placeNewFile(dir / "missing/a.svg", "new").has_value());
-    EXPECT_FALSE(placeNewFile(dir / "", "new").has_value());
-    // Nothing written, nothing left behind.
-    EXPECT_EQ(filesIn(dir.path),
-              (std::map<std::string, std::string>{{"folder", ""}, {"old.svg", "old"}}));
+    for (const bool held : {false, true}) {
+        Scratch dir;
+        writeFile(dir / "old.svg", "old");
+        std::filesystem::create_directory(dir / "folder");
+        const HeldFolder folder(dir.path, held);
+        EXPECT_FALSE(placeNewFile(dir / "old.svg", "new", folder.fd).has_value());
+        EXPECT_FALSE(placeNewFile(dir / "folder", "new", folder.fd).has_value());
+        if (!held) {
+            EXPECT_FALSE(placeNewFile(dir / "missing/a.svg", "new").has_value());
+        }
+        EXPECT_FALSE(placeNewFile(dir / "", "new", folder.fd).has_value());
+        // Nothing written, nothing left behind.
+        EXPECT_EQ(filesIn(dir.path),
+                  (std::map<std::string, std::string>{{"folder", ""}, {"old.svg", "old"}}));
+    }
 }
 
 TEST(PlacedFile, ADroppedFileIsTakenBackUnlessSomethingElseTookItsPlace)
