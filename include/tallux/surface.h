@@ -17,6 +17,7 @@ namespace tallux {
 
 struct Rgb {
     double red, green, blue; // 0..1
+    bool operator==(const Rgb&) const = default;
 };
 
 // c as 0x00RRGGBB, each channel to the nearest of 0 to 255, halves up.

@@ -97,9 +97,7 @@ void PdfDocument::finish()
 
 void PdfDocument::setFill(Rgb colour)
 {
-    if (fill_ && fill_->red == colour.red && fill_->green == colour.green &&
-        fill_->blue == colour.blue)
-        return;
+    if (fill_ == colour) return;
     endPath();
     appendOperands(ops_, {colour.red, colour.green, colour.blue}, 4);
     ops_ += "rg\n";

@@ -35,22 +35,21 @@ namespace {
 // font lookup and no shaping. Whoever keeps the pointer keeps the text.
 class Cache {
 public:
-    // `fontPart` is fontHash(key), worked out once per font. A single ASCII
-    // character, most of what symbols print, is found by itself.
-    const std::shared_ptr<ShapedText>& get(const ShapingKey& key, std::size_t fontPart,
-                                           const String& s)
+    // A single ASCII character, most of what symbols print, is found by itself.
+    const std::shared_ptr<ShapedText>& get(const ShapingKey& key, const String& s)
     {
-        if (s.size() != 1 || s[0] >= singles_.size()) return find(key, fontPart, toUtf8(s));
+        if (s.size() != 1 || s[0] >= singles_.size()) return find(key, toUtf8(s));
         std::shared_ptr<ShapedText>& single = singles_[s[0]];
-        if (!single || single->key != key) single = find(key, fontPart, toUtf8(s));
+        if (!single || single->key != key) single = find(key, toUtf8(s));
         return single;
     }
 
 private:
-    const std::shared_ptr<ShapedText>& find(const ShapingKey& key, std::size_t fontPart,
-                                            std::string_view utf8)
+    const std::shared_ptr<ShapedText>& find(const ShapingKey& key, std::string_view utf8)
     {
-        const std::size_t hash = std::hash<std::string_view>{}(utf8) ^ fontPart;
+        const std::size_t hash = std::hash<std::string_view>{}(utf8) ^
+                                 (std::hash<std::string>{}(key.family) * 31u) ^
+                                 (std::hash<double>{}(key.size) * 0x9E3779B97F4A7C15u);
         auto [first, last] = entries_.equal_range(hash);
         for (auto it = first; it != last; ++it)
             if (it->second->asked == utf8 && it->second->key == key) return it->second;
@@ -88,13 +87,6 @@ private:
     std::array<std::shared_ptr<ShapedText>, 128> singles_;
 };
 
-// What the cache's hash takes of a font.
-std::size_t fontHash(const ShapingKey& key)
-{
-    return (std::hash<std::string>{}(key.family) * 31u) ^
-           (std::hash<double>{}(key.size) * 0x9E3779B97F4A7C15u);
-}
-
 struct FaceRelease {
     void operator()(cairo_font_face_t* face) const { cairo_font_face_destroy(face); }
 };
@@ -117,17 +109,11 @@ cairo_font_face_t* faceOf(const std::string& pattern)
 
 } // namespace
 
-TextFont::TextFont()
-    : fontHash_(fontHash(key_))
-{
-}
-
 void TextFont::set(const HostFont& font, double unitsPerInch)
 {
     key_.family = toUtf8(font.name);
     key_.bold = font.bold;
     key_.size = font.points * unitsPerInch / 72.0;
-    fontHash_ = fontHash(key_);
 }
 
 void TextFont::onSurface(const ShapingKey& surface)
@@ -139,7 +125,7 @@ void TextFont::onSurface(const ShapingKey& surface)
 const std::shared_ptr<ShapedText>& TextFont::layOut(const String& s)
 {
     thread_local Cache cache;
-    return cache.get(key_, fontHash_, s);
+    return cache.get(key_, s);
 }
 
 void keepMasks(const ShapedText& text)

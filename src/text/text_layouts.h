@@ -123,7 +123,6 @@ ShapingKey shapingKey(cairo_t* cr);
 // The font asked for and the text shaped in it.
 class TextFont {
 public:
-    TextFont();
     // The font in points at this many scale units to the inch.
     void set(const HostFont& font, double unitsPerInch);
     // The kind of surface and transformation of `surface` (its font is not read).
@@ -133,7 +132,6 @@ public:
 
 private:
     ShapingKey key_;
-    std::size_t fontHash_; // of the family and size, for the cache
 };
 
 // Keeps the text's glyph masks with it on disk, where it is kept, so that

@@ -19,16 +19,10 @@ constexpr std::array<std::uint32_t, 25> systemColors = {
     0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000, 0xE1FFFF};
 static_assert(systemColors.size() == 25);
 
-// A channel's byte as a share of full, worked out when compiling.
-constexpr auto shares = [] {
-    std::array<double, 256> s{};
-    for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<double>(i) / 255.0;
-    return s;
-}();
-
 constexpr Rgb fromBgr(std::uint32_t bgr) noexcept
 {
-    return {shares[bgr & 0xFF], shares[(bgr >> 8) & 0xFF], shares[(bgr >> 16) & 0xFF]};
+    return {static_cast<double>(bgr & 0xFF) / 255.0, static_cast<double>((bgr >> 8) & 0xFF) / 255.0,
+            static_cast<double>((bgr >> 16) & 0xFF) / 255.0};
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -12,39 +11,22 @@ namespace tallux {
 // Room for any number that writeNumber writes.
 inline constexpr std::size_t numberRoom = 64;
 
-// Writes a whole number below 10,000 at p, by pairs of digits, and returns
-// the end: most of what a drawing's files hold.
-inline char* writeWhole(char* p, unsigned n)
+// Writes v at p when it is a whole number below 10,000, most of what a
+// drawing's files hold, by pairs of digits, and moves p past it.
+inline bool writeSmallWhole(char*& p, double v)
 {
     static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324"
                                     "25262728293031323334353637383940414243444546474849"
                                     "50515253545556575859606162636465666768697071727374"
                                     "75767778798081828384858687888990919293949596979899";
-    if (n < 10) {
-        *p = static_cast<char>('0' + n);
-        return p + 1;
-    }
-    if (n < 100) {
-        std::memcpy(p, pairs + 2 * n, 2);
-        return p + 2;
-    }
+    const auto n = static_cast<unsigned>(v >= 0 && v < 10000 ? v : 0.5);
+    if (static_cast<double>(n) != v) return false;
     const unsigned high = n / 100, low = n % 100;
-    if (n < 1000) {
-        *p++ = static_cast<char>('0' + high);
-    } else {
-        std::memcpy(p, pairs + 2 * high, 2);
-        p += 2;
-    }
-    std::memcpy(p, pairs + 2 * low, 2);
-    return p + 2;
-}
-
-// Whether v is a whole number below 10,000, and which.
-inline bool smallWhole(double v, unsigned& n)
-{
-    if (!(v >= 0 && v < 10000)) return false;
-    n = static_cast<unsigned>(v);
-    return static_cast<double>(n) == v;
+    if (high >= 10) *p++ = pairs[2 * high];
+    if (high > 0) *p++ = pairs[2 * high + 1];
+    if (high > 0 || low >= 10) *p++ = pairs[2 * low];
+    *p++ = pairs[2 * low + 1];
+    return true;
 }
 
 // Writes v at p, with numberRoom characters of room, and returns the end.
@@ -56,7 +38,7 @@ inline bool smallWhole(double v, unsigned& n)
 inline char* writeNumber(char* p, double v, int decimals = -1)
 {
     char* const room = p + numberRoom;
-    if (unsigned n = 0; smallWhole(v, n)) return writeWhole(p, n);
+    if (writeSmallWhole(p, v)) return p;
     if (!std::isfinite(v)) v = 0;
     if (std::abs(v) < 1e15 && v == std::trunc(v))
         return std::to_chars(p, room, static_cast<std::int64_t>(v)).ptr;

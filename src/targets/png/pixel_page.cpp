@@ -105,12 +105,12 @@ void PixelPage::writeBands()
 {
     cairo_surface_flush(image_);
     // Bands: the rows between two successive top or bottom edges are all
-    // covered by the same boxes.
+    // covered by the same boxes. Boxes drawn one after another mostly share
+    // their top and bottom.
     edges_.clear();
-    for (const Box& b : pending_) {
-        edges_.push_back(b.y0);
-        edges_.push_back(b.y1);
-    }
+    for (std::size_t k = 0; k < pending_.size(); ++k)
+        if (k == 0 || pending_[k].y0 != pending_[k - 1].y0 || pending_[k].y1 != pending_[k - 1].y1)
+            edges_.insert(edges_.end(), {pending_[k].y0, pending_[k].y1});
     std::sort(edges_.begin(), edges_.end());
     edges_.erase(std::unique(edges_.begin(), edges_.end()), edges_.end());
     for (std::size_t k = 0; k + 1 < edges_.size(); ++k) writeBand(edges_[k], edges_[k + 1]);

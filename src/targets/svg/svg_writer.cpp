@@ -13,11 +13,11 @@ namespace {
 
 constexpr char hexDigits[] = "0123456789abcdef";
 
-// writeNumber's text of a number that is not a small whole one. A row of
-// digits repeats its baseline and width: the last fraction written is kept
-// as text.
-[[gnu::noinline]] char* putFraction(char* p, double v)
+// writeNumber's text of v. A row of digits repeats its baseline and width:
+// the last fraction written is kept as text.
+char* putNumber(char* p, double v)
 {
+    if (writeSmallWhole(p, v)) return p;
     thread_local double last = 0;
     thread_local std::array<char, numberRoom> lastText{'0'};
     thread_local std::size_t lastSize = 1;
@@ -28,13 +28,6 @@ constexpr char hexDigits[] = "0123456789abcdef";
         lastSize = static_cast<std::size_t>(std::copy(p, end, lastText.data()) - lastText.data());
     }
     return end;
-}
-
-// writeNumber's text of v, small whole numbers inline.
-char* putNumber(char* p, double v)
-{
-    if (unsigned n = 0; smallWhole(v, n)) return writeWhole(p, n);
-    return putFraction(p, v);
 }
 
 void putNumber(std::string& out, double v)
