@@ -268,6 +268,7 @@ public:
             if (status_ == exitDrawn || status_ == exitResult) status_ = exitInterrupted;
         }
         progress_.clear();
+        for (const std::string& repeat : said_.repeats()) report(repeat);
         tally_.linesRead = stopped_ ? stopLine_ : reader.lineNumber();
         finishSheet();
         tally_.seconds = secondsSince(start);
@@ -407,10 +408,14 @@ private:
     {
         if (stopped_ || o.skipped) return; // a pending file is removed with it
         stopLine_ = o.line;
-        for (const std::string& n : o.notes)
-            report("line " + std::to_string(o.line) + ": note: " + n);
-        for (const std::string& w : o.warnings)
-            report("line " + std::to_string(o.line) + ": warning: " + w);
+        // A line that fails for its warnings says them all, said before or not.
+        const auto say = [&](const char* kind, const std::vector<std::string>& texts) {
+            for (const std::string& text : texts)
+                if (const std::string m = kind + text; o.warnedStrictly || said_.first(o.line, m))
+                    report("line " + std::to_string(o.line) + ": " + m);
+        };
+        say("note: ", o.notes);
+        say("warning: ", o.warnings);
         if (o.warnedStrictly) warned_ = true;
         if (o.error.empty()) {
             try {
@@ -478,6 +483,7 @@ private:
     std::unique_ptr<SheetFile> sheet_;
     std::unordered_set<std::string> written_; // only when names could repeat
     Tally tally_;
+    SaidOnce said_;
     bool stopped_ = false;
     bool readFailed_ = false;
     bool interrupted_ = false;

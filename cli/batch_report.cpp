@@ -76,4 +76,29 @@ void ProgressBar::clear()
     shown_ = false;
 }
 
+bool SaidOnce::first(std::size_t line, const std::string& message)
+{
+    if (const auto found = index_.find(message); found != index_.end()) {
+        ++said_[found->second].again;
+        return false;
+    }
+    // Messages that name their data differ from line to line: a bounded
+    // number is kept, and the others are always said.
+    if (said_.size() < 1000) {
+        index_.emplace(message, said_.size());
+        said_.push_back({line, message.substr(0, message.find(':'))});
+    }
+    return true;
+}
+
+std::vector<std::string> SaidOnce::repeats() const
+{
+    std::vector<std::string> out;
+    for (const Said& s : said_)
+        if (s.again > 0)
+            out.push_back(plural(s.again, "more line", "more lines") + ": the same " + s.kind +
+                          " as line " + std::to_string(s.line));
+    return out;
+}
+
 } // namespace tallux::cli

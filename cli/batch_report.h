@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace tallux::cli {
 
@@ -45,6 +47,25 @@ private:
     bool enabled_;
     bool shown_ = false;
     std::chrono::steady_clock::time_point last_{};
+};
+
+// The lines' notes and warnings, each text said once. A cause on the command
+// line holds for every line; its message is counted after the first, and the
+// counts close the run ("9999 more lines: the same warning as line 1").
+class SaidOnce {
+public:
+    // Whether `message` of `line` is said now: it was not said before.
+    bool first(std::size_t line, const std::string& message);
+    std::vector<std::string> repeats() const;
+
+private:
+    struct Said {
+        std::size_t line;
+        std::string kind; // "note" or "warning"
+        std::uint64_t again = 0;
+    };
+    std::unordered_map<std::string, std::size_t> index_; // message: said_ index
+    std::vector<Said> said_;
 };
 
 } // namespace tallux::cli

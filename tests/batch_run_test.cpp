@@ -149,6 +149,19 @@ TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing)
          {"line 1: BarCODE128 returned 9 (Subscript out of range): '\xC3\xBC' at position 2",
           "line 2: warning: BarCODE128: '\xF0\x9F\x98\x80' is not in the Windows-1252 code page",
           "2 lines read, 1 drawn, 1 failed"}},
+        /*14*/ // a cause on the command line holds for every line: said once
+        {"code39,A\ncode39,B\ncode39,C\n",
+         {"--line-color", "0xFFFFFF"},
+         0,
+         {"1.trace", "2.trace", "3.trace"},
+         {"line 1: warning: --line-color", "tallux: 2 more lines: the same warning as line 1",
+          "3 lines read, 3 drawn"}},
+        /*15*/ // a line that fails for a warning says it, said before or not
+        {"code39,a\ncode39,a\n",
+         {"--strict", "-k"},
+         exitWarned,
+         {},
+         {"line 1: warning: BarCODE39: 'a'", "line 2: warning: BarCODE39: 'a'", "2 failed"}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
