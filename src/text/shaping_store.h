@@ -33,12 +33,11 @@ public:
     // masks), under the state of fontconfig it was kept with.
     void storeAgain(const ShapedText& shaped) const;
 
-    // A store in `folder` ("" for none), for tests.
+private:
+    // A store in `folder` ("" for none).
     explicit ShapingStore(std::string folder);
     // The file that holds a shaping (one of a bounded number of slots).
     std::string fileFor(const ShapingKey& key, std::string_view utf8) const;
-
-private:
     // What a file of `kind` starts with: the format, the versions and the
     // environment (a shaping's file adds its key).
     std::string header(std::string_view kind) const;
