@@ -19,7 +19,7 @@ static_assert(mul255(255, 255) == 255 && mul255(255, 0) == 0 && mul255(128, 255)
 
 // The colour rgb over white for each coverage, the usual ground of a digit;
 // kept for the last colour asked for.
-const std::array<std::uint32_t, 256>& overWhite(std::uint32_t rgb)
+[[gnu::noinline]] const std::uint32_t* overWhite(std::uint32_t rgb)
 {
     thread_local std::array<std::uint32_t, 256> table{};
     thread_local std::optional<std::uint32_t> of;
@@ -30,7 +30,7 @@ const std::array<std::uint32_t, 256>& overWhite(std::uint32_t rgb)
                        (mul255(g, a) + 255 - a) << 8 | (mul255(b, a) + 255 - a);
         of = rgb;
     }
-    return table;
+    return table.data();
 }
 
 } // namespace
@@ -155,7 +155,7 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
         flush();
     cairo_surface_flush(image_);
     const std::uint32_t sr = (rgb >> 16) & 0xFF, sg = (rgb >> 8) & 0xFF, sb = rgb & 0xFF;
-    const std::array<std::uint32_t, 256>& whiteBelow = overWhite(rgb);
+    const std::uint32_t* whiteBelow = overWhite(rgb);
     for (int my = 0; my <= mask.height; ++my) written(y + mask.top + my);
     for (int my = 0; my <= mask.height; ++my) changed(y + mask.top + my);
     for (int my = 0; my < mask.height; ++my) {

@@ -163,8 +163,11 @@ static_assert(distanceBits(1).count == 5 && distanceBits(32768).count == 18);
 
 class Deflater {
 public:
-    Deflater(std::string& out, std::size_t room)
+    // `line`: the distance of copies from the row above, coded once.
+    Deflater(std::string& out, std::size_t room, std::size_t line)
         : bits_(out, room)
+        , lineDistance_(distanceBits(std::min(line, maxDistance)))
+        , line_(line)
     {
         bits_.put(1, 1); // the last block
         bits_.put(1, 2); // with the fixed codes
@@ -203,12 +206,16 @@ private:
     void match(std::size_t length, std::size_t distance)
     {
         const Bits l = lengthCodes[length];
-        const Bits d = distance == 1 ? runDistance : distanceBits(distance);
+        const Bits d = distance == 1       ? runDistance
+                       : distance == line_ ? lineDistance_
+                                           : distanceBits(distance);
         bits_.put(l.bits | d.bits << l.count, l.count + d.count);
     }
     static constexpr Bits runDistance = distanceBits(1);
 
     BitWriter bits_;
+    Bits lineDistance_;
+    std::size_t line_;
 };
 
 // How many bytes from `at` repeat the bytes from `from` (which lies before
@@ -245,13 +252,13 @@ void deflateRow(Deflater& z, const unsigned char* row, std::size_t size, std::si
         return ((u ^ v) & firstThree) == 0;
     };
     std::size_t i = 0;
+    if (!rowAbove) z.literal(row[i++]); // the stream's first byte: nothing before it
     while (i < size) {
         const std::size_t limit = std::min(maxMatch, size - i);
         std::size_t run = 0, up = 0;
         // Only where three bytes match is a match worth measuring.
         if (limit >= minMatch) {
-            if ((i > 0 || rowAbove) && starts(row + i, row + i - 1))
-                run = matchLength(row + i, row + i - 1, limit);
+            if (starts(row + i, row + i - 1)) run = matchLength(row + i, row + i - 1, limit);
             // The copy from above is taken only where it is longer than the
             // run, so only where it also holds at the byte that ended the run.
             if (upward && run < limit && row[i + run] == row[i + run - stride] &&
@@ -374,7 +381,7 @@ std::string imageData(const unsigned char* data, int width, int height, int stri
 
     std::string out("\x78\x01", 2); // deflate, 32K window, fastest
     // At worst nine bits a byte, a literal each.
-    Deflater z(out, line * static_cast<std::size_t>(height) * 9 / 8 + 64);
+    Deflater z(out, line * static_cast<std::size_t>(height) * 9 / 8 + 64, line);
     uLong adler = adler32(0, nullptr, 0);
     std::size_t repeated = 0; // rows equal to the row above, not yet written
     uLong lineAdler = 1;      // of the row above
