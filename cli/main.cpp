@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "stop_on_signal.h"
 #include "targets/cairo/leak_suppressions.h"
 #include "writer.h"
 #ifdef TALLUX_HAVE_CAIRO
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
     // between processes, so that most runs start without fontconfig.
     tallux::keepShapedTextBetweenProcesses();
 #endif
+    tallux::cli::removeFilesOnSignal();
     std::vector<std::string_view> words(argv + 1, argv + argc);
     using tallux::cli::Writer;
     Writer out(STDOUT_FILENO, Writer::Buffering::Full);

@@ -2,9 +2,11 @@
 
 #include "files/replace_file.h"
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
@@ -48,7 +50,53 @@ bool linkUnnamed(int fd, int folder, const char* name)
 
 using files::writeAll;
 
+// The temporary names of the pending files, for a signal that ends the
+// process to remove. A slot is free, being taken, held, being released, or
+// taken by the signal; whichever of its holder and the signal moves it out
+// of `held` first owns its name, so the handler never reads a name that
+// changes under it. Zeros at the start: nothing is touched until used.
+enum SlotState : int { freeSlot, taking, held, releasing, removing };
+struct TempSlot {
+    std::atomic<int> state;
+    char* path;
+};
+static_assert(std::atomic<int>::is_always_lock_free, "read in a signal handler");
+constinit std::array<TempSlot, 4096> tempSlots{}; // beyond these, a name is left to chance
+constinit std::atomic<std::size_t> nextSlot{0};
+
+int holdTemp(const std::string& path)
+{
+    for (std::size_t n = 0; n < tempSlots.size(); ++n) {
+        const std::size_t i = nextSlot++ % tempSlots.size();
+        int expected = freeSlot;
+        if (!tempSlots[i].state.compare_exchange_strong(expected, taking)) continue;
+        char* const copy = ::strdup(path.c_str());
+        tempSlots[i].path = copy;
+        tempSlots[i].state.store(copy != nullptr ? held : freeSlot);
+        return copy != nullptr ? static_cast<int>(i) : -1;
+    }
+    return -1;
+}
+
+void releaseTemp(int& slot) noexcept
+{
+    if (slot < 0) return;
+    TempSlot& s = tempSlots[static_cast<std::size_t>(std::exchange(slot, -1))];
+    int expected = held;
+    if (!s.state.compare_exchange_strong(expected, releasing)) return; // the signal has it
+    std::free(std::exchange(s.path, nullptr));
+    s.state.store(freeSlot);
+}
+
 } // namespace
+
+void removePendingFiles() noexcept
+{
+    for (TempSlot& s : tempSlots) {
+        int expected = held;
+        if (s.state.compare_exchange_strong(expected, removing)) ::unlink(s.path);
+    }
+}
 
 PlacedFile::~PlacedFile()
 {
@@ -128,6 +176,7 @@ PendingFile::PendingFile(std::string path)
         temp_.clear();
         throw OutputError("cannot write '" + path_ + "': " + std::strerror(e));
     }
+    if (!temp_.empty()) slot_ = holdTemp(temp_);
 }
 
 PendingFile::~PendingFile()
@@ -141,6 +190,7 @@ PendingFile::PendingFile(PendingFile&& other) noexcept
     , temp_(std::exchange(other.temp_, {}))
     , replaced_(other.replaced_)
     , fd_(std::exchange(other.fd_, -1))
+    , slot_(std::exchange(other.slot_, -1))
     , closedInPlace_(other.closedInPlace_)
 {
 }
@@ -154,6 +204,7 @@ PendingFile& PendingFile::operator=(PendingFile&& other) noexcept
         temp_ = std::exchange(other.temp_, {});
         replaced_ = other.replaced_;
         fd_ = std::exchange(other.fd_, -1);
+        slot_ = std::exchange(other.slot_, -1);
         closedInPlace_ = other.closedInPlace_;
     }
     return *this;
@@ -163,6 +214,7 @@ void PendingFile::discard() noexcept
 {
     if (fd_ >= 0) ::close(fd_);
     if (!temp_.empty()) ::unlink(temp_.c_str());
+    releaseTemp(slot_);
     fd_ = -1;
     temp_.clear();
 }
@@ -203,6 +255,7 @@ void PendingFile::commit()
     if (closedInPlace_) return;
     if (temp_.empty()) fail("write", EBADF);
     if (::rename(temp_.c_str(), target_.c_str()) != 0) fail("write", errno);
+    releaseTemp(slot_);
     temp_.clear();
 }
 

@@ -44,8 +44,13 @@ private:
     std::string temp_;   // empty when written in place
     std::optional<struct stat> replaced_;
     int fd_ = -1;
+    int slot_ = -1; // where a signal finds the temporary name
     bool closedInPlace_ = false;
 };
+
+// Removes the temporary files of the pending files of this process; for a
+// signal handler that then ends the process, so that no temporary is left.
+void removePendingFiles() noexcept;
 
 // A new file that appeared at its path only once complete (see placeNewFile).
 // Dropped without keep(), it is removed again, provided the path still holds

@@ -1,6 +1,9 @@
 #include "stop_on_signal.h"
 
+#include "output_file.h"
+
 #include <atomic>
+#include <csignal>
 #include <pthread.h>
 
 namespace tallux::cli {
@@ -12,9 +15,34 @@ constexpr int signals[] = {SIGINT, SIGTERM, SIGHUP};
 std::atomic<int> noted{0};
 static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
 
+// Removes the temporary files, then ends the process as the signal would.
+void endCleanly(int signal)
+{
+    removePendingFiles();
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+// The first signal is noted; a second one ends the run at once.
 void note(int signal)
 {
-    noted.store(signal, std::memory_order_relaxed);
+    if (noted.exchange(signal, std::memory_order_relaxed) != 0) endCleanly(signal);
+}
+
+// Sets `handler` for each signal that is not ignored: one ignored when the
+// program started (nohup) stays ignored.
+void handle(void (*handler)(int), struct sigaction* old)
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a read that waits returns, so the run notices.
+    for (int i = 0; i < 3; ++i) {
+        struct sigaction was {};
+        sigaction(signals[i], nullptr, &was);
+        if (old != nullptr) old[i] = was;
+        if (was.sa_handler != SIG_IGN) sigaction(signals[i], &action, nullptr);
+    }
 }
 
 sigset_t signalSet()
@@ -27,16 +55,15 @@ sigset_t signalSet()
 
 } // namespace
 
+void removeFilesOnSignal()
+{
+    handle(endCleanly, nullptr);
+}
+
 StopOnSignal::StopOnSignal()
 {
     noted = 0;
-    struct sigaction action {};
-    action.sa_handler = note;
-    sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a read that waits returns, so the run notices. The
-    // handler is reset once it ran, so a second signal ends the process.
-    action.sa_flags = static_cast<int>(SA_RESETHAND);
-    for (int i = 0; i < 3; ++i) sigaction(signals[i], &action, &old_[i]);
+    handle(note, old_);
 }
 
 StopOnSignal::~StopOnSignal()

@@ -4,9 +4,15 @@
 
 namespace tallux::cli {
 
+// From now on SIGINT, SIGTERM and SIGHUP remove the temporary files of the
+// pending files before they end the process as usual. A signal ignored when
+// the program started (nohup) stays ignored, here and below.
+void removeFilesOnSignal();
+
 // While it lives, SIGINT, SIGTERM and SIGHUP do not end the process: the first
 // one is noted, and a batch stops reading and finishes the lines it has read,
-// so that no file is left half-made. A second one ends the process as usual.
+// so that no file is left half-made. A second one ends the process, its
+// temporary files removed.
 class StopOnSignal {
 public:
     StopOnSignal();

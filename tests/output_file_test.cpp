@@ -1,13 +1,17 @@
 // New files that appear only complete, and are taken back when dropped.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
 #include "batch_support.h"
 #include "output_file.h"
+#include "stop_on_signal.h"
 
 namespace tallux::cli::test {
 namespace {
@@ -160,6 +164,50 @@ TEST(PendingFile, ReplacesOnlyWhatShouldBeReplaced)
     EXPECT_EQ(readFile(dir / "log"),
               "old\n/dev/fd/" + fd + "\n/proc/self/fd/" + fd + "\n/dev/stderr\n");
     EXPECT_THROW(writeFileAtomically("/dev/fd/999", "x"), OutputError);
+}
+
+// A signal that ends the process removes its temporary files first; a signal
+// ignored at the start (nohup, or a script's background job) stays ignored.
+TEST(PendingFile, ASignalThatEndsTheProcessLeavesNoTemporaryFile)
+{
+    struct Case {
+        int signal;
+        bool ignoredBefore; // as nohup leaves SIGHUP
+        bool batch;         // StopOnSignal lives: the first one is only noted
+        int raised;         // how many times
+        bool ends;
+    };
+    const Case cases[] = {
+        /*0*/ {SIGTERM, false, false, 1, true},
+        /*1*/ {SIGINT, false, true, 1, false},
+        /*2*/ {SIGINT, false, true, 2, true},
+        /*3*/ {SIGHUP, true, false, 1, false},
+        /*4*/ {SIGHUP, true, true, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(signalName(c.signal));
+        Scratch dir;
+        const auto run = [&] {
+            if (c.ignoredBefore) std::signal(c.signal, SIG_IGN);
+            removeFilesOnSignal();
+            std::optional<StopOnSignal> stop;
+            if (c.batch) stop.emplace();
+            PendingFile file(dir / "label.png");
+            file.write("half");
+            for (int i = 0; i < c.raised; ++i) std::raise(c.signal);
+            std::_Exit(
+                StopOnSignal::received() == (c.batch && !c.ignoredBefore ? c.signal : 0) ? 0 : 1);
+        };
+        if (c.ends) {
+            EXPECT_EXIT(run(), ::testing::KilledBySignal(c.signal), "");
+        } else {
+            EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
+        }
+        // A child that lived on exits without removing its temporary file.
+        if (c.ends) {
+            EXPECT_TRUE(filesIn(dir.path).empty());
+        }
+    }
 }
 
 } // namespace
