@@ -334,10 +334,9 @@ private:
                 throw LineError("the line is longer than " + std::to_string(longestLine) +
                                 " bytes");
             const std::optional<BatchLine> line = parseBatchLine(job.text);
-            DrawRequest r = lineRequest(*line, request_.drawOptions);
+            DrawRequest r = lineRequest(*line, request_.drawOptions, request_.lineTarget());
             o.method = r.method.name;
-            if (request_.target && !request_.sheet && !request_.dryRun) r.target = *request_.target;
-            if (request_.sheet) r.target = TargetKind::Pdf;
+            if (!request_.dryRun) checkPageOptions(r, request_.sheet.has_value());
             // A dry run checks the data as the image targets take it.
             prepareData(r, r.target != TargetKind::Trace || request_.dryRun);
             o.notes = std::move(r.notes);

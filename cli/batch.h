@@ -28,6 +28,13 @@ struct BatchRequest {
     unsigned jobs = 1;
     bool keepGoing = false;
     bool strict = false; // a line with a warning fails
+
+    // What every line is drawn for: the sheet's PDF, the files' target (or
+    // the one a dry run warns for), else a trace.
+    TargetKind lineTarget() const
+    {
+        return sheet ? TargetKind::Pdf : target.value_or(TargetKind::Trace);
+    }
 };
 
 // Parses the words after `batch`. Raises UsageError.

@@ -119,7 +119,8 @@ std::optional<BatchLine> parseBatchLine(std::string_view text)
     return line;
 }
 
-DrawRequest lineRequest(const BatchLine& line, std::span<const std::string> defaults)
+DrawRequest lineRequest(const BatchLine& line, std::span<const std::string> defaults,
+                        TargetKind target)
 {
     std::vector<std::string> own;
     own.reserve(line.options.size());
@@ -136,7 +137,7 @@ DrawRequest lineRequest(const BatchLine& line, std::span<const std::string> defa
     words.push_back(line.code);
     words.insert(words.end(), own.begin(), own.end());
     try {
-        return parseDraw(words);
+        return parseDraw(words, target);
     } catch (const UsageError& e) {
         throw LineError(e.what());
     }

@@ -39,7 +39,8 @@ std::optional<BatchLine> parseBatchLine(std::string_view text);
 
 // The drawing a line asks for: the line's method and code, the command's
 // draw options (words such as "--width=20"), then the line's own options,
-// which take precedence. Raises LineError.
-DrawRequest lineRequest(const BatchLine& line, std::span<const std::string> defaults);
+// which take precedence, for drawing on `target`. Raises LineError.
+DrawRequest lineRequest(const BatchLine& line, std::span<const std::string> defaults,
+                        TargetKind target = TargetKind::Trace);
 
 } // namespace tallux::cli

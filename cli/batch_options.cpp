@@ -88,7 +88,9 @@ const std::vector<Option>& options()
          [](BatchRequest& r, auto o, auto v) { setGrid(r, o, v); }},
         {"--page", "SIZE", "sheet page: a4, letter (any case) or WxH in points (default a4)",
          [](BatchRequest& r, auto o, auto v) { setPage(r, o, v); }},
-        {"--dry-run", "", "draw every line, its data as images take it, and write nothing",
+        {"--dry-run", "",
+         "draw every line, its data as images take it, and write nothing; with --target, warn "
+         "as its files would",
          [](BatchRequest& r, auto, auto) { r.dryRun = true; }},
         {"--jobs", "N", "worker threads (default: one per core); -jN too",
          [](BatchRequest& r, auto o, auto v) {
@@ -129,8 +131,8 @@ void checkOutputs(BatchRequest& r)
                   "; leave out --target or change the name");
         if (!r.target) r.target = name.format();
         if (!r.target) usage(noKnownExtension(*r.output));
-    } else if (r.target) {
-        usage("--target goes with --output");
+    } else if (r.target && !r.dryRun) {
+        usage("--target goes with --output or --dry-run");
     }
     if (r.sheet == "-") usage("the sheet is a file, not standard output: give --sheet FILE");
     if (r.sheet && targetOfName(*r.sheet) != TargetKind::Pdf)
@@ -181,7 +183,8 @@ BatchRequest parseBatch(std::span<const std::string_view> words)
     // The draw options must make sense on their own; they also give the units.
     std::vector<std::string_view> sample{"ean13"};
     sample.insert(sample.end(), r.drawOptions.begin(), r.drawOptions.end());
-    const DrawRequest defaults = parseDraw(sample);
+    const DrawRequest defaults = parseDraw(sample, r.lineTarget());
+    if (!r.dryRun) checkPageOptions(defaults, r.sheet.has_value());
     r.page = defaults.page;
     if (defaults.codeSet && (defaults.raw || r.target == TargetKind::Trace))
         usage(std::string("--set changes the data, which ") +

@@ -388,7 +388,7 @@ std::string noKnownExtension(std::string_view name)
            " has no known extension (.png, .svg, .pdf, .ps, .eps, .jsonl, .trace); give --target";
 }
 
-DrawRequest parseDraw(std::span<const std::string_view> words)
+DrawRequest parseDraw(std::span<const std::string_view> words, TargetKind target)
 {
     if (words.empty()) usage("draw needs a METHOD (see 'tallux list')");
     const auto method = findMethodOrAlias(words[0]);
@@ -396,6 +396,7 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
 
     DrawRequest request;
     request.method = *method;
+    request.target = target;
     request.params.pCode = String(method->sample);
     // Readers accept Code 93 and Code 128 only with their check characters.
     request.params.pChk = method->type == Code_93 || method->type == Code_128;
@@ -431,8 +432,17 @@ DrawRequest parseDraw(std::span<const std::string_view> words)
     return request;
 }
 
-void checkPageOptions(const DrawRequest& request)
+void checkPageOptions(const DrawRequest& request, bool onSheet)
 {
+    const PageOptions& page = request.page;
+    const char* own = page.quarterTurns != 0    ? "--rotate"
+                      : request.backgroundGiven ? "--bg"
+                      : page.margin             ? "--margin"
+                      : page.width              ? "--size"
+                                                : nullptr;
+    if (onSheet && own != nullptr)
+        usage(std::string(own) +
+              " sets a file's page; a sheet lays out its labels (--grid, --page)");
     const bool image = request.target != TargetKind::Trace && request.target != TargetKind::Printer;
     if (!image && request.page.quarterTurns != 0)
         usage("--rotate turns an image target's page (png, svg, pdf, ps, eps)");

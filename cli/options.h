@@ -86,10 +86,13 @@ std::string optionHelpLine(std::string_view name, std::string_view valueName,
 // What is not given gets the same physical size in any scale units (a
 // 1/96-inch module, 5/8-inch bars), a resolution that makes the narrow
 // element whole pixels at about 300 dpi, and for the wide/narrow methods a
-// ratio text whose wide elements are 2.5 narrow ones.
-DrawRequest parseDraw(std::span<const std::string_view> words);
-// Refuses page options that the request's target has no page for.
-void checkPageOptions(const DrawRequest& request);
+// ratio text whose wide elements are 2.5 narrow ones. `target` is what the
+// words draw on unless they name a target or an output.
+DrawRequest parseDraw(std::span<const std::string_view> words,
+                      TargetKind target = TargetKind::Trace);
+// Refuses page options that the request's target has no page for, or that
+// a label on a sheet does not have: the sheet lays out its labels itself.
+void checkPageOptions(const DrawRequest& request, bool onSheet = false);
 
 // The option table, for --help.
 std::string drawOptionsHelp();

@@ -162,6 +162,12 @@ TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing)
          exitWarned,
          {},
          {"line 1: warning: BarCODE39: 'a'", "line 2: warning: BarCODE39: 'a'", "2 failed"}},
+        /*16*/ // a dry run for a target warns as its files would
+        {"code39,AB,width=1\n",
+         {"--dry-run", "--target", "png", "--strict"},
+         exitWarned,
+         {},
+         {"line 1: warning: the text is 0 pt", "line 1: nothing drawn: --strict"}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -258,6 +264,15 @@ TEST(BatchRun, TheFilesDoNotDependOnTheNumberOfWorkers)
         EXPECT_TRUE(filesA == filesB) << kind << ": the files differ";
         EXPECT_EQ(filesA.count(std::string("3-code128-BX_2.") + kind), 1u) << kind;
     }
+    // A line's file is the one draw makes: wide bars of whole pixels in both.
+    Scratch dir;
+    ASSERT_EQ(batch(dir, "i25,123456\n", {"-o", dir / "{n}.png"}).status, 0);
+    const std::string drawn = dir / "drawn.png";
+    std::string outText, errText;
+    Writer out(outText), err(errText);
+    const std::vector<std::string_view> words = {"draw", "i25", "--code", "123456", "-o", drawn};
+    ASSERT_EQ(run(words, out, err), 0) << errText;
+    EXPECT_EQ(readFile(dir / "1.png"), readFile(drawn));
 }
 
 // The command on a pipe that stays open, so only a signal ends its run.
@@ -350,6 +365,8 @@ TEST(BatchRun, UsageErrorsExit64)
         /*20*/ {{"batch", "--sheet", "s.pdf", "--page", "A5"}, "a4, letter or WIDTHxHEIGHT"},
         /*21*/ {{"batch", "-o", "{n}.trace", "--set", "B"}, "the trace shows as given"},
         /*22*/ {{"batch", "--dry-run", "--set", "auto", "--raw"}, "--raw passes as given"},
+        /*23*/ {{"batch", "--sheet", "s.pdf", "--rotate", "90"}, "a sheet lays out its labels"},
+        /*24*/ {{"batch", "-o", "{n}.trace", "--bg", "none"}, "paints an image target's page"},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::string outText, errText;

@@ -179,7 +179,8 @@ void addRun(ShapedText& out, std::vector<PangoFont*>& seen, const char* text, Pa
             int x, int baseline)
 {
     ShapedRun r;
-    r.font = fontIndex(out, seen, run->item->analysis.font);
+    PangoFont* font = run->item->analysis.font; // none where fontconfig finds no font
+    r.font = font != nullptr ? fontIndex(out, seen, font) : -1;
     r.x = x, r.baseline = baseline;
     r.offset = run->item->offset, r.length = run->item->length;
     r.backward = (run->item->analysis.level & 1) != 0;

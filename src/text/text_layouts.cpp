@@ -77,6 +77,8 @@ private:
         } else {
             const TextShaper& shaper = textShaper();
             shaper.shape(key, utf8, shaped);
+            if (std::ranges::any_of(shaped.runs, [](const ShapedRun& r) { return r.font < 0; }))
+                throw TextError("text cannot be drawn: fontconfig finds no font");
             shaped.kept = stored && !shaped.drawnByPango && !shaped.ownFonts;
             if (shaped.kept) store.store(key, utf8, shaped, shaper.inputs());
         }

@@ -68,7 +68,7 @@ struct ShapedCluster {
 // Glyphs of one face in a line: `x` is where the first glyph's pen starts
 // and `baseline` the line's baseline, from the text's top-left corner.
 struct ShapedRun {
-    int font = 0; // index into ShapedText::fonts
+    int font = 0; // index into ShapedText::fonts; -1: no font could be found
     int x = 0, baseline = 0;
     int offset = 0, length = 0; // of its text, in bytes
     bool backward = false;

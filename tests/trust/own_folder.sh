@@ -4,7 +4,8 @@
 # that holds an entry named tallux and a planted module, with planted modules
 # in PATH's other folders, and with an empty store: no planted code runs, and
 # the text is read back from an SVG and a PDF. A copy of the command with no
-# module beside it fails with a message, writing nothing.
+# module beside it fails with a message, writing nothing, and so does the
+# command where fontconfig finds no font at all.
 # Usage: own_folder.sh COMMAND WORK
 set -eu
 command=$(realpath "$1")
@@ -53,5 +54,15 @@ fi
 grep -q "text cannot be drawn" "$work/lone.err" || fail "no message: $(cat "$work/lone.err")"
 [ ! -e "$work/lone.svg" ] || fail "a file was written without its text"
 "$lone/tallux" draw BarEAN13 --text 0 --target svg -o "$work/lone.svg" >/dev/null
+
+mkdir -p "$work/no-fonts"
+printf '<fontconfig><dir>%s</dir><cachedir>%s</cachedir></fontconfig>\n' "$work/no-fonts" \
+    "$work/no-fonts" >"$work/no-fonts.conf"
+if FONTCONFIG_FILE="$work/no-fonts.conf" tallux draw BarEAN13 -o "$work/no-fonts.png" \
+    2>"$work/no-fonts.err"; then
+    fail "drew without any font"
+fi
+grep -q "text cannot be drawn: fontconfig finds no font" "$work/no-fonts.err" || fail "no message: $(cat "$work/no-fonts.err")"
+[ ! -e "$work/no-fonts.png" ] || fail "a file was written without a font"
 [ ! -e "$mark" ] || fail "a planted module was loaded"
 echo "own_folder: $command loads only its own module"
