@@ -206,12 +206,9 @@ private:
     void match(std::size_t length, std::size_t distance)
     {
         const Bits l = lengthCodes[length];
-        const Bits d = distance == 1       ? runDistance
-                       : distance == line_ ? lineDistance_
-                                           : distanceBits(distance);
+        const Bits d = distance == line_ ? lineDistance_ : distanceBits(distance);
         bits_.put(l.bits | d.bits << l.count, l.count + d.count);
     }
-    static constexpr Bits runDistance = distanceBits(1);
 
     BitWriter bits_;
     Bits lineDistance_;
