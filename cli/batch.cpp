@@ -117,6 +117,13 @@ private:
     int fd_ = -1;
 };
 
+// A file that only its own line's name keeps from being written (the name
+// is a folder's, or too long): a bad line. Any other failure stops the run.
+constexpr bool ownNameFault(int error)
+{
+    return error == EISDIR || error == ENAMETOOLONG;
+}
+
 // Runs the line's method on the target: an empty text when the symbol was
 // drawn, else what went wrong.
 std::string drawOn(DrawRequest& r, Target& target)
@@ -133,7 +140,9 @@ std::string drawOn(DrawRequest& r, Target& target)
                    (cause ? ": " + *cause : std::string());
         }
     } catch (const RuntimeError& e) {
-        return name + " raised error " + std::to_string(e.number()) + ": " + e.what();
+        const auto cause = raisedCause(given, e.number());
+        return name + " raised error " + std::to_string(e.number()) + ": " + e.what() +
+               (cause ? " (" + *cause + ")" : std::string());
     }
     return {};
 }
@@ -393,7 +402,7 @@ private:
             o.file = std::move(file);
         } catch (const OutputError& e) {
             o.error = withFolderCause(path, e.what());
-            o.outputFailed = true;
+            o.outputFailed = !ownNameFault(e.error);
         }
     }
 
@@ -423,7 +432,7 @@ private:
                 return;
             } catch (const OutputError& e) {
                 o.error = e.what();
-                o.outputFailed = true;
+                o.outputFailed = !ownNameFault(e.error);
             } catch (const LineError& e) {
                 o.error = e.what();
             }

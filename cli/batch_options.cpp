@@ -159,10 +159,9 @@ BatchRequest parseBatch(std::span<const std::string_view> words)
         const bool inlineValue = split.value.has_value();
         std::string_view value = split.value.value_or(std::string_view());
         const Option* option = findOption(word);
-        if (option == nullptr && !word.starts_with("--")) usage("unknown option " + quoted(word));
-        // A draw option unknown to draw is reported by draw, with its value.
-        const bool takesValue =
-            option ? !option->valueName.empty() : drawOptionTakesValue(word).value_or(true);
+        const std::optional<bool> drawTakes = drawOptionTakesValue(word);
+        if (option == nullptr && !drawTakes) usage("unknown option " + quoted(word));
+        const bool takesValue = option ? !option->valueName.empty() : *drawTakes;
         if (!takesValue && inlineValue) usage(quoted(word) + " takes no value");
         if (takesValue && !inlineValue) {
             if (i + 1 >= words.size()) usage(quoted(word) + " needs a value");

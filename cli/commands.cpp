@@ -266,7 +266,9 @@ int draw(std::span<const std::string_view> words, Writer& out, Writer& err)
     } catch (const RuntimeError& e) {
         raised = e.number();
         err << "tallux: " << request.method.name << " raised error " << e.number() << ": "
-            << e.what() << "\n";
+            << e.what();
+        if (const auto cause = raisedCause(given, e.number())) err << " (" << *cause << ")";
+        err << "\n";
     }
     if (result && *result != 0) {
         err << "tallux: " << request.method.name << " returned " << result->value() << " ("
@@ -311,28 +313,25 @@ int run(std::span<const std::string_view> words, Writer& out, Writer& err)
             return exitDrawn;
         }
         if (command == "list") {
+            if (words.size() > 1) throw UsageError("list takes no arguments");
             printList(out);
             return exitDrawn;
         }
         if (command == "typelib") return typelibCommand(words.subspan(1), out);
         if (command == "register" || command == "unregister")
             return registerCommand(command == "register", words.subspan(1), out, err);
+        // Help as the first word or the second (after METHOD or FILE).
+        const auto rest = words.subspan(1);
+        const auto help = [](std::string_view w) { return w == "--help" || w == "-h"; };
+        const bool helpAsked =
+            std::ranges::any_of(rest.subspan(0, std::min<std::size_t>(2, rest.size())), help);
         if (command == "batch") {
-            const auto rest = words.subspan(1);
-            if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
-                printBatchHelp(out);
-                return exitDrawn;
-            }
-            return batchCommand(rest, err);
+            if (helpAsked) printBatchHelp(out);
+            return helpAsked ? exitDrawn : batchCommand(rest, err);
         }
         if (command == "draw") {
-            const auto rest = words.subspan(1);
-            const auto help = [](std::string_view w) { return w == "--help" || w == "-h"; };
-            if (std::ranges::any_of(rest.subspan(0, std::min<std::size_t>(2, rest.size())), help)) {
-                printDrawHelp(out);
-                return exitDrawn;
-            }
-            return draw(rest, out, err);
+            if (helpAsked) printDrawHelp(out);
+            return helpAsked ? exitDrawn : draw(rest, out, err);
         }
         throw UsageError("unknown command " + quoted(command) + " (try 'tallux --help')");
     } catch (const UsageError& e) {

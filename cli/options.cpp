@@ -181,6 +181,12 @@ void parseSize(DrawRequest& r, std::string_view option, std::string_view text)
     usage(quoted(option) + " needs WIDTHxHEIGHT in scale units, e.g. 4000x1500");
 }
 
+std::string fileName(std::string_view option, std::string_view text)
+{
+    if (text.empty()) usage(quoted(option) + " needs a file name, or - for standard output");
+    return std::string(text);
+}
+
 // --target printer, or printer:NAME for a named printer.
 void setTarget(DrawRequest& r, std::string_view text)
 {
@@ -284,9 +290,9 @@ const std::vector<Option>& options()
          "trace, png, svg, pdf, ps, eps or printer[:NAME] (default: by -o's extension)",
          [](DrawRequest& r, auto, auto v) { setTarget(r, v); }},
         {"--output", "FILE", "where the drawing goes; - or absent: standard output",
-         [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
+         [](DrawRequest& r, auto o, auto v) { r.output = fileName(o, v); }},
         {"-o", "FILE", "same as --output",
-         [](DrawRequest& r, auto, auto v) { r.output = std::string(v); }},
+         [](DrawRequest& r, auto o, auto v) { r.output = fileName(o, v); }},
         {"--units", "U", "image targets: scale units, twips, pt, px or mm (default twips)",
          [](DrawRequest& r, auto, auto v) { r.page.scale.units = parseUnits(v); }},
         {"--dpi", "N", "image targets: resolution (default: near 300, whole-pixel modules)",

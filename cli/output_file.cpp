@@ -144,7 +144,7 @@ std::optional<PlacedFile> placeNewFile(const std::string& path, std::string_view
     if (!writeAll(fd, bytes) || ::fstat(fd, &st) != 0) {
         const int e = errno;
         ::close(fd); // the unnamed file goes with it
-        throw OutputError("cannot write '" + path + "': " + std::strerror(e));
+        throw OutputError("cannot write '" + path + "': " + std::strerror(e), e);
     }
     const char* name = path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
     const bool named =
@@ -152,7 +152,7 @@ std::optional<PlacedFile> placeNewFile(const std::string& path, std::string_view
     if (::close(fd) != 0 && named) {
         const int e = errno;
         ::unlink(path.c_str());
-        throw OutputError("cannot write '" + path + "': " + std::strerror(e));
+        throw OutputError("cannot write '" + path + "': " + std::strerror(e), e);
     }
     if (!named) return std::nullopt;
     return PlacedFile(path, st.st_dev, st.st_ino);
@@ -174,7 +174,7 @@ PendingFile::PendingFile(std::string path)
     if (fd_ < 0) {
         const int e = errno;
         temp_.clear();
-        throw OutputError("cannot write '" + path_ + "': " + std::strerror(e));
+        throw OutputError("cannot write '" + path_ + "': " + std::strerror(e), e);
     }
     if (!temp_.empty()) slot_ = holdTemp(temp_);
 }
@@ -222,7 +222,8 @@ void PendingFile::discard() noexcept
 void PendingFile::fail(const char* what, int error)
 {
     discard();
-    throw OutputError("cannot " + std::string(what) + " '" + path_ + "': " + std::strerror(error));
+    throw OutputError("cannot " + std::string(what) + " '" + path_ + "': " + std::strerror(error),
+                      error);
 }
 
 void PendingFile::write(std::string_view bytes)

@@ -11,7 +11,12 @@ namespace tallux::cli {
 
 // Writing an output file failed; nothing was left at the path.
 struct OutputError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit OutputError(const std::string& what, int number = 0)
+        : std::runtime_error(what)
+        , error(number)
+    {
+    }
+    int error; // the errno behind it, 0 when none
 };
 
 // A file written beside its path under a temporary name, put in place in one

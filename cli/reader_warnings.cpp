@@ -171,15 +171,30 @@ std::string hexColor(const Rgb& c)
     return buf;
 }
 
+// How light a colour looks to a camera, and whether a red light scanner
+// sees it as dark: laser and linear scanners read by red light.
+double lightness(const Rgb& c)
+{
+    return 0.2126 * c.red + 0.7152 * c.green + 0.0722 * c.blue;
+}
+
 // Spaces are white: bars lighter than mid-grey leave readers too little
 // contrast (a print contrast below one half), and so do bars that reflect
-// red light, by which laser and linear scanners read.
+// red light. The page around the symbol is its quiet zone, which readers
+// need as light as the spaces.
 void contrast(const DrawRequest& r, std::vector<std::string>& out)
 {
+    if (const auto& ground = r.page.background; ground && r.backgroundGiven) {
+        const Rgb c{((*ground >> 16) & 0xFF) / 255.0, ((*ground >> 8) & 0xFF) / 255.0,
+                    (*ground & 0xFF) / 255.0};
+        if (lightness(c) <= 0.5 || c.red <= 0.5)
+            out.push_back("--bg " + hexColor(c) +
+                          " makes the quiet zone around the symbol too dark for readers");
+    }
     const Long color = r.params.pLineColor;
     const std::optional<Rgb> rgb = hostColor(color);
     if (!rgb) return; // the target refuses it: the drawing fails
-    const double light = 0.2126 * rgb->red + 0.7152 * rgb->green + 0.0722 * rgb->blue;
+    const double light = lightness(*rgb);
     if (light <= 0.5 && rgb->red <= 0.5) return;
     char given[16];
     std::snprintf(given, sizeof given, "0x%08X", static_cast<unsigned>(color));

@@ -98,4 +98,12 @@ std::optional<std::string> resultCause(const DrawRequest& r, int number)
     return std::nullopt;
 }
 
+std::optional<std::string> raisedCause(const DrawRequest& request, int number)
+{
+    if (number != err::InvalidCall || !request.method.ratio ||
+        std::u16string_view(request.params.pRatio).find(u':') != std::u16string_view::npos)
+        return std::nullopt;
+    return "--ratio needs WIDE:NARROW extras, e.g. 3:1";
+}
+
 } // namespace tallux::cli

@@ -13,4 +13,8 @@ namespace tallux::cli {
 // before the call.
 std::optional<std::string> resultCause(const DrawRequest& request, int number);
 
+// For an error number that a method raised, the option behind it: a ratio
+// text without its colon.
+std::optional<std::string> raisedCause(const DrawRequest& request, int number);
+
 } // namespace tallux::cli

@@ -33,7 +33,7 @@ Integer wholeUnits(DrawRequest& r, std::string_view option, const std::optional<
     if (!(whole >= Integer::min && whole <= Integer::max))
         throw UsageError(quoted(option) + " is " + shortNumber(exact) + " " +
                          std::string(unitName(units)) + ", more than 32767");
-    if (std::abs(whole - exact) > 0.05 * exact)
+    if (std::abs(whole - exact) > 0.05 * std::abs(exact))
         r.warnings.push_back(std::string(option) + " is " + shortNumber(exact) + " " +
                              std::string(unitName(units)) + ", drawn as " + shortNumber(whole) +
                              " (use other --units or a length in whole " +

@@ -159,7 +159,8 @@ std::optional<Change> interleaved(const DrawRequest& r, std::u16string_view code
 {
     if (!allDigits(code)) return {};
     if ((code.size() + (r.params.pChk ? 1 : 0)) % 2 == 0) return {};
-    return Change{u"0" + String(code), "odd number of digits"};
+    return Change{u"0" + String(code), r.params.pChk ? "odd number of digits with the check digit"
+                                                     : "odd number of digits"};
 }
 
 // The one Code 128 set that encodes every character: C for digits in

@@ -79,7 +79,9 @@ TEST(BatchRun, ABadLineStopsTheRunUnlessKeepGoing)
          1,
          {"1.trace", "6.trace", "8.trace"},
          {"line 2: unknown method 'nosuch'", "line 4: BarCODE39 returned 9",
-          "line 5: BarCODE39 raised error 5", "line 7: '--width' needs an Integer",
+          "line 5: BarCODE39 raised error 5: Invalid procedure call or argument (--ratio needs "
+          "WIDE:NARROW extras, e.g. 3:1)",
+          "line 7: '--width' needs an Integer",
           "8 lines read, 3 drawn, 4 failed, 3 files written"}},
         /*2*/
         {"code39,A\n\ncode39 B\r\n",
@@ -232,6 +234,13 @@ TEST(BatchRun, FoldersAreMadeAndAFileThatCannotBeWrittenStopsTheRunWith74)
     EXPECT_EQ(r.err.find("line 2:"), std::string::npos) << r.err;
     EXPECT_EQ(readFile(dir / "file"), "");
 
+    // A name of a line's own that cannot be a file is a bad line, passed by -k.
+    std::filesystem::create_directories(dir.path / "names" / "B.trace");
+    r = batch(dir, "code39,A\ncode39,B\ncode39,C\n", {"-o", dir / "names/{code}.trace", "-k"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("line 2: cannot write"), std::string::npos) << r.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.path / "names" / "C.trace")) << r.err;
+
     // An input that cannot be read is as an output that cannot be written.
     std::string outText, errText;
     Writer out(outText), err(errText);
@@ -367,6 +376,7 @@ TEST(BatchRun, UsageErrorsExit64)
         /*22*/ {{"batch", "--dry-run", "--set", "auto", "--raw"}, "--raw passes as given"},
         /*23*/ {{"batch", "--sheet", "s.pdf", "--rotate", "90"}, "a sheet lays out its labels"},
         /*24*/ {{"batch", "-o", "{n}.trace", "--bg", "none"}, "paints an image target's page"},
+        /*25*/ {{"batch", "--dry-run", "--bogus"}, "unknown option '--bogus'"},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::string outText, errText;

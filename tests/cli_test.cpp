@@ -181,6 +181,8 @@ TEST(Cli, UsageErrorsExit64WithOneLine)
          "\x01"
          "a",
          "--target", "svg"}, // no one set
+        /*30*/ {"draw", "BarCODE39", "--output="},
+        /*31*/ {"list", "BarCODE39"},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Outcome r = tallux(cases[i]);
@@ -369,7 +371,15 @@ TEST(Cli, WarningsSayWhatTheSymbolChanges)
           "light see as white"}},
         /*37*/ {{"code39", "--line-color", "0x800000"}, 0, {}},     // dark blue reads
         /*38*/ {{"code39", "--units", "mm", "--text", "0"}, 0, {}}, // pY 2.646 keeps the height
-        /*39*/
+        /*39*/ // nothing rounded: no word of whole units
+        {{"code39", "--width", "-15"},
+         0,
+         {"the narrow elements are -15 units wide: nothing can be read"}},
+        /*40*/
+        {{"code39", "--bg", "0000FF", "--target", "svg"},
+         0,
+         {"--bg #0000FF makes the quiet zone around the symbol too dark for readers"}},
+        /*41*/
         {{"code128", "--code", "BPRICE ƒX"},
          0,
          {"BarCODE128: 'ƒ' at position 8 is drawn as the symbol character Code C (value 99), which "
@@ -397,6 +407,7 @@ TEST(Cli, HelpVersionAndList)
     EXPECT_NE(tallux({"--help"}).out.find("draw METHOD"), std::string::npos);
     EXPECT_NE(tallux({"draw", "--help"}).out.find("--line-color"), std::string::npos);
     EXPECT_NE(tallux({"draw", "BarEAN13", "--help"}).out.find("--strict"), std::string::npos);
+    EXPECT_NE(tallux({"batch", "in.txt", "--help"}).out.find("--sheet"), std::string::npos);
     EXPECT_EQ(tallux({"--version"}).out, "tallux 1.0.0\n");
     const auto list = linesOf(tallux({"list"}).out);
     ASSERT_EQ(list.size(), 15u);
