@@ -1,6 +1,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "automation/posix/registration.h"
 #include "automation_support.h"
@@ -27,6 +28,8 @@ void spill(const std::filesystem::path& file, std::string_view bytes)
 TEST(Registry, EntriesRoundTripThroughTheFile)
 {
     TempDir dir;
+    const auto mode = std::filesystem::status(dir.path()).permissions();
+    const mode_t mask = ::umask(022);
     const Registry r(dir.path() / "deep" / "er" / "registry"); // directories are made
     const Entries entries{
         {"CLSID\\{X}\\InprocServer32", "/opt/lib with spaces/libtallux.so.1"},
@@ -35,6 +38,11 @@ TEST(Registry, EntriesRoundTripThroughTheFile)
         {"Utf8\\Schlüssel", "värde"},
     };
     r.update([&](Entries& e) { e = entries; });
+    ::umask(mask);
+    // Private to their owner, the folder that was there left as it was.
+    for (const auto& folder : {dir.path() / "deep", dir.path() / "deep" / "er"})
+        EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(std::filesystem::status(dir.path()).permissions(), mode);
     EXPECT_EQ(r.read(), entries);
     EXPECT_EQ(r.value("clsid\\{x}\\inprocserver32"), "/opt/lib with spaces/libtallux.so.1");
     EXPECT_EQ(r.value("Missing"), std::nullopt);
@@ -166,6 +174,8 @@ TEST(Registry, DefaultPlace)
         /*1*/ {std::nullopt, "/x", "/h", "/x/tallux/registry"},
         /*2*/ {"", "", "/h", "/h/.local/share/tallux/registry"},
         /*3*/ {std::nullopt, std::nullopt, std::nullopt, ""},
+        /*4*/ {std::nullopt, "reldata", "/h", "/h/.local/share/tallux/registry"},
+        /*5*/ {std::nullopt, "reldata", "relhome", ""},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         EnvVar a("TALLUX_REGISTRY", rows[i].registry), b("XDG_DATA_HOME", rows[i].xdg),
@@ -203,6 +213,12 @@ TEST(Registry, ClassEntriesOfTheControl)
         EXPECT_EQ(found->value, rows[i].second) << "row " << i;
     }
     for (const Entry& entry : e) EXPECT_TRUE(validKey(entry.key)) << entry.key;
+    // A library is entered only by its absolute path.
+    TempDir dir;
+    const Registry r(dir.path() / "registry");
+    for (const char* relative : {"libtallux.so.1", "./evil.so"})
+        EXPECT_THROW(registration::registerServer(r, relative), RegistryError) << relative;
+    EXPECT_FALSE(std::filesystem::exists(r.file()));
 }
 
 } // namespace

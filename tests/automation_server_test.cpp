@@ -186,6 +186,9 @@ TEST(Loader, ClearErrors)
     TempDir dir;
     const auto file = dir.path() / "registry";
     const std::string clsid = toString(typelib::CLSID_Tallux);
+    // The built library, named from the folder the test runs in.
+    const std::string relative =
+        "./" + std::filesystem::relative(TALLUX_LIBRARY_PATH).lexically_normal().string();
     struct Row {
         std::string registry; // the file's entries
         std::string name;
@@ -202,6 +205,11 @@ TEST(Loader, ClearErrors)
         {"CLSID\\{00000000-0000-0000-0000-000000000002}\\InprocServer32\t" TALLUX_LIBRARY_PATH "\n",
          "{00000000-0000-0000-0000-000000000002}", "CLASS_E_CLASSNOTAVAILABLE"},
         /*5*/ {"CLSID\\" + clsid + "\\InprocServer32\t" TALLUX_CLI_PATH "\n", clsid, "cannot load"},
+        /*6*/
+        {"CLSID\\" + clsid + "\\InprocServer32\t" + relative + "\n", clsid, "no absolute path"},
+        /*7*/
+        {"CLSID\\" + clsid + "\\InprocServer32\tlibtallux-automation.so.1\n", clsid,
+         "no absolute path"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         std::ofstream(file) << "tallux-registry 1\n" << rows[i].registry;
@@ -242,6 +250,19 @@ TEST(Commands, TypelibRegisterUnregister)
     EXPECT_EQ(run({"register", (dir.path() / "none.so").string()}, &text), cli::exitUnavailable);
     EXPECT_NE(text.find("cannot load"), std::string::npos) << text;
     EXPECT_EQ(run({"register", "a", "b"}), cli::exitUsage);
+    {
+        // Relative base folders are no place for the registry: nothing is
+        // written in the folder the command runs in.
+        EnvVar unset("TALLUX_REGISTRY", std::nullopt), data("XDG_DATA_HOME", "reldata"),
+            home("HOME", "relhome");
+        const auto folder = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        EXPECT_EQ(run({"register", TALLUX_LIBRARY_PATH}, &text), cli::exitOutput);
+        std::filesystem::current_path(folder);
+        EXPECT_NE(text.find("no place for the registry"), std::string::npos) << text;
+        EXPECT_FALSE(std::filesystem::exists(dir.path() / "reldata"));
+        EXPECT_FALSE(std::filesystem::exists(dir.path() / "relhome"));
+    }
 
     // A corrupt registry is reported and left as it is.
     std::ofstream(file) << "garbage\n";

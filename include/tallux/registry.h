@@ -83,7 +83,8 @@ private:
 };
 
 // $TALLUX_REGISTRY, else $XDG_DATA_HOME/tallux/registry, else
-// $HOME/.local/share/tallux/registry. RegistryError when none is set.
+// $HOME/.local/share/tallux/registry; XDG_DATA_HOME and HOME count only when
+// they are absolute paths. RegistryError when there is no place.
 std::filesystem::path defaultFile();
 
 // The file's text for these entries, and back. parse raises RegistryError

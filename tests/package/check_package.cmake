@@ -20,10 +20,12 @@ foreach(deb ${debs})
 endforeach()
 # Each package holds what it should, and its copyright; the command's needs
 # reach neither Qt nor CUPS, which only the printer module (tallux-qt) loads.
-foreach(package "tallux:bin/tallux man/man1/tallux.1 bash-completion/completions/tallux \
-tallux-shaper.so doc/tallux/copyright:tallux-printer.so libtallux_qt"
-        "tallux-qt:tallux-printer.so libtallux_qt.so.1 doc/tallux-qt/copyright:bin/tallux"
-        "tallux-dev:include/tallux/tallux.h doc/tallux-dev/copyright:bin/tallux")
+foreach(package "tallux:bin/tallux man/man1/tallux.1.gz bash-completion/completions/tallux \
+tallux-shaper.so doc/tallux/copyright doc/tallux/changelog.gz:tallux-printer.so libtallux_qt"
+        "tallux-qt:tallux-printer.so libtallux_qt.so.1 doc/tallux-qt/copyright \
+doc/tallux-qt/changelog.gz:bin/tallux"
+        "tallux-dev:include/tallux/tallux.h doc/tallux-dev/copyright \
+doc/tallux-dev/changelog.gz:bin/tallux")
     string(REPLACE ":" ";" parts "${package}")
     list(GET parts 0 name)
     list(GET parts 1 present)
@@ -46,10 +48,31 @@ run("the package tallux's needs" dpkg-deb -f ${WORK_DIR}/debs/tallux_${VERSION}_
 if(out MATCHES "qt|cups")
     message(FATAL_ERROR "the package tallux needs Qt or CUPS: ${out}")
 endif()
+run("the package tallux-dev's needs" dpkg-deb -f ${WORK_DIR}/debs/tallux-dev_${VERSION}_amd64.deb
+    Depends)
+if(NOT out MATCHES "libcairo2-dev, libfontconfig-dev, libfreetype-dev, zlib1g-dev.*qt6-base-dev")
+    message(FATAL_ERROR "the package tallux-dev lacks what its pkg-config files require: ${out}")
+endif()
+# The library packages have ldconfig run by a trigger, not by scripts, and a
+# shlibs file.
+foreach(name tallux tallux-qt)
+    run("the control files of ${name}" dpkg-deb -I ${WORK_DIR}/debs/${name}_${VERSION}_amd64.deb)
+    if(NOT out MATCHES " shlibs " OR NOT out MATCHES " triggers " OR out MATCHES "postinst|postrm")
+        message(FATAL_ERROR "the package ${name} lacks shlibs or triggers, or has scripts:\n${out}")
+    endif()
+endforeach()
 
 file(GLOB tallux ${WORK_DIR}/root/usr/bin/tallux ${WORK_DIR}/root/usr/local/bin/tallux)
 cmake_path(GET tallux PARENT_PATH prefix)
 cmake_path(GET prefix PARENT_PATH prefix)
+# Its programs and libraries are stripped.
+file(GLOB_RECURSE elves ${prefix}/lib/*.so*)
+foreach(elf ${tallux} ${elves})
+    run("reading ${elf}" readelf -S ${elf})
+    if(out MATCHES "\\.symtab")
+        message(FATAL_ERROR "${elf} is not stripped")
+    endif()
+endforeach()
 set(env ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 TALLUX_REGISTRY=${WORK_DIR}/registry)
 run("the unpacked command" ${env} TALLUX_FONT_CACHE=0 ${tallux} draw BarEAN13 --target svg
     -o ${WORK_DIR}/a.svg)
@@ -73,6 +96,9 @@ file(GLOB pcdir LIST_DIRECTORIES true ${prefix}/lib/pkgconfig ${prefix}/lib/*/pk
 foreach(pc tallux tallux-automation tallux-cairo tallux-qt)
     run("pkg-config ${pc}" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pcdir}
         pkg-config --cflags --libs ${pc})
+    if(out MATCHES "-std=") # the user's own -std=c++23 must stand
+        message(FATAL_ERROR "${pc}.pc sets the language version: ${out}")
+    endif()
     run("pkg-config ${pc}" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pcdir}
         pkg-config --variable=includedir ${pc})
     string(STRIP "${out}" includedir)

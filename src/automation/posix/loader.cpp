@@ -78,6 +78,10 @@ std::span<const std::unique_ptr<ServerLibrary>> Loader::libraries() const noexce
 
 ServerLibrary& Loader::load(const std::string& path)
 {
+    // Registration enters absolute paths only; any other would be searched
+    // for, or opened from the folder the host runs in.
+    if (!path.starts_with('/'))
+        throw LoadError("cannot load '" + path + "': the registry names no absolute path");
     for (auto& library : loaded_->libraries)
         if (library->path() == path) return *library;
     loaded_->libraries.push_back(std::make_unique<ServerLibrary>(path));

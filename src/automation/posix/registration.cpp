@@ -42,6 +42,10 @@ registry::Entries entries(const std::filesystem::path& library)
 
 void registerServer(const registry::Registry& r, const std::filesystem::path& library)
 {
+    // A host loads only absolute paths: a relative one would name a library
+    // in whatever folder the host runs in.
+    if (!library.is_absolute())
+        throw registry::RegistryError("not an absolute library path: '" + library.string() + "'");
     r.update([&](registry::Entries& all) {
         for (const auto& [key, value] : entries(library)) all.set(key, value);
     });

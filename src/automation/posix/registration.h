@@ -11,7 +11,8 @@ namespace tallux::registration {
 // with its type library and interfaces.
 registry::Entries entries(const std::filesystem::path& library);
 
-// Adds those entries, or removes exactly those keys.
+// Adds those entries (RegistryError for a library path that is not
+// absolute), or removes exactly those keys.
 void registerServer(const registry::Registry& r, const std::filesystem::path& library);
 void unregisterServer(const registry::Registry& r);
 

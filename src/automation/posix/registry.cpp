@@ -127,6 +127,18 @@ void replaceFile(const std::filesystem::path& file, const std::string& bytes)
     }
 }
 
+// Makes the folder and the missing ones above it, each readable by its owner
+// alone as the registry is; folders already there keep their mode.
+void makeFolders(const std::filesystem::path& folder)
+{
+    if (folder.empty() || ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return;
+    if (errno == ENOENT && folder.parent_path() != folder) {
+        makeFolders(folder.parent_path());
+        if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return;
+    }
+    throw RegistryError(failure("cannot create", folder));
+}
+
 // An exclusive lock on "<file>.lock", held while it lives.
 class FileLock {
 public:
@@ -219,16 +231,20 @@ bool Entries::erase(std::string_view key) noexcept
 
 std::filesystem::path defaultFile()
 {
-    const auto set = [](const char* name) -> const char* {
+    if (const char* file = std::getenv("TALLUX_REGISTRY"); file != nullptr && *file != '\0')
+        return file;
+    // A relative base folder would put the registry under whatever folder the
+    // program runs in: it is ignored, as if unset.
+    const auto absolute = [](const char* name) -> const char* {
         const char* v = std::getenv(name);
-        return v != nullptr && *v != '\0' ? v : nullptr;
+        return v != nullptr && *v == '/' ? v : nullptr;
     };
-    if (const char* file = set("TALLUX_REGISTRY")) return file;
-    if (const char* data = set("XDG_DATA_HOME"))
+    if (const char* data = absolute("XDG_DATA_HOME"))
         return std::filesystem::path(data) / "tallux" / "registry";
-    if (const char* home = set("HOME"))
+    if (const char* home = absolute("HOME"))
         return std::filesystem::path(home) / ".local" / "share" / "tallux" / "registry";
-    throw RegistryError("no place for the registry: set TALLUX_REGISTRY, XDG_DATA_HOME or HOME");
+    throw RegistryError("no place for the registry: TALLUX_REGISTRY is not set and neither "
+                        "XDG_DATA_HOME nor HOME is an absolute path");
 }
 
 bool validKey(std::string_view key) noexcept
@@ -308,11 +324,7 @@ std::optional<std::string> Registry::value(std::string_view key) const
 
 void Registry::update(void (*change)(Entries& entries, void* context), void* context) const
 {
-    std::error_code ec;
-    if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
-    if (ec)
-        throw RegistryError("cannot create '" + file_.parent_path().string() +
-                            "': " + ec.message());
+    makeFolders(file_.parent_path());
     const FileLock lock(file_);
     const Entries before = read();
     Entries after = before;
