@@ -62,7 +62,7 @@ void printHelp(Writer& out)
            "register and unregister load LIBRARY (default: the libtallux-automation.so.1\n"
            "installed beside this program) and call its entry points. The registry is the file\n"
            "$TALLUX_REGISTRY, else $XDG_DATA_HOME/tallux/registry, else\n"
-           "~/.local/share/tallux/registry.\n"
+           "~/.local/share/tallux/registry (XDG_DATA_HOME and HOME only as absolute paths).\n"
            "\n"
         << exitStatusHelp;
 }
