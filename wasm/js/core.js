@@ -323,15 +323,23 @@ function readText(units, at, length) {
     return s;
 }
 
+// Drawings nested inside a target's members, at most NESTING deep: deeper,
+// the WebAssembly stack could overflow and leave the module broken.
+const NESTING = 100;
+let depth = 0;
+
 // Runs a method: targetKind 0 no object, 1 the JavaScript object, 2 the
 // component's own recording target.
 function run(method, target, targetKind, v) {
+    if (depth >= NESTING)
+        throw new TalluxError(28, `Out of stack space: drawings nested ${NESTING} deep in targets' members`);
     const calls = core.calls;
     const m = core.module;
     const saved = { target: calls.target, thrown: calls.thrown };
     const total = v.code.length + v.font.length + v.ratio.length;
     const pointer = reserve(total);
     const temporary = pointer !== room; // else the kept room, which a nested call may replace
+    ++depth;
     try {
         const units = new Uint16Array(core.memory().buffer);
         const code = pointer;
@@ -357,6 +365,7 @@ function run(method, target, targetKind, v) {
         if (targetKind === 2) answer.log = m.log();
         return answer;
     } finally {
+        --depth;
         calls.target = saved.target;
         calls.thrown = saved.thrown;
         if (temporary) m._free(pointer);
