@@ -42,14 +42,18 @@ Function .onInit
             Quit
         ${EndIf}
         SetShellVarContext all
-        ${If} ${RunningX64}
+    ${Else}
+        SetShellVarContext current
+    ${EndIf}
+    ; The folder /D= names, else the usual one.
+    ${If} $INSTDIR == ""
+        ${If} $AllUsers = 0
+            StrCpy $INSTDIR "$LOCALAPPDATA\Programs\Tallux"
+        ${ElseIf} ${RunningX64}
             StrCpy $INSTDIR "$PROGRAMFILES64\Tallux"
         ${Else}
             StrCpy $INSTDIR "$PROGRAMFILES\Tallux"
         ${EndIf}
-    ${Else}
-        SetShellVarContext current
-        StrCpy $INSTDIR "$LOCALAPPDATA\Programs\Tallux"
     ${EndIf}
 FunctionEnd
 
@@ -70,10 +74,15 @@ FunctionEnd
 !macroend
 
 Section "Tallux"
-    ; Whether the per-user programs folder is this installation's to remove.
-    StrCpy $2 0
-    ${IfNot} ${FileExists} "$LOCALAPPDATA\Programs\*.*"
-        StrCpy $2 1
+    ; Whether the per-user programs folder is this installation's to remove:
+    ; made for it now, or for the installation that it replaces.
+    ReadRegDWORD $2 HKCU "${UNINSTALL_KEY}" "MadeProgramsFolder"
+    ${If} $2 != 1
+        StrCpy $2 0
+        ${If} $INSTDIR == "$LOCALAPPDATA\Programs\Tallux"
+        ${AndIfNot} ${FileExists} "$LOCALAPPDATA\Programs\*.*"
+            StrCpy $2 1
+        ${EndIf}
     ${EndIf}
     SetOutPath "$INSTDIR"
     File "/oname=README-Windows.txt" "${README}"

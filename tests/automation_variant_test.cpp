@@ -111,6 +111,8 @@ TEST(Variant, StatusCodesAndTheNumbersClientsSee)
         /*6*/ {status::badParamCount, 0x8002000E, 450},
         /*7*/ {status::classNotAvailable, 0x80040111, static_cast<std::int32_t>(0x80040111)},
         /*8*/ {status::noInterface, 0x80004002, 430},
+        /*9*/ {status::divideByZero, 0x80020012, 11},
+        /*10*/ {status::invalidArg, 0x80070057, 5},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         EXPECT_EQ(static_cast<std::uint32_t>(rows[i].hr), rows[i].value) << "row " << i;
@@ -124,6 +126,9 @@ TEST(Variant, StatusCodesAndTheNumbersClientsSee)
     // A 32-bit status from a target stays that status.
     fillExcepInfo(&excep, status::fail, "failed", u"Target");
     EXPECT_EQ(errorNumber(status::exception, &excep), status::fail);
+    // A script's division by zero, as a status in the exception.
+    fillExcepInfo(&excep, status::divideByZero, "Division by zero", u"Target");
+    EXPECT_EQ(errorNumber(status::exception, &excep), 11);
 }
 
 } // namespace

@@ -59,6 +59,7 @@ inline constexpr HRESULT unknownName       = hresult(0x80020006); // DISP_E_UNKN
 inline constexpr HRESULT badVarType        = hresult(0x80020008); // DISP_E_BADVARTYPE
 inline constexpr HRESULT exception         = hresult(0x80020009); // DISP_E_EXCEPTION
 inline constexpr HRESULT overflow          = hresult(0x8002000A); // DISP_E_OVERFLOW
+inline constexpr HRESULT divideByZero      = hresult(0x80020012); // DISP_E_DIVBYZERO
 inline constexpr HRESULT paramNotOptional  = hresult(0x8002000F); // DISP_E_PARAMNOTOPTIONAL
 inline constexpr HRESULT badParamCount     = hresult(0x8002000E); // DISP_E_BADPARAMCOUNT
 // clang-format on

@@ -91,8 +91,13 @@ std::int32_t errorNumber(HRESULT hr, const ExcepInfo* excep) noexcept
         const auto bits = static_cast<std::uint32_t>(excep->scode);
         if ((bits & 0xFFFF0000u) == FACILITY_CONTROL_ERROR)
             return static_cast<std::int32_t>(bits & 0xFFFF);
-        return excep->scode;
+        // A script's own error may come as the system's status.
+        return excep->scode == status::exception ? excep->scode
+                                                 : errorNumber(excep->scode, nullptr);
     }
+    if (hr == status::divideByZero) return err::DivisionByZero;
+    if (hr == status::outOfMemory) return err::OutOfMemory;
+    if (hr == status::invalidArg) return err::InvalidCall;
     if (hr == status::memberNotFound || hr == status::unknownName) return err::NotSupported;
     if (hr == status::typeMismatch) return err::TypeMismatch;
     if (hr == status::overflow) return err::Overflow;

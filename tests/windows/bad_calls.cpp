@@ -1,10 +1,13 @@
-// Caller errors against tallux.dll: null pointers, malformed DISPPARAMS and
-// VARIANTs that no member takes. Each gets its HRESULT (and the index of the
-// argument at fault), and the control works on afterwards.
+// Caller errors against tallux.dll: null pointers, malformed DISPPARAMS,
+// VARIANTs that no member takes and objects that break QueryInterface's
+// rules. Each gets its HRESULT (and the index of the argument at fault), and
+// the control works on afterwards.
 //   bad_calls CLSID
 // Prints "FAIL ..." for each call that answers otherwise, "ok N" at the end;
 // a crash ends the process, which the caller sees as a missing "ok".
 #include <windows.h> // with ole2.h: COM and OLE Automation
+
+#include <olectl.h> // connection points
 
 #include <cstdio>
 #include <functional>
@@ -74,6 +77,17 @@ VARIANT nestedRef = typed(VT_BYREF | VT_VARIANT, nullptr);
 VARIANT innerNullRef = typed(VT_BYREF | VT_I4, nullptr);
 VARIANT innerBadType = typed(0x7F);
 SAFEARRAY* noArray = nullptr;
+
+// An object whose QueryInterface answers success without giving a pointer.
+struct Lying : IUnknown {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
+    {
+        *out = nullptr;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+} lying;
 
 struct Row {
     const char* what;
@@ -198,6 +212,27 @@ const Row rows[] = {
          void* out = &out;
          const HRESULT hr = c.control->QueryInterface(nowhere(), &out);
          return out == nullptr ? hr : E_UNEXPECTED;
+     }},
+    // Objects of a caller that break QueryInterface's rules.
+    {"pObject answering QueryInterface without a pointer", DISP_E_TYPEMISMATCH, 12,
+     [](const Call& c, UINT& e) {
+         VARIANT v = typed(VT_UNKNOWN);
+         V_UNKNOWN(&v) = &lying;
+         return drawWith(c.control, v, 0, e);
+     }},
+    {"a notification sink answering QueryInterface without a pointer", CONNECT_E_CANNOTCONNECT,
+     anyArg,
+     [](const Call& c, UINT&) {
+         IConnectionPointContainer* container = nullptr;
+         IConnectionPoint* point = nullptr;
+         DWORD cookie = 0;
+         HRESULT hr = c.control->QueryInterface(IID_IConnectionPointContainer,
+                                                reinterpret_cast<void**>(&container));
+         if (SUCCEEDED(hr)) hr = container->FindConnectionPoint(IID_IPropertyNotifySink, &point);
+         if (SUCCEEDED(hr)) hr = point->Advise(&lying, &cookie);
+         if (point != nullptr) point->Release();
+         if (container != nullptr) container->Release();
+         return hr;
      }},
     {"CreateInstance null", E_POINTER, anyArg,
      [](const Call& c, UINT&) {

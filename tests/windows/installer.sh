@@ -44,8 +44,8 @@ export_key() { # export_key KEY FILE
 state() {
     export_key 'HKEY_LOCAL_MACHINE\Software' "$1.machine"
     export_key 'HKEY_CURRENT_USER\Software' "$1.user"
-    (cd "$WINEPREFIX/drive_c" && find "Program Files" "Program Files (x86)" users/*/AppData/Local \
-        -path '*/Temp' -prune -o -print | sort) >"$1.files"
+    (cd "$WINEPREFIX/drive_c" && find "Program Files" "Program Files (x86)" TalluxHere \
+        users/*/AppData/Local -path '*/Temp' -prune -o -print 2>/dev/null | sort) >"$1.files"
 }
 # cscript registers its own type library on its first run: before the state.
 alive x64 >/dev/null
@@ -73,13 +73,15 @@ gone() {
     done
 }
 
-# For the current user.
+# For the current user, installed twice: the second over the first.
 log=user.log
 : >$log
-wine tallux-setup.exe /S 2>>wine.log
-status=$?
-wineserver -w
-[[ $status -eq 0 ]] || echo "tallux-setup.exe /S exited $status" >>$log
+for time in first second; do
+    wine tallux-setup.exe /S 2>>wine.log
+    status=$?
+    wineserver -w
+    [[ $status -eq 0 ]] || echo "the $time tallux-setup.exe /S exited $status" >>$log
+done
 folder=$(winepath -u "$programs" 2>>wine.log)
 for file in x64/tallux.dll x86/tallux.dll README-Windows.txt LICENSE.txt uninstall.exe; do
     [[ -f $folder/$file ]] || echo "missing: $programs\\$file" >>$log
@@ -99,7 +101,7 @@ done
 export_key 'HKEY_LOCAL_MACHINE\Software' installed.machine
 diff -u before.machine installed.machine >>$log
 [[ ! -s $log ]]
-verdict $? "tallux-setup.exe /S installs both DLLs for the user: files and HKCU keys, HKLM untouched" \
+verdict $? "tallux-setup.exe /S, twice, installs both DLLs for the user: files and HKCU keys, HKLM untouched" \
     $log
 
 log=user-gone.log
@@ -109,23 +111,24 @@ gone $log
 [[ ! -s $log ]]
 verdict $? "its silent uninstaller leaves no key or file; CreateObject gives 429" $log
 
-# For all users.
+# For all users, in the folder /D= names.
 log=machine.log
 : >$log
-wine tallux-setup.exe /S /AllUsers 2>>wine.log
+wine tallux-setup.exe /S /AllUsers '/D=C:\TalluxHere' 2>>wine.log
 status=$?
 wineserver -w
-[[ $status -eq 0 ]] || echo "tallux-setup.exe /S /AllUsers exited $status" >>$log
+[[ $status -eq 0 ]] || echo "tallux-setup.exe /S /AllUsers /D= exited $status" >>$log
+[[ -f $WINEPREFIX/drive_c/TalluxHere/x64/tallux.dll ]] || echo "not in the /D= folder" >>$log
 for a in x64 x86; do
     out=$(alive $a)
     [[ $out == $'check\tdrawn\t0\tCODE39W' ]] || echo "$a cscript: $out" >>$log
 done
 [[ ! -s $log ]]
-verdict $? "tallux-setup.exe /S /AllUsers: 64-bit and 32-bit cscript create the control and draw" $log
+verdict $? "tallux-setup.exe /S /AllUsers /D=: 64-bit and 32-bit cscript create the control and draw" $log
 
 log=machine-gone.log
 : >$log
-uninstall 'C:\Program Files\Tallux'
+uninstall 'C:\TalluxHere'
 gone $log
 [[ ! -s $log ]]
 verdict $? "its silent uninstaller leaves no key or file; CreateObject gives 429" $log

@@ -226,10 +226,10 @@ verdict $? "regsvr32 /n /i:user enters every key under HKCU, none under HKLM" us
 for time in first second; do
     "$loader" "$sys\\regsvr32.exe" /s /u /n /i:user "$image" 2>>wine.log ||
         echo "the $time regsvr32 /u /n /i:user exited $?" >>user-gone.log
+    snapshot HKEY_CURRENT_USER user-after.reg
+    diff -u user-before.reg user-after.reg >>user-gone.log
 done
-snapshot HKEY_CURRENT_USER user-after.reg
-diff -u user-before.reg user-after.reg >>user-gone.log
 [[ ! -s user-gone.log ]]
-verdict $? "regsvr32 /u /n /i:user leaves HKCU as it was, twice" user-gone.log
+verdict $? "regsvr32 /u /n /i:user leaves HKCU as it was, at once and again" user-gone.log
 
 finish_run

@@ -51,8 +51,7 @@ public:
         if (sink == nullptr || cookie == nullptr) return com::status::badPointer;
         *cookie = 0;
         IUnknown* held = nullptr;
-        if (sink->QueryInterface(iid_, reinterpret_cast<void**>(&held)) < 0)
-            return CONNECT_E_CANNOTCONNECT;
+        if (query(sink, iid_, reinterpret_cast<void**>(&held)) < 0) return CONNECT_E_CANNOTCONNECT;
         return com::guarded([&] {
             try {
                 sinks_.emplace_back(++lastCookie_, held);

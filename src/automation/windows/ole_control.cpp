@@ -238,15 +238,11 @@ HRESULT OleControl::activateInPlace(HWND parent, LPCRECT rect)
 {
     if (inPlaceSite_) return com::status::ok;
     com::ComPtr<IOleInPlaceSite> site;
-    if (const HRESULT hr =
-            site_->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(site.out()));
-        hr < 0)
-        return hr;
+    if (const HRESULT hr = query(site_.get(), IID_IOleInPlaceSite, site.out()); hr < 0) return hr;
     if (site->CanInPlaceActivate() != com::status::ok) return com::status::fail;
 
     com::ComPtr<IOleInPlaceSiteWindowless> windowless;
-    windowless_ = site->QueryInterface(IID_IOleInPlaceSiteWindowless,
-                                       reinterpret_cast<void**>(windowless.out())) >= 0 &&
+    windowless_ = query(site.get(), IID_IOleInPlaceSiteWindowless, windowless.out()) >= 0 &&
                   windowless->CanWindowlessActivate() == com::status::ok;
     BOOL noRedraw = FALSE;
     const HRESULT activated = windowless_
@@ -304,8 +300,7 @@ HRESULT OleControl::InPlaceDeactivate()
     const com::ComPtr<IOleInPlaceSite> site = std::exchange(inPlaceSite_, nullptr);
     if (!site) return com::status::ok;
     com::ComPtr<IOleInPlaceSiteEx> siteEx;
-    if (windowless_ &&
-        site->QueryInterface(IID_IOleInPlaceSiteEx, reinterpret_cast<void**>(siteEx.out())) >= 0)
+    if (windowless_ && query(site.get(), IID_IOleInPlaceSiteEx, siteEx.out()) >= 0)
         siteEx->OnInPlaceDeactivateEx(TRUE);
     else
         site->OnInPlaceDeactivate();
@@ -362,8 +357,7 @@ LRESULT CALLBACK OleControl::windowProc(HWND window, UINT message, WPARAM w, LPA
 bool OleControl::userMode() const
 {
     com::ComPtr<IDispatch> ambient;
-    if (!site_ || site_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(ambient.out())) < 0)
-        return true;
+    if (!site_ || query(site_.get(), IID_IDispatch, ambient.out()) < 0) return true;
     VARIANT value;
     ::VariantInit(&value);
     DISPPARAMS none{};

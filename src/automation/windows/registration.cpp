@@ -377,14 +377,19 @@ com::HRESULT unregisterServer(Scope where) noexcept
         if (classes.status() != ERROR_SUCCESS) return HRESULT_FROM_WIN32(classes.status());
         const std::vector<Value> values = classValues(L"");
         const std::wstring clsidKey = values.front().key;
-        const bool keepShared = registeredInOtherView(scope, clsidKey);
         LSTATUS failed = ERROR_SUCCESS;
-        for (auto v = values.rbegin(); v != values.rend(); ++v) {
-            if (keepShared && !v->key.starts_with(clsidKey)) continue;
-            if (const LSTATUS s = classes.remove(v->key);
-                s != ERROR_SUCCESS && failed == ERROR_SUCCESS)
-                failed = s;
-        }
+        const auto remove = [&](bool ownKeys) {
+            for (auto v = values.rbegin(); v != values.rend(); ++v)
+                if (v->key.starts_with(clsidKey) == ownKeys)
+                    if (const LSTATUS s = classes.remove(v->key);
+                        s != ERROR_SUCCESS && failed == ERROR_SUCCESS)
+                        failed = s;
+        };
+        // The class's own keys first, then the shared ones unless the other
+        // view still has the class: where the two views are one (Wine's
+        // user classes), that is as soon as its own keys are gone.
+        remove(true);
+        if (!registeredInOtherView(scope, clsidKey)) remove(false);
         if (failed != ERROR_SUCCESS) return HRESULT_FROM_WIN32(failed);
         // A user's classes may hold nothing else: the folders that the
         // registration had to make go with it.

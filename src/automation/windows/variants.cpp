@@ -22,7 +22,7 @@ public:
     {
         object_->AddRef();
         void* ex = nullptr;
-        if (object_->QueryInterface(iidDispatchEx, &ex) >= 0) ex_ = static_cast<IDispatchEx*>(ex);
+        if (query(object_, iidDispatchEx, &ex) >= 0) ex_ = static_cast<IDispatchEx*>(ex);
     }
 
     com::HRESULT QueryInterface(const com::GUID& iid, void** object) override
@@ -221,7 +221,7 @@ com::HRESULT fromVariant(const VARIANT& v, com::Variant& out)
             return com::status::ok;
         }
         ::IDispatch* object = nullptr;
-        if (V_UNKNOWN(&v)->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&object)) < 0)
+        if (query(V_UNKNOWN(&v), IID_IDispatch, reinterpret_cast<void**>(&object)) < 0)
             return com::status::typeMismatch;
         out = com::Variant(wrapDispatch(object));
         object->Release();

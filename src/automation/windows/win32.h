@@ -28,6 +28,15 @@ namespace tallux::win {
 
 namespace com = tallux::com;
 
+// QueryInterface of a caller's object: one that answers success without a
+// pointer has no such interface, rather than a pointer this layer follows.
+inline HRESULT query(IUnknown* from, REFIID iid, void** out) noexcept
+{
+    *out = nullptr;
+    const HRESULT hr = from->QueryInterface(iid, out);
+    return hr >= 0 && *out == nullptr ? E_NOINTERFACE : hr;
+}
+
 // Our identifiers in the system's form.
 inline ::GUID guid(const com::GUID& g) noexcept
 {
