@@ -168,15 +168,15 @@ void PixelPage::blend(const GlyphMask& mask, int x, int y, std::uint32_t rgb)
         const int from = std::max(0, -x0), to = std::min(mask.width, width_ - x0);
         for (int mx = from; mx < to; ++mx) {
             const int px = x0 + mx;
-            const std::uint32_t a = cover[mx];
-            if (a == 0) continue;
             // The text's colour through its coverage over what lies below
-            // (premultiplied where the page may be transparent).
-            const std::uint32_t d = line[px], na = 255 - a;
+            // (premultiplied where the page may be transparent); over white,
+            // no coverage gives the same white.
+            const std::uint32_t a = cover[mx], d = line[px], na = 255 - a;
             if ((d & 0xFFFFFF) == 0xFFFFFF) {
                 line[px] = whiteBelow[a];
                 continue;
             }
+            if (a == 0) continue;
             const std::uint32_t dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
             const std::uint32_t r = mul255(sr, a) + mul255(dr, na);
             const std::uint32_t g = mul255(sg, a) + mul255(dg, na);
